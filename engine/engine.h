@@ -1,0 +1,108 @@
+// engine.h - the Quarnel engine core: one window with its GL context, the loading
+// screen, the main loop and frame clock, engine settings, input state and key names,
+// and the allocation list of blocks that live until shut-down.
+// Depends only on platform/; the GUI is reached through engine/gui_hooks.h.
+#pragma once
+
+#include <cstdint>
+
+// Engine key codes beyond the platform's virtual keys.
+enum : uint8_t {
+    KEY_MOUSE1 = 230, KEY_MOUSE2 = 231, KEY_MOUSE3 = 232,
+    KEY_WHEEL_UP = 238, KEY_WHEEL_DOWN = 239,
+    KEY_LSHIFT = 241, KEY_RSHIFT = 242, KEY_LCTRL = 243, KEY_RCTRL = 244,
+    KEY_LALT = 245, KEY_RALT = 246, KEY_NUMENTER = 247,
+    KEY_ANY_CTRL = 253, KEY_ANY_ALT = 254, KEY_ANY_SHIFT = 255,
+};
+
+// Window modes of CreateEngineWindow.
+enum : int16_t { WINDOW_MODE_FIXED = 0, WINDOW_MODE_SIZABLE = 1, WINDOW_MODE_POPUP = 7424 };
+
+// Engine setting ids.
+enum : int { SETTING_COLOR_TAGS = 8, SETTING_NEAR = 9, SETTING_FAR = 10, SETTING_DOUBLE_CLICK = 11 };
+
+constexpr int kVirtualWidth = 800;
+constexpr int kVirtualHeight = 600;
+
+struct EngineState {
+    // display (window.cpp)
+    int16_t clientWidth = 0, clientHeight = 0;
+    int virtualWidth = kVirtualWidth, virtualHeight = kVirtualHeight;
+    double fieldOfView = 45.0;
+    float nearPlane = 0.1f, farPlane = 100.0f;
+    uint8_t mode2D = 0;
+    char16_t title[128] = u"Quarnel Engine";
+    char loadingText[128] = {};
+    float loadingProgress = 0.0f;
+    uint8_t paintLoading = 0;
+    uint8_t shutdownDone = 0;
+    uint8_t initialised = 0;
+    void (*progressHandler)() = nullptr;
+    void (*resizeHandler)(int width, int height) = nullptr;
+    // loop and clock (loop.cpp)
+    uint8_t running = 0;
+    uint8_t minimised = 0;
+    uint32_t lastTick = 0;
+    uint8_t clockPaused = 0;
+    int32_t pausedRemainder = 0;
+    uint8_t pausedBeforeMinimise = 0;
+    uint8_t closeAllowed = 1;
+    uint8_t escapeQuits = 1;
+    uint8_t colorTags = 1;
+    float doubleClickTime = 0.4f;
+    uint64_t framesPresented = 0;
+};
+extern EngineState g_engine;
+
+// ---- window and GL context ----
+void InitEngine(const char* title);
+void CreateEngineWindow(int16_t width, int16_t height, int16_t mode);
+void InitGL();
+void ShutdownEngine();
+void Begin2D();
+void End2D();
+void OnResize(int width, int height);
+void SetLoadingText(const char* text);
+void SetLoadingProgress(float value);
+void PaintLoadingScreen();
+
+// ---- main loop, clock and settings ----
+void RunEngine();
+void EngineFrame();
+void StopEngine();
+void PumpMessages();
+float ElapsedSeconds(uint32_t& lastTick);
+void PauseClock();
+void ResumeClock();
+void SetEngineSetting(int id, float value);
+float GetEngineSetting(int id);
+
+// ---- input and key names ----
+struct InputState {
+    uint8_t keys[256] = {};
+    float mouseX = 400.0f, mouseY = 300.0f;
+    int32_t lastMouseX = 0, lastMouseY = 0;
+    uint8_t lastClickButton = 255;
+    uint32_t clickTick = 0;
+    float clickX = 0.0f, clickY = 0.0f;
+    char keyNames[256][16] = {};
+};
+extern InputState g_input;
+
+bool IsKeyDown(uint8_t code);
+void GetMousePos(float* x, float* y);
+void SetMousePos(float x, float y);
+void LoadKeyNames();
+const char* KeyName(uint8_t code);
+uint8_t TranslateKey(uint32_t virtualKey, intptr_t lParam);
+intptr_t EngineWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Called by Ctrl+Alt+S with the first free "Screenshot%.3i.bmp"; the screenshot
+// writer installs itself here so the input code does not depend on it.
+extern void (*g_screenshotHook)(const char* path);
+const char* NextScreenshotName();
+
+// ---- blocks owned by the engine until shut-down ----
+void TrackAllocation(void* block);
+int TrackedAllocationCount();
+int TrackedAllocationCapacity();
+void FreeTrackedAllocations();

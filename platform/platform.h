@@ -1,0 +1,133 @@
+// platform.h - the only door between the program and the operating system.
+// Shaped after the few Win32/WGL/GDI services the engine uses: one window with a
+// window procedure fed Win32-style messages, a GL context, GDI-like painting for the
+// loading screen, a millisecond tick counter, the clipboard, a system message box,
+// the module file name and compiled-in resources. Backends: sdl/ (desktop) and
+// test/ (scripted clock, injected messages, fake clipboard, recorded message boxes).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// ---- Win32-style messages -------------------------------------------------------
+enum : uint32_t {
+    WM_DESTROY = 0x0002,
+    WM_SIZE = 0x0005,
+    WM_PAINT = 0x000F,
+    WM_CLOSE = 0x0010,
+    WM_QUIT = 0x0012,
+    WM_KEYDOWN = 0x0100,
+    WM_KEYUP = 0x0101,
+    WM_CHAR = 0x0102,
+    WM_SYSKEYDOWN = 0x0104,
+    WM_SYSKEYUP = 0x0105,
+    WM_MOUSEMOVE = 0x0200,
+    WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP = 0x0202,
+    WM_RBUTTONDOWN = 0x0204,
+    WM_RBUTTONUP = 0x0205,
+    WM_MBUTTONDOWN = 0x0207,
+    WM_MBUTTONUP = 0x0208,
+    WM_MOUSEWHEEL = 0x020A,
+};
+
+// WM_SIZE size types.
+enum : uint32_t { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
+
+// Virtual-key codes the backends produce (the rest follow the Win32 table).
+enum : uint8_t {
+    VK_BACK = 0x08, VK_TAB = 0x09, VK_CLEAR = 0x0C, VK_RETURN = 0x0D,
+    VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14,
+    VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23,
+    VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28,
+    VK_SNAPSHOT = 0x2C, VK_INSERT = 0x2D, VK_DELETE = 0x2E,
+    VK_LWIN = 0x5B, VK_RWIN = 0x5C, VK_APPS = 0x5D,
+    VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D,
+    VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_F4 = 0x73, VK_F12 = 0x7B,
+    VK_NUMLOCK = 0x90, VK_SCROLL = 0x91,
+    VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD,
+    VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB,
+    VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE,
+};
+
+// lParam of key messages: repeat count 1, scan code in bits 16-23, extended flag in bit 24.
+constexpr intptr_t MakeKeyLParam(unsigned scanCode, bool extended) {
+    return static_cast<intptr_t>(1u | ((scanCode & 0xFFu) << 16) | (extended ? (1u << 24) : 0u));
+}
+// lParam of mouse and size messages: low word x / width, high word y / height.
+constexpr intptr_t MakePointLParam(int x, int y) {
+    return static_cast<intptr_t>((static_cast<uint32_t>(x) & 0xFFFFu) | ((static_cast<uint32_t>(y) & 0xFFFFu) << 16));
+}
+// wParam of WM_MOUSEWHEEL: the signed wheel delta (120 per notch) in the high word.
+constexpr uintptr_t MakeWheelWParam(int delta) {
+    return static_cast<uintptr_t>((static_cast<uint32_t>(delta) & 0xFFFFu) << 16);
+}
+
+struct PlatMsg {
+    uint32_t message = 0;
+    uintptr_t wParam = 0;
+    intptr_t lParam = 0;
+};
+
+using PlatWndProc = intptr_t (*)(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+struct PlatRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+enum class PlatWindowStyle { Popup, Overlapped, FixedFrame };
+
+// ---- window class and window ------------------------------------------------------
+void PlatRegisterWindowClass(PlatWndProc proc);   // the procedure every message goes to
+void PlatUnregisterWindowClass();
+void PlatGetDesktopSize(int* width, int* height);
+// Title as 16-bit characters, NUL-terminated. Size is the outer size, as with Win32.
+bool PlatCreateWindow(const char16_t* title, int x, int y, int width, int height, PlatWindowStyle style);
+void PlatDestroyWindow();
+bool PlatHasWindow();
+void PlatGetWindowRect(PlatRect* rect);            // outer rectangle, screen coordinates
+void PlatGetClientRect(PlatRect* rect);            // (0, 0, client width, client height)
+void PlatMoveWindow(int x, int y, int width, int height);  // outer size
+void PlatShowWindow();
+void PlatUpdateWindow();                           // paints now if an update is pending
+void PlatInvalidateWindow();                       // queues a WM_PAINT
+
+// ---- messages ---------------------------------------------------------------------
+bool PlatPeekMessage(PlatMsg* msg);                // removes and returns the next message
+void PlatTranslateMessage(const PlatMsg* msg);
+intptr_t PlatDispatchMessage(const PlatMsg* msg);  // calls the registered procedure
+intptr_t PlatDefWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// ---- GDI-style painting (the loading screen, before and beside OpenGL) --------------
+void PlatBeginPaint();
+void PlatFillRect(const PlatRect& rect, uint8_t r, uint8_t g, uint8_t b);  // right/bottom exclusive
+void PlatSetTextColor(uint8_t r, uint8_t g, uint8_t b);  // text is drawn with a transparent background
+void PlatTextOut(int x, int y, const char* text);
+void PlatEndPaint();                               // shows what was painted
+// The painted picture, for tests: RGB of one client pixel, or false outside it.
+bool PlatReadPaintedPixel(int x, int y, uint8_t rgb[3]);
+
+// ---- OpenGL ----------------------------------------------------------------------
+bool PlatCreateGLContext();                        // double-buffered RGBA, 24 colour, 32 depth, 8 stencil
+void PlatMakeGLCurrent(bool current);
+void PlatDeleteGLContext();
+bool PlatHasGLContext();
+void PlatSwapBuffers();                            // waits for the display refresh (or paces to 60 Hz)
+void PlatSetPresentPacing(bool paced);             // benchmarks compare an unpaced loop
+
+// ---- time, cursor, clipboard, message box, process --------------------------------
+uint32_t PlatGetTickCount();                       // milliseconds, wraps at 2^32
+void PlatSleep(uint32_t milliseconds);
+void PlatShowCursor(bool show);
+int PlatCursorShowCount();                         // Win32-style display counter, for checks
+void PlatGetCursorClientPos(int* x, int* y);       // cursor position in client pixels
+bool PlatSetClipboardText(const std::string& utf8);
+std::string PlatGetClipboardText();                // empty when there is no text
+void PlatMessageBox(const char* text, const char* caption, bool errorIcon);
+std::string PlatModuleFileName();                  // full path of the running program
+char PlatPathSeparator();                          // '\\' on Windows, '/' elsewhere
+
+// ---- resources compiled into the program --------------------------------------------
+// Finds, loads and locks a resource by type name and numeric id; null when missing.
+const uint8_t* PlatLoadResource(const char* type, int id, size_t* size);

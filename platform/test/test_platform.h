@@ -1,0 +1,37 @@
+// test_platform.h - controls of the scripted test backend: a tick counter that moves
+// only when told, messages injected into the queue, the cursor placed by hand, a fake
+// clipboard and a record of the message boxes shown.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct TestMessageBox {
+    std::string text, caption;
+    bool errorIcon = false;
+};
+
+void TestSetTicks(uint32_t ticks);
+void TestAdvanceTicks(uint32_t milliseconds);
+uint32_t TestSleptMilliseconds();               // total of all PlatSleep calls
+void TestPostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+void TestClearMessages();
+void TestSetCursorClientPos(int x, int y);
+void TestSetDesktopSize(int width, int height);  // 0, 0: the real screen's
+void TestSetModuleFileName(const std::string& path);
+void TestSetClipboard(const std::string& text);
+const std::vector<TestMessageBox>& TestMessageBoxes();
+void TestClearMessageBoxes();
+void TestSetGLContextFails(bool fails);          // the next PlatCreateGLContext fails
+int TestSwapCount();
+
+// Helpers that inject what a user's hand would produce.
+void TestKeyDown(uint8_t vk, unsigned scanCode = 0, bool extended = false);
+void TestKeyUp(uint8_t vk, unsigned scanCode = 0, bool extended = false);
+void TestMouseButton(uint32_t message, int x, int y);  // moves the cursor there first
+void TestMouseMove(int x, int y);
+void TestWheel(int delta);
+void TestChar(uint16_t character);
