@@ -179,17 +179,23 @@ uint32_t Upload(const uint8_t* pixels, int w, int h, GLenum format, bool clamp) 
 }
 
 // Copies a w x h picture of `channels` bytes per pixel into the top-left corner of a
-// power-of-two texture and uploads it.
+// power-of-two texture and uploads it. The padding repeats the last column and row,
+// so linear filtering at the picture's right and bottom edge does not fade into
+// empty texels.
 Texture* CreatePaddedTexture(const uint8_t* pixels, int w, int h, int channels, GLenum format,
                              bool clamp) {
     if (!pixels || !SizeFitsTexture(w, h)) return nullptr;
     const int pw = NextPowerOfTwo(w), ph = NextPowerOfTwo(h);
     std::vector<uint8_t> padded;
     if (pw != w || ph != h) {
-        padded.assign(size_t(pw) * ph * channels, 0);
-        for (int row = 0; row < h; ++row)
-            std::copy_n(pixels + size_t(row) * w * channels, size_t(w) * channels,
-                        padded.begin() + size_t(row) * pw * channels);
+        padded.resize(size_t(pw) * ph * channels);
+        for (int row = 0; row < ph; ++row) {
+            const uint8_t* from = pixels + size_t(std::min(row, h - 1)) * w * channels;
+            auto to = padded.begin() + size_t(row) * pw * channels;
+            std::copy_n(from, size_t(w) * channels, to);
+            for (int x = w; x < pw; ++x)
+                std::copy_n(from + size_t(w - 1) * channels, channels, to + size_t(x) * channels);
+        }
         pixels = padded.data();
     }
     const uint32_t name = Upload(pixels, pw, ph, format, clamp);

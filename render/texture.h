@@ -40,8 +40,9 @@ void DrawSurfaceRect(float x, float y, float w, float h, const Surface* surface,
 // ---- builders (need a current GL context) ----
 
 // Uploads w x h RGBA pixels (rows top-down). Sizes that are not powers of two are
-// padded up: the picture sits at texel (0, 0) and width/height report the padded
-// size, so draw it with a source rectangle of (0, 0, w, h). clamp picks edge clamping
+// padded up: the picture sits at texel (0, 0), the padding repeats its last column
+// and row, and width/height report the padded size, so draw it with a source
+// rectangle of (0, 0, w, h). clamp picks edge clamping
 // instead of repeat wrapping (the GL default, which tiled backgrounds need); filtering
 // is linear. The record comes from malloc, so it may be handed to TrackAllocation
 // (the GL name then lives as long as the context). Null on bad sizes or no input.
