@@ -1,0 +1,116 @@
+// sdl_system.cpp - the desktop backend's time, input queue, cursor, clipboard,
+// message box, process and resource services on SDL2 and POSIX.
+#include <SDL2/SDL.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <string>
+
+#include "platform/resources.h"
+#include "platform/sdl/sdl_internal.h"
+
+namespace {
+
+struct SdlSystemState {
+    std::deque<PlatMsg> queue;
+    bool paced = true;
+    uint64_t lastPresent = 0;  // performance-counter units
+};
+SdlSystemState g_sys;
+
+}  // namespace
+
+void PlatGetDesktopSize(int* width, int* height) {
+    SDL_DisplayMode mode{};
+    if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+        *width = mode.w;
+        *height = mode.h;
+    } else {
+        *width = 800;
+        *height = 600;
+    }
+}
+
+bool PlatPeekMessage(PlatMsg* msg) {
+    if (g_sys.queue.empty() && SDL_WasInit(SDL_INIT_VIDEO)) SdlDrainEvents(&g_sys.queue);
+    if (!g_sys.queue.empty()) {
+        *msg = g_sys.queue.front();
+        g_sys.queue.pop_front();
+        return true;
+    }
+    // Like Windows, a pending repaint is delivered only when nothing else waits.
+    if (PlatHasWindow() && SdlTakePaintRequest()) {
+        *msg = {WM_PAINT, 0, 0};
+        return true;
+    }
+    return false;
+}
+
+// Characters come from the SDL text-input events already (typed and composed text
+// alike), so there is nothing to translate.
+void PlatTranslateMessage(const PlatMsg*) {}
+bool SdlGLContextAllowed() { return true; }
+
+// A vsync'd swap has already waited; otherwise (software GL, Xvfb) sleep out the
+// rest of the 60 Hz period so an idle loop does not spin a core.
+void SdlAfterSwap() {
+    const uint64_t freq = SDL_GetPerformanceFrequency();
+    const uint64_t period = freq / 60;
+    uint64_t now = SDL_GetPerformanceCounter();
+    if (g_sys.paced && g_sys.lastPresent != 0 && now - g_sys.lastPresent < period) {
+        const uint64_t wait = period - (now - g_sys.lastPresent);
+        SDL_Delay(static_cast<Uint32>(wait * 1000 / freq));
+        now = SDL_GetPerformanceCounter();
+    }
+    g_sys.lastPresent = now;
+}
+
+void PlatSetPresentPacing(bool paced) { g_sys.paced = paced; }
+
+uint32_t PlatGetTickCount() { return static_cast<uint32_t>(SDL_GetTicks64()); }
+
+void PlatSleep(uint32_t milliseconds) { SDL_Delay(milliseconds); }
+
+void PlatGetCursorClientPos(int* x, int* y) {
+    *x = *y = 0;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_GetMouseState(x, y);
+}
+
+bool PlatSetClipboardText(const std::string& utf8) {
+    return SDL_WasInit(SDL_INIT_VIDEO) && SDL_SetClipboardText(utf8.c_str()) == 0;
+}
+
+std::string PlatGetClipboardText() {
+    if (!SDL_WasInit(SDL_INIT_VIDEO) || !SDL_HasClipboardText()) return {};
+    char* text = SDL_GetClipboardText();
+    std::string out = text ? text : "";
+    SDL_free(text);
+    return out;
+}
+
+void PlatMessageBox(const char* text, const char* caption, bool errorIcon) {
+    // Also on stderr: when no display can show the box, the reason is still seen.
+    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+    SDL_ShowSimpleMessageBox(errorIcon ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION, caption ? caption : "",
+                             text ? text : "", nullptr);
+}
+
+std::string PlatModuleFileName() {
+    char path[PATH_MAX + 1] = {};
+    ssize_t n = readlink("/proc/self/exe", path, PATH_MAX);
+    return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
+}
+
+char PlatPathSeparator() { return '/'; }
+
+const uint8_t* PlatLoadResource(const char* type, int id, size_t* size) {
+    if (type && std::strcmp(type, "NAM") == 0 && id == 102) {
+        if (size) *size = sizeof(kResourceKeyNames);
+        return kResourceKeyNames;
+    }
+    if (size) *size = 0;
+    return nullptr;
+}

@@ -1,0 +1,545 @@
+// text_store_test.cpp - the text store against real .loc / .desc files in a
+// fresh temporary folder that is the working directory while a test runs.
+#include "editor/text_store.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Int16(int v) {
+    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+}
+
+std::string Record(const std::string& text) { return Int16(static_cast<int>(text.size())) + text; }
+
+std::string LocBytes(const std::vector<std::string>& texts) {
+    std::string out = Int16(static_cast<int>(texts.size()));
+    for (const auto& t : texts) out += Record(t);
+    return out;
+}
+
+std::string DescBytes(const std::vector<std::pair<std::string, std::string>>& items) {
+    std::string out;
+    for (const auto& [name, desc] : items) out += Record(name) + Record(desc);
+    return out;
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+const fs::path kGermanMenu = fs::path("Texts") / "German" / "menu.loc";
+const fs::path kGermanMenuTmp = fs::path("Texts") / "German" / "menu.loc.tmp";
+const fs::path kMenuDesc = fs::path("Descriptions") / "menu.desc";
+
+// Every test runs in its own empty folder, made the working directory because
+// the store uses paths relative to it; the store starts empty.
+class TextStoreTest : public testing::Test {
+protected:
+    void SetUp() override {
+        static std::atomic<int> serial{0};
+        oldDir_ = fs::current_path();
+        dir_ = fs::temp_directory_path() /
+               ("qk_text_store_" +
+                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
+                std::to_string(serial++));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
+        ResetStore();
+        ClearFolders();
+    }
+    void TearDown() override {
+        ResetStore();
+        ClearFolders();
+        fs::current_path(oldDir_);
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    // Writes a German\menu file pair with the given texts and matching names.
+    static void MakeGermanMenu(const std::vector<std::string>& texts) {
+        std::vector<std::pair<std::string, std::string>> descs;
+        for (size_t i = 0; i < texts.size(); ++i)
+            descs.emplace_back("Name" + std::to_string(i), "Desc" + std::to_string(i));
+        WriteFile(kGermanMenu, LocBytes(texts));
+        WriteFile(kMenuDesc, DescBytes(descs));
+    }
+
+    // Loads German\menu completely, failing the test if either read fails.
+    static void LoadGermanMenu() {
+        StoreResult r = ReadTexts("German\\menu");
+        ASSERT_TRUE(r.ok) << r.message;
+        r = ReadDescriptions();
+        ASSERT_TRUE(r.ok) << r.message;
+    }
+
+    static void ExpectEmptyStore() {
+        EXPECT_EQ(ItemCount(), 0);
+        EXPECT_EQ(CurrentKey(), "");
+        EXPECT_TRUE(g_store.texts.empty());
+        EXPECT_TRUE(g_store.names.empty());
+        EXPECT_TRUE(g_store.descriptions.empty());
+    }
+
+    fs::path oldDir_;
+    fs::path dir_;
+};
+
+const std::vector<std::string> kSampleTexts = {
+    "Start game",
+    "",
+    "Line one\nLine two\r\nLine three",
+    "<color 255 0 0>Warning<color default> text",
+    "Gr\xC3\xBC\xC3\x9F"
+    "e, \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x82\xAC \xE2\x80\x94",
+    std::string(300, 'x'),
+};
+
+}  // namespace
+
+// --- round trip: a file read and written back is identical -----------------
+
+using TextStoreRoundTrip = TextStoreTest;
+
+TEST_F(TextStoreRoundTrip, ReadThenSaveIsByteIdentical) {
+    MakeGermanMenu(kSampleTexts);
+    const std::string before = ReadFile(kGermanMenu);
+    LoadGermanMenu();
+    ASSERT_EQ(ItemCount(), static_cast<int>(kSampleTexts.size()));
+    for (int i = 0; i < ItemCount(); ++i) EXPECT_EQ(ItemText(i), kSampleTexts[i]) << "item " << i;
+
+    const StoreResult r = SaveCurrentFile();
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_TRUE(r.message.empty());
+    EXPECT_EQ(ReadFile(kGermanMenu), before);
+    EXPECT_FALSE(fs::exists(kGermanMenuTmp));
+}
+
+TEST_F(TextStoreRoundTrip, CountZeroReadsEmptyAndWritesTwoZeroBytes) {
+    WriteFile(kGermanMenu, std::string("\0\0", 2));
+    WriteFile(kMenuDesc, "");
+    LoadGermanMenu();
+    EXPECT_EQ(ItemCount(), 0);
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), std::string("\0\0", 2));
+}
+
+TEST_F(TextStoreRoundTrip, EmptyTextIsRecordZeroZero) {
+    MakeGermanMenu({""});
+    LoadGermanMenu();
+    EXPECT_EQ(ItemText(0), "");
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), std::string("\x01\x00\x00\x00", 4));
+}
+
+TEST_F(TextStoreRoundTrip, EditedTextIsWrittenInTheFormat) {
+    MakeGermanMenu({"a", "b"});
+    LoadGermanMenu();
+    ASSERT_TRUE(SetItemText(1, "Zeile\nmit <color 0 255 0>Farbe"));
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"a", "Zeile\nmit <color 0 255 0>Farbe"}));
+}
+
+TEST_F(TextStoreRoundTrip, TextIsWrittenUpToItsFirstNul) {
+    MakeGermanMenu({"a"});
+    LoadGermanMenu();
+    ASSERT_TRUE(SetItemText(0, std::string("ab\0cd", 5)));
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"ab"}));
+}
+
+TEST_F(TextStoreRoundTrip, TrailingBytesAfterLastRecordAreIgnored) {
+    WriteFile(kGermanMenu, LocBytes({"one", "two"}) + "junk");
+    WriteFile(kMenuDesc, DescBytes({{"n0", "d0"}, {"n1", "d1"}}) + "more junk");
+    LoadGermanMenu();
+    EXPECT_EQ(ItemCount(), 2);
+    EXPECT_EQ(ItemText(1), "two");
+    EXPECT_EQ(ItemDescription(1), "d1");
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"one", "two"}));
+}
+
+// --- paths and keys ---------------------------------------------------------
+
+using TextStorePaths = TextStoreTest;
+
+TEST_F(TextStorePaths, GermanMenuKeyReadsGermanLocAndMenuDesc) {
+    WriteFile(fs::path("Texts") / "German" / "menu.loc", LocBytes({"Spiel starten"}));
+    WriteFile(fs::path("Texts") / "English" / "menu.loc", LocBytes({"Start game"}));
+    WriteFile(fs::path("Descriptions") / "menu.desc", DescBytes({{"START", "Main menu button"}}));
+    WriteFile(fs::path("Descriptions") / "game.desc", DescBytes({{"WRONG", "wrong file"}}));
+
+    ASSERT_TRUE(ReadTexts("German\\menu").ok);
+    EXPECT_EQ(CurrentKey(), "German\\menu");
+    ASSERT_TRUE(ReadDescriptions().ok);
+    EXPECT_EQ(ItemText(0), "Spiel starten");
+    EXPECT_EQ(ItemName(0), "START");
+    EXPECT_EQ(ItemDescription(0), "Main menu button");
+}
+
+TEST_F(TextStorePaths, SaveWritesTheLoadedKeysFile) {
+    WriteFile(fs::path("Texts") / "German" / "game.loc", LocBytes({"alt"}));
+    WriteFile(fs::path("Texts") / "English" / "game.loc", LocBytes({"old"}));
+    WriteFile(fs::path("Descriptions") / "game.desc", DescBytes({{"N", "D"}}));
+    ASSERT_TRUE(ReadTexts("German\\game").ok);
+    ASSERT_TRUE(ReadDescriptions().ok);
+    SetItemText(0, "neu");
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(fs::path("Texts") / "German" / "game.loc"), LocBytes({"neu"}));
+    EXPECT_EQ(ReadFile(fs::path("Texts") / "English" / "game.loc"), LocBytes({"old"}));
+}
+
+TEST_F(TextStorePaths, HostPathMapsBackslashToHostSeparator) {
+    const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
+    EXPECT_EQ(HostPath("Texts\\German\\menu.loc"), "Texts" + sep + "German" + sep + "menu.loc");
+    EXPECT_EQ(HostPath("zazovi.cfg"), "zazovi.cfg");
+}
+
+// --- bad files: the read fails as a whole, says why, and leaves nothing ------
+
+using TextStoreBadFiles = TextStoreTest;
+
+TEST_F(TextStoreBadFiles, MissingLocFailsAndNamesTheFile) {
+    const StoreResult r = ReadTexts("German\\menu");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find(HostPath("Texts\\German\\menu.loc")), std::string::npos) << r.message;
+    ExpectEmptyStore();
+}
+
+TEST_F(TextStoreBadFiles, LocShorterThanItsCountFieldFails) {
+    WriteFile(kGermanMenu, "\x05");
+    const StoreResult r = ReadTexts("German\\menu");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("menu.loc"), std::string::npos) << r.message;
+    ExpectEmptyStore();
+}
+
+TEST_F(TextStoreBadFiles, LocWithFewerRecordsThanItsCountFails) {
+    WriteFile(kGermanMenu, Int16(3) + Record("one") + Record("two"));
+    const StoreResult r = ReadTexts("German\\menu");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("item 2"), std::string::npos) << r.message;
+    ExpectEmptyStore();
+}
+
+TEST_F(TextStoreBadFiles, LocRecordCutInTheMiddleFails) {
+    WriteFile(kGermanMenu, Int16(1) + Int16(100) + "only a few bytes");
+    const StoreResult r = ReadTexts("German\\menu");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("item 0"), std::string::npos) << r.message;
+    ExpectEmptyStore();
+}
+
+TEST_F(TextStoreBadFiles, LocNegativeLengthFails) {
+    WriteFile(kGermanMenu, Int16(2) + Record("ok") + Int16(-5) + "abcde");
+    const StoreResult r = ReadTexts("German\\menu");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("negative"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("item 1"), std::string::npos) << r.message;
+    ExpectEmptyStore();
+}
+
+TEST_F(TextStoreBadFiles, LocNegativeCountFails) {
+    WriteFile(kGermanMenu, Int16(-1) + Record("x"));
+    const StoreResult r = ReadTexts("German\\menu");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("negative"), std::string::npos) << r.message;
+    ExpectEmptyStore();
+}
+
+TEST_F(TextStoreBadFiles, LocThatIsAFolderFails) {
+    fs::create_directories(kGermanMenu);
+    EXPECT_FALSE(ReadTexts("German\\menu").ok);
+    ExpectEmptyStore();
+}
+
+TEST_F(TextStoreBadFiles, FailedReadAfterGoodLoadLeavesNothingToSave) {
+    MakeGermanMenu({"good"});
+    LoadGermanMenu();
+    const fs::path badGame = fs::path("Texts") / "German" / "game.loc";
+    WriteFile(badGame, Int16(2) + Record("x"));
+    EXPECT_FALSE(ReadTexts("German\\game").ok);
+    ExpectEmptyStore();
+
+    const StoreResult r = SaveCurrentFile();
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"good"}));
+    EXPECT_EQ(ReadFile(badGame), Int16(2) + Record("x"));
+}
+
+TEST_F(TextStoreBadFiles, MissingDescFailsAndUnloadsTheTexts) {
+    WriteFile(kGermanMenu, LocBytes({"a"}));
+    ASSERT_TRUE(ReadTexts("German\\menu").ok);
+    const StoreResult r = ReadDescriptions();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find(HostPath("Descriptions\\menu.desc")), std::string::npos) << r.message;
+    ExpectEmptyStore();
+    EXPECT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"a"}));
+}
+
+TEST_F(TextStoreBadFiles, DescWithFewerItemsThanTheLocFails) {
+    WriteFile(kGermanMenu, LocBytes({"a", "b", "c"}));
+    WriteFile(kMenuDesc, DescBytes({{"n0", "d0"}, {"n1", "d1"}}));
+    ASSERT_TRUE(ReadTexts("German\\menu").ok);
+    const StoreResult r = ReadDescriptions();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("name of item 2"), std::string::npos) << r.message;
+    ExpectEmptyStore();
+}
+
+TEST_F(TextStoreBadFiles, DescMissingItsLastDescriptionFails) {
+    WriteFile(kGermanMenu, LocBytes({"a"}));
+    WriteFile(kMenuDesc, Record("n0"));
+    ASSERT_TRUE(ReadTexts("German\\menu").ok);
+    const StoreResult r = ReadDescriptions();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("description of item 0"), std::string::npos) << r.message;
+    ExpectEmptyStore();
+}
+
+TEST_F(TextStoreBadFiles, DescNegativeLengthFails) {
+    WriteFile(kGermanMenu, LocBytes({"a"}));
+    WriteFile(kMenuDesc, Int16(-2) + Record("d0"));
+    ASSERT_TRUE(ReadTexts("German\\menu").ok);
+    const StoreResult r = ReadDescriptions();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("negative"), std::string::npos) << r.message;
+    ExpectEmptyStore();
+}
+
+TEST_F(TextStoreBadFiles, DescriptionsWithNothingLoadedFail) {
+    WriteFile(kMenuDesc, DescBytes({{"n", "d"}}));
+    EXPECT_FALSE(ReadDescriptions().ok);
+    ExpectEmptyStore();
+}
+
+// --- counts above the old 4000-item capacity ----------------------------------
+
+using TextStoreLargeFiles = TextStoreTest;
+
+TEST_F(TextStoreLargeFiles, FiveThousandItemsAreReadAndWrittenWhole) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 5000; ++i) texts.push_back("text " + std::to_string(i));
+    MakeGermanMenu(texts);
+    const std::string before = ReadFile(kGermanMenu);
+    LoadGermanMenu();
+    ASSERT_EQ(ItemCount(), 5000);
+    EXPECT_EQ(ItemText(4999), "text 4999");
+    EXPECT_EQ(ItemName(4999), "Name4999");
+    EXPECT_EQ(ItemDescription(4999), "Desc4999");
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), before);
+}
+
+TEST_F(TextStoreLargeFiles, TheLargestCountOf32767IsRead) {
+    MakeGermanMenu(std::vector<std::string>(32767, ""));
+    LoadGermanMenu();
+    EXPECT_EQ(ItemCount(), 32767);
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu).size(), 2u + 2u * 32767u);
+}
+
+// --- saving -----------------------------------------------------------------
+
+using TextStoreSave = TextStoreTest;
+
+TEST_F(TextStoreSave, EmptyKeyWritesNothing) {
+    const StoreResult r = SaveCurrentFile();
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(fs::is_empty(fs::current_path()));
+}
+
+TEST_F(TextStoreSave, UnwritableTempKeepsOldFileAndItems) {
+    MakeGermanMenu({"old"});
+    LoadGermanMenu();
+    SetItemText(0, "new");
+    // A non-empty folder where the temporary file should go cannot be opened
+    // for writing, even by root.
+    fs::create_directories(kGermanMenuTmp / "blocker");
+
+    const StoreResult r = SaveCurrentFile();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("menu.loc"), std::string::npos) << r.message;
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"old"}));
+    EXPECT_EQ(ItemText(0), "new");
+    EXPECT_EQ(CurrentKey(), "German\\menu");
+    EXPECT_TRUE(fs::exists(kGermanMenuTmp / "blocker"));  // not ours: left alone
+
+    fs::remove_all(kGermanMenuTmp);
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"new"}));
+}
+
+TEST_F(TextStoreSave, FolderGoneKeepsItems) {
+    MakeGermanMenu({"old"});
+    LoadGermanMenu();
+    // The language folder replaced by a plain file: nothing can be created in it.
+    fs::remove_all(fs::path("Texts") / "German");
+    WriteFile(fs::path("Texts") / "German", "not a folder");
+
+    const StoreResult r = SaveCurrentFile();
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.message.empty());
+    EXPECT_EQ(ItemText(0), "old");
+    EXPECT_EQ(ReadFile(fs::path("Texts") / "German"), "not a folder");
+}
+
+TEST_F(TextStoreSave, FailedReplaceRemovesTheTemporaryFile) {
+    MakeGermanMenu({"old"});
+    LoadGermanMenu();
+    // A non-empty folder in place of the target cannot be renamed over.
+    fs::remove(kGermanMenu);
+    fs::create_directories(kGermanMenu / "blocker");
+
+    const StoreResult r = SaveCurrentFile();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("menu.loc"), std::string::npos) << r.message;
+    EXPECT_FALSE(fs::exists(kGermanMenuTmp));
+    EXPECT_TRUE(fs::exists(kGermanMenu / "blocker"));
+    EXPECT_EQ(ItemText(0), "old");
+}
+
+#if defined(__linux__)
+TEST_F(TextStoreSave, FullDiskKeepsOldFileAndItems) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    MakeGermanMenu({"old"});
+    LoadGermanMenu();
+    SetItemText(0, std::string(5000, 'n'));
+    // Writes to /dev/full fail with "no space left", like a full disk.
+    fs::create_symlink("/dev/full", kGermanMenuTmp);
+
+    const StoreResult r = SaveCurrentFile();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("menu.loc"), std::string::npos) << r.message;
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"old"}));
+    EXPECT_EQ(ItemText(0), std::string(5000, 'n'));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(kGermanMenuTmp)));
+}
+#endif
+
+TEST_F(TextStoreSave, PermissionsOfTheOldFileAreKept) {
+    MakeGermanMenu({"old"});
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                       fs::perms::others_read | fs::perms::others_write;
+    fs::permissions(kGermanMenu, perms, fs::perm_options::replace);
+    LoadGermanMenu();
+    SetItemText(0, "new");
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"new"}));
+    EXPECT_EQ(fs::status(kGermanMenu).permissions() & fs::perms::all, perms);
+}
+
+TEST_F(TextStoreSave, TextLongerThan32767BytesIsRefused) {
+    MakeGermanMenu({"a", "b", "c"});
+    const std::string before = ReadFile(kGermanMenu);
+    LoadGermanMenu();
+    SetItemText(2, std::string(32768, 'x'));
+
+    const StoreResult r = SaveCurrentFile();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("item 2"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("32768"), std::string::npos) << r.message;
+    EXPECT_EQ(ReadFile(kGermanMenu), before);
+    EXPECT_FALSE(fs::exists(kGermanMenuTmp));
+    EXPECT_EQ(ItemText(2).size(), 32768u);
+}
+
+TEST_F(TextStoreSave, TextOfExactly32767BytesIsSaved) {
+    MakeGermanMenu({"a"});
+    LoadGermanMenu();
+    SetItemText(0, std::string(32767, 'y'));
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({std::string(32767, 'y')}));
+}
+
+TEST_F(TextStoreSave, LeftoverTemporaryFileIsOverwritten) {
+    MakeGermanMenu({"old"});
+    WriteFile(kGermanMenuTmp, "stale bytes from a crash, longer than the new file");
+    LoadGermanMenu();
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"old"}));
+    EXPECT_FALSE(fs::exists(kGermanMenuTmp));
+}
+
+// --- tables and accessors ---------------------------------------------------
+
+using TextStoreTables = TextStoreTest;
+
+TEST_F(TextStoreTables, FileListHoldsSixNamesOfWhichThreeCount) {
+    EXPECT_EQ(FileCount(), 3);
+    EXPECT_EQ(FileName(0), "menu");
+    EXPECT_EQ(FileName(1), "game");
+    EXPECT_EQ(FileName(2), "keyboard");
+    EXPECT_EQ(FileName(3), "tutorial01");
+    EXPECT_EQ(FileName(5), "tutorial03");
+    EXPECT_EQ(FileName(6), "");
+    EXPECT_EQ(FileName(15), "");
+    EXPECT_EQ(FileName(16), "");
+}
+
+TEST_F(TextStoreTables, FolderTableHoldsAtMost512Names) {
+    EXPECT_EQ(FolderCount(), 0);
+    for (int i = 0; i < kMaxFolders; ++i) ASSERT_TRUE(AddFolder("Lang" + std::to_string(i)));
+    EXPECT_FALSE(AddFolder("OneTooMany"));
+    EXPECT_EQ(FolderCount(), 512);
+    EXPECT_EQ(FolderName(0), "Lang0");
+    EXPECT_EQ(FolderName(511), "Lang511");
+    EXPECT_EQ(FolderName(512), "");
+    ClearFolders();
+    EXPECT_EQ(FolderCount(), 0);
+}
+
+TEST_F(TextStoreTables, SetItemTextOutOfRangeChangesNothing) {
+    MakeGermanMenu({"a"});
+    LoadGermanMenu();
+    EXPECT_FALSE(SetItemText(1, "x"));
+    EXPECT_FALSE(SetItemText(-1, "x"));
+    EXPECT_EQ(ItemText(0), "a");
+    EXPECT_EQ(ItemText(1), "");
+    EXPECT_EQ(ItemName(-1), "");
+}
+
+TEST_F(TextStoreTables, FreeItemsEmptiesStringsButKeepsCountAndKey) {
+    MakeGermanMenu({"a", "b"});
+    LoadGermanMenu();
+    FreeItems();
+    EXPECT_EQ(ItemCount(), 2);
+    EXPECT_EQ(CurrentKey(), "German\\menu");
+    EXPECT_EQ(ItemText(1), "");
+    EXPECT_EQ(ItemName(1), "");
+    EXPECT_EQ(ItemDescription(1), "");
+}
+
+TEST_F(TextStoreTables, LoadingAnotherFileReplacesTheTables) {
+    MakeGermanMenu({"a", "b", "c"});
+    WriteFile(fs::path("Texts") / "German" / "game.loc", LocBytes({"g"}));
+    WriteFile(fs::path("Descriptions") / "game.desc", DescBytes({{"G", "game item"}}));
+    LoadGermanMenu();
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    FreeItems();
+    ASSERT_TRUE(ReadTexts("German\\game").ok);
+    ASSERT_TRUE(ReadDescriptions().ok);
+    EXPECT_EQ(ItemCount(), 1);
+    EXPECT_EQ(ItemName(0), "G");
+    EXPECT_EQ(ItemText(1), "");
+}
