@@ -1,0 +1,197 @@
+// font.cpp - .dsf fonts as the engine holds them: loading a checked file and uploading
+// its pages, the current font, glyph lookup, UTF-8 decoding and encoding, and the
+// inline colour tags. Measuring, wrapping and drawing live in text.cpp.
+#include "render/font.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "engine/engine.h"
+#include "render/font_internal.h"
+#include "render/texture.h"
+
+FontState g_font;
+
+namespace {
+
+// A block that lives until engine shut-down; null if memory is out.
+template <typename T>
+T* EngineBlock(size_t count) {
+    void* block = std::calloc(count ? count : 1, sizeof(T));
+    if (block) TrackAllocation(block);
+    return static_cast<T*>(block);
+}
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    uint8_t chunk[16384];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+// The lookup as the file layout defines it: ASCII by arithmetic when the font says
+// records 0..95 are code points 32..127, a binary search over the rest.
+int32_t SearchGlyph(int32_t c, const Glyph* glyphs, int32_t count, bool asciiDirect) {
+    if (asciiDirect && c >= 32 && c < 128) return c - 32;
+    int32_t lo = asciiDirect ? kDsfAsciiDirectCount : 0, hi = count - 1;
+    while (lo <= hi) {
+        const int32_t mid = lo + (hi - lo) / 2;
+        if (glyphs[mid].codePoint == c) return mid;
+        if (c < glyphs[mid].codePoint)
+            hi = mid - 1;
+        else
+            lo = mid + 1;
+    }
+    return -1;
+}
+
+Texture* PageTexture(const DsfPage& page, bool upload) {
+    if (upload) {
+        if (Texture* texture = CreateAlphaTexture(page.alpha.data(), page.texWidth, page.texHeight)) {
+            TrackAllocation(texture);
+            return texture;
+        }
+    }
+    // Without GL (or if the upload failed) the page keeps its size and no name, so
+    // measuring and layout still work and drawing shows nothing.
+    Texture* texture = EngineBlock<Texture>(1);
+    if (texture) texture->width = page.texWidth, texture->height = page.texHeight;
+    return texture;
+}
+
+}  // namespace
+
+namespace font_detail {
+
+int TextLength(const char* text, int length) {
+    if (!text) return 0;
+    return length < 0 ? int(std::strlen(text)) : length;
+}
+
+}  // namespace font_detail
+
+Font* CreateFontFromDsf(const DsfFile& file, bool uploadPages) {
+    Font* font = EngineBlock<Font>(1);
+    if (!font) return nullptr;
+    font->pageCount = uint8_t(file.pages.size());
+    font->glyphCount = int32_t(file.glyphs.size());
+    font->height = file.height;
+    font->scale = file.scale;
+    font->asciiDirect = file.asciiDirect ? 1 : 0;
+    font->pages = EngineBlock<Texture*>(file.pages.size());
+    font->glyphs = EngineBlock<Glyph>(file.glyphs.size());
+    font->direct = EngineBlock<int32_t>(kFontDirectRange);
+    if (!font->pages || !font->glyphs || !font->direct) return nullptr;
+
+    std::copy(file.glyphs.begin(), file.glyphs.end(), font->glyphs);
+    for (int32_t c = 0; c < kFontDirectRange; ++c)
+        font->direct[c] = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
+    for (size_t i = 0; i < file.pages.size(); ++i) font->pages[i] = PageTexture(file.pages[i], uploadPages);
+    return font;
+}
+
+Font* LoadFont(const char* path) {
+    if (!path) return nullptr;
+    std::vector<uint8_t> bytes;
+    DsfFile file;
+    if (!ReadWholeFile(path, bytes) || !ReadDsf(bytes, file)) return nullptr;
+    return CreateFontFromDsf(file, true);
+}
+
+Font* SetFont(Font* font) {
+    Font* previous = g_font.current;
+    g_font.current = font;
+    return previous;
+}
+
+Font* GetFont() { return g_font.current; }
+
+int32_t FindGlyph(int32_t c, const Font* font) {
+    if (!font || !font->glyphs || c == -1) return -1;
+    if (uint32_t(c) < uint32_t(kFontDirectRange) && font->direct) return font->direct[c];
+    return SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
+}
+
+// ---- UTF-8 ----
+
+int DecodeUtf8(const char* bytes, int32_t& codePoint) {
+    const int8_t lead = int8_t(bytes[0]);
+    int need = 0;
+    int32_t value = lead;
+    if ((lead & 0xE0) == 0xC0)
+        need = 1, value = lead & 0x1F;
+    else if ((lead & 0xF0) == 0xE0)
+        need = 2, value = lead & 0x0F;
+    else if ((lead & 0xF8) == 0xF0)
+        need = 3, value = lead & 0x07;
+    // A terminator is not a continuation byte, so a cut sequence stops at it.
+    int valid = 0;
+    while (valid < need && (uint8_t(bytes[valid + 1]) & 0xC0) == 0x80) {
+        value = value << 6 | (bytes[valid + 1] & 0x3F);
+        ++valid;
+    }
+    codePoint = valid < need ? -1 : value;
+    return need + 1;
+}
+
+int EncodeUtf8(char* buffer, int position, int32_t codePoint) {
+    char* out = buffer + position;
+    int n;
+    if (codePoint < 0x80) {
+        out[0] = char(codePoint);
+        n = 1;
+    } else if (codePoint < 0x800) {
+        out[0] = char(0xC0 | codePoint >> 6);
+        out[1] = char(0x80 | (codePoint & 0x3F));
+        n = 2;
+    } else if (codePoint < 0x10000) {
+        out[0] = char(0xE0 | codePoint >> 12);
+        out[1] = char(0x80 | (codePoint >> 6 & 0x3F));
+        out[2] = char(0x80 | (codePoint & 0x3F));
+        n = 3;
+    } else {
+        out[0] = char(0xF0 | (codePoint >> 18 & 0x07));
+        out[1] = char(0x80 | (codePoint >> 12 & 0x3F));
+        out[2] = char(0x80 | (codePoint >> 6 & 0x3F));
+        out[3] = char(0x80 | (codePoint & 0x3F));
+        n = 4;
+    }
+    out[n] = 0;
+    return n;
+}
+
+// ---- colour tags ----
+
+int ColorTagLength(const char* text) { return font_detail::ColorTagLengthN(text, 1 << 30); }
+
+int ApplyColorTag(const char* text, const float defaultColour[4]) {
+    const int length = ColorTagLength(text);
+    if (length == 0) return 0;
+    if (length == 15) {  // only "<color default>" has this length
+        glColor4fv(defaultColour);
+        return 15;
+    }
+    // Channels the tag leaves out are 0.
+    uint8_t rgb[3] = {0, 0, 0};
+    const char* p = text + 7;
+    for (int i = 0; i < 3; ++i) {
+        char* end = nullptr;
+        // Base 0 reads like scanf's %i: "010" is octal 8, and "09" stops at the 9.
+        // The tag allows only digits, so no hexadecimal prefix can appear.
+        rgb[i] = uint8_t(std::strtol(p, &end, 0));
+        while (*p >= '0' && *p <= '9') ++p;
+        if (*p != ',') break;
+        ++p;
+    }
+    const uint8_t alpha = uint8_t(int(defaultColour[3] * 255.0f));
+    glColor4ub(rgb[0], rgb[1], rgb[2], alpha);
+    return length;
+}

@@ -1,0 +1,124 @@
+// font.h - .dsf bitmap fonts and text: loading, the current font, glyph lookup, UTF-8,
+// inline colour tags, measuring, word wrap, and drawing a run or a wrapped, scrolled box.
+// Depends on render/dsf.h (the file format), render/draw.h, render/texture.h and engine/.
+#pragma once
+
+#include <cstdint>
+
+#include "render/dsf.h"
+
+struct Texture;
+
+// Text alignment codes taken by the drawers.
+enum : int { ALIGN_LEFT = 1030, ALIGN_CENTER = 505, ALIGN_RIGHT = 1031 };
+
+// Code points below this have a direct glyph-index table (Latin, Greek, Cyrillic,
+// Armenian), so the scripts a translator types never need a search.
+constexpr int32_t kFontDirectRange = 0x600;
+
+// A loaded font. Every block (the record, the arrays, the page Textures) is on the
+// engine's allocation list and lives until ShutdownEngine.
+struct Font {
+    Texture** pages;       // pageCount Textures (W x H, GL name)
+    uint8_t pageCount;
+    Glyph* glyphs;         // sorted by code point
+    int32_t glyphCount;
+    int16_t height;        // line height and glyph cell height, pixels
+    float scale;           // applied to every pixel measure when drawing and measuring
+    uint8_t asciiDirect;   // glyphs 0..95 are code points 32..127
+    int32_t* direct;       // glyph index per code point below kFontDirectRange, -1: none
+};
+
+struct FontState {
+    Font* current = nullptr;
+};
+extern FontState g_font;
+
+// ---- loading and the current font ----
+
+// Reads and checks the file, uploads its pages as textures (needs the GL context).
+// Null if the file cannot be opened or is not a sound .dsf file.
+Font* LoadFont(const char* path);
+// Builds a font from a parsed file. uploadPages false leaves every page a Texture
+// with GL name 0: enough for measuring and layout, for tools and tests without GL.
+Font* CreateFontFromDsf(const DsfFile& file, bool uploadPages);
+
+// Returns the previous current font.
+Font* SetFont(Font* font);
+Font* GetFont();
+
+// Index of the glyph for c, -1 if none (also for a null font or c == -1).
+int32_t FindGlyph(int32_t c, const Font* font);
+
+// ---- UTF-8 ----
+
+// Decodes one sequence and returns its expected length (1 to 4), even when it is
+// cut or broken; codePoint is then -1. A byte that leads nothing (ASCII, a stray
+// continuation, 0xF8-0xFF) is returned sign-extended, so 0x80-0xFF alone are negative.
+int DecodeUtf8(const char* bytes, int32_t& codePoint);
+// Writes codePoint at buffer[position] and a terminator after it; returns 1 to 4
+// (the terminator not counted). The buffer needs room for five bytes.
+int EncodeUtf8(char* buffer, int position, int32_t codePoint);
+
+// ---- colour tags: "<color R,G,B>" (one to three components) and "<color default>" ----
+
+// Length of the tag at the start of text (at most 19), 0 if none or tags are off.
+int ColorTagLength(const char* text);
+// Makes the tag's colour current and returns its length (0 and nothing done if the
+// text starts with no valid tag). Components read like scanf's %i (a leading 0 means
+// octal) and keep their low byte; missing components are 0; alpha comes from
+// defaultColour, which "<color default>" restores whole.
+int ApplyColorTag(const char* text, const float defaultColour[4]);
+
+// ---- measuring ----
+
+// Glyph width x scale, or height x scale for a code point the font lacks.
+float CharWidthFont(int32_t codePoint, const Font* font);
+float CharWidth(int32_t codePoint);  // current font
+// Width of the widest line (lines end at line feeds); colour tags take no room.
+// length < 0: up to the terminator.
+float MeasureText(const char* text, int length, const Font* font);
+float TextWidthN(const char* text, int length);  // current font
+float TextWidth(const char* text);               // current font, up to the terminator
+float TextWidthFont(const char* text, const Font* font);
+
+// ---- word wrap and layout ----
+
+// Fits the next line of text into maxWidth and returns the bytes it takes (the line
+// feed that ends a line included). On entry count holds the bytes available; on
+// return it holds the codes of the line (glyph indices, -1 for missing glyphs, and
+// the bytes of colour tags), which are also stored in codes when given (room for
+// count entries). Lines break after a blank or one of , . ? ! ; : ( ) & % - + when
+// they can; a word wider than the line is cut; a line always takes at least one
+// character, so callers that fit line after line always finish.
+int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, int& count,
+            float& lineWidth);
+
+// Height of text wrapped to maxWidth, from scrollY down, at most maxHeight (0: 32,000).
+// length -1: up to the terminator. Current font.
+int TextHeight(float maxWidth, float maxHeight, const char* text, float scrollY, int length);
+int TextHeightFont(Font* font, float maxWidth, float maxHeight, const char* text, float scrollY,
+                   int length);
+
+// Where the first length bytes of text (-1: all) end when wrapped to maxWidth: x on
+// the last line and the top y of that line. A final line feed moves to a new line.
+struct TextPos {
+    float x = 0, y = 0;
+};
+TextPos TextEndPos(const Font* font, float maxWidth, const char* text, int length);
+
+// ---- drawing (current font and colour; colour tags change the colour for the rest of
+// their own string only) ----
+
+// Draws one run at (x, y), snapped to whole physical pixels; line feeds start new
+// lines below. Returns the pen's travel on the last line. length -1: up to the terminator.
+int DrawTextN(float x, float y, const char* text, int align, int length);
+int DrawText(float x, float y, const char* text, int align);
+
+// Draws text wrapped to width w in the box (x, y, w, h), scrolled up by scrollY
+// pixels; lines cut by the box edges are drawn cut. h 0: 32,000. length -1: up to the
+// terminator; length < -1: block mode for the first -1 - length bytes, each character
+// cell filled in the current colour (text selections). The first skip characters take
+// their room but are not drawn. Returns the height drawn.
+int DrawTextBox(float x, float y, float w, float h, const char* text, float scrollY, int align,
+                int length, int skip);

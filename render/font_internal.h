@@ -1,0 +1,88 @@
+// font_internal.h - helpers shared by the font and text units: bounded UTF-8 and
+// colour-tag scanning (they never look past the bytes a caller handed over) and the
+// glyph lookups of the text loops. Not part of the public interface.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/engine.h"
+#include "render/font.h"
+
+namespace font_detail {
+
+// DecodeUtf8 that treats byte `avail` and beyond as absent: a sequence cut there
+// decodes as -1, and the length returned never passes avail or a terminator (avail >= 1).
+inline int DecodeUtf8N(const char* s, int avail, int32_t& codePoint) {
+    const uint8_t lead = uint8_t(s[0]);
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    }
+    int need;
+    int32_t value;
+    if ((lead & 0xE0) == 0xC0) {
+        need = 1, value = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        need = 2, value = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        need = 3, value = lead & 0x07;
+    } else {
+        codePoint = int8_t(lead);  // stray continuation or 0xF8-0xFF: negative
+        return 1;
+    }
+    int i = 1;
+    for (; i <= need && i < avail; ++i) {
+        const uint8_t c = uint8_t(s[i]);
+        if ((c & 0xC0) != 0x80) break;
+        value = value << 6 | (c & 0x3F);
+    }
+    if (i > need) {
+        codePoint = value;
+        return need + 1;
+    }
+    codePoint = -1;
+    // A broken sequence still covers its expected length, but never the end of the
+    // text: the walk must not step over a terminator or past avail.
+    int length = need + 1 < avail ? need + 1 : avail;
+    for (int j = i; j < length; ++j)
+        if (s[j] == 0) length = j;
+    return length;
+}
+
+// ColorTagLength over at most avail bytes (tags switched by engine setting 8).
+inline int ColorTagLengthN(const char* s, int avail) {
+    if (!s || !g_engine.colorTags) return 0;
+    static constexpr char kPrefix[] = "<color ";
+    static constexpr char kDefault[] = "<color default>";
+    for (int i = 0; i < 7; ++i)
+        if (i >= avail || s[i] != kPrefix[i]) return 0;
+    bool isDefault = avail >= 15;
+    for (int i = 7; isDefault && i < 15; ++i) isDefault = s[i] == kDefault[i];
+    if (isDefault) return 15;
+
+    int i = 7;
+    for (int component = 1;; ++component) {
+        int digits = 0;
+        while (i < avail && digits < 4 && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+        if (digits == 0 || digits > 3 || i >= avail) return 0;
+        if (s[i] == '>') return i + 1;
+        if (s[i] != ',' || component == 3) return 0;
+        ++i;
+    }
+}
+
+// Glyph index of c without the search for the common scripts.
+inline int32_t LookupGlyph(const Font* font, int32_t c) {
+    if (uint32_t(c) < uint32_t(kFontDirectRange)) return font->direct[c];
+    return FindGlyph(c, font);
+}
+
+// The glyph record, or null for an index outside the table (a missing glyph).
+inline const Glyph* GlyphAt(const Font* font, int32_t index) {
+    return index >= 0 && index < font->glyphCount ? &font->glyphs[index] : nullptr;
+}
+
+// Length of a text: up to the terminator for length < 0, else length bytes.
+int TextLength(const char* text, int length);
+
+}  // namespace font_detail
