@@ -169,8 +169,10 @@ TEST(SurfaceDraw, PixelsMatchThePictureAcrossTileSeams) {
     ASSERT_TRUE(s);
     ClearScreen();
     glColor4ub(255, 255, 255, 255);
+    glDisable(GL_TEXTURE_2D);
     DrawSurfaceAt(0, 0, s.get(), nullptr);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    glEnable(GL_TEXTURE_2D);
     for (int x : {0, 100, 253, 254, 255, 507, 508, 599})
         for (int y : {0, 253, 254, 299}) {
             const Rgb want{uint8_t(x), uint8_t(y), uint8_t(40 * (x / 254))};
@@ -220,10 +222,14 @@ TEST(TextureDraw, PaddedTextureShowsItsPixelsAndRestoresState) {
     glGetFloatv(GL_PROJECTION_MATRIX, before.data());
     ClearScreen();
     glColor4ub(255, 255, 255, 255);
+    glDisable(GL_TEXTURE_2D);
     DrawTexture(100, 100, 300, 300, t.get(), TempRect(0, 0, 3, 3));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    glEnable(GL_TEXTURE_2D);
+    DrawTexture(100, 100, 300, 300, t.get(), TempRect(0, 0, 3, 3));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     glGetFloatv(GL_PROJECTION_MATRIX, after.data());
     EXPECT_EQ(before, after);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(Near(ReadPixel(120, 120), {255, 0, 0}));
     EXPECT_TRUE(Near(ReadPixel(250, 250), {255, 255, 255}));
     // Near the bottom-right edge the filter reaches into the padding, which must
