@@ -1,0 +1,83 @@
+// class_table.cpp - the toolkit's own control classes, and the GUI's start and end
+// (`InitGui` and `ShutdownGui`, called by the engine's InitEngine and ShutdownEngine).
+#include <cstring>
+
+#include "gui/gui.h"
+#include "gui/gui_internal.h"
+
+// The eighteen classes of the toolkit, in ascending name order, with their flags.
+struct ClassRow {
+    const char* name;
+    uint8_t tabStopByDefault;
+    uint8_t tabRoot;
+};
+static constexpr ClassRow kClassRows[] = {
+    {"Button", 1, 0},     {"CheckBox", 1, 0},    {"ComboBox", 1, 0},    {"Dialog", 0, 1},
+    {"Frame", 0, 1},      {"Label", 0, 0},       {"Line", 0, 0},        {"ListBox", 1, 0},
+    {"MCListBox", 1, 0},  {"MLTextBox", 1, 0},   {"PictureBox", 0, 0},  {"ProgressBar", 0, 0},
+    {"RadioButton", 1, 0}, {"ScrollBar", 0, 0},  {"Shape", 0, 0},       {"Sheet", 0, 1},
+    {"StatusBar", 0, 0},  {"TextBox", 1, 0},
+};
+
+// Factories of the classes that exist. A control unit (gui/controls/) defines
+// `Control* NewButton()` and adds its declaration and one row here; classes without a
+// row are skipped at start-up, so the toolkit runs while its controls are being built.
+struct FactoryRow {
+    const char* name;
+    Control* (*factory)();
+};
+static constexpr FactoryRow kBuiltFactories[] = {
+    {nullptr, nullptr},  // placeholder: keeps the array non-empty until the first control lands
+};
+
+static Control* (*FactoryFor(const char* name))() {
+    for (const FactoryRow& row : kBuiltFactories)
+        if (row.name && std::strcmp(row.name, name) == 0) return row.factory;
+    return nullptr;
+}
+
+static const ClassRow* g_pendingRow = nullptr;  // hands the row to the fill function below
+
+static void FillFromRow(ControlClass* cls) {
+    std::strncpy(cls->name, g_pendingRow->name, sizeof cls->name - 1);
+    cls->tabStopByDefault = g_pendingRow->tabStopByDefault;
+    cls->tabRoot = g_pendingRow->tabRoot;
+    cls->factory = FactoryFor(g_pendingRow->name);
+}
+
+void InitGui() {
+    g_gui.activeSheet = g_gui.focus = g_gui.capture = g_gui.modal = g_gui.keyDownTarget = nullptr;
+    g_gui.overlay = nullptr;
+    g_gui.tip = ToolTipState{};
+    g_gui.pointerShown = 1;
+    g_gui.pointerKind = POINTER_ARROW;
+    RegisterGuiPointerShapes();
+    for (const ClassRow& row : kClassRows) {
+        if (!FactoryFor(row.name) || FindControlClass(row.name)) continue;
+        g_pendingRow = &row;
+        RegisterControlClass(FillFromRow);
+    }
+    g_pendingRow = nullptr;
+    g_gui.initialised = 1;
+}
+
+void ShutdownGui() {
+    // Take the controls out of the registry first, so that handlers running during the
+    // teardown find no half-destroyed control by name.
+    std::vector<std::unique_ptr<Control>> controls = std::move(g_gui.controls);
+    g_gui.controls.clear();
+    g_gui.activeSheet = g_gui.focus = g_gui.capture = g_gui.modal = g_gui.keyDownTarget = nullptr;
+    g_gui.overlay = nullptr;
+    g_gui.tip = ToolTipState{};
+    for (auto& c : controls) {
+        c->children.clear();
+        c->parent = nullptr;
+        c->OnDestroy();
+        c.reset();
+    }
+    for (auto& cls : g_gui.classes) {
+        cls->properties.clear(), cls->propertyCount = -1;
+        cls->events.clear(), cls->eventCount = -1;
+    }
+    g_gui.initialised = 0;
+}

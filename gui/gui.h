@@ -1,0 +1,188 @@
+// gui.h - the GUI toolkit's public face: control classes and their registration, the
+// registry of live controls with the by-name API (create, find, configure, wire,
+// destroy), focus and the dispatch state that controls use (capture, overlay, modal
+// control, tooltip, pointer). The engine reaches the GUI through engine/gui_hooks.h.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/gui_hooks.h"
+#include "gui/control.h"
+
+// ---- control classes --------------------------------------------------------------------
+//
+// A class record: name, flags, factory and the property and event tables that are
+// built from the first instance of the class and shared by all later ones.
+struct ControlClass {
+    char name[32] = {};
+    uint8_t tabStopByDefault = 0;  // new controls get the next tab index (else -1)
+    uint8_t tabRoot = 0;           // Tab navigation stays inside such a control's subtree
+    Control* (*factory)() = nullptr;  // returns a new, default-constructed control
+    int16_t propertyCount = -1;    // -1 until built
+    std::vector<PropertyEntry> properties;  // sorted by name
+    int16_t eventCount = -1;
+    std::vector<EventEntry> events;         // sorted by name
+
+    const PropertyEntry* FindProperty(const char* prop) const;
+    const EventEntry* FindEvent(const char* event) const;
+};
+
+constexpr int kMaxControlClasses = 255;
+
+// Registers a class: the function fills in name, flags and factory of a cleared record.
+// Classes are kept sorted by name (lookups are binary searches). Returns false when the
+// table is full, the name is empty or too long, or a class of that name exists already.
+//
+// The toolkit's own classes are listed in gui/class_table.cpp, one line each, and are
+// registered by `InitGui`. A control unit makes its class known there with one line:
+//
+//     Control* NewButton();                                   // declared once, defined in the unit
+//     {"Button", &NewButton},                                 // a row of kBuiltFactories
+//
+// Tests (and tools) may register classes of their own with this call at any time, for
+// example a stand-in "Sheet" while the real one does not exist yet.
+bool RegisterControlClass(void (*fill)(ControlClass* cls));
+ControlClass* FindControlClass(const char* name);
+int ControlClassCount();
+ControlClass* ControlClassAt(int index);
+
+// ---- last error -----------------------------------------------------------------------
+//
+// Set by a failing API call; meaningful only right after a call returned null or false.
+enum GuiError : int32_t {
+    GUI_ERR_PROPERTY = 1,  // the control rejected the property
+    GUI_ERR_CLASS = 2,     // no control class of that name
+    GUI_ERR_EVENT = 3,     // the control has no event of that name
+    GUI_ERR_PARENT = 4,    // the named parent does not exist
+    GUI_ERR_NAME = 5,      // no such control / property / event; or a name that is not allowed
+    GUI_ERR_FONT = 7,      // the message box has no font
+    GUI_ERR_DESTROY = 8,   // no control of that name to destroy
+};
+int32_t GuiLastError();
+void SetGuiError(int32_t code);
+
+// ---- the by-name API --------------------------------------------------------------------
+//
+// Names: up to 31 characters, none below code 32; unique among live controls.
+// Property values pass as untyped pointers: a String value is the `const char*` itself,
+// any other value a pointer to its bytes (as many as the property type has).
+
+// Creates a control of the class under the named parent (null for none). With w or h
+// equal to 0 the control keeps the position and size its constructor gave it; otherwise
+// `Move`(x, y) and `Size`(w, h) place it. Null when the name is taken (error unchanged),
+// the parent is missing (4), the name is too long or holds a control character (5), or
+// the class is unknown (2).
+Control* CreateControl(const char* cls, const char* name, const char* parent, float x, float y, float w, float h);
+// The same without a parent (for sheets); the third argument is ignored.
+Control* CreateTopControl(const char* cls, const char* name, const char* unused, float x, float y, float w, float h);
+Control* FindControl(const char* name);  // null and error 5 when absent
+// Makes the named control the one whose tree is drawn and receives input; null or ""
+// clears it. The focus is cleared either way (without focus events).
+bool SetActiveSheet(const char* name);
+// Besides the class's own properties, the API itself handles "Visible" (1 byte; raises
+// Show or Hide), "x", "y", "w", "h" (floats; through Move and Size) and "TabStop" (int16).
+bool SetControlProperty(const char* name, const char* prop, const void* value);
+// dest must be large enough (for a String: the whole text and its terminator).
+bool GetControlProperty(const char* name, const char* prop, void* dest);
+bool BindControlEvent(const char* name, const char* event, GuiHandler handler);
+// Binds a handler of any plain-function type, e.g. `void OnSelect(int32_t)`.
+template <class R, class... A>
+inline bool BindControlEvent(const char* name, const char* event, R (*handler)(A...)) {
+    return BindControlEvent(name, event, reinterpret_cast<GuiHandler>(handler));
+}
+// Destroys the control and its subtree (children last-first, each raising `Destroy`
+// where its class does). A focus inside the subtree moves to the active sheet first.
+bool DestroyControl(const char* name);
+// Moves the focus (with LoseFocus/GetFocus events); refused while a modal control holds
+// the focus. False and error 5 when the control does not exist.
+bool SetFocusTo(const char* name);
+
+// Value helpers for literal arguments: each stores its value in a slot of its own and
+// returns the slot's address, which stays valid until the same helper is called again.
+// Slots are 8 bytes wide and zero-filled, so they may also feed a pointer-sized
+// Background property (`ValColor`).
+const uint8_t* ValBool(bool value);
+const uint8_t* ValEnum(uint8_t value);
+const int16_t* ValShort(int16_t value);
+const int32_t* ValInt(int32_t value);
+const float* ValFloat(float value);
+const uint32_t* ValColor(uint32_t rgba);
+
+// Live controls in name order (for tools and tests).
+int ControlCount();
+Control* ControlAt(int index);
+
+// ---- dispatch state used by controls ----------------------------------------------------
+
+using OverlayFunc = void (*)();
+using PointerDrawFunc = void (*)(float x, float y);
+
+constexpr int kPointerKinds = 32;
+enum PointerKind : int { POINTER_ARROW = 1, POINTER_IBEAM = 9, POINTER_DOUBLE_BAR = 10 };
+
+struct ToolTipState {
+    std::string text;          // copied: the tooltip outlives a destroyed control
+    float x = 0, y = 0;        // top-left of the box once laid out
+    float w = 0, h = 0;
+    float opacity = 0;         // 0: hidden
+    std::vector<std::string> lines;
+};
+
+struct GuiState {
+    // control classes and live controls
+    std::vector<std::unique_ptr<ControlClass>> classes;  // sorted by name
+    std::vector<std::unique_ptr<Control>> controls;      // sorted by name
+    int32_t lastError = 0;
+    // dispatch
+    Control* activeSheet = nullptr;
+    Control* focus = nullptr;
+    Control* capture = nullptr;
+    Control* modal = nullptr;
+    Control* keyDownTarget = nullptr;  // focus at the last key down: gets the key up
+    OverlayFunc overlay = nullptr;
+    // tooltip and pointer
+    ToolTipState tip;
+    uint8_t tipShadow = 1;
+    uint8_t pointerShown = 1;
+    int pointerKind = POINTER_ARROW;
+    PointerDrawFunc pointerShapes[kPointerKinds] = {};
+    // set while a common dialog with its own root sheet is open: the frame then does
+    // not give up the processor
+    uint8_t dialogOpen = 0;
+    uint8_t initialised = 0;
+};
+extern GuiState g_gui;
+
+// The focused control, or null.
+Control* GetFocusControl();
+// Moves the focus to c (null clears it), raising LoseFocus on the old focus and its
+// ancestors, then GetFocus on c and its ancestors. Nothing happens when c has it already.
+void ChangeFocus(Control* c);
+// While set, the control receives all mouse events that happen inside it; a mouse event
+// outside it clears the capture.
+void SetCapture(Control* c);
+Control* GetCapture();
+// A control that must keep the focus (a modal dialog); null for none.
+void SetModalControl(Control* c);
+Control* GetModalControl();
+// Drawn after the whole tree, above everything (a drop-down list); null for none.
+void SetOverlay(OverlayFunc fn);
+OverlayFunc GetOverlay();
+// Pointer: kinds 0..31, others ignored. The engine resets it to the arrow every frame,
+// so a control sets its kind during Draw or Update while the pointer is over it.
+void SetPointerKind(int kind);
+int GetPointerKind();
+void SetPointerShape(int kind, PointerDrawFunc fn);
+void ShowGuiPointer(bool shown);
+// Shows a tooltip at once: text at the mouse position, fully opaque.
+void ShowToolTip(const char* text);
+// Shows a tooltip with the box placed above the point (screen coordinates) at a
+// starting opacity (it fades in to 1 over a quarter second).
+void ShowToolTipAt(const char* text, float x, float y, float opacity);
+void HideToolTip();
+// The control under a point in screen coordinates (the deepest visible one that
+// accepts it; later siblings first), or null.
+Control* ControlAtPoint(float x, float y);
