@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "render/texture.h"
@@ -60,6 +61,34 @@ TEST(SurfaceBuilder, CutsTheGridAndSizesTheLastTiles) {
     EXPECT_EQ(exact->rows, 1);
     EXPECT_EQ(exact->lastColumnWidth, 256);
     EXPECT_EQ(exact->lastRowHeight, 256);
+}
+
+// Texel (tx, ty) of a tile read back from GL, as R, G.
+std::pair<int, int> Texel(uint32_t name, int tw, int tx, int ty) {
+    std::vector<uint8_t> texels(size_t(tw) * 256 * 4);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    const uint8_t* p = &texels[(size_t(ty) * tw + tx) * 4];
+    return {p[0], p[1]};
+}
+
+TEST(SurfaceBuilder, BordersRepeatNeighbouringPixels) {
+    EnsureTestEngine();
+    auto s = MakeSurface(600, 300);
+    ASSERT_TRUE(s);
+    using P = std::pair<int, int>;
+    // Tile (0, 0): texel 1 is pixel 0; the left/top border repeats the edge pixel and
+    // the right border shows the next tile's first column.
+    EXPECT_EQ(Texel(s->tiles[0], 256, 1, 1), P(0, 0));
+    EXPECT_EQ(Texel(s->tiles[0], 256, 0, 0), P(0, 0));
+    EXPECT_EQ(Texel(s->tiles[0], 256, 255, 10), P(254, 9));
+    // Tile (1, 0): its left border is the previous tile's last column.
+    EXPECT_EQ(Texel(s->tiles[1], 256, 0, 10), P(253, 9));
+    // Tile (2, 1) (128 x 64): everything past the picture repeats its last pixel.
+    EXPECT_EQ(Texel(s->tiles[5], 128, 92, 46), P(599 & 255, 299 & 255));
+    EXPECT_EQ(Texel(s->tiles[5], 128, 127, 63), P(599 & 255, 299 & 255));
+    EXPECT_EQ(Texel(s->tiles[5], 128, 1, 0), P(508 & 255, 253));
 }
 
 TEST(SurfaceBuilder, RejectsBadInput) {
