@@ -3,6 +3,7 @@
 // injected by tests, a hand-placed cursor, a fake clipboard and recorded message boxes.
 #include <SDL2/SDL.h>
 
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -96,6 +97,8 @@ std::string PlatGetClipboardText() { return g_test.clipboard; }
 
 void PlatMessageBox(const char* text, const char* caption, bool errorIcon) {
     g_test.boxes.push_back({text ? text : "", caption ? caption : "", errorIcon});
+    // Tests that run in a child process see the box through its error output.
+    std::fprintf(stderr, "[message box] %s: %s\n", caption ? caption : "", text ? text : "");
 }
 
 std::string PlatModuleFileName() { return g_test.moduleFileName; }

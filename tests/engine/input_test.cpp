@@ -1,0 +1,235 @@
+// Key translation, key state, mouse scaling, double clicks, the wheel, key names and
+// the screenshot key, driven through the window procedure with injected messages.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "engine/format.h"
+#include "platform/sdl/sdl_internal.h"
+#include "support/engine_fixture.h"
+
+#include <SDL2/SDL_scancode.h>
+#include <SDL2/SDL_keycode.h>
+
+namespace {
+
+void ReleaseAll() {
+    for (auto& k : g_input.keys) k = 0;
+}
+
+void Click(uint32_t down, int x, int y) {
+    TestMouseButton(down, x, y);
+    TestPostMessage(down + 1, 0, MakePointLParam(x, y));
+    PumpMessages();
+}
+
+}  // namespace
+
+TEST(KeyTranslation, EveryRowOfTheTable) {
+    struct Row {
+        uint32_t vk;
+        unsigned scan;
+        bool ext;
+        uint8_t code;
+    };
+    const Row rows[] = {
+        {VK_SHIFT, 0x2A, false, 241}, {VK_SHIFT, 0x36, false, 242}, {VK_CONTROL, 0x1D, false, 243},
+        {VK_CONTROL, 0x1D, true, 244}, {VK_MENU, 0x38, false, 245},  {VK_MENU, 0x38, true, 246},
+        {VK_RETURN, 0x1C, true, 247}, {VK_RETURN, 0x1C, false, 13}, {VK_CLEAR, 0x4C, false, 101},
+        {VK_PRIOR, 0x49, false, 105}, {VK_NEXT, 0x51, false, 99},    {VK_END, 0x4F, false, 97},
+        {VK_HOME, 0x47, false, 103},  {VK_LEFT, 0x4B, false, 100},   {VK_UP, 0x48, false, 104},
+        {VK_RIGHT, 0x4D, false, 102}, {VK_DOWN, 0x50, false, 98},    {VK_INSERT, 0x52, false, 96},
+        {VK_DELETE, 0x53, false, 110}, {VK_PRIOR, 0x49, true, 33},   {VK_NEXT, 0x51, true, 34},
+        {VK_END, 0x4F, true, 35},     {VK_HOME, 0x47, true, 36},     {VK_LEFT, 0x4B, true, 37},
+        {VK_UP, 0x48, true, 38},      {VK_RIGHT, 0x4D, true, 39},    {VK_DOWN, 0x50, true, 40},
+        {VK_INSERT, 0x52, true, 45},  {VK_DELETE, 0x53, true, 46},   {'A', 0x1E, false, 65},
+        {VK_F1, 0x3B, false, 112},
+    };
+    for (const Row& r : rows) EXPECT_EQ(TranslateKey(r.vk, MakeKeyLParam(r.scan, r.ext)), r.code) << "vk " << r.vk;
+}
+
+TEST(KeyTranslation, DesktopKeysArriveAsTheEngineCodes) {
+    struct Row {
+        int scancode, keycode;
+        bool numLock;
+        uint8_t code;
+    };
+    const Row rows[] = {
+        {SDL_SCANCODE_LSHIFT, SDLK_LSHIFT, false, 241}, {SDL_SCANCODE_RSHIFT, SDLK_RSHIFT, false, 242},
+        {SDL_SCANCODE_LCTRL, SDLK_LCTRL, false, 243},   {SDL_SCANCODE_RCTRL, SDLK_RCTRL, false, 244},
+        {SDL_SCANCODE_LALT, SDLK_LALT, false, 245},     {SDL_SCANCODE_RALT, SDLK_RALT, false, 246},
+        {SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER, true, 247}, {SDL_SCANCODE_RETURN, SDLK_RETURN, false, 13},
+        {SDL_SCANCODE_KP_8, SDLK_KP_8, false, 104},     {SDL_SCANCODE_KP_8, SDLK_KP_8, true, 104},
+        {SDL_SCANCODE_UP, SDLK_UP, false, 38},          {SDL_SCANCODE_KP_5, SDLK_KP_5, false, 101},
+        {SDL_SCANCODE_KP_0, SDLK_KP_0, false, 96},      {SDL_SCANCODE_INSERT, SDLK_INSERT, false, 45},
+        {SDL_SCANCODE_KP_PERIOD, SDLK_KP_PERIOD, false, 110}, {SDL_SCANCODE_DELETE, SDLK_DELETE, false, 46},
+        {SDL_SCANCODE_HOME, SDLK_HOME, false, 36},      {SDL_SCANCODE_KP_7, SDLK_KP_7, false, 103},
+        {SDL_SCANCODE_A, SDLK_a, false, 'A'},           {SDL_SCANCODE_Q, SDLK_a, false, 'A'},  // AZERTY
+        {SDL_SCANCODE_SEMICOLON, SDLK_SEMICOLON, false, 186}, {SDL_SCANCODE_GRAVE, SDLK_BACKQUOTE, false, 192},
+        {SDL_SCANCODE_F12, SDLK_F12, false, 123},       {SDL_SCANCODE_KP_DIVIDE, SDLK_KP_DIVIDE, false, 111},
+    };
+    for (const Row& r : rows) {
+        SdlKeyInfo k = SdlTranslateKey(r.scancode, r.keycode, r.numLock);
+        EXPECT_EQ(TranslateKey(k.vk, MakeKeyLParam(k.scan, k.extended)), r.code) << "scancode " << r.scancode;
+    }
+}
+
+TEST(KeyState, LeftShiftSetsOnlyItsOwnCode) {
+    EnsureTestEngine();
+    ReleaseAll();
+    TestKeyDown(VK_SHIFT, 0x2A);
+    PumpMessages();
+    EXPECT_TRUE(IsKeyDown(241));
+    EXPECT_FALSE(IsKeyDown(242));
+    EXPECT_TRUE(IsKeyDown(KEY_ANY_SHIFT));
+    EXPECT_FALSE(IsKeyDown(16));
+    EXPECT_FALSE(IsKeyDown(KEY_ANY_CTRL));
+    TestKeyUp(VK_SHIFT, 0x2A);
+    PumpMessages();
+    EXPECT_FALSE(IsKeyDown(KEY_ANY_SHIFT));
+    TestKeyDown(VK_CONTROL, 0x1D, true);
+    PumpMessages();
+    EXPECT_TRUE(IsKeyDown(244));
+    EXPECT_TRUE(IsKeyDown(KEY_ANY_CTRL));
+    ReleaseAll();
+}
+
+TEST(MouseInput, PositionIsScaledToTheVirtualScreen) {
+    EnsureTestEngine();
+    TestMouseMove(100, 50);
+    PumpMessages();
+    float x, y;
+    GetMousePos(&x, &y);
+    EXPECT_FLOAT_EQ(x, 100.0f);
+    EXPECT_FLOAT_EQ(y, 50.0f);
+    TestPostMessage(WM_SIZE, SIZE_RESTORED, MakePointLParam(1600, 1200));
+    TestMouseMove(100, 50);
+    PumpMessages();
+    GetMousePos(&x, &y);
+    EXPECT_FLOAT_EQ(x, 50.0f);
+    EXPECT_FLOAT_EQ(y, 25.0f);
+    TestPostMessage(WM_SIZE, SIZE_RESTORED, MakePointLParam(800, 600));
+    PumpMessages();
+    EXPECT_EQ(g_engine.clientWidth, 800);
+}
+
+TEST(MouseInput, DoubleClickRules) {
+    EnsureTestEngine();
+    g_input.lastClickButton = 255;
+    TestSetTicks(100000);
+    Click(WM_LBUTTONDOWN, 200, 200);
+    EXPECT_EQ(g_input.lastClickButton, KEY_MOUSE1);
+    // 300 ms later and 3 pixels away: a double click, and the reference is reset.
+    TestAdvanceTicks(300);
+    Click(WM_LBUTTONDOWN, 203, 200);
+    EXPECT_EQ(g_input.lastClickButton, 255);
+    // A third click 100 ms later is a plain click again.
+    TestAdvanceTicks(100);
+    Click(WM_LBUTTONDOWN, 203, 200);
+    EXPECT_EQ(g_input.lastClickButton, KEY_MOUSE1);
+    const uint32_t firstTick = g_input.clickTick;
+
+    // 6 pixels away: no double click, and the first click stays the reference.
+    TestAdvanceTicks(300);
+    Click(WM_LBUTTONDOWN, 209, 200);
+    EXPECT_EQ(g_input.lastClickButton, KEY_MOUSE1);
+    EXPECT_EQ(g_input.clickTick, firstTick);
+    EXPECT_FLOAT_EQ(g_input.clickX, 203.0f);
+
+    // Left then right within the time is never a double click.
+    TestAdvanceTicks(1000);
+    Click(WM_LBUTTONDOWN, 300, 300);
+    TestAdvanceTicks(100);
+    Click(WM_RBUTTONDOWN, 300, 300);
+    EXPECT_EQ(g_input.lastClickButton, KEY_MOUSE2);
+
+    // Too slow: the second click becomes the new reference.
+    TestAdvanceTicks(1000);
+    Click(WM_RBUTTONDOWN, 300, 300);
+    EXPECT_EQ(g_input.lastClickButton, KEY_MOUSE2);
+    EXPECT_EQ(g_input.clickTick, PlatGetTickCount());
+
+    // The tick counter wrapping between the clicks still measures 300 ms.
+    g_input.lastClickButton = 255;
+    TestSetTicks(4294967100u);
+    Click(WM_LBUTTONDOWN, 10, 10);
+    TestSetTicks(4294967100u + 300u);
+    Click(WM_LBUTTONDOWN, 10, 10);
+    EXPECT_EQ(g_input.lastClickButton, 255);
+}
+
+TEST(MouseInput, WheelIsAPressAndReleaseInOneMessage) {
+    EnsureTestEngine();
+    TestWheel(120);
+    TestWheel(-120);
+    PumpMessages();
+    EXPECT_FALSE(IsKeyDown(KEY_WHEEL_UP));
+    EXPECT_FALSE(IsKeyDown(KEY_WHEEL_DOWN));
+}
+
+TEST(KeyNames, TheResourceHoldsAll256Names) {
+    size_t size = 0;
+    ASSERT_NE(PlatLoadResource("NAM", 102, &size), nullptr);
+    EXPECT_EQ(size, 4096u);
+    EXPECT_EQ(PlatLoadResource("NAM", 103, &size), nullptr);
+    LoadKeyNames();
+    EXPECT_STREQ(KeyName(0), "Key 0");
+    EXPECT_STREQ(KeyName(8), "Backspace");
+    EXPECT_STREQ(KeyName(33), "Page Up");
+    EXPECT_STREQ(KeyName(57), "9");
+    EXPECT_STREQ(KeyName(90), "Z");
+    EXPECT_STREQ(KeyName(107), "Num +");
+    EXPECT_STREQ(KeyName(108), "Key 108");
+    EXPECT_STREQ(KeyName(109), "Num -");
+    EXPECT_STREQ(KeyName(123), "F12");
+    EXPECT_STREQ(KeyName(192), "`");
+    EXPECT_STREQ(KeyName(220), "\\");
+    EXPECT_STREQ(KeyName(237), "Mouse 8");
+    EXPECT_STREQ(KeyName(240), "Key 240");
+    EXPECT_STREQ(KeyName(247), "Num Enter");
+    EXPECT_STREQ(KeyName(252), "Key 252");
+    EXPECT_STREQ(KeyName(255), "Shift");
+}
+
+TEST(ScreenshotKey, CtrlAltSPicksTheFirstFreeName) {
+    EnsureTestEngine();
+    namespace fs = std::filesystem;
+    const fs::path old = fs::current_path();
+    const fs::path dir = fs::temp_directory_path() / "qk_screenshot_key";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::current_path(dir);
+    std::ofstream(dir / "Screenshot001.bmp") << "x";
+    std::ofstream(dir / "Screenshot002.bmp") << "x";
+    static std::string taken;
+    taken.clear();
+    g_screenshotHook = [](const char* path) { taken = path; };
+    ReleaseAll();
+    TestKeyDown(VK_CONTROL, 0x1D);
+    TestPostMessage(WM_SYSKEYDOWN, VK_MENU, MakeKeyLParam(0x38, false));
+    TestPostMessage(WM_SYSKEYDOWN, 'S', MakeKeyLParam(0x1F, false));
+    PumpMessages();
+    EXPECT_EQ(taken, "Screenshot003.bmp");
+    taken.clear();
+    TestPostMessage(WM_SYSKEYUP, VK_MENU, MakeKeyLParam(0x38, false));
+    TestPostMessage(WM_KEYDOWN, 'S', MakeKeyLParam(0x1F, false));
+    PumpMessages();
+    EXPECT_EQ(taken, "");  // Ctrl+S alone is not the screenshot key
+    g_screenshotHook = nullptr;
+    ReleaseAll();
+    fs::current_path(old);
+    fs::remove_all(dir);
+}
+
+TEST(FormatText, FormatsIntoOneSharedBufferAndCutsLongResults) {
+    const char* a = FormatText("%s\\%s", "Texts", "menu");
+    EXPECT_STREQ(a, "Texts\\menu");
+    const char* b = FormatText("%i items", 3);
+    EXPECT_EQ(a, b);
+    EXPECT_STREQ(a, "3 items");
+    const std::string longText(1000, 'x');
+    const char* c = FormatText("%s", longText.c_str());
+    EXPECT_EQ(std::string(c), std::string(255, 'x'));
+}
