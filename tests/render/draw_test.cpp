@@ -58,17 +58,6 @@ TEST(RoundRect, FillEmitsThreeBandsAndFourCornerFans) {
     EXPECT_FLOAT_EQ(br[1].y, 10.0f);
 }
 
-TEST(RoundRect, OutlineIsFourEdgesAndFourStrips) {
-    EnsureTestEngine();
-    Trace trace;
-    DrawRoundRect(10, 10, 100, 20, 1.0f);
-    ASSERT_EQ(trace.batches.size(), 5u);
-    EXPECT_EQ(trace.batches[0].mode, uint32_t(GL_LINES));
-    EXPECT_EQ(trace.batches[0].vertices.size(), 8u);
-    EXPECT_EQ(trace.batches[1].mode, uint32_t(GL_LINE_STRIP));
-    EXPECT_EQ(trace.batches[1].vertices.size(), 12u);
-}
-
 TEST(Circle, AutomaticSegmentsStartAtTopAndClose) {
     EnsureTestEngine();
     Trace trace;
@@ -136,15 +125,6 @@ TEST(HitTest, RoundRectCutsCornersAndKeepsBandEdgeRules) {
     EXPECT_FALSE(PointInRoundRect(101, 10, 0, 0, 100, 20, 1.0f));
     // Roundness 0 is a plain rectangle, corners included.
     EXPECT_TRUE(PointInRoundRect(0, 1, 0, 0, 100, 20, 0.0f));
-}
-
-TEST(ColorValue, BytesInGlOrder) {
-    const Color c = MakeColor(0x12, 0x34, 0x56);
-    EXPECT_EQ(c, 0xFF563412u);
-    EXPECT_EQ(ColorR(c), 0x12);
-    EXPECT_EQ(ColorG(c), 0x34);
-    EXPECT_EQ(ColorB(c), 0x56);
-    EXPECT_EQ(ColorA(c), 0xFF);
 }
 
 TEST(ColorStack, FullStackIgnoresPushAndEmptyStackIgnoresPop) {
