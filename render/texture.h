@@ -1,6 +1,6 @@
 // texture.h - Textures (one GL texture) and Surfaces (a picture cut into 256 x 256
 // tiles with 254-pixel steps and a one-texel border), their drawers and builders.
-// Depends on render/draw.h and engine/ (Begin2D/End2D, TrackAllocation).
+// Depends on render/draw.h and engine/ (Begin2D/End2D and the 2D-mode flag).
 #pragma once
 
 #include <cstdint>
@@ -50,7 +50,9 @@ Texture* CreateTextureRGBA(const uint8_t* rgba, int w, int h, bool clamp);
 // One alpha byte per texel (GL_ALPHA: white with that coverage), clamped, linear;
 // padded up like CreateTextureRGBA. Meant for font pages.
 Texture* CreateAlphaTexture(const uint8_t* alpha, int w, int h);
-// Cuts w x h RGBA pixels into tiles (w, h up to 32767). Null on bad sizes or no input.
+// Cuts w x h RGBA pixels into tiles (w, h up to 32767). Null on bad sizes, no input
+// or a failed upload. The record owns a std::vector: free it with FreeSurface (or a
+// SurfaceHandle), never through the allocation list.
 Surface* CreateSurfaceRGBA(const uint8_t* rgba, int w, int h);
 
 // Delete the GL textures and the record; null is fine.
