@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets everything up and starts the editor on a working copy of the bundled sample
+# project in work/. The texts are copied once: later runs and rebuilds keep your edits.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+mkdir -p work
+if [ ! -d work/Texts ] && [ -d build/sample ]; then cp -r build/sample/. work/; fi
+cp build/zazovi work/zazovi
+if [ -f build/zazovi_font.dsf ]; then cp build/zazovi_font.dsf work/; fi
+exec work/zazovi

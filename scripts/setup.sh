@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need (Debian packages) and builds everything
+# into build/. Safe to run again: it installs only what is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(build-essential cmake ninja-build pkg-config libsdl2-dev libgl1-mesa-dev libgl1-mesa-dri
+          libglu1-mesa-dev libfreetype-dev fonts-dejavu-core libgtest-dev libbenchmark-dev
+          xvfb xauth xdotool xclip x11-utils imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build build -j "$(nproc)"
