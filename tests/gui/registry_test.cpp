@@ -1,0 +1,286 @@
+// registry_test.cpp - the class and control registries and the by-name API: creation
+// and its refusals, the sorted registry, properties and events by name, destruction.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "tests/gui/gui_test_support.h"
+
+using namespace guitest;
+
+namespace {
+
+int g_shows = 0, g_hides = 0, g_clicks = 0, g_lastKey = 0;
+float g_a = 0, g_b = 0;
+bool g_frameAliveAtChildDestroy = false;
+
+void CountShow() { ++g_shows; }
+void CountHide() { ++g_hides; }
+void OnClick(int32_t key) { ++g_clicks, g_lastKey = key; }
+void OnMotion(float a, float b) { g_a = a, g_b = b; }
+void CheckFrameAlive() { g_frameAliveAtChildDestroy = FindControl("F") != nullptr; }
+
+class Registry : public GuiTest {};
+
+}  // namespace
+
+TEST_F(Registry, ClassesAreKeptInNameOrder) {
+    for (int i = 1; i < ControlClassCount(); ++i)
+        EXPECT_LT(std::strcmp(ControlClassAt(i - 1)->name, ControlClassAt(i)->name), 0);
+    ASSERT_NE(FindControlClass("TestBox"), nullptr);
+    EXPECT_EQ(FindControlClass("TestBox")->tabStopByDefault, 1);
+    EXPECT_EQ(FindControlClass("TestFrame")->tabRoot, 1);
+    // A second registration under a taken name is refused.
+    EXPECT_FALSE(RegisterControlClass([](ControlClass* c) {
+        std::strcpy(c->name, "TestBox");
+        c->factory = [] { return static_cast<Control*>(new TestPlain); };
+    }));
+}
+
+TEST_F(Registry, DuplicateNameReturnsNullAndKeepsTheFirst) {
+    MakeSheet();
+    Control* first = CreateControl("TestBox", "A", "S", 10, 10, 50, 20);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(CreateControl("TestFrame", "A", "S", 0, 0, 5, 5), nullptr);
+    EXPECT_EQ(FindControl("A"), first);
+    EXPECT_EQ(ControlCount(), 2);
+    EXPECT_EQ(FindControl("S")->children.size(), 1u);
+}
+
+TEST_F(Registry, CreationRefusalsSetTheirErrorAndChangeNothing) {
+    MakeSheet();
+    EXPECT_EQ(CreateControl("Buton", "X", "S", 0, 0, 10, 10), nullptr);
+    EXPECT_EQ(GuiLastError(), GUI_ERR_CLASS);
+    EXPECT_EQ(CreateTopControl("testbox", "X", nullptr, 0, 0, 10, 10), nullptr);  // case matters
+    EXPECT_EQ(GuiLastError(), GUI_ERR_CLASS);
+    EXPECT_EQ(CreateControl("TestBox", "X", "NoSuchParent", 0, 0, 10, 10), nullptr);
+    EXPECT_EQ(GuiLastError(), GUI_ERR_PARENT);
+    EXPECT_EQ(CreateControl("TestBox", "Tab\tName", "S", 0, 0, 10, 10), nullptr);
+    EXPECT_EQ(GuiLastError(), GUI_ERR_NAME);
+    // 31 characters fit the name field; 32 are refused instead of being cut.
+    const std::string fits(31, 'n'), tooLong(32, 'n');
+    EXPECT_EQ(CreateControl("TestBox", tooLong.c_str(), "S", 0, 0, 10, 10), nullptr);
+    EXPECT_EQ(GuiLastError(), GUI_ERR_NAME);
+    EXPECT_EQ(ControlCount(), 1);
+    EXPECT_EQ(FindControl("S")->children.size(), 0u);
+    Control* c = CreateControl("TestBox", fits.c_str(), "S", 0, 0, 10, 10);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(std::string(c->name), fits);
+    // The empty name is a name like any other.
+    EXPECT_NE(CreateControl("TestBox", "", "S", 0, 0, 10, 10), nullptr);
+    EXPECT_NE(FindControl(""), nullptr);
+}
+
+TEST_F(Registry, ZeroWidthKeepsTheConstructorsRectangle) {
+    MakeSheet();
+    Control* kept = CreateControl("TestBox", "Kept", "S", 50, 60, 0, 25);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->x, 7);
+    EXPECT_EQ(kept->y, 9);
+    EXPECT_EQ(kept->w, 40);
+    EXPECT_EQ(kept->h, 30);
+    Control* placed = CreateControl("TestBox", "Placed", "S", 50, 60, 70, 25);
+    EXPECT_EQ(placed->x, 50);
+    EXPECT_EQ(placed->y, 60);
+    EXPECT_EQ(placed->w, 70);
+    EXPECT_EQ(placed->h, 25);
+    EXPECT_EQ(placed->parent, FindControl("S"));
+    EXPECT_EQ(placed->visible, 1);
+}
+
+TEST_F(Registry, StaysSortedThroughCreateAndDestroy) {
+    MakeSheet();
+    for (const char* n : {"b", "a", "c"}) ASSERT_NE(CreateControl("TestBox", n, "S", 0, 0, 5, 5), nullptr);
+    for (const char* n : {"a", "b", "c", "S"}) EXPECT_NE(FindControl(n), nullptr) << n;
+    // Signed byte order puts "S" (83) before the lower-case names.
+    EXPECT_STREQ(ControlAt(0)->name, "S");
+    EXPECT_STREQ(ControlAt(1)->name, "a");
+    EXPECT_STREQ(ControlAt(3)->name, "c");
+    EXPECT_TRUE(DestroyControl("a"));
+    EXPECT_EQ(FindControl("a"), nullptr);
+    EXPECT_EQ(GuiLastError(), GUI_ERR_NAME);
+    EXPECT_NE(FindControl("b"), nullptr);
+    EXPECT_NE(FindControl("c"), nullptr);
+    EXPECT_FALSE(DestroyControl("a"));
+    EXPECT_EQ(GuiLastError(), GUI_ERR_DESTROY);
+}
+
+TEST_F(Registry, ThreeHundredControlsGrowTheRegistryAndGetTheirTabIndices) {
+    MakeSheet();
+    // Created in descending name order, so every insertion goes to the front.
+    for (int i = 299; i >= 0; --i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "C%03d", i);
+        ASSERT_NE(CreateControl("TestBox", name, "S", 0, 0, 5, 5), nullptr) << name;
+    }
+    EXPECT_EQ(ControlCount(), 301);
+    for (int i = 0; i < 300; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "C%03d", i);
+        Control* c = FindControl(name);
+        ASSERT_NE(c, nullptr) << name;
+        EXPECT_EQ(c->tabStop, 300 - i) << name;  // the number of controls before it
+        EXPECT_EQ(ControlAt(i), c);
+    }
+    EXPECT_EQ(FindControl("S")->tabStop, -1);  // its class is not a tab stop
+    EXPECT_TRUE(SetControlProperty("C299", "Number", ValInt(299)));
+    EXPECT_EQ(Box("C299")->number, 299);
+}
+
+TEST_F(Registry, VisibleRaisesShowAndHide) {
+    MakeSheet();
+    CreateControl("TestBox", "A", "S", 0, 0, 5, 5);
+    g_shows = g_hides = 0;
+    ASSERT_TRUE(BindControlEvent("A", "Show", CountShow));
+    ASSERT_TRUE(BindControlEvent("A", "Hide", CountHide));
+    EXPECT_TRUE(SetControlProperty("A", "Visible", ValBool(false)));
+    EXPECT_EQ(g_hides, 1);
+    EXPECT_EQ(g_shows, 0);
+    uint8_t v = 9;
+    EXPECT_TRUE(GetControlProperty("A", "Visible", &v));
+    EXPECT_EQ(v, 0);
+    EXPECT_TRUE(SetControlProperty("A", "Visible", ValBool(true)));
+    EXPECT_EQ(g_shows, 1);
+    EXPECT_EQ(g_hides, 1);
+    EXPECT_EQ(FindControl("A")->visible, 1);
+}
+
+TEST_F(Registry, PlacementGoesThroughMoveAndSize) {
+    MakeSheet();
+    CreateControl("TestBox", "A", "S", 0, 0, 100, 20);
+    BindControlEvent("A", "Size", OnMotion);
+    EXPECT_TRUE(SetControlProperty("A", "w", ValFloat(200)));
+    EXPECT_EQ(g_a, 100);
+    EXPECT_EQ(g_b, 20);  // Size reports the size before the change
+    EXPECT_TRUE(SetControlProperty("A", "h", ValFloat(25)));
+    EXPECT_EQ(g_a, 200);
+    EXPECT_EQ(g_b, 20);
+    BindControlEvent("A", "Move", OnMotion);
+    EXPECT_TRUE(SetControlProperty("A", "x", ValFloat(10)));
+    EXPECT_TRUE(SetControlProperty("A", "y", ValFloat(5)));
+    EXPECT_EQ(g_a, 10);
+    EXPECT_EQ(g_b, 5);  // Move reports the new position
+    float f = 0;
+    EXPECT_TRUE(GetControlProperty("A", "w", &f));
+    EXPECT_EQ(f, 200);
+    EXPECT_TRUE(SetControlProperty("A", "TabStop", ValShort(42)));
+    int16_t tab = 0;
+    EXPECT_TRUE(GetControlProperty("A", "TabStop", &tab));
+    EXPECT_EQ(tab, 42);
+}
+
+TEST_F(Registry, PropertiesByNameRoundTrip) {
+    MakeSheet();
+    CreateControl("TestBox", "A", "S", 0, 0, 5, 5);
+    // Four own properties plus Fill, then Font and ToolTipText from the tip layer.
+    EXPECT_EQ(FindControlClass("TestBox")->propertyCount, 7);
+    EXPECT_EQ(FindControlClass("TestBox")->eventCount, 13);
+    EXPECT_TRUE(SetControlProperty("A", "Text", "hello"));
+    char buf[32] = {};
+    EXPECT_TRUE(GetControlProperty("A", "Text", buf));
+    EXPECT_STREQ(buf, "hello");
+    // An empty text reads back successfully as the empty string.
+    EXPECT_TRUE(SetControlProperty("A", "Text", ""));
+    std::memset(buf, 'x', sizeof buf);
+    EXPECT_TRUE(GetControlProperty("A", "Text", buf));
+    EXPECT_STREQ(buf, "");
+    EXPECT_TRUE(SetControlProperty("A", "Fill", ValColor(MakeColor(1, 2, 3))));
+    Color c = 0;
+    EXPECT_TRUE(GetControlProperty("A", "Fill", &c));
+    EXPECT_EQ(c, MakeColor(1, 2, 3));
+    EXPECT_TRUE(SetControlProperty("A", "Ratio", ValFloat(0.5f)));
+    EXPECT_TRUE(SetControlProperty("A", "Flag", ValBool(true)));
+    EXPECT_EQ(Box("A")->ratio, 0.5f);
+    EXPECT_EQ(Box("A")->flag, 1);
+    EXPECT_TRUE(SetControlProperty("A", "ToolTipText", "tip"));
+    EXPECT_EQ(Box("A")->toolTipText, "tip");
+    // The tables are shared: a second instance resolves the same names to its own fields.
+    CreateControl("TestBox", "B", "S", 0, 0, 5, 5);
+    EXPECT_TRUE(SetControlProperty("B", "Number", ValInt(-7)));
+    EXPECT_EQ(Box("B")->number, -7);
+    EXPECT_EQ(Box("A")->number, 0);
+}
+
+TEST_F(Registry, UnknownNamesSetTheirErrors) {
+    MakeSheet();
+    CreateControl("TestBox", "A", "S", 0, 0, 5, 5);
+    CreateControl("TestPlain", "P", "S", 0, 0, 5, 5);
+    EXPECT_FALSE(SetControlProperty("A", "Colour", ValColor(0)));
+    EXPECT_EQ(GuiLastError(), GUI_ERR_PROPERTY);
+    int32_t v = 0;
+    EXPECT_FALSE(GetControlProperty("A", "Colour", &v));
+    EXPECT_EQ(GuiLastError(), GUI_ERR_PROPERTY);
+    EXPECT_FALSE(BindControlEvent("A", "Clik", OnClick));
+    EXPECT_EQ(GuiLastError(), GUI_ERR_EVENT);
+    EXPECT_FALSE(BindControlEvent("P", "Click", OnClick));  // a class without events
+    EXPECT_EQ(GuiLastError(), GUI_ERR_EVENT);
+    EXPECT_FALSE(SetControlProperty("Nobody", "Text", "x"));
+    EXPECT_EQ(GuiLastError(), GUI_ERR_NAME);
+    EXPECT_FALSE(BindControlEvent("Nobody", "Click", OnClick));
+    EXPECT_EQ(GuiLastError(), GUI_ERR_NAME);
+    EXPECT_TRUE(BindControlEvent("A", "Click", OnClick));
+    EXPECT_EQ(FindControl("A")->GetEventHandler("Click"), reinterpret_cast<GuiHandler>(OnClick));
+}
+
+TEST_F(Registry, DestroyTakesChildrenLastFirstAndTheParentLast) {
+    MakeSheet();
+    CreateControl("TestFrame", "F", "S", 0, 0, 100, 100);
+    CreateControl("TestBox", "c1", "F", 0, 0, 5, 5);
+    CreateControl("TestFrame", "c2", "F", 0, 0, 50, 50);
+    CreateControl("TestBox", "g", "c2", 0, 0, 5, 5);
+    CreateControl("TestPlain", "c3", "F", 0, 0, 5, 5);
+    g_frameAliveAtChildDestroy = false;
+    BindControlEvent("c1", "Destroy", CheckFrameAlive);
+    Log().clear();
+    EXPECT_TRUE(DestroyControl("F"));
+    EXPECT_EQ(Log(), (std::vector<std::string>{"c3.Destroy", "g.Destroy", "c2.Destroy", "c1.Destroy", "F.Destroy"}));
+    EXPECT_TRUE(g_frameAliveAtChildDestroy);
+    EXPECT_EQ(ControlCount(), 1);
+    EXPECT_TRUE(FindControl("S")->children.empty());
+}
+
+TEST_F(Registry, DestroyMovesTheFocusOutOfTheSubtree) {
+    MakeSheet();
+    CreateControl("TestFrame", "F", "S", 0, 0, 100, 100);
+    CreateControl("TestBox", "A", "F", 0, 0, 5, 5);
+    ASSERT_TRUE(SetFocusTo("A"));
+    SetCapture(FindControl("A"));
+    Log().clear();
+    EXPECT_TRUE(DestroyControl("F"));
+    EXPECT_EQ(GetFocusControl(), FindControl("S"));
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(Log().front(), "A.LoseFocus");
+    EXPECT_EQ(Log().back(), "F.Destroy");
+}
+
+TEST_F(Registry, DestroyingTheActiveSheetLeavesNoDanglingState) {
+    MakeSheet();
+    CreateControl("TestBox", "A", "S", 0, 0, 50, 50);
+    Press(10, 10);
+    ASSERT_EQ(GetFocusControl(), FindControl("A"));
+    EXPECT_TRUE(DestroyControl("S"));
+    EXPECT_EQ(g_gui.activeSheet, nullptr);
+    EXPECT_EQ(GetFocusControl(), nullptr);
+    EXPECT_EQ(ControlCount(), 0);
+    Release(10, 10);  // input without a sheet is ignored, not sent to freed controls
+    Key('A');
+    GuiDraw();
+    GuiUpdate(0.1f);
+}
+
+TEST_F(Registry, ActiveSheetByName) {
+    MakeSheet();
+    SetFocusTo("S");
+    EXPECT_FALSE(SetActiveSheet("Nobody"));
+    EXPECT_EQ(GuiLastError(), GUI_ERR_NAME);
+    EXPECT_EQ(g_gui.activeSheet, FindControl("S"));
+    EXPECT_EQ(GetFocusControl(), nullptr);  // cleared even by the failed call
+    EXPECT_TRUE(SetActiveSheet(""));
+    EXPECT_EQ(g_gui.activeSheet, nullptr);
+}
+
+TEST_F(Registry, ValueSlotsAreWideEnoughForAPointerSizedBackground) {
+    BackgroundValue bg;
+    std::memcpy(&bg, ValColor(MakeColor(10, 20, 30)), sizeof bg);
+    EXPECT_EQ(bg.raw, uint64_t(MakeColor(10, 20, 30)));
+}
