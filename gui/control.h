@@ -141,6 +141,29 @@ struct EventList {
 
 // ---- Control --------------------------------------------------------------------------
 //
+// Writing a control class, in short:
+//
+//     class Shape : public EventControl {          // or Control (no events), TipControl (tooltip, Font)
+//     public:
+//         Color color = MakeColor(0, 0, 0);       // a property field
+//         std::string text;                        // String properties are std::string
+//         KeyHandler toggle = nullptr;             // an event of its own
+//
+//         void Draw() override { ... }             // draws at x, y: the GUI has translated to
+//                                                  // the parent's screen position
+//         void OnClick(int32_t key) override {
+//             Raise(toggle, key);                  // raise its own event...
+//             EventControl::OnClick(key);          // ...and keep the common one
+//         }
+//         int ListProperties(PropertyEntry* t) override;  // see PropertyList above
+//         int ListEvents(EventEntry* t) override;          // see EventList above
+//     };
+//     Control* NewShape() { return new Shape; }
+//
+// and one row for the class in gui/class_table.cpp. Draw, Update and the input
+// operations are called by the dispatcher (gui.h); a control never deletes itself or
+// another control except through `DestroyControl`.
+//
 // A named node of the control tree, placed relative to its parent. The registry
 // (gui.h) creates controls through their class's factory, owns them and destroys them;
 // application code addresses them by name. The virtual interface below is fixed: a

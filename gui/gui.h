@@ -36,10 +36,10 @@ constexpr int kMaxControlClasses = 255;
 // Classes are kept sorted by name (lookups are binary searches). Returns false when the
 // table is full, the name is empty or too long, or a class of that name exists already.
 //
-// The toolkit's own classes are listed in gui/class_table.cpp, one line each, and are
-// registered by `InitGui`. A control unit makes its class known there with one line:
+// The toolkit's own classes (names, flags, fixed order) are listed in
+// gui/class_table.cpp and registered by `InitGui`. A control unit defines its factory,
+// `Control* NewButton() { return new Button; }`, and adds one row there:
 //
-//     Control* NewButton();                                   // declared once, defined in the unit
 //     {"Button", &NewButton},                                 // a row of kBuiltFactories
 //
 // Tests (and tools) may register classes of their own with this call at any time, for

@@ -284,3 +284,21 @@ TEST_F(Registry, ValueSlotsAreWideEnoughForAPointerSizedBackground) {
     std::memcpy(&bg, ValColor(MakeColor(10, 20, 30)), sizeof bg);
     EXPECT_EQ(bg.raw, uint64_t(MakeColor(10, 20, 30)));
 }
+
+TEST_F(Registry, ShutdownDestroysEveryControlAndInitStartsClean) {
+    MakeSheet();
+    CreateControl("TestBox", "A", "S", 0, 0, 5, 5);
+    SetFocusTo("A");
+    Log().clear();
+    const int classes = ControlClassCount();
+    ShutdownGui();
+    EXPECT_EQ(ControlCount(), 0);
+    EXPECT_EQ(Log().size(), 2u);  // A.Destroy and S.Destroy
+    EXPECT_EQ(GetFocusControl(), nullptr);
+    EXPECT_EQ(FindControlClass("TestBox")->propertyCount, -1);
+    InitGui();
+    EXPECT_EQ(ControlClassCount(), classes);  // nothing registered twice
+    ASSERT_NE(CreateTopControl("TestBox", "B", nullptr, 0, 0, 5, 5), nullptr);
+    EXPECT_TRUE(SetControlProperty("B", "Number", ValInt(3)));
+    EXPECT_EQ(Box("B")->number, 3);
+}
