@@ -1,0 +1,179 @@
+// project.cpp - the start-up scan of the language folders, the verification of
+// their .loc files and the backup into "Texts Backup". Paths keep the program's
+// documented backslash form and are mapped to the host's by HostPath.
+#include "editor/project.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "editor/text_store.h"
+
+namespace fs = std::filesystem;
+
+ProjectState g_project;
+
+namespace {
+
+const std::string kEmpty;
+const char* const kScanTitle = "Smeg! Smeg! SMEG! :)";
+const char* const kVerifyTitle = "Smeg!";
+// The backup message lists this many files at most, so it fits a message box.
+constexpr size_t kListedFailures = 8;
+
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+std::string LocPath(const std::string& folder, const std::string& file) {
+    return "Texts\\" + folder + "\\" + file + ".loc";
+}
+std::string DescPath(const std::string& file) { return "Descriptions\\" + file + ".desc"; }
+
+ProjectMessage Fail(std::string text, const char* title) { return {false, std::move(text), title}; }
+
+// Reads the item count at the start of a .loc file; on failure returns the
+// message that names the file and the folder.
+ProjectMessage ReadItemCount(const std::string& folder, const std::string& file, int16_t& count) {
+    const std::string quoted = "'" + file + ".loc' in folder '" + folder + "'";
+    errno = 0;
+    FilePtr f(std::fopen(HostPath(LocPath(folder, file)).c_str(), "rb"));
+    if (!f) {
+        const int err = errno;
+        // A folder that is really a plain file (ENOTDIR) holds no files either.
+        if (err == ENOENT || err == ENOTDIR || err == 0)
+            return Fail("File '" + file + ".loc' is missing in folder '" + folder + "'.", kVerifyTitle);
+        return Fail("File " + quoted + " cannot be opened: " + std::strerror(err) + ".", kVerifyTitle);
+    }
+    unsigned char bytes[2] = {0, 0};
+    const size_t got = std::fread(bytes, 1, 2, f.get());
+    if (got < 2 && std::ferror(f.get())) {
+        const int err = errno;
+        return Fail("File " + quoted + " cannot be read: " + std::strerror(err) + ".", kVerifyTitle);
+    }
+    // The editor could not load such files, so they must not pass as agreeing.
+    if (got < 2)
+        return Fail("File " + quoted + " is damaged: it is " + std::to_string(got) +
+                        " byte(s) long, too short to hold its item count.",
+                    kVerifyTitle);
+    count = static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
+    if (count < 0)
+        return Fail("File " + quoted + " is damaged: its item count is negative (" + std::to_string(count) + ").",
+                    kVerifyTitle);
+    return {};
+}
+
+// Copies `from` to `to` whole, through "<to>.tmp" renamed over `to` when complete,
+// so a copy that fails half-way never destroys the older backup.
+bool CopyForBackup(const std::string& from, const std::string& to, std::string& reason) {
+    const std::string src = HostPath(from);
+    const std::string dst = HostPath(to);
+    const std::string tmp = dst + ".tmp";
+    std::error_code ec;
+    if (!fs::is_regular_file(src, ec)) {
+        reason = ec ? ec.message() : (fs::exists(src, ec) ? "it is not a file" : "it does not exist");
+        return false;
+    }
+    fs::create_directories(fs::path(dst).parent_path(), ec);
+    if (ec) {
+        reason = "cannot create the folder for " + dst + ": " + ec.message();
+        return false;
+    }
+    fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec);
+    if (!ec) fs::rename(tmp, dst, ec);
+    if (ec) {
+        reason = "cannot write " + dst + ": " + ec.message();
+        std::error_code ignored;
+        fs::remove(tmp, ignored);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ProjectMessage ScanLanguageFolders() {
+    g_project.folders.clear();
+    ClearFolders();
+    std::error_code ec;
+    for (fs::directory_iterator it(HostPath("Texts\\"), ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.') continue;
+        g_project.folders.push_back(std::move(name));
+    }
+    // The store's table has a fixed size; what does not fit is still in
+    // g_project.folders and is verified and backed up all the same.
+    for (const std::string& name : g_project.folders)
+        if (!AddFolder(name)) break;
+    if (g_project.folders.empty()) return Fail("No Folders found in /.../Texts/", kScanTitle);
+    return {};
+}
+
+int LanguageFolderCount() { return static_cast<int>(g_project.folders.size()); }
+
+const std::string& LanguageFolder(int i) {
+    return i >= 0 && i < LanguageFolderCount() ? g_project.folders[i] : kEmpty;
+}
+
+ProjectMessage VerifyLanguageFiles() {
+    const std::vector<std::string>& folders = g_project.folders;
+    const int files = FileCount();
+    // counts[f * files + j]: item count of file j in folder f.
+    std::vector<int16_t> counts(folders.size() * files, 0);
+
+    // Existence first, so a missing file is reported even when a count differs too.
+    for (size_t f = 0; f < folders.size(); ++f)
+        for (int j = 0; j < files; ++j) {
+            ProjectMessage m = ReadItemCount(folders[f], FileName(j), counts[f * files + j]);
+            if (!m.ok) return m;
+        }
+
+    // The first folder of the enumeration is the reference for all others.
+    for (int j = 0; j < files; ++j)
+        for (size_t f = 1; f < folders.size(); ++f) {
+            const int count = counts[f * files + j];
+            const int first = counts[j];
+            if (count != first)
+                return Fail("A bogus file found: '" + FileName(j) + ".loc' in folder '" + folders[f] + "', having " +
+                                std::to_string(count) + " items where first has " + std::to_string(first),
+                            kVerifyTitle);
+        }
+    return {};
+}
+
+std::vector<BackupFailure> BackupTexts(const BackupProgress& progress) {
+    std::vector<BackupFailure> failures;
+    const int folders = LanguageFolderCount();
+    const int files = FileCount();
+    const float total = static_cast<float>((folders + 1) * files);
+    std::string reason;
+
+    auto copy = [&](const std::string& from, const std::string& to, int done) {
+        if (!CopyForBackup(from, to, reason)) failures.push_back({HostPath(from), reason});
+        if (progress) progress(static_cast<float>(done) / total);
+    };
+    for (int f = 0; f < folders; ++f)
+        for (int j = 0; j < files; ++j) {
+            const std::string& folder = g_project.folders[f];
+            copy(LocPath(folder, FileName(j)), "Texts Backup\\" + folder + "\\" + FileName(j) + ".loc",
+                 f * files + j + 1);
+        }
+    for (int j = 0; j < files; ++j)
+        copy(DescPath(FileName(j)), "Texts Backup\\Descriptions\\" + FileName(j) + ".desc", folders * files + j + 1);
+    return failures;
+}
+
+ProjectMessage BackupFailureMessage(const std::vector<BackupFailure>& failures) {
+    if (failures.empty()) return {};
+    std::string text = "The backup in 'Texts Backup' is incomplete: " + std::to_string(failures.size()) +
+                       " file(s) could not be copied; their older backups, if any, are kept.";
+    for (size_t i = 0; i < failures.size() && i < kListedFailures; ++i)
+        text += "\n" + failures[i].path + ": " + failures[i].reason;
+    if (failures.size() > kListedFailures)
+        text += "\n... and " + std::to_string(failures.size() - kListedFailures) + " more.";
+    return Fail(std::move(text), "Backup");
+}
