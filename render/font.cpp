@@ -175,7 +175,7 @@ int ColorTagLength(const char* text) { return font_detail::ColorTagLengthN(text,
 int ApplyColorTag(const char* text, const float defaultColour[4]) {
     const int length = ColorTagLength(text);
     if (length == 0) return 0;
-    if (length == 15) {  // only "<color default>" has this length
+    if (text[7] == 'd') {  // "<color default>": a numeric tag has a digit here
         glColor4fv(defaultColour);
         return 15;
     }

@@ -6,8 +6,7 @@
 #include <cstdint>
 
 #include "render/dsf.h"
-
-struct Texture;
+#include "render/texture.h"
 
 // Text alignment codes taken by the drawers.
 enum : int { ALIGN_LEFT = 1030, ALIGN_CENTER = 505, ALIGN_RIGHT = 1031 };
