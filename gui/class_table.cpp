@@ -50,6 +50,7 @@ struct FactoryRow {
 };
 static constexpr FactoryRow kBuiltFactories[] = {
     {nullptr, nullptr},  // keeps the array non-empty; harmless once rows exist
+    {"Dialog", &NewDialog},
 };
 
 static Control* (*FactoryFor(const char* name))() {
