@@ -4,6 +4,7 @@
 // Depends only on platform/; the GUI is reached through engine/gui_hooks.h.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Engine key codes beyond the platform's virtual keys.
@@ -51,6 +52,7 @@ struct EngineState {
     uint8_t colorTags = 1;
     float doubleClickTime = 0.4f;
     uint64_t framesPresented = 0;
+    char pendingScreenshot[32] = {};  // taken at the end of the next drawn frame
 };
 extern EngineState g_engine;
 
@@ -100,6 +102,15 @@ intptr_t EngineWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
 // writer installs itself here so the input code does not depend on it.
 extern void (*g_screenshotHook)(const char* path);
 const char* NextScreenshotName();
+
+// ---- screenshots ----
+// Writes the window's current back buffer as a 24-bit BMP or TGA, chosen by the
+// path's extension; errors go to EngineError. False when nothing was written.
+bool SaveScreenshot(const char* path);
+// The lower-cased text after the last '.' or '|' of path (the whole path without one).
+void FileExtension(const char* path, char* out, size_t outSize);
+// Asks for a screenshot of the next frame, once it is drawn (the screenshot key).
+void RequestScreenshot(const char* path);
 
 // ---- blocks owned by the engine until shut-down ----
 void TrackAllocation(void* block);

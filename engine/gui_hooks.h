@@ -14,3 +14,5 @@ void GuiMouseMove(float dx, float dy);
 void GuiDraw();
 void GuiUpdate(float dt);
 void GuiResetPointer();  // pointer kind back to the arrow at the start of a frame
+// The GUI's modal message box (engine errors are shown in it).
+int16_t MsgBox(const char* text, const char* title, const char* buttons);

@@ -27,6 +27,11 @@ void EngineFrame() {
     }
     GuiDraw();
     GuiUpdate(dt);
+    // The finished picture is in the back buffer only until the swap.
+    if (g_engine.pendingScreenshot[0]) {
+        SaveScreenshot(g_engine.pendingScreenshot);
+        g_engine.pendingScreenshot[0] = 0;
+    }
     PlatSwapBuffers();
     ++g_engine.framesPresented;
     PumpMessages();

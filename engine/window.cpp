@@ -54,6 +54,7 @@ void InitEngine(const char* title) {
     PlatShowCursor(false);
     if (title) StoreTitle(title);
     g_engine.progressHandler = ProgressHandler;
+    if (!g_screenshotHook) g_screenshotHook = RequestScreenshot;
     PlatRegisterWindowClass(EngineWindowProc);
     g_engine.resizeHandler = OnResize;
     if (!g_engine.initialised) std::atexit(ShutdownEngine);

@@ -1,0 +1,241 @@
+// msgbox.cpp - the common dialogs and the modal message box. The box keeps the frames
+// running (EngineFrame) while it waits, with the frame clock paused around it, and
+// nests: an inner box takes the modal role and gives it back when it closes.
+#include "gui/msgbox.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "engine/format.h"
+#include "gui/controls/dialog.h"
+#include "gui/gui.h"
+#include "platform/platform.h"
+#include "render/font.h"
+
+CommonDialogState g_commonDialogs;
+
+namespace {
+
+constexpr float kSW = 800.0f, kSH = 600.0f;
+
+Font* DialogFont() {
+    if (!g_commonDialogs.font) g_commonDialogs.font = GetFont();
+    return g_commonDialogs.font;
+}
+
+float LineHeight(const Font* font) { return font->height * font->scale; }
+
+void Hook(Control* c) {
+    if (c && g_commonDialogs.creationHook) g_commonDialogs.creationHook(c);
+}
+
+// Bound to every message-box button: the focused control is the button just clicked.
+void CommonButtonHandler(int32_t) {
+    const Control* focus = GetFocusControl();
+    static const char kPrefix[] = "QUARNEL_CD_Button";
+    if (!focus || std::strncmp(focus->name, kPrefix, sizeof kPrefix - 1) != 0) return;
+    int slot = -1, button = -1;
+    if (std::sscanf(focus->name + sizeof kPrefix - 1, "_%d_%d", &slot, &button) != 2) return;
+    if (slot >= 0 && slot < kDialogSlots && button >= 0 && button < 254)
+        g_commonDialogs.slots[slot] = static_cast<uint8_t>(2 + button);
+}
+
+std::vector<std::string> SplitCaptions(const char* buttons) {
+    std::vector<std::string> captions;
+    std::string current;
+    for (const char* p = buttons;; ++p) {
+        if (*p == '|' || *p == 0) {
+            captions.push_back(current.substr(0, 31));
+            current.clear();
+            if (*p == 0 || captions.size() == 32) break;
+        } else {
+            current += *p;
+        }
+    }
+    return captions;
+}
+
+// Width of the widest line; lines end at line feeds.
+float WidestLine(const char* text, const Font* font) { return MeasureText(text, -1, font); }
+
+}  // namespace
+
+bool OpenCommonDialog(const char* title, float w, float h, OpenDialog* record) {
+    int slot = 0;
+    while (slot < kDialogSlots && g_commonDialogs.slots[slot] != 0) ++slot;
+    if (slot == kDialogSlots) return false;
+    Font* font = DialogFont();
+    const float lh = font ? LineHeight(font) : 0.0f;
+    *record = OpenDialog{};
+    record->slot = static_cast<int16_t>(slot);
+    record->pointerShown = g_gui.pointerShown;
+    record->previousDialogOpen = g_gui.dialogOpen;
+
+    if (!g_gui.activeSheet) {
+        const char* rootName = FormatText("QUARNEL_CD_RootWnd_%i", slot);
+        record->rootSheet = CreateTopControl("Sheet", rootName, nullptr, 0, 0, 0, 0);
+        if (record->rootSheet) {
+            SetControlProperty(rootName, "Background", ValColor(0));
+            SetActiveSheet(record->rootSheet->name);
+            g_gui.dialogOpen = 1;
+        }
+    }
+    const float dw = w + 0.01f * kSW, dh = h + 0.03f * kSH + lh;
+    record->originX = 0.01f * kSW;
+    record->originY = 0.02f * kSH + lh;
+    const char* sheetName = g_gui.activeSheet ? g_gui.activeSheet->name : "";
+    std::string dialogName = FormatText("QUARNEL_Common_Dialog_%i", slot);
+    Control* created = CreateControl("Dialog", dialogName.c_str(), sheetName, kSW / 2 - dw / 2, kSH / 2 - dh / 2, dw, dh);
+    record->dialog = dynamic_cast<Dialog*>(created);
+    if (!record->dialog) {
+        if (created) DestroyControl(dialogName.c_str());
+        CloseCommonDialog(record);
+        return false;
+    }
+    g_commonDialogs.slots[slot] = 1;
+    SetControlProperty(dialogName.c_str(), "Text", title);
+    if (g_commonDialogs.skin) SetControlProperty(dialogName.c_str(), "Skin", g_commonDialogs.skin);
+    SetControlProperty(dialogName.c_str(), "Font", &font);
+    SetControlProperty(dialogName.c_str(), "CloseButton", ValBool(false));
+    record->previousModal = GetModalControl();
+    if (record->previousModal)
+        std::snprintf(record->previousModalName, sizeof record->previousModalName, "%s", record->previousModal->name);
+    ChangeFocus(record->dialog);
+    SetModalControl(record->dialog);
+    Hook(record->dialog);
+    return true;
+}
+
+void CloseCommonDialog(OpenDialog* record) {
+    // The remembered modal control may have been destroyed meanwhile: trust it only if
+    // its name still leads to it.
+    Control* previous = record->previousModalName[0] ? FindControl(record->previousModalName) : nullptr;
+    if (previous && previous == record->previousModal) {
+        SetModalControl(nullptr);
+        ChangeFocus(previous);
+        SetModalControl(previous);
+    } else {
+        SetModalControl(nullptr);
+    }
+    if (record->dialog) {
+        DestroyControl(record->dialog->name);
+        record->dialog = nullptr;
+    } else {
+        SetGuiError(GUI_ERR_DESTROY);
+    }
+    if (record->slot >= 0) g_commonDialogs.slots[record->slot] = 0;
+    if (record->rootSheet) {
+        std::string rootName = record->rootSheet->name;
+        SetActiveSheet(nullptr);
+        DestroyControl(rootName.c_str());
+        record->rootSheet = nullptr;
+        g_gui.dialogOpen = record->previousDialogOpen;
+    }
+    record->slot = -1;
+}
+
+int16_t MsgBox(const char* text, const char* title, const char* buttons) {
+    if (!text || !title || !buttons || !*buttons) {
+        SetGuiError(GUI_ERR_DESTROY);
+        return -1;
+    }
+    Font* font = DialogFont();
+    if (!font) {
+        std::string message = FormatText("Unable to display MsgBox(), CommonDialogFont == NULL\n\nMessage: %s\n\n%s",
+                                         title, text);
+        PlatMessageBox(message.c_str(), "Error ( MsgBox )", true);
+        SetGuiError(GUI_ERR_FONT);
+        return 0;
+    }
+    const float lh = LineHeight(font);
+    const float textW = std::clamp(WidestLine(text, font), kSW / 4, 0.75f * kSW);
+
+    // Buttons, broken into rows that fit the text width and centred on it.
+    const std::vector<std::string> captions = SplitCaptions(buttons);
+    const size_t n = captions.size();
+    std::vector<float> bw(n), bx(n), by(n);
+    const float bh = lh + 0.01f * kSH;
+    for (size_t i = 0; i < n; ++i) bw[i] = TextWidthFont(captions[i].c_str(), font) + 0.02f * kSW;
+    int rows = 0;
+    auto placeRow = [&](size_t first, size_t count) {
+        float px = 0;
+        for (size_t k = 0; k < count; ++k) {
+            if (k > 0) px += 0.02f * kSW;
+            bx[first + k] = std::trunc(px);
+            px += bw[first + k];
+        }
+        const float shift = (textW - px) * 0.5f;
+        const float rowY = std::trunc(rows * (lh + 0.02f * kSH));
+        for (size_t k = 0; k < count; ++k) bx[first + k] += shift, by[first + k] = rowY;
+        ++rows;
+    };
+    {
+        float r = 0;
+        size_t c = 0, rowStart = 0;
+        for (size_t i = 0; i < n; ++i) {
+            if (c > 0) r += 0.01f * kSW;
+            r += bw[i];
+            if (r > textW && c > 0) {
+                placeRow(rowStart, c);
+                rowStart = i, r = bw[i], c = 1;
+            } else {
+                ++c;
+            }
+        }
+        placeRow(rowStart, c);
+    }
+    const float rowsH = (rows - 1) * (lh + 0.02f * kSH) + bh;
+    float textH = TextHeightFont(font, textW - 5, 0, text, 0, -1) + 15 + 0.01f * kSH;
+    float contentH = 0.005f * kSH + textH + rowsH;
+    if (contentH > 0.75f * kSH) {
+        contentH = 0.75f * kSH;
+        textH = 0.75f * kSH - rowsH;
+        if (textH < 3 * lh) {
+            textH = 3 * lh;
+            contentH = rowsH + 3 * lh;
+        }
+    }
+
+    OpenDialog box;
+    if (!OpenCommonDialog(title, textW, contentH, &box)) return -1;
+    const std::string dialogName = box.dialog->name;
+    const std::string labelName = FormatText("QUARNEL_CD_Label_%i", box.slot);
+    if (Control* label = CreateControl("Label", labelName.c_str(), dialogName.c_str(), box.originX, box.originY,
+                                       textW, textH)) {
+        SetControlProperty(labelName.c_str(), "Text", text);
+        SetControlProperty(labelName.c_str(), "Color", ValColor(0));
+        SetControlProperty(labelName.c_str(), "TextColor", &g_commonDialogs.textColor);
+        SetControlProperty(labelName.c_str(), "Font", &font);
+        Hook(label);
+    }
+    std::string firstButton;
+    for (size_t i = 0; i < n; ++i) {
+        const std::string buttonName = FormatText("QUARNEL_CD_Button_%i_%i", box.slot, static_cast<int>(i));
+        Control* button = CreateControl("Button", buttonName.c_str(), dialogName.c_str(), box.originX + bx[i],
+                                        box.originY + textH + 0.01f * kSH + by[i], bw[i], bh);
+        if (!button) continue;
+        SetControlProperty(buttonName.c_str(), "Text", captions[i].c_str());
+        SetControlProperty(buttonName.c_str(), "Font", &font);
+        if (!BindControlEvent(buttonName.c_str(), "Click", CommonButtonHandler)) SetGuiError(GUI_ERR_EVENT);
+        if (i == 0) firstButton = buttonName;
+        Hook(button);
+    }
+    if (Control* first = firstButton.empty() ? nullptr : FindControl(firstButton.c_str())) ChangeFocus(first);
+
+    // The box waits in frames of its own; the clock is paused around them so that the
+    // application's next frame does not see the whole wait as one step.
+    const bool wasPaused = g_engine.clockPaused;
+    if (!wasPaused) PauseClock();
+    while (g_commonDialogs.slots[box.slot] == 1 && PlatHasWindow()) EngineFrame();
+    if (!wasPaused) ResumeClock();
+
+    const int state = g_commonDialogs.slots[box.slot];
+    CloseCommonDialog(&box);
+    // The window went away (the program is quitting) before a button was pressed.
+    return state >= 2 ? static_cast<int16_t>(state - 2) : int16_t{-1};
+}
