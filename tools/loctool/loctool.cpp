@@ -1,0 +1,159 @@
+// loctool.cpp - command-line companion of the editor: dumps .loc / .desc files to
+// a readable UTF-8 text form, packs that form back byte for byte, and checks a
+// project's language folders the way the editor does at start-up.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "editor/project.h"
+#include "tools/loctool/loc_text.h"
+
+namespace fs = std::filesystem;
+using loctext::Item;
+using loctext::Result;
+
+namespace {
+
+const char* const kUsage =
+    "usage:\n"
+    "  loctool dump <file.loc> [<file.desc>]        texts (with names and descriptions) as text\n"
+    "  loctool dump --desc <file.desc>              names and descriptions alone as text\n"
+    "  loctool pack <in.txt> <out.loc> [<out.desc>] the text form back into the files\n"
+    "  loctool pack --desc <in.txt> <out.desc>      names and descriptions alone\n"
+    "  loctool check <project folder>               the editor's start-up verification\n"
+    "exit code: 0 ok, 1 a problem (check prints it, the others say it on stderr), 2 usage\n";
+
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+Result ReadFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return loctext::Fail("Cannot read " + path + ": it is a folder");
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f) return loctext::Fail("Cannot open " + path + ": " + std::strerror(errno));
+    char chunk[64 * 1024];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) bytes.append(chunk, n);
+    if (std::ferror(f.get())) return loctext::Fail("Cannot read " + path + ": " + std::strerror(errno));
+    return {};
+}
+
+// Writes through "<path>.tmp" renamed over `path`, so a failed pack leaves an
+// older file as it was.
+Result WriteFile(const std::string& path, const std::string& bytes) {
+    const std::string tmp = path + ".tmp";
+    FilePtr f(std::fopen(tmp.c_str(), "wb"));
+    if (!f) return loctext::Fail("Cannot write " + path + ": cannot create " + tmp + ": " + std::strerror(errno));
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
+    const int err = errno;
+    const bool closed = std::fclose(f.release()) == 0;
+    std::error_code ec;
+    if (!written || !closed) {
+        fs::remove(tmp, ec);
+        return loctext::Fail("Cannot write " + tmp + ": " + std::strerror(written ? errno : err));
+    }
+    fs::rename(tmp, path, ec);
+    if (ec) {
+        const std::string why = ec.message();
+        fs::remove(tmp, ec);
+        return loctext::Fail("Cannot write " + path + ": " + why);
+    }
+    return {};
+}
+
+int Report(const Result& r) {
+    if (r.ok) return 0;
+    std::fprintf(stderr, "loctool: %s\n", r.message.c_str());
+    return 1;
+}
+
+int Dump(const std::vector<std::string>& args) {
+    std::vector<Item> items;
+    std::string bytes, header;
+    Result r;
+    if (args[0] == "--desc") {
+        if (args.size() != 2) return -1;
+        if (!(r = ReadFile(args[1], bytes)).ok) return Report(r);
+        if (!(r = loctext::ParseDesc(bytes, args[1], true, items)).ok) return Report(r);
+        header = fs::path(args[1]).filename().string();
+    } else {
+        if (args.size() > 2) return -1;
+        if (!(r = ReadFile(args[0], bytes)).ok) return Report(r);
+        if (!(r = loctext::ParseLoc(bytes, args[0], items)).ok) return Report(r);
+        header = fs::path(args[0]).filename().string();
+        if (args.size() == 2) {
+            if (!(r = ReadFile(args[1], bytes)).ok) return Report(r);
+            if (!(r = loctext::ParseDesc(bytes, args[1], false, items)).ok) return Report(r);
+            header += " with " + fs::path(args[1]).filename().string();
+        }
+    }
+    const std::string text = loctext::DumpText(items, header + ": " + std::to_string(items.size()) + " items");
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        return Report(loctext::Fail(std::string("Cannot write the dump: ") + std::strerror(errno)));
+    return 0;
+}
+
+int Pack(const std::vector<std::string>& args) {
+    const bool descOnly = args[0] == "--desc";
+    const size_t first = descOnly ? 1 : 0;
+    if (descOnly ? args.size() != 3 : args.size() < 2 || args.size() > 3) return -1;
+    const std::string& source = args[first];
+    const std::string locPath = descOnly ? std::string() : args[1];
+    const std::string descPath = descOnly ? args[2] : args.size() == 3 ? args[2] : std::string();
+
+    std::string text, loc, desc;
+    std::vector<Item> items;
+    Result r;
+    if (!(r = ReadFile(source, text)).ok) return Report(r);
+    if (!(r = loctext::ParseText(text, source, items)).ok) return Report(r);
+    if (!(r = loctext::RequireFields(items, source, !descOnly, !descPath.empty())).ok) return Report(r);
+    // Both outputs are encoded before either is written: no half-packed pair.
+    if (!descOnly && !(r = loctext::EncodeLoc(items, locPath, loc)).ok) return Report(r);
+    if (!descPath.empty() && !(r = loctext::EncodeDesc(items, descPath, desc)).ok) return Report(r);
+    if (!descOnly && !(r = WriteFile(locPath, loc)).ok) return Report(r);
+    if (!descPath.empty() && !(r = WriteFile(descPath, desc)).ok) return Report(r);
+    return 0;
+}
+
+int Check(const std::vector<std::string>& args) {
+    if (args.size() != 1) return -1;
+    std::error_code ec;
+    fs::current_path(args[0], ec);
+    if (ec) return Report(loctext::Fail("Cannot enter the project folder " + args[0] + ": " + ec.message()));
+    ProjectMessage m = ScanLanguageFolders();
+    if (m.ok) m = VerifyLanguageFiles();
+    if (!m.ok) {
+        std::printf("%s\n", m.text.c_str());
+        return 1;
+    }
+    std::printf("OK\n");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    int code = -1;
+    if (command == "dump") code = Dump(args);
+    else if (command == "pack") code = Pack(args);
+    else if (command == "check") code = Check(args);
+    if (code < 0) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    return code;
+}
