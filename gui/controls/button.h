@@ -25,12 +25,18 @@ public:
     Color textColor = MakeColor(0, 0, 0);  // `TextColor`
     BackgroundValue downBackground{};      // `DownBackground`, read like Background, while pressed
     uint8_t style = BUTTON_CLASSIC;        // `Style`
+    // Style 2 reads `Background`/`DownBackground` as pictures only once they have been
+    // given one (set by name, or these flags set by code that writes the fields): their
+    // defaults are colours, and a colour read as a Surface pointer would be followed.
+    uint8_t backgroundIsSet = 0;
+    uint8_t downBackgroundIsSet = 0;
 
     Button();
     void Draw() override;
     // Space or Enter going up is the keyboard click: `Click`(230), then `KeyUp`(key).
     void OnKeyUp(int32_t key) override;
     bool HitTest(float px, float py) override;
+    bool SetProperty(const char* prop, const void* value) override;
     // Background, DownBackground, Style, Text, TextColor, then Font and ToolTipText
     int ListProperties(PropertyEntry* table) override;
 

@@ -1,0 +1,149 @@
+// button.cpp - the push button: shape tests per style, the pressed look (mouse held on
+// it, or Space/Enter held while focused), the four background looks with their focus
+// marks, the centred caption and the keyboard click.
+#include "gui/controls/button.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+
+#include "engine/engine.h"
+#include "gui/gui.h"
+#include "render/font.h"
+#include "render/texture.h"
+
+namespace {
+
+constexpr float kRoundness = 0.8f;
+constexpr int32_t kSpace = 32, kEnter = 13;
+
+class FontScope {
+public:
+    explicit FontScope(Font* font) : previous_(SetFont(font)) {}
+    ~FontScope() { SetFont(previous_); }
+    FontScope(const FontScope&) = delete;
+    FontScope& operator=(const FontScope&) = delete;
+
+private:
+    Font* previous_;
+};
+
+}  // namespace
+
+Control* NewButton() { return new Button; }
+
+Button::Button() {
+    background.color = MakeColor(225, 225, 225);
+    downBackground.color = MakeColor(225, 225, 225);
+}
+
+bool Button::InShape(float px, float py) const {
+    switch (style) {
+    case BUTTON_CLASSIC:
+    case BUTTON_ROUNDED: return PointInRect(px, py, 0, 0, w, h);
+    case BUTTON_SURFACE: return PointInRoundRect(px, py, 0, 0, w, h, kRoundness);
+    case BUTTON_ELLIPSE: return PointInEllipse(px, py, w * 0.5f, h * 0.5f, w * 0.5f, h * 0.5f);
+    default: return false;
+    }
+}
+
+bool Button::HitTest(float px, float py) { return InShape(px, py); }
+
+bool Button::IsPressed() const {
+    if (!HasFocus()) return false;
+    if (IsKeyDown(kSpace) || IsKeyDown(kEnter)) return true;
+    if (!IsKeyDown(KEY_MOUSE1)) return false;
+    // A style without a shape is never hit, so a held mouse alone counts there.
+    if (style > BUTTON_ELLIPSE) return true;
+    float px, py;
+    MouseLocal(&px, &py);
+    return InShape(px, py);
+}
+
+void Button::Draw() {
+    glDisable(GL_TEXTURE_2D);
+    FontScope scope(font);
+    bool pressed = IsPressed();
+    const bool focused = HasFocus();
+    // The classic look shows a press by moving the caption, never by its colour.
+    const BackgroundValue fill = style != BUTTON_CLASSIC && pressed ? downBackground : background;
+    const float cx = x + w * 0.5f, cy = y + h * 0.5f;
+    switch (style) {
+    case BUTTON_CLASSIC:
+        SetColor(fill.color);
+        FillRect(x, y, w, h);
+        glColor4ub(0, 0, 0, 255);
+        DrawRect(x, y, w, h);
+        if (focused) {
+            glColor4ub(ColorR(fill.color) >> 2, ColorG(fill.color) >> 2, ColorB(fill.color) >> 2, 100);
+            DrawRect(x + 4, y + 4, w - 9, h - 8);
+        }
+        break;
+    case BUTTON_ROUNDED:
+        SetColor(fill.color);
+        FillRoundRect(x, y, w, h, kRoundness);
+        if (focused) {
+            glEnable(GL_LINE_SMOOTH);
+            SetColor(pressed ? background.color : downBackground.color);
+            DrawRoundRect(x + 4, y + 4, w - 9, h - 8, kRoundness);
+        }
+        pressed = false;
+        break;
+    case BUTTON_SURFACE: {
+        const void* up = backgroundIsSet ? background.pointer : nullptr;
+        const void* down = downBackgroundIsSet ? downBackground.pointer : nullptr;
+        const void* picture = pressed && down ? down : up;
+        if (const Surface* surface = static_cast<const Surface*>(picture)) {
+            DrawSurface(x, y, w, h, surface, nullptr);
+            // The same tiles once more as outlines: a thin frame round the picture.
+            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+            DrawSurface(x, y, w, h, surface, nullptr);
+            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+            pressed = false;
+        }
+        break;
+    }
+    case BUTTON_ELLIPSE:
+        SetColor(fill.color);
+        FillEllipse(cx, cy, w * 0.5f, h * 0.5f, 0);
+        if (focused) {
+            glEnable(GL_LINE_SMOOTH);
+            SetColor(pressed ? background.color : downBackground.color);
+            DrawEllipse(cx, cy, w * 0.5f - 3, h * 0.5f - 2, 0);
+        }
+        pressed = false;
+        break;
+    default: break;
+    }
+
+    if (text.empty() || !font) return;
+    SetColor(textColor);
+    const float tw = TextWidth(text.c_str());
+    const float fontH = float(font->height) * font->scale;
+    const float d = pressed ? 2.0f : 0.0f;
+    DrawText(cx - tw * 0.5f + d, cy - fontH * 0.55f + d, text.c_str(), ALIGN_LEFT);
+}
+
+void Button::OnKeyUp(int32_t key) {
+    // A keyboard click reports itself as Mouse 1, so one Click handler serves both.
+    const int32_t low = key & 0xFF;
+    if (low == kSpace || low == kEnter) Raise(click, int32_t(KEY_MOUSE1));
+    TipControl::OnKeyUp(key);
+}
+
+bool Button::SetProperty(const char* prop, const void* value) {
+    if (!TipControl::SetProperty(prop, value)) return false;
+    if (std::strcmp(prop, "Background") == 0) backgroundIsSet = 1;
+    if (std::strcmp(prop, "DownBackground") == 0) downBackgroundIsSet = 1;
+    return true;
+}
+
+int Button::ListProperties(PropertyEntry* table) {
+    PropertyList list(table);
+    list.Add("Background", PROP_BACKGROUND, "Style:0-null;1-color;2-surface;3-color", &background);
+    list.Add("DownBackground", PROP_BACKGROUND, "Style:0-null;1-color;2-surface;3-color", &downBackground);
+    list.Add("Style", PROP_ENUM, "0-Classic;1-Rounded Rect;2-Surface Background;3-Ellipse", &style);
+    list.Add("Text", PROP_STRING, nullptr, &text);
+    list.Add("TextColor", PROP_COLOR, nullptr, &textColor);
+    return list.count + TipControl::ListProperties(list.Rest());
+}
