@@ -50,7 +50,13 @@ struct FactoryRow {
 };
 static constexpr FactoryRow kBuiltFactories[] = {
     {nullptr, nullptr},  // keeps the array non-empty; harmless once rows exist
+    {"Button", &NewButton},
     {"Dialog", &NewDialog},
+    {"Frame", &NewFrame},
+    {"Label", &NewLabel},
+    {"Line", &NewLine},
+    {"ScrollBar", &NewScrollBar},
+    {"Sheet", &NewSheet},
 };
 
 static Control* (*FactoryFor(const char* name))() {
