@@ -42,6 +42,7 @@ Control* NewTextBox();
 
 // The classes that exist: a control unit adds its one row here when it lands, e.g.
 //     {"Button", &NewButton},
+    {"CheckBox", &NewCheckBox},
 // Classes without a row are skipped at start-up, so the toolkit runs while its
 // controls are still being built; the order of the rows does not matter.
 struct FactoryRow {
@@ -55,8 +56,14 @@ static constexpr FactoryRow kBuiltFactories[] = {
     {"Frame", &NewFrame},
     {"Label", &NewLabel},
     {"Line", &NewLine},
+    {"PictureBox", &NewPictureBox},
+    {"ProgressBar", &NewProgressBar},
+    {"RadioButton", &NewRadioButton},
     {"ScrollBar", &NewScrollBar},
+    {"Shape", &NewShape},
     {"Sheet", &NewSheet},
+    {"StatusBar", &NewStatusBar},
+    {"TextBox", &NewTextBox},
 };
 
 static Control* (*FactoryFor(const char* name))() {
