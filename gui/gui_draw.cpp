@@ -191,7 +191,11 @@ static void DrawTree(Control* c, float ox, float oy, const ClipRect* outer) {
     glEnable(GL_TEXTURE_2D);
     glLineWidth(1);
     glColor4ub(255, 255, 255, 255);
+    // Controls make their own font current to draw; the current font is the GUI's
+    // default (new controls and the tooltip take it), so it is put back after each.
+    Font* defaultFont = GetFont();
     c->Draw();
+    SetFont(defaultFont);
     glPopMatrix();
     if (c->children.empty()) return;
 

@@ -3,6 +3,7 @@
 // tooltip's timing on the test clock.
 #include <cstdlib>
 
+#include "render/font.h"
 #include "tests/gui/gui_test_support.h"
 
 using namespace guitest;
@@ -169,4 +170,24 @@ TEST_F(ToolTipTiming, NoTooltipWithoutTextOrWithThePointerElsewhere) {
     ElapsedSeconds(g_engine.lastTick);
     Rest(20);
     EXPECT_EQ(g_gui.tip.opacity, 0);
+}
+
+namespace {
+// Makes another font current while it draws, as controls with a Font property do.
+class FontSwitcher : public TestBox {
+public:
+    void Draw() override { SetFont(reinterpret_cast<Font*>(this)); }
+};
+}  // namespace
+
+TEST_F(Drawing, TheDefaultFontSurvivesAControlThatSwitchesFonts) {
+    RegisterControlClass([](ControlClass* c) {
+        std::snprintf(c->name, sizeof c->name, "TestFontSwitcher");
+        c->factory = [] { return static_cast<Control*>(new FontSwitcher); };
+    });
+    MakeSheet();
+    CreateControl("TestFontSwitcher", "Sw", "S", 0, 0, 10, 10);
+    Font* before = GetFont();
+    Frame();
+    EXPECT_EQ(GetFont(), before);
 }
