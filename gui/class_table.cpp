@@ -42,7 +42,6 @@ Control* NewTextBox();
 
 // The classes that exist: a control unit adds its one row here when it lands, e.g.
 //     {"Button", &NewButton},
-    {"CheckBox", &NewCheckBox},
 // Classes without a row are skipped at start-up, so the toolkit runs while its
 // controls are still being built; the order of the rows does not matter.
 struct FactoryRow {
@@ -52,6 +51,7 @@ struct FactoryRow {
 static constexpr FactoryRow kBuiltFactories[] = {
     {nullptr, nullptr},  // keeps the array non-empty; harmless once rows exist
     {"Button", &NewButton},
+    {"CheckBox", &NewCheckBox},
     {"Dialog", &NewDialog},
     {"Frame", &NewFrame},
     {"Label", &NewLabel},
