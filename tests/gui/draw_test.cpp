@@ -111,6 +111,17 @@ TEST_F(Drawing, ArrowPointerShadesUnderItAndKindZeroDrawsNothing) {
     EXPECT_TRUE(Near(ReadPixel(406, 310), {255, 255, 255}));
     SetPointerKind(40);  // out of range: ignored
     EXPECT_EQ(GetPointerKind(), 0);
+    // The I-beam and the double bar (thin black shapes with a white outline) are centred
+    // on the pointer.
+    for (int kind : {POINTER_IBEAM, POINTER_DOUBLE_BAR}) {
+        SetPointerKind(kind);
+        Frame();
+        int dark = 0;
+        for (int y = 292; y <= 308; ++y)
+            for (int x = 392; x <= 408; ++x) dark += ReadPixel(x, y).r < 200;
+        EXPECT_GE(dark, 12) << "kind " << kind;
+        EXPECT_TRUE(Near(ReadPixel(400, 312), {255, 255, 255})) << "kind " << kind;
+    }
 }
 
 TEST_F(Drawing, ToolTipBoxStandsAboveThePointerAndStaysOnScreen) {
@@ -122,6 +133,12 @@ TEST_F(Drawing, ToolTipBoxStandsAboveThePointerAndStaysOnScreen) {
     EXPECT_GE(tip.w, 10);
     Frame();
     EXPECT_TRUE(Near(ReadPixel(int(tip.x + tip.w) - 2, int(tip.y + tip.h) - 2), {255, 255, 225}, 12));
+    EXPECT_LT(ReadPixel(int(tip.x) + 6, int(tip.y + tip.h) + 1).r, 180);  // the shadow below
+    EXPECT_TRUE(Near(ReadPixel(int(tip.x) + 6, int(tip.y + tip.h) + 6), ToRgb(kGrey)));
+    g_gui.tipShadow = 0;
+    Frame();
+    EXPECT_TRUE(Near(ReadPixel(int(tip.x) + 6, int(tip.y + tip.h) + 1), ToRgb(kGrey)));
+    g_gui.tipShadow = 1;
     ShowToolTipAt("two\nlines", 799, 1, 1.0f);
     EXPECT_EQ(tip.lines.size(), 2u);
     EXPECT_EQ(tip.y, 0);
