@@ -1,0 +1,296 @@
+// project_test.cpp - the language-folder scan, the verification and the backup
+// against real folders and files in a fresh temporary folder that is the working
+// directory while a test runs.
+#include "editor/project.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "editor/text_store.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kFiles[] = {"menu", "game", "keyboard"};
+
+std::string Int16(int v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+
+// A .loc whose texts tell where they came from, so copies can be told apart.
+std::string LocBytes(int count, const std::string& tag) {
+    std::string out = Int16(count);
+    for (int i = 0; i < count; ++i) {
+        const std::string text = tag + " #" + std::to_string(i);
+        out += Int16(static_cast<int>(text.size())) + text;
+    }
+    return out;
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    if (path.has_parent_path()) fs::create_directories(path.parent_path());
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+fs::path Loc(const std::string& folder, const std::string& file) { return fs::path("Texts") / folder / (file + ".loc"); }
+fs::path Desc(const std::string& file) { return fs::path("Descriptions") / (file + ".desc"); }
+fs::path BackupLoc(const std::string& folder, const std::string& file) {
+    return fs::path("Texts Backup") / folder / (file + ".loc");
+}
+fs::path BackupDesc(const std::string& file) { return fs::path("Texts Backup") / "Descriptions" / (file + ".desc"); }
+
+// Writes the three listed files of a language with the given counts.
+void MakeLanguage(const std::string& folder, int menu = 10, int game = 20, int keyboard = 16) {
+    const int counts[] = {menu, game, keyboard};
+    for (int j = 0; j < 3; ++j) WriteFile(Loc(folder, kFiles[j]), LocBytes(counts[j], folder + " " + kFiles[j]));
+}
+
+void MakeDescriptions() {
+    for (const char* file : kFiles) WriteFile(Desc(file), std::string("desc of ") + file);
+}
+
+class ProjectTest : public testing::Test {
+protected:
+    void SetUp() override {
+        static std::atomic<int> serial{0};
+        oldDir_ = fs::current_path();
+        dir_ = fs::temp_directory_path() /
+               ("qk_project_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
+                std::to_string(serial++));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
+        g_project.folders.clear();
+        ClearFolders();
+    }
+    void TearDown() override {
+        g_project.folders.clear();
+        ClearFolders();
+        fs::current_path(oldDir_);
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    // What the platform enumerates in Texts, less the names that begin with ".".
+    static std::vector<std::string> EnumeratedFolders() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator("Texts")) {
+            const std::string name = entry.path().filename().string();
+            if (name[0] != '.') names.push_back(name);
+        }
+        return names;
+    }
+
+    fs::path oldDir_, dir_;
+};
+
+TEST_F(ProjectTest, TwoEqualLanguagesScanVerifyAndBackUpWithProgressInNinths) {
+    MakeLanguage("English");
+    MakeLanguage("German");
+    MakeDescriptions();
+    WriteFile(Loc("English", "tutorial01"), LocBytes(3, "tutorial"));  // not in the file list
+    fs::create_directories("Texts/.svn");
+    WriteFile("Texts/.hidden", "x");
+
+    ASSERT_TRUE(ScanLanguageFolders().ok);
+    const std::vector<std::string> expected = EnumeratedFolders();
+    ASSERT_EQ(expected.size(), 2u);
+    EXPECT_EQ(g_project.folders, expected);
+    ASSERT_EQ(FolderCount(), 2);  // mirrored into the store for the folder list
+    EXPECT_EQ(FolderName(0), expected[0]);
+    EXPECT_EQ(FolderName(1), expected[1]);
+
+    EXPECT_TRUE(VerifyLanguageFiles().ok);
+
+    std::vector<float> progress;
+    const std::vector<BackupFailure> failures = BackupTexts([&](float p) { progress.push_back(p); });
+    EXPECT_TRUE(failures.empty());
+    EXPECT_TRUE(BackupFailureMessage(failures).ok);
+    ASSERT_EQ(progress.size(), 9u);
+    for (size_t k = 0; k < 9; ++k) EXPECT_FLOAT_EQ(progress[k], static_cast<float>(k + 1) / 9.0f) << k;
+    EXPECT_EQ(progress.back(), 1.0f);
+
+    for (const std::string folder : {"English", "German"})
+        for (const char* file : kFiles) {
+            ASSERT_TRUE(fs::exists(BackupLoc(folder, file))) << folder << " " << file;
+            EXPECT_EQ(ReadFile(BackupLoc(folder, file)), ReadFile(Loc(folder, file)));
+        }
+    for (const char* file : kFiles) EXPECT_EQ(ReadFile(BackupDesc(file)), ReadFile(Desc(file)));
+    EXPECT_FALSE(fs::exists(BackupLoc("English", "tutorial01")));
+    size_t copies = 0;
+    for (const auto& e : fs::recursive_directory_iterator("Texts Backup")) copies += e.is_regular_file();
+    EXPECT_EQ(copies, 9u);  // no temporary files left behind
+}
+
+TEST_F(ProjectTest, NoFolderMessageForEmptyOrMissingTexts) {
+    ProjectMessage m = ScanLanguageFolders();  // no Texts at all
+    EXPECT_FALSE(m.ok);
+    EXPECT_EQ(m.text, "No Folders found in /.../Texts/");
+    EXPECT_EQ(m.title, "Smeg! Smeg! SMEG! :)");
+
+    fs::create_directories("Texts/.git");  // only dot names
+    m = ScanLanguageFolders();
+    EXPECT_FALSE(m.ok);
+    EXPECT_EQ(m.text, "No Folders found in /.../Texts/");
+    EXPECT_EQ(LanguageFolderCount(), 0);
+    EXPECT_EQ(FolderCount(), 0);
+}
+
+TEST_F(ProjectTest, MissingFileNamesTheFileAndTheFolder) {
+    MakeLanguage("English");
+    MakeLanguage("German");
+    fs::remove(Loc("German", "game"));
+    ASSERT_TRUE(ScanLanguageFolders().ok);
+    const ProjectMessage m = VerifyLanguageFiles();
+    EXPECT_FALSE(m.ok);
+    EXPECT_EQ(m.text, "File 'game.loc' is missing in folder 'German'.");
+    EXPECT_EQ(m.title, "Smeg!");
+}
+
+TEST_F(ProjectTest, CountMismatchNamesFileFolderAndBothCounts) {
+    fs::create_directories("Texts/English");
+    fs::create_directories("Texts/German");
+    ASSERT_TRUE(ScanLanguageFolders().ok);
+    // The reference is whichever folder the platform enumerates first.
+    const std::string first = LanguageFolder(0), other = LanguageFolder(1);
+    MakeLanguage(first, 10);
+    MakeLanguage(other, 12);
+
+    const ProjectMessage m = VerifyLanguageFiles();
+    EXPECT_FALSE(m.ok);
+    EXPECT_EQ(m.text, "A bogus file found: 'menu.loc' in folder '" + other + "', having 12 items where first has 10");
+    EXPECT_EQ(m.title, "Smeg!");
+}
+
+TEST_F(ProjectTest, MissingFileIsReportedBeforeAnEarlierCountMismatch) {
+    fs::create_directories("Texts/English");
+    fs::create_directories("Texts/German");
+    ASSERT_TRUE(ScanLanguageFolders().ok);
+    const std::string first = LanguageFolder(0), other = LanguageFolder(1);
+    MakeLanguage(first, 10);
+    MakeLanguage(other, 12);  // menu, the first file, disagrees ...
+    fs::remove(Loc(other, "keyboard"));  // ... and the last file is missing
+    EXPECT_EQ(VerifyLanguageFiles().text, "File 'keyboard.loc' is missing in folder '" + other + "'.");
+}
+
+TEST_F(ProjectTest, StrayPlainFileIsTakenForAFolderAndLacksMenu) {
+    MakeLanguage("English");
+    WriteFile("Texts/notes.txt", "remember to translate the credits");
+    ASSERT_TRUE(ScanLanguageFolders().ok);
+    EXPECT_EQ(LanguageFolderCount(), 2);
+    EXPECT_EQ(VerifyLanguageFiles().text, "File 'menu.loc' is missing in folder 'notes.txt'.");
+}
+
+// Files too short for a count, or with a negative one, would fail to load later;
+// they must not pass just because every language is damaged alike.
+TEST_F(ProjectTest, DamagedCountsAreReportedEvenWhenAllFoldersAgree) {
+    MakeLanguage("English");
+    ASSERT_TRUE(ScanLanguageFolders().ok);
+
+    WriteFile(Loc("English", "game"), "");
+    ProjectMessage m = VerifyLanguageFiles();
+    EXPECT_FALSE(m.ok);
+    EXPECT_EQ(m.text, "File 'game.loc' in folder 'English' is damaged: it is 0 byte(s) long, too short to hold its "
+                      "item count.");
+    EXPECT_EQ(m.title, "Smeg!");
+
+    WriteFile(Loc("English", "game"), "\x05");
+    EXPECT_NE(VerifyLanguageFiles().text.find("is damaged: it is 1 byte(s) long"), std::string::npos);
+
+    WriteFile(Loc("English", "game"), Int16(-3));
+    EXPECT_EQ(VerifyLanguageFiles().text,
+              "File 'game.loc' in folder 'English' is damaged: its item count is negative (-3).");
+
+    fs::remove(Loc("English", "game"));
+    fs::create_directories(Loc("English", "game"));  // a folder where the file should be
+    m = VerifyLanguageFiles();
+    EXPECT_FALSE(m.ok);
+    EXPECT_NE(m.text.find("'game.loc' in folder 'English'"), std::string::npos) << m.text;
+}
+
+TEST_F(ProjectTest, MoreThan512FoldersAreScannedVerifiedAndBackedUp) {
+    constexpr int kFolders = 600;
+    for (int f = 0; f < kFolders; ++f) MakeLanguage("Lang" + std::to_string(f), 2, 3, 1);
+    MakeDescriptions();
+    ASSERT_TRUE(ScanLanguageFolders().ok);
+    ASSERT_EQ(LanguageFolderCount(), kFolders);
+    EXPECT_EQ(FolderCount(), kMaxFolders);  // the store's table keeps what fits
+    EXPECT_EQ(FolderName(kMaxFolders - 1), LanguageFolder(kMaxFolders - 1));
+    EXPECT_TRUE(VerifyLanguageFiles().ok);
+
+    // A mismatch in the very last folder is still found.
+    const std::string last = LanguageFolder(kFolders - 1);
+    MakeLanguage(last, 2, 3, 7);
+    EXPECT_EQ(VerifyLanguageFiles().text,
+              "A bogus file found: 'keyboard.loc' in folder '" + last + "', having 7 items where first has 1");
+    MakeLanguage(last, 2, 3, 1);
+
+    int calls = 0;
+    float lastProgress = 0;
+    EXPECT_TRUE(BackupTexts([&](float p) { ++calls, lastProgress = p; }).empty());
+    EXPECT_EQ(calls, (kFolders + 1) * 3);
+    EXPECT_EQ(lastProgress, 1.0f);
+    EXPECT_EQ(ReadFile(BackupLoc(last, "keyboard")), ReadFile(Loc(last, "keyboard")));
+}
+
+TEST_F(ProjectTest, BackupReportsWhatItCannotCopyAndCopiesTheRestWhole) {
+    MakeLanguage("English");
+    MakeLanguage("German");
+    MakeDescriptions();
+    // Bigger than any fixed copy buffer: must arrive whole.
+    std::string big(10'500'000, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 251);
+    WriteFile(Desc("keyboard"), big);
+    // An older backup is replaced; one whose source vanished is kept.
+    WriteFile(BackupLoc("English", "menu"), "old backup");
+    WriteFile(BackupDesc("game"), "old game backup");
+    ASSERT_TRUE(ScanLanguageFolders().ok);
+    ASSERT_TRUE(VerifyLanguageFiles().ok);
+    fs::remove(Desc("game"));
+    fs::remove(Loc("German", "menu"));
+
+    std::vector<float> progress;
+    const std::vector<BackupFailure> failures = BackupTexts([&](float p) { progress.push_back(p); });
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_EQ(failures[0].path, HostPath("Texts\\German\\menu.loc"));
+    EXPECT_EQ(failures[1].path, HostPath("Descriptions\\game.desc"));
+    EXPECT_FALSE(failures[0].reason.empty());
+    ASSERT_EQ(progress.size(), 9u);  // the bar still runs to the end
+    EXPECT_EQ(progress.back(), 1.0f);
+
+    EXPECT_EQ(ReadFile(BackupLoc("English", "menu")), ReadFile(Loc("English", "menu")));
+    EXPECT_EQ(ReadFile(BackupLoc("German", "game")), ReadFile(Loc("German", "game")));
+    EXPECT_EQ(ReadFile(BackupDesc("keyboard")), big);
+    EXPECT_EQ(ReadFile(BackupDesc("game")), "old game backup");
+    EXPECT_FALSE(fs::exists(BackupLoc("German", "menu")));
+
+    const ProjectMessage m = BackupFailureMessage(failures);
+    EXPECT_FALSE(m.ok);
+    EXPECT_NE(m.text.find(failures[0].path + ": "), std::string::npos) << m.text;
+    EXPECT_NE(m.text.find(failures[1].path + ": "), std::string::npos) << m.text;
+}
+
+TEST_F(ProjectTest, BackupIntoAnUnwritablePlaceFailsPerFileWithoutThrowing) {
+    MakeLanguage("English");
+    MakeDescriptions();
+    WriteFile("Texts Backup", "a plain file where the backup folder belongs");
+    ASSERT_TRUE(ScanLanguageFolders().ok);
+    std::vector<BackupFailure> failures;
+    EXPECT_NO_THROW(failures = BackupTexts(nullptr));
+    EXPECT_EQ(failures.size(), 6u);
+    EXPECT_EQ(ReadFile("Texts Backup"), "a plain file where the backup folder belongs");
+}
+
+}  // namespace
