@@ -12,8 +12,9 @@
 enum : int { ALIGN_LEFT = 1030, ALIGN_CENTER = 505, ALIGN_RIGHT = 1031 };
 
 // Code points below this have a direct glyph-index table (Latin, Greek, Cyrillic,
-// Armenian), so the scripts a translator types never need a search.
-constexpr int32_t kFontDirectRange = 0x600;
+// typographic punctuation, currency and letterlike signs): what a translator types
+// never needs a search.
+constexpr int32_t kFontDirectRange = 0x2200;
 
 // A loaded font. Every block (the record, the arrays, the page Textures) is on the
 // engine's allocation list and lives until ShutdownEngine.

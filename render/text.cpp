@@ -160,49 +160,51 @@ int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, 
     lineWidth = 0;
     if (!text || !font || avail <= 0 || text[0] == 0) return 0;
 
+    // Count and width are kept in locals and stored once: through the references
+    // every character would be a store and a reload the compiler cannot drop.
     const float scale = font->scale, missing = font->height * scale;
-    float remaining = maxWidth;
-    int breakPos = -1, breakCount = 0;
-    float breakWidth = 0;
+    float remaining = maxWidth, width = 0, breakWidth = 0;
+    int codeCount = 0, breakPos = -1, breakCount = 0;
     bool hasCharacter = false;
     int pos = 0;
+    auto finish = [&](int consumed, int finalCount, float finalWidth) {
+        count = finalCount;
+        lineWidth = finalWidth;
+        return consumed;
+    };
     while (pos < avail && text[pos] != 0) {
         int32_t c;
         const int n = DecodeUtf8N(text + pos, avail - pos, c);
         if (c == '<') {
             if (const int tag = ColorTagLengthN(text + pos, avail - pos)) {
                 if (codes)
-                    for (int i = 0; i < tag; ++i) codes[count + i] = int8_t(text[pos + i]);
-                count += tag;
+                    for (int i = 0; i < tag; ++i) codes[codeCount + i] = int8_t(text[pos + i]);
+                codeCount += tag;
                 pos += tag;
                 continue;
             }
         }
-        if (c == '\n') return pos + 1;
+        if (c == '\n') return finish(pos + 1, codeCount, width);
 
         int32_t index = LookupGlyph(font, c);
         const Glyph* g = GlyphAt(font, index);
-        const float width = g ? g->advance * scale : missing;
+        const float w = g ? g->advance * scale : missing;
         if (!g) index = -1;
-        remaining -= width;
+        remaining -= w;
         if (remaining < 0) {
-            if (breakPos >= 0) {
-                count = breakCount;
-                lineWidth = breakWidth;
-                return breakPos;
-            }
+            if (breakPos >= 0) return finish(breakPos, breakCount, breakWidth);
             // A line too narrow for even one character still takes it; otherwise
             // everything that wraps line by line would never get past it.
-            if (hasCharacter) return pos;
+            if (hasCharacter) return finish(pos, codeCount, width);
         }
-        lineWidth += width;
-        if (codes) codes[count] = index;
-        ++count;
+        width += w;
+        if (codes) codes[codeCount] = index;
+        ++codeCount;
         hasCharacter = true;
         pos += n;
-        if (IsBreakChar(c)) breakPos = pos, breakCount = count, breakWidth = lineWidth;
+        if (IsBreakChar(c)) breakPos = pos, breakCount = codeCount, breakWidth = width;
     }
-    return pos;
+    return finish(pos, codeCount, width);
 }
 
 int TextHeight(float maxWidth, float maxHeight, const char* text, float scrollY, int length) {
