@@ -15,8 +15,8 @@
 // the platform's objects by the time the engine asks for them. Naming one function
 // of each object here makes it take them. (No window or GL context is started:
 // layout needs only the glyph table.)
-const void* g_platformObjects[] = {
-    reinterpret_cast<const void*>(&PlatHasWindow), reinterpret_cast<const void*>(&PlatGetTickCount)};
+const void* g_platformObjects[] = {reinterpret_cast<const void*>(&PlatHasWindow),
+                                   reinterpret_cast<const void*>(&PlatGetTickCount)};
 
 namespace {
 

@@ -10,7 +10,7 @@ namespace {
 
 // A cursor over the file image that refuses to read past the end.
 class Reader {
-public:
+  public:
     explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
     size_t Remaining() const { return bytes_.size() - pos_; }
@@ -25,15 +25,15 @@ public:
         return int16_t(v);
     }
     uint32_t U32() {
-        const uint32_t v = uint32_t(bytes_[pos_]) | uint32_t(bytes_[pos_ + 1]) << 8 |
-                           uint32_t(bytes_[pos_ + 2]) << 16 | uint32_t(bytes_[pos_ + 3]) << 24;
+        const uint32_t v = uint32_t(bytes_[pos_]) | uint32_t(bytes_[pos_ + 1]) << 8 | uint32_t(bytes_[pos_ + 2]) << 16 |
+                           uint32_t(bytes_[pos_ + 3]) << 24;
         pos_ += 4;
         return v;
     }
     int32_t I32() { return int32_t(U32()); }
     float F32() { return std::bit_cast<float>(U32()); }
 
-private:
+  private:
     std::span<const uint8_t> bytes_;
     size_t pos_ = 0;
 };
@@ -126,8 +126,7 @@ std::vector<uint8_t> WriteDsf(const DsfFile& font) {
     if (font.pages.size() > 255) return out;
     for (const DsfPage& p : font.pages) {
         if (p.width < 0 || p.height < 0 || p.texWidth != DsfTextureSize(p.width) ||
-            p.texHeight != DsfTextureSize(p.height) ||
-            p.alpha.size() != size_t(p.texWidth) * p.texHeight ||
+            p.texHeight != DsfTextureSize(p.height) || p.alpha.size() != size_t(p.texWidth) * p.texHeight ||
             p.alpha.size() > size_t(kDsfMaxPageTexels))
             return out;
     }

@@ -11,15 +11,15 @@
 struct Glyph {
     int32_t codePoint = 0;
     uint8_t page = 0;
-    int16_t u = 0, v = 0;   // top-left corner of the glyph cell in its page, pixels
-    int16_t advance = 0;    // pen advance, pixels
-    int16_t width = 0;      // cell width, pixels (also the width used for measuring)
+    int16_t u = 0, v = 0;  // top-left corner of the glyph cell in its page, pixels
+    int16_t advance = 0;   // pen advance, pixels
+    int16_t width = 0;     // cell width, pixels (also the width used for measuring)
 };
 
 // One page as it goes to the GPU: the stored image padded to power-of-two sizes.
 struct DsfPage {
-    int16_t width = 0, height = 0;           // the image as stored in the file
-    uint16_t texWidth = 0, texHeight = 0;    // DsfTextureSize of each
+    int16_t width = 0, height = 0;         // the image as stored in the file
+    uint16_t texWidth = 0, texHeight = 0;  // DsfTextureSize of each
     // texWidth * texHeight coverage bytes, top row first. Columns past width are 0;
     // when height is not a power of two, row `height` is the file's extra row (what
     // linear filtering samples below the lowest glyphs); rows after it are 0.
@@ -28,9 +28,9 @@ struct DsfPage {
 
 struct DsfFile {
     float version = 0.9f;
-    int16_t height = 0;       // line height and glyph cell height, pixels
+    int16_t height = 0;  // line height and glyph cell height, pixels
     float scale = 1.0f;
-    uint8_t asciiDirect = 0;  // records 0..95 are code points 32..127 in order
+    uint8_t asciiDirect = 0;    // records 0..95 are code points 32..127 in order
     std::vector<Glyph> glyphs;  // ascending code points
     std::vector<DsfPage> pages;
 };

@@ -19,14 +19,14 @@ constexpr int32_t kFontDirectRange = 0x2200;
 // A loaded font. Every block (the record, the arrays, the page Textures) is on the
 // engine's allocation list and lives until ShutdownEngine.
 struct Font {
-    Texture** pages;       // pageCount Textures (W x H, GL name)
+    Texture** pages;  // pageCount Textures (W x H, GL name)
     uint8_t pageCount;
-    Glyph* glyphs;         // sorted by code point
+    Glyph* glyphs;  // sorted by code point
     int32_t glyphCount;
-    int16_t height;        // line height and glyph cell height, pixels
-    float scale;           // applied to every pixel measure when drawing and measuring
-    uint8_t asciiDirect;   // glyphs 0..95 are code points 32..127
-    int32_t* direct;       // glyph index per code point below kFontDirectRange, -1: none
+    int16_t height;       // line height and glyph cell height, pixels
+    float scale;          // applied to every pixel measure when drawing and measuring
+    uint8_t asciiDirect;  // glyphs 0..95 are code points 32..127
+    int32_t* direct;      // glyph index per code point below kFontDirectRange, -1: none
 };
 
 struct FontState {
@@ -91,14 +91,12 @@ float TextWidthFont(const char* text, const Font* font);
 // count entries). Lines break after a blank or one of , . ? ! ; : ( ) & % - + when
 // they can; a word wider than the line is cut; a line always takes at least one
 // character, so callers that fit line after line always finish.
-int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, int& count,
-            float& lineWidth);
+int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, int& count, float& lineWidth);
 
 // Height of text wrapped to maxWidth, from scrollY down, at most maxHeight (0: 32,000).
 // length -1: up to the terminator. Current font.
 int TextHeight(float maxWidth, float maxHeight, const char* text, float scrollY, int length);
-int TextHeightFont(Font* font, float maxWidth, float maxHeight, const char* text, float scrollY,
-                   int length);
+int TextHeightFont(Font* font, float maxWidth, float maxHeight, const char* text, float scrollY, int length);
 
 // Where the first length bytes of text (-1: all) end when wrapped to maxWidth: x on
 // the last line and the top y of that line. A final line feed moves to a new line.
@@ -120,5 +118,4 @@ int DrawText(float x, float y, const char* text, int align);
 // terminator; length < -1: block mode for the first -1 - length bytes, each character
 // cell filled in the current colour (text selections). The first skip characters take
 // their room but are not drawn. Returns the height drawn.
-int DrawTextBox(float x, float y, float w, float h, const char* text, float scrollY, int align,
-                int length, int skip);
+int DrawTextBox(float x, float y, float w, float h, const char* text, float scrollY, int align, int length, int skip);

@@ -23,7 +23,7 @@ namespace {
 
 // The drawers' frame: screen projection on and texturing on, both put back at the end.
 class TextFrame {
-public:
+  public:
     TextFrame() {
         entered_ = !g_engine.mode2D;
         if (entered_) Begin2D();
@@ -40,7 +40,7 @@ public:
     TextFrame(const TextFrame&) = delete;
     TextFrame& operator=(const TextFrame&) = delete;
 
-private:
+  private:
     bool entered_ = false;
     GLboolean textured_ = GL_FALSE;
 };
@@ -48,11 +48,22 @@ private:
 // Characters after which a line may break.
 bool IsBreakChar(int32_t c) {
     switch (c) {
-    case ' ': case ',': case '.': case '?': case '!': case ';': case ':':
-    case '(': case ')': case '&': case '%': case '-': case '+':
-        return true;
-    default:
-        return false;
+        case ' ':
+        case ',':
+        case '.':
+        case '?':
+        case '!':
+        case ';':
+        case ':':
+        case '(':
+        case ')':
+        case '&':
+        case '%':
+        case '-':
+        case '+':
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -70,8 +81,7 @@ struct PageBinder {
 };
 
 // One textured quad, corners top-left, top-right, bottom-right, bottom-left.
-void GlyphQuad(float x0, float y0, float x1, float y1, float s0, float t0, float s1, float t1,
-               uint32_t textureName) {
+void GlyphQuad(float x0, float y0, float x1, float y1, float s0, float t0, float s1, float t1, uint32_t textureName) {
     glBegin(GL_QUADS);
     glTexCoord2f(s0, t0), glVertex2f(x0, y0);
     glTexCoord2f(s1, t0), glVertex2f(x1, y0);
@@ -153,8 +163,7 @@ float TextWidthFont(const char* text, const Font* font) { return MeasureText(tex
 
 // ---- word wrap ----
 
-int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, int& count,
-            float& lineWidth) {
+int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, int& count, float& lineWidth) {
     const int avail = count;
     count = 0;
     lineWidth = 0;
@@ -231,8 +240,7 @@ int TextHeight(float maxWidth, float maxHeight, const char* text, float scrollY,
     return height < 0 ? 0 : int(height);
 }
 
-int TextHeightFont(Font* font, float maxWidth, float maxHeight, const char* text, float scrollY,
-                   int length) {
+int TextHeightFont(Font* font, float maxWidth, float maxHeight, const char* text, float scrollY, int length) {
     Font* previous = SetFont(font);
     const int height = TextHeight(maxWidth, maxHeight, text, scrollY, length);
     SetFont(previous);
@@ -296,8 +304,8 @@ int DrawTextN(float x, float y, const char* text, int align, int length) {
         } else if (c != -1 && (g = GlyphAt(font, LookupGlyph(font, c)))) {
             if (const Texture* page = binder.Use(font, g->page)) {
                 const float tw = page->width, th = page->height;
-                GlyphQuad(pen, y, pen + g->width * scale, y + lineHeight, g->u / tw, g->v / th,
-                          (g->u + g->width) / tw, (g->v + font->height) / th, page->name);
+                GlyphQuad(pen, y, pen + g->width * scale, y + lineHeight, g->u / tw, g->v / th, (g->u + g->width) / tw,
+                          (g->v + font->height) / th, page->name);
             }
             pen += g->advance * scale;
         } else {
@@ -318,14 +326,14 @@ namespace {
 // (in font pixels: top rows hidden, and a negative count of bottom rows hidden).
 struct BoxLine {
     const char* text;
-    int bytes;              // without the line feed that ends it
-    const int32_t* codes;   // what FitLine stored for it
+    int bytes;             // without the line feed that ends it
+    const int32_t* codes;  // what FitLine stored for it
     int codeCount;
     float y, topCut, bottomCut;
 };
 
-void DrawBoxLine(const Font* font, const BoxLine& line, bool block, float& pen, int& skip,
-                 const float defaultColour[4], PageBinder& binder) {
+void DrawBoxLine(const Font* font, const BoxLine& line, bool block, float& pen, int& skip, const float defaultColour[4],
+                 PageBinder& binder) {
     const float scale = font->scale, lineHeight = font->height * scale;
     const float top = line.y + line.topCut * scale;
     const float bottom = line.y + (font->height + line.bottomCut) * scale;
@@ -354,9 +362,8 @@ void DrawBoxLine(const Font* font, const BoxLine& line, bool block, float& pen, 
             MissingMark(pen, line.y, lineHeight, line.topCut * scale, line.bottomCut * scale);
         } else if (const Texture* page = binder.Use(font, g->page)) {
             const float tw = page->width, th = page->height;
-            GlyphQuad(pen, top, pen + g->width * scale, bottom, g->u / tw,
-                      (g->v + line.topCut) / th, (g->u + g->width) / tw,
-                      (g->v + font->height + line.bottomCut) / th, page->name);
+            GlyphQuad(pen, top, pen + g->width * scale, bottom, g->u / tw, (g->v + line.topCut) / th,
+                      (g->u + g->width) / tw, (g->v + font->height + line.bottomCut) / th, page->name);
         }
         pen += advance;
     }
@@ -364,8 +371,7 @@ void DrawBoxLine(const Font* font, const BoxLine& line, bool block, float& pen, 
 
 }  // namespace
 
-int DrawTextBox(float x, float y, float w, float h, const char* text, float scrollY, int align,
-                int length, int skip) {
+int DrawTextBox(float x, float y, float w, float h, const char* text, float scrollY, int align, int length, int skip) {
     const Font* font = g_font.current;
     if (!font || !text) return 0;
     TextFrame frame;

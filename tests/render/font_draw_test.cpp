@@ -2,6 +2,7 @@
 // applied to the GL colour, runs at a point (colour, place, alignment, snapping,
 // missing glyphs) and wrapped text in a scrolled box (cut lines, skip, block mode).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -53,7 +54,7 @@ float CellTop(char c, float rowsDown = 0) {
 
 TEST(LoadFont, UploadsPagesAndKeepsTheHeader) {
     EnsureTestEngine();
-    const auto dir = std::filesystem::temp_directory_path() / "qk_font_draw_test";
+    const auto dir = std::filesystem::temp_directory_path() / ("qk_font_draw_test_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "test.dsf").string();
     const std::vector<uint8_t> bytes = WriteDsf(TestFontFile());
@@ -189,16 +190,24 @@ TEST(DrawTextN, MarksMissingGlyphsWithAnX) {
     UseDrawFont();
     Trace trace;
     // Hebrew alef is not in the font; a lead byte cut by the terminator is broken.
-    EXPECT_EQ(DrawTextN(10, 10, "a\xD7\x90" "b\xC3", ALIGN_LEFT, -1), 2 * kTestAdvance + 2 * kTestHeight);
+    EXPECT_EQ(DrawTextN(10, 10,
+                        "a\xD7\x90"
+                        "b\xC3",
+                        ALIGN_LEFT, -1),
+              2 * kTestAdvance + 2 * kTestHeight);
     ASSERT_EQ(trace.Count(GL_LINES), 4);
     std::vector<DrawVertex> lines;
     for (const DrawBatch& b : trace.batches)
         if (b.mode == GL_LINES) lines.insert(lines.end(), b.vertices.begin(), b.vertices.end());
     const float px = 10 + kTestAdvance, s = kTestHeight;
-    EXPECT_FLOAT_EQ(lines[0].x, px); EXPECT_FLOAT_EQ(lines[0].y, 10);
-    EXPECT_FLOAT_EQ(lines[1].x, px + s); EXPECT_FLOAT_EQ(lines[1].y, 10 + s);
-    EXPECT_FLOAT_EQ(lines[2].x, px + s); EXPECT_FLOAT_EQ(lines[2].y, 10);
-    EXPECT_FLOAT_EQ(lines[3].x, px); EXPECT_FLOAT_EQ(lines[3].y, 10 + s);
+    EXPECT_FLOAT_EQ(lines[0].x, px);
+    EXPECT_FLOAT_EQ(lines[0].y, 10);
+    EXPECT_FLOAT_EQ(lines[1].x, px + s);
+    EXPECT_FLOAT_EQ(lines[1].y, 10 + s);
+    EXPECT_FLOAT_EQ(lines[2].x, px + s);
+    EXPECT_FLOAT_EQ(lines[2].y, 10);
+    EXPECT_FLOAT_EQ(lines[3].x, px);
+    EXPECT_FLOAT_EQ(lines[3].y, 10 + s);
     EXPECT_FLOAT_EQ(trace.Glyphs()[1].vertices[0].x, px + s);  // b after the X
 }
 

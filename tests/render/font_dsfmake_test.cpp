@@ -2,6 +2,7 @@
 // trip through the reader, the layout the loader relies on, the scripts translators
 // need, what dsfmake reports, and legible pixels at scale 1.0.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -71,7 +72,7 @@ TEST(BuiltFont, RoundTripsAndFindsEveryCodePointItHolds) {
 }
 
 TEST(Dsfmake, WritesWhatItReportsAndNamesWhatIsMissing) {
-    const auto dir = std::filesystem::temp_directory_path() / "qk_dsfmake_test";
+    const auto dir = std::filesystem::temp_directory_path() / ("qk_dsfmake_test_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string out = (dir / "small.dsf").string();
     int status = -1;

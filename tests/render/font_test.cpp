@@ -1,7 +1,10 @@
 // font_test.cpp - the .dsf reader and writer (versions, damaged and lying files, page
 // padding), glyph lookup, UTF-8, colour-tag parsing, measuring and word wrap. None of
 // these need a GL context: fonts here are built without uploading their pages.
+#include "render/font.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -11,7 +14,6 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "render/font.h"
 #include "tests/render/font_test_font.h"
 
 namespace {
@@ -91,7 +93,7 @@ TEST(DsfFile, RefusesLyingHeadersRecordsAndPages) {
     }
 
     // LoadFont refuses them too (before anything reaches the GPU), and a missing file.
-    const auto dir = std::filesystem::temp_directory_path() / "qk_font_test";
+    const auto dir = std::filesystem::temp_directory_path() / ("qk_font_test_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "bad.dsf").string();
     std::vector<uint8_t> bytes = good;
@@ -165,8 +167,7 @@ TEST(FindGlyph, AsciiByArithmeticTheRestBySearch) {
     EXPECT_EQ(FindGlyph(5, trusting), -1);
 
     const Font* searched = CreateFontFromDsf(TestFontFile(false), false);
-    for (int i = 0; i < searched->glyphCount; ++i)
-        EXPECT_EQ(FindGlyph(searched->glyphs[i].codePoint, searched), i);
+    for (int i = 0; i < searched->glyphCount; ++i) EXPECT_EQ(FindGlyph(searched->glyphs[i].codePoint, searched), i);
 }
 
 // ---- UTF-8 ----
@@ -179,16 +180,24 @@ TEST(Utf8, DecodesValidCutAndInvalidSequences) {
     EXPECT_EQ(DecodeUtf8(cut + 2, c), 2);  // the lead byte cut off by the terminator
     EXPECT_EQ(c, -1);
 
-    EXPECT_EQ(DecodeUtf8("\xC3\xA9", c), 2); EXPECT_EQ(c, 0xE9);
-    EXPECT_EQ(DecodeUtf8("\xE2\x82\xAC", c), 3); EXPECT_EQ(c, 0x20AC);
-    EXPECT_EQ(DecodeUtf8("\xF0\x9F\x98\x80", c), 4); EXPECT_EQ(c, 0x1F600);
+    EXPECT_EQ(DecodeUtf8("\xC3\xA9", c), 2);
+    EXPECT_EQ(c, 0xE9);
+    EXPECT_EQ(DecodeUtf8("\xE2\x82\xAC", c), 3);
+    EXPECT_EQ(c, 0x20AC);
+    EXPECT_EQ(DecodeUtf8("\xF0\x9F\x98\x80", c), 4);
+    EXPECT_EQ(c, 0x1F600);
     // A broken continuation: -1, and the length is still the expected one.
-    EXPECT_EQ(DecodeUtf8("\xE2\x41\x42", c), 3); EXPECT_EQ(c, -1);
-    EXPECT_EQ(DecodeUtf8("\xF0\x9F\x98", c), 4); EXPECT_EQ(c, -1);
+    EXPECT_EQ(DecodeUtf8("\xE2\x41\x42", c), 3);
+    EXPECT_EQ(c, -1);
+    EXPECT_EQ(DecodeUtf8("\xF0\x9F\x98", c), 4);
+    EXPECT_EQ(c, -1);
     // Bytes that lead nothing come back sign-extended.
-    EXPECT_EQ(DecodeUtf8("\x80", c), 1); EXPECT_EQ(c, -128);
-    EXPECT_EQ(DecodeUtf8("\xBF", c), 1); EXPECT_EQ(c, -65);
-    EXPECT_EQ(DecodeUtf8("\xFF", c), 1); EXPECT_EQ(c, -1);
+    EXPECT_EQ(DecodeUtf8("\x80", c), 1);
+    EXPECT_EQ(c, -128);
+    EXPECT_EQ(DecodeUtf8("\xBF", c), 1);
+    EXPECT_EQ(c, -65);
+    EXPECT_EQ(DecodeUtf8("\xFF", c), 1);
+    EXPECT_EQ(c, -1);
 }
 
 TEST(Utf8, EncodesEveryLengthWithATerminator) {
@@ -213,12 +222,23 @@ TEST(ColorTags, RecognisesOnlyWellFormedTags) {
         const char* text;
         int length;
     } cases[] = {
-        {"<color 255,0,0>Red", 15},   {"<color default>Plain", 15}, {"<color 1>", 9},
-        {"<color 1,22>", 12},         {"<color 255,255,255>", 19},  {"<color 010,0,0>", 15},
-        {"<color 1234,0,0>", 0},      {"<color 25a,0,0>", 0},       {"<color ,0,0>", 0},
-        {"<color 1,,2>", 0},          {"<color 1,2,3,4>", 0},       {"<color 1,2,3", 0},
-        {"<color>", 0},               {"<colour 1,2,3>", 0},        {"<color  1>", 0},
-        {"<color defaults>", 0},      {"", 0},
+        {"<color 255,0,0>Red", 15},
+        {"<color default>Plain", 15},
+        {"<color 1>", 9},
+        {"<color 1,22>", 12},
+        {"<color 255,255,255>", 19},
+        {"<color 010,0,0>", 15},
+        {"<color 1234,0,0>", 0},
+        {"<color 25a,0,0>", 0},
+        {"<color ,0,0>", 0},
+        {"<color 1,,2>", 0},
+        {"<color 1,2,3,4>", 0},
+        {"<color 1,2,3", 0},
+        {"<color>", 0},
+        {"<colour 1,2,3>", 0},
+        {"<color  1>", 0},
+        {"<color defaults>", 0},
+        {"", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(ColorTagLength(c.text), c.length) << c.text;
     EXPECT_EQ(ColorTagLength(nullptr), 0);
@@ -238,7 +258,10 @@ TEST(MeasureText, WidestLineWithTagsTakingNoRoom) {
     EXPECT_FLOAT_EQ(MeasureText("ab\nabcd\nc", -1, font), 4 * kTestWidth);
     EXPECT_FLOAT_EQ(MeasureText("<color 255,0,0>Red<color default>Plain", -1, font), 8 * kTestWidth);
     // A character the font lacks measures as the line height; so does a broken sequence.
-    EXPECT_FLOAT_EQ(MeasureText("a\xD7\x90" "b", -1, font), 2 * kTestWidth + kTestHeight);
+    EXPECT_FLOAT_EQ(MeasureText("a\xD7\x90"
+                                "b",
+                                -1, font),
+                    2 * kTestWidth + kTestHeight);
     EXPECT_FLOAT_EQ(MeasureText("\xC3", -1, font), kTestHeight);
     EXPECT_FLOAT_EQ(MeasureText("abc", -1, nullptr), 0);
 

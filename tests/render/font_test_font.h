@@ -35,8 +35,7 @@ inline DsfFile TestFontFile(bool asciiDirect = true) {
         g.width = kTestWidth;
         if (g.codePoint != ' ')
             for (int y = 0; y < kTestHeight; ++y)
-                for (int x = 0; x < kTestWidth; ++x)
-                    page.alpha[size_t(g.v + y) * page.texWidth + g.u + x] = 255;
+                for (int x = 0; x < kTestWidth; ++x) page.alpha[size_t(g.v + y) * page.texWidth + g.u + x] = 255;
         file.glyphs.push_back(g);
     }
     file.pages.push_back(std::move(page));

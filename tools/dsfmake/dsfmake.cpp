@@ -83,8 +83,7 @@ int RenderCell(FT_Face face, int32_t codePoint, int lineHeight, int ascent, Cell
             continue;
         }
         const uint8_t* src = bitmap.buffer + row * bitmap.pitch;
-        for (int x = 0; x < int(bitmap.width); ++x)
-            cell.alpha[size_t(y) * cell.width + left + x] = src[x];
+        for (int x = 0; x < int(bitmap.width); ++x) cell.alpha[size_t(y) * cell.width + left + x] = src[x];
     }
     return clipped;
 }
@@ -233,8 +232,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::printf("dsfmake: wrote %s: %zu glyphs on %zu pages, line height %d px (ascent %d), %zu bytes\n",
-                outPath, font.glyphs.size(), font.pages.size(), lineHeight, ascent, bytes.size());
+    std::printf("dsfmake: wrote %s: %zu glyphs on %zu pages, line height %d px (ascent %d), %zu bytes\n", outPath,
+                font.glyphs.size(), font.pages.size(), lineHeight, ascent, bytes.size());
     for (size_t p = 0; p < font.pages.size(); ++p)
         std::printf("  page %zu: %d x %d (texture %u x %u)\n", p, font.pages[p].width, font.pages[p].height,
                     font.pages[p].texWidth, font.pages[p].texHeight);
