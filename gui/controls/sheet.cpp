@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <cstring>
+
 #include "engine/engine.h"
 #include "render/texture.h"
 
@@ -18,6 +20,7 @@ void Sheet::Draw() {
     // The background covers the virtual screen from the sheet's corner, not just w x h:
     // a sheet is the screen.
     const float W = float(kVirtualWidth), H = float(kVirtualHeight);
+    if (backgroundMode != SHEET_BG_COLOR && !backgroundIsSet) return;
     switch (backgroundMode) {
     case SHEET_BG_NONE: return;
     case SHEET_BG_COLOR:
@@ -46,6 +49,12 @@ void Sheet::Draw() {
         return;
     }
     }
+}
+
+bool Sheet::SetProperty(const char* prop, const void* value) {
+    if (!EventControl::SetProperty(prop, value)) return false;
+    if (std::strcmp(prop, "Background") == 0) backgroundIsSet = 1;
+    return true;
 }
 
 int Sheet::ListProperties(PropertyEntry* table) {

@@ -21,11 +21,16 @@ class Sheet : public EventControl {
 public:
     uint8_t backgroundMode = SHEET_BG_COLOR;  // `BackgroundMode`
     BackgroundValue background{};            // `Background`; not owned in any mode
+    // The picture and function modes use `Background` only once it has been given a
+    // value (by name, or by code that sets this flag with the field): its default is a
+    // colour, which must never be followed as a pointer or called.
+    uint8_t backgroundIsSet = 0;
 
     Sheet();  // at (0, 0), 800 x 600, background (225, 225, 225)
     // Always covers the virtual screen (800 x 600) from the sheet's own corner,
     // whatever its w and h.
     void Draw() override;
+    bool SetProperty(const char* prop, const void* value) override;
     int ListProperties(PropertyEntry* table) override;  // Background, BackgroundMode
 };
 
