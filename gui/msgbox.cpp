@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "engine/format.h"
 #include "gui/controls/dialog.h"
 #include "gui/gui.h"
 #include "platform/platform.h"
@@ -43,6 +42,14 @@ void CommonButtonHandler(int32_t) {
     if (std::sscanf(focus->name + sizeof kPrefix - 1, "_%d_%d", &slot, &button) != 2) return;
     if (slot >= 0 && slot < kDialogSlots && button >= 0 && button < 254)
         g_commonDialogs.slots[slot] = static_cast<uint8_t>(2 + button);
+}
+
+// Names and messages are built here rather than with FormatText: the text being shown
+// often lives in FormatText's shared buffer itself (EngineError passes one).
+std::string Numbered(const char* prefix, int a, int b = -1) {
+    std::string s = prefix + std::to_string(a);
+    if (b >= 0) s += "_" + std::to_string(b);
+    return s;
 }
 
 std::vector<std::string> SplitCaptions(const char* buttons) {
@@ -77,10 +84,10 @@ bool OpenCommonDialog(const char* title, float w, float h, OpenDialog* record) {
     record->previousDialogOpen = g_gui.dialogOpen;
 
     if (!g_gui.activeSheet) {
-        const char* rootName = FormatText("QUARNEL_CD_RootWnd_%i", slot);
-        record->rootSheet = CreateTopControl("Sheet", rootName, nullptr, 0, 0, 0, 0);
+        const std::string rootName = Numbered("QUARNEL_CD_RootWnd_", slot);
+        record->rootSheet = CreateTopControl("Sheet", rootName.c_str(), nullptr, 0, 0, 0, 0);
         if (record->rootSheet) {
-            SetControlProperty(rootName, "Background", ValColor(0));
+            SetControlProperty(rootName.c_str(), "Background", ValColor(0));
             SetActiveSheet(record->rootSheet->name);
             g_gui.dialogOpen = 1;
         }
@@ -89,7 +96,7 @@ bool OpenCommonDialog(const char* title, float w, float h, OpenDialog* record) {
     record->originX = 0.01f * kSW;
     record->originY = 0.02f * kSH + lh;
     const char* sheetName = g_gui.activeSheet ? g_gui.activeSheet->name : "";
-    std::string dialogName = FormatText("QUARNEL_Common_Dialog_%i", slot);
+    const std::string dialogName = Numbered("QUARNEL_Common_Dialog_", slot);
     Control* created = CreateControl("Dialog", dialogName.c_str(), sheetName, kSW / 2 - dw / 2, kSH / 2 - dh / 2, dw, dh);
     record->dialog = dynamic_cast<Dialog*>(created);
     if (!record->dialog) {
@@ -139,15 +146,20 @@ void CloseCommonDialog(OpenDialog* record) {
     record->slot = -1;
 }
 
-int16_t MsgBox(const char* text, const char* title, const char* buttons) {
-    if (!text || !title || !buttons || !*buttons) {
+int16_t MsgBox(const char* textArg, const char* titleArg, const char* buttons) {
+    if (!textArg || !titleArg || !buttons || !*buttons) {
         SetGuiError(GUI_ERR_DESTROY);
         return -1;
     }
+    // Own copies: the caller's strings may be shared buffers that handlers running
+    // during the modal loop overwrite.
+    const std::string textCopy = textArg, titleCopy = titleArg;
+    const char* text = textCopy.c_str();
+    const char* title = titleCopy.c_str();
     Font* font = DialogFont();
     if (!font) {
-        std::string message = FormatText("Unable to display MsgBox(), CommonDialogFont == NULL\n\nMessage: %s\n\n%s",
-                                         title, text);
+        const std::string message =
+            "Unable to display MsgBox(), CommonDialogFont == NULL\n\nMessage: " + titleCopy + "\n\n" + textCopy;
         PlatMessageBox(message.c_str(), "Error ( MsgBox )", true);
         SetGuiError(GUI_ERR_FONT);
         return 0;
@@ -204,7 +216,7 @@ int16_t MsgBox(const char* text, const char* title, const char* buttons) {
     OpenDialog box;
     if (!OpenCommonDialog(title, textW, contentH, &box)) return -1;
     const std::string dialogName = box.dialog->name;
-    const std::string labelName = FormatText("QUARNEL_CD_Label_%i", box.slot);
+    const std::string labelName = Numbered("QUARNEL_CD_Label_", box.slot);
     if (Control* label = CreateControl("Label", labelName.c_str(), dialogName.c_str(), box.originX, box.originY,
                                        textW, textH)) {
         SetControlProperty(labelName.c_str(), "Text", text);
@@ -215,7 +227,7 @@ int16_t MsgBox(const char* text, const char* title, const char* buttons) {
     }
     std::string firstButton;
     for (size_t i = 0; i < n; ++i) {
-        const std::string buttonName = FormatText("QUARNEL_CD_Button_%i_%i", box.slot, static_cast<int>(i));
+        const std::string buttonName = Numbered("QUARNEL_CD_Button_", box.slot, static_cast<int>(i));
         Control* button = CreateControl("Button", buttonName.c_str(), dialogName.c_str(), box.originX + bx[i],
                                         box.originY + textH + 0.01f * kSH + by[i], bw[i], bh);
         if (!button) continue;

@@ -27,12 +27,17 @@ void SetGuiError(int32_t code) { g_gui.lastError = code; }
 
 // ---- class registry -----------------------------------------------------------------------
 
+// A class may list a name twice (a Dialog lists its own "Move" slot ahead of the common
+// events' "Move"); the tables keep listing order among equal names, and a lookup finds
+// the last one listed, which is the common layer's.
 template <class Entry>
 static const Entry* FindByName(const std::vector<Entry>& table, const char* name) {
-    auto it = std::lower_bound(table.begin(), table.end(), name, [](const Entry& e, const char* n) {
-        return CompareNames(e.name, n) < 0;
+    auto it = std::upper_bound(table.begin(), table.end(), name, [](const char* n, const Entry& e) {
+        return CompareNames(n, e.name) < 0;
     });
-    return it != table.end() && CompareNames(it->name, name) == 0 ? &*it : nullptr;
+    if (it == table.begin()) return nullptr;
+    --it;
+    return CompareNames(it->name, name) == 0 ? &*it : nullptr;
 }
 
 const PropertyEntry* ControlClass::FindProperty(const char* prop) const {
@@ -84,7 +89,7 @@ static void BuildClassTables(ControlClass* cls, Control* first) {
         cls->properties.assign(size_t(std::max(n, 0)), PropertyEntry{});
         if (n > 0) first->ListProperties(cls->properties.data());
         for (PropertyEntry& e : cls->properties) e.offset = static_cast<const char*>(e.field) - base, e.field = nullptr;
-        std::sort(cls->properties.begin(), cls->properties.end(),
+        std::stable_sort(cls->properties.begin(), cls->properties.end(),
                   [](const PropertyEntry& a, const PropertyEntry& b) { return CompareNames(a.name, b.name) < 0; });
         cls->propertyCount = int16_t(cls->properties.size());
     }
@@ -93,7 +98,7 @@ static void BuildClassTables(ControlClass* cls, Control* first) {
         cls->events.assign(size_t(std::max(n, 0)), EventEntry{});
         if (n > 0) first->ListEvents(cls->events.data());
         for (EventEntry& e : cls->events) e.offset = static_cast<const char*>(e.field) - base, e.field = nullptr;
-        std::sort(cls->events.begin(), cls->events.end(),
+        std::stable_sort(cls->events.begin(), cls->events.end(),
                   [](const EventEntry& a, const EventEntry& b) { return CompareNames(a.name, b.name) < 0; });
         cls->eventCount = int16_t(cls->events.size());
     }
