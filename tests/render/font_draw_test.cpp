@@ -254,15 +254,19 @@ TEST(DrawTextBox, WrapsAlignsAndSkips) {
         EXPECT_FLOAT_EQ(trace.Glyphs()[6].vertices[0].x, 200 - 2.5f * kTestAdvance);
     }
     {
-        Trace trace;  // skipped characters keep their room
-        DrawTextBox(50, 10, 200, 0, "abcd", 0, ALIGN_LEFT, -1, 3);
-        ASSERT_EQ(trace.Glyphs().size(), 1u);
-        EXPECT_FLOAT_EQ(trace.Glyphs()[0].vertices[0].x, 50 + 3 * kTestAdvance);
-    }
-    {
         Trace trace;  // a box narrower than any character still shows it all, a line each
         EXPECT_EQ(DrawTextBox(50, 10, 1, 0, "abc", 0, ALIGN_LEFT, -1, 0), 3 * kTestHeight);
         EXPECT_EQ(trace.Glyphs().size(), 3u);
+    }
+    {
+        ClearScreen();
+        SetColor(MakeColor(255, 255, 255));
+        Trace trace;  // skipped characters keep their room
+        DrawTextBox(50, 410, 200, 0, "abcd", 0, ALIGN_LEFT, -1, 3);
+        ASSERT_EQ(trace.Glyphs().size(), 1u);
+        EXPECT_FLOAT_EQ(trace.Glyphs()[0].vertices[0].x, 50 + 3 * kTestAdvance);
+        EXPECT_EQ(ReadPixel(52, 415), kBlack);
+        EXPECT_EQ(ReadPixel(52 + 3 * kTestAdvance, 415), kWhite);
     }
 }
 
