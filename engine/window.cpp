@@ -119,6 +119,9 @@ void InitGL() {
 void ShutdownEngine() {
     if (g_engine.shutdownDone || !g_engine.initialised) return;
     g_engine.shutdownDone = 1;
+    // Let queued drawing finish while its window still exists: a driver that is still
+    // working on it when the window goes away may crash at process exit.
+    if (PlatHasGLContext()) glFinish();
     PlatUnregisterWindowClass();
     PlatDestroyWindow();
     ShutdownGui();
