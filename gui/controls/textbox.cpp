@@ -302,7 +302,10 @@ void TextBox::OnMouseDown(int32_t key) {
 }
 
 void TextBox::OnMouseMove(float dx, float dy) {
-    if (dx != 0 || dy != 0) TipControl::OnMouseMove(dx, dy);
+    // A report without movement changes nothing, so it cannot undo a word selection
+    // that a double click has just made.
+    if (dx == 0 && dy == 0) return;
+    TipControl::OnMouseMove(dx, dy);
     if (!mouseSelecting) return;
     Sanitize();
     float mx, my;

@@ -1,0 +1,285 @@
+// textbox_test.cpp - the single-line edit field driven through the real input path:
+// typing (UTF-16 pairs included), the integer and float formats, the character limit
+// with multi-byte text, the 32767-byte ceiling, clipboard, keys, the default button,
+// scrolling that follows the caret, and what the box looks like on screen.
+#include <cstdlib>
+#include <string>
+
+#include "gui/controls/textbox.h"
+#include "render/font.h"
+#include "tests/gui/gui_test_support.h"
+
+using namespace guitest;
+
+namespace {
+
+Font* TestFont() {
+    static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
+    return font;
+}
+
+int g_changes = 0;
+void CountChange() { ++g_changes; }
+
+class TextBoxTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        ASSERT_NE(TestFont(), nullptr);
+        SetFont(TestFont());
+        MakeSheet();
+        box = static_cast<TextBox*>(CreateControl("TextBox", "T", "S", 100, 100, 120, 20));
+        ASSERT_NE(box, nullptr);
+        SetControlProperty("T", "Text", "");
+        SetFocusTo("T");
+        TestSetClipboard("");
+        g_changes = 0;
+    }
+    static void Type(const std::string& ascii) {
+        for (char c : ascii) TestChar(uint8_t(c));
+        PumpMessages();
+    }
+    // The navigation block sends its keys with the extended flag (without it they are
+    // the keypad's).
+    static bool Extended(uint8_t key) { return key == VK_LEFT || key == VK_RIGHT || key == VK_DELETE; }
+    static void Down(uint8_t key, unsigned scan = 0) { TestKeyDown(key, scan, Extended(key)), PumpMessages(); }
+    static void Up(uint8_t key, unsigned scan = 0) { TestKeyUp(key, scan, Extended(key)), PumpMessages(); }
+    static void Chord(uint8_t modifier, unsigned scan, uint8_t key) {
+        Down(modifier, scan), Down(key);
+        Up(key), Up(modifier, scan);
+    }
+    static void Ctrl(uint8_t key) { Chord(VK_CONTROL, 0x1D, key); }
+    static void ShiftKey(uint8_t key) { Chord(VK_SHIFT, 0x2A, key); }
+    static void Tap(uint8_t key) { Down(key), Up(key); }
+    void SetFormat(uint8_t f) { SetControlProperty("T", "Format", ValEnum(f)); }
+
+    TextBox* box = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TextBoxTest, ListsElevenPropertiesOfItsOwnAndChangeBeforeTheCommonEvents) {
+    PropertyEntry props[13];
+    ASSERT_EQ(box->ListProperties(nullptr), 13);
+    box->ListProperties(props);
+    const char* names[] = {"DefaultButton", "Text", "cPos", "nSel", "Color", "TextColor", "SelectedColor",
+                           "SelectedTextColor", "Format", "BorderColor", "MaxLen", "Font", "ToolTipText"};
+    const int32_t types[] = {8, 8, 4, 4, 7, 7, 7, 7, 15, 7, 4, 13, 8};
+    for (int i = 0; i < 13; ++i) {
+        EXPECT_STREQ(props[i].name, names[i]);
+        EXPECT_EQ(props[i].type, types[i]) << names[i];
+    }
+    EXPECT_STREQ(props[0].comment, "MaxLen:31");
+    EXPECT_STREQ(props[8].comment, "0-String;1-Integer;2-Float");
+    EventEntry events[14];
+    ASSERT_EQ(box->ListEvents(nullptr), 14);
+    box->ListEvents(events);
+    EXPECT_STREQ(events[0].name, "Change");
+    EXPECT_STREQ(events[1].name, "KeyDown");
+    EXPECT_EQ(FindControlClass("TextBox")->tabStopByDefault, 1);
+}
+
+TEST_F(TextBoxTest, TypedUtf16PairsBecomeOneUtf8CharacterAndLoneHalvesAreDropped) {
+    Type("a");
+    TestChar(0xD83D), TestChar(0xDE00);  // U+1F600 as a surrogate pair
+    TestChar(0x00E9), TestChar(0x20AC);  // é, €
+    TestChar(0xDE00);                    // a low half with no high half
+    TestChar(0xD83D), TestChar('b');     // a high half followed by a plain character
+    PumpMessages();
+    EXPECT_EQ(box->text, "a\xF0\x9F\x98\x80\xC3\xA9\xE2\x82\xAC" "b");
+    EXPECT_EQ(box->cPos, int32_t(box->text.size()));
+    EXPECT_EQ(g_changes, 0);
+}
+
+TEST_F(TextBoxTest, IntegerFormatRefusesLeadingZeroSignsAndLettersWhole) {
+    SetFormat(TextBox::FORMAT_INTEGER);
+    Type("0");
+    EXPECT_EQ(box->text, "");
+    Type("-");
+    EXPECT_EQ(box->text, "");  // no sign: the field holds positive whole numbers
+    Type("10");
+    EXPECT_EQ(box->text, "10");
+    Type(".");
+    EXPECT_EQ(box->text, "10");
+    TestSetClipboard("23x");
+    Ctrl('V');
+    EXPECT_EQ(box->text, "10");  // refused whole, not "1023"
+    TestSetClipboard("23");
+    Ctrl('V');
+    EXPECT_EQ(box->text, "1023");
+    // Letters set as the text leave the box empty, and Change still runs.
+    BindControlEvent("T", "Change", CountChange);
+    SetControlProperty("T", "Text", "abc");
+    EXPECT_EQ(box->text, "");
+    EXPECT_EQ(g_changes, 1);
+}
+
+TEST_F(TextBoxTest, FloatFormatTakesOnePointAndOnlyThePointAfterALeadingZero) {
+    SetFormat(TextBox::FORMAT_FLOAT);
+    Type("05");
+    EXPECT_EQ(box->text, "0");
+    Type(".5");
+    EXPECT_EQ(box->text, "0.5");
+    Type(".");
+    EXPECT_EQ(box->text, "0.5");
+    Type("-");
+    EXPECT_EQ(box->text, "0.5");  // no sign in this format either
+    // A second point is refused even while the first one is selected.
+    box->cPos = 1, box->nSel = 1;
+    Type(".");
+    EXPECT_EQ(box->text, "0.5");
+    EXPECT_EQ(box->nSel, 1);
+    SetControlProperty("T", "Text", "12.75");
+    EXPECT_EQ(box->text, "12.75");
+    TestSetClipboard("1.2.3");
+    SetControlProperty("T", "Text", "");
+    Ctrl('V');
+    EXPECT_EQ(box->text, "");
+}
+
+TEST_F(TextBoxTest, MaxLenCountsCharactersNotBytesAndTypingReplacesASelection) {
+    SetControlProperty("T", "MaxLen", ValInt(3));
+    SetControlProperty("T", "Text", "\xC3\xA4\xC3\xB6");  // "äö": two characters, four bytes
+    TestSetClipboard("\xC3\xBC\xE2\x82\xAC" "x");        // "ü€x"
+    Ctrl('V');
+    EXPECT_EQ(box->text, "\xC3\xA4\xC3\xB6\xC3\xBC");     // only "ü" fitted
+    EXPECT_EQ(box->cPos, 6);
+    Type("y");
+    EXPECT_EQ(box->text, "\xC3\xA4\xC3\xB6\xC3\xBC");     // full: nothing changes
+    // Typing over the whole text replaces it rather than only deleting it.
+    Ctrl('A');
+    Type("z");
+    EXPECT_EQ(box->text, "z");
+    // The limit also cuts a text that is set, at a character boundary.
+    SetControlProperty("T", "Text", "\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");
+    EXPECT_EQ(box->text, "\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");
+}
+
+TEST_F(TextBoxTest, TextNeverGrowsPast32767BytesAndRefusedInsertionsChangeNothing) {
+    const std::string full(TextBox::kMaxTextBytes - 1, 'a');
+    ASSERT_TRUE(SetControlProperty("T", "Text", full.c_str()));
+    TestChar(0xE9), PumpMessages();  // two bytes would make 32768
+    EXPECT_EQ(box->text.size(), full.size());
+    Type("b");
+    EXPECT_EQ(box->text.size(), size_t(TextBox::kMaxTextBytes));
+    Type("c");
+    EXPECT_EQ(box->text.size(), size_t(TextBox::kMaxTextBytes));
+    // A paste over a selection that would not fit keeps the selection and the text.
+    box->cPos = 0, box->nSel = 2;
+    TestSetClipboard("xyz");
+    Ctrl('V');
+    EXPECT_EQ(box->text.size(), size_t(TextBox::kMaxTextBytes));
+    EXPECT_EQ(box->nSel, 2);
+    EXPECT_EQ(box->text.substr(0, 2), "aa");
+    // A text that is too long is refused as a whole, reported, and the old text stays.
+    BindControlEvent("T", "Change", CountChange);
+    const std::string tooLong(TextBox::kMaxTextBytes + 1, 'q');
+    EXPECT_FALSE(SetControlProperty("T", "Text", tooLong.c_str()));
+    EXPECT_EQ(GuiLastError(), GUI_ERR_PROPERTY);
+    EXPECT_EQ(box->text.size(), size_t(TextBox::kMaxTextBytes));
+    EXPECT_EQ(g_changes, 0);
+}
+
+TEST_F(TextBoxTest, SettingTextShowsLineBreaksAsBarsAndPutsTheCaretAtTheEnd) {
+    BindControlEvent("T", "Change", CountChange);
+    SetControlProperty("T", "Text", "a\nb\tc");
+    EXPECT_EQ(box->text, "a|b c");
+    EXPECT_EQ(box->cPos, 5);
+    EXPECT_EQ(g_changes, 1);
+    char read[16] = {};
+    ASSERT_TRUE(GetControlProperty("T", "Text", read));
+    EXPECT_STREQ(read, "a|b c");
+}
+
+TEST_F(TextBoxTest, KeysStepOverWholeCharactersAndClipboardCopiesCutsAndPastes) {
+    SetControlProperty("T", "Text", "x\xC3\xA9y\xE2\x82\xAC");  // x é y €
+    Tap(VK_LEFT);
+    EXPECT_EQ(box->cPos, 4);
+    Tap(VK_LEFT), Tap(VK_LEFT);
+    EXPECT_EQ(box->cPos, 1);
+    ShiftKey(VK_RIGHT);
+    EXPECT_EQ(box->nSel, 2);
+    Ctrl('C');
+    EXPECT_EQ(PlatGetClipboardText(), "\xC3\xA9");
+    Ctrl('X');
+    EXPECT_EQ(box->text, "xy\xE2\x82\xAC");
+    Tap(VK_DELETE);
+    EXPECT_EQ(box->text, "x\xE2\x82\xAC");
+    Tap(VK_RIGHT), Tap(VK_BACK);
+    EXPECT_EQ(box->text, "x");
+    Ctrl('V');
+    EXPECT_EQ(box->text, "x\xC3\xA9");
+    // Copy and cut without a selection leave the clipboard and the text alone.
+    TestSetClipboard("kept");
+    Ctrl('X');
+    EXPECT_EQ(PlatGetClipboardText(), "kept");
+    EXPECT_EQ(box->text, "x\xC3\xA9");
+    // Out-of-range positions set through the API are brought back before use.
+    SetControlProperty("T", "cPos", ValInt(99));
+    SetControlProperty("T", "nSel", ValInt(-500));
+    Tap(VK_DELETE);
+    EXPECT_EQ(box->text, "");
+}
+
+TEST_F(TextBoxTest, EnterHandsTheFocusAndTheKeyReleaseToTheDefaultButton) {
+    CreateControl("TestBox", "Ok", "S", 300, 100, 60, 20);
+    SetControlProperty("T", "DefaultButton", "Ok");
+    Log().clear();
+    Tap(VK_RETURN);
+    EXPECT_EQ(GetFocusControl(), FindControl("Ok"));
+    ASSERT_FALSE(Log().empty());
+    EXPECT_EQ(Log().back(), "Ok.KeyUp(13)");
+    EXPECT_EQ(box->text, "");
+    // A box named as its own default button neither recurses nor inserts anything.
+    SetControlProperty("T", "DefaultButton", "T");
+    SetFocusTo("T");
+    Tap(VK_RETURN);
+    EXPECT_EQ(GetFocusControl(), box);
+}
+
+TEST_F(TextBoxTest, ClicksPlaceTheCaretBeforeTheCharacterAndDoubleClickSelectsAWord) {
+    SetControlProperty("T", "Text", "ab-cd");
+    const float wa = CharWidthFont('a', TestFont());
+    Press(int(100 + wa + 1), 110), Release(int(100 + wa + 1), 110);
+    EXPECT_EQ(box->cPos, 1);  // on "b": before it
+    TestMouseButton(WM_LBUTTONDOWN, int(100 + wa + 1), 110), PumpMessages();  // double click
+    TestMouseButton(WM_LBUTTONUP, int(100 + wa + 1), 110), PumpMessages();
+    EXPECT_EQ(box->cPos, 2);
+    EXPECT_EQ(box->nSel, -2);  // "ab" without the hyphen
+    // Focus loss clears the selection but keeps the caret.
+    CreateControl("TestBox", "Other", "S", 400, 400, 20, 20);
+    SetFocusTo("Other");
+    EXPECT_EQ(box->nSel, 0);
+    EXPECT_EQ(box->cPos, 2);
+}
+
+TEST_F(TextBoxTest, MovingTheCaretPastTheRightEdgeScrollsTheTextLeft) {
+    SetControlProperty("T", "Text", std::string(60, 'm').c_str());
+    box->cPos = 0;
+    GuiDraw();
+    EXPECT_EQ(box->scroll, 0);
+    for (int i = 0; i < 60; ++i) Tap(VK_RIGHT);
+    GuiDraw();
+    const float caret = MeasureText(box->text.c_str(), -1, TestFont());
+    EXPECT_GT(box->scroll, 0);
+    EXPECT_LE(caret - box->scroll, box->w - 4 + 0.01f);
+    EXPECT_GE(caret - box->scroll, box->w - 4 - 0.01f);
+}
+
+TEST_F(TextBoxTest, DrawsItsBackgroundBorderAndSelectionHighlight) {
+    ShowGuiPointer(false);
+    SetControlProperty("T", "Color", ValColor(MakeColor(0, 200, 0)));
+    SetControlProperty("T", "BorderColor", ValColor(MakeColor(0, 0, 255)));
+    SetControlProperty("T", "SelectedColor", ValColor(MakeColor(255, 0, 0)));
+    SetControlProperty("T", "Text", "WWWW");
+    box->cPos = 0, box->nSel = 4;
+    ClearScreen();
+    GuiDraw();
+    glFinish();
+    EXPECT_EQ(ReadPixel(200, 110), (Rgb{0, 200, 0}));   // right of the text
+    const Rgb edge = ReadPixel(150, 100);  // the smoothed top edge covers half a pixel row
+    EXPECT_GE(edge.b, 100);
+    EXPECT_LE(edge.g, 150);
+    EXPECT_EQ(ReadPixel(103, 103), (Rgb{255, 0, 0}));   // inside the highlight's corner
+    ShowGuiPointer(true);
+}
