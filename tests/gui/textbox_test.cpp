@@ -283,3 +283,21 @@ TEST_F(TextBoxTest, DrawsItsBackgroundBorderAndSelectionHighlight) {
     EXPECT_EQ(ReadPixel(103, 103), (Rgb{255, 0, 0}));   // inside the highlight's corner
     ShowGuiPointer(true);
 }
+
+TEST_F(TextBoxTest, DraggingPastTheRightEdgeScrollsAndExtendsTheSelectionUntilRelease) {
+    SetControlProperty("T", "Text", std::string(60, 'm').c_str());
+    Press(102, 110);
+    EXPECT_EQ(box->cPos, 0);
+    MoveTo(320, 110);  // 100 pixels right of the box
+    GuiUpdate(0.25f);  // 100 px * 0.25 s * 4 = 100 px of scrolling
+    EXPECT_NEAR(box->scroll, 100, 0.01f);
+    EXPECT_GT(box->nSel, 0);
+    const int32_t selected = box->nSel;
+    GuiUpdate(10.0f);  // never beyond the end of the text
+    EXPECT_LE(box->scroll, MeasureText(box->text.c_str(), -1, TestFont()) - box->w + 0.01f);
+    EXPECT_GT(box->nSel, selected);
+    EXPECT_LE(box->cPos + box->nSel, int32_t(box->text.size()));
+    Release(320, 110);
+    GuiUpdate(0.01f);
+    EXPECT_EQ(box->mouseSelecting, 0);
+}
