@@ -115,9 +115,7 @@ ProjectMessage ScanLanguageFolders() {
 
 int LanguageFolderCount() { return static_cast<int>(g_project.folders.size()); }
 
-const std::string& LanguageFolder(int i) {
-    return i >= 0 && i < LanguageFolderCount() ? g_project.folders[i] : kEmpty;
-}
+const std::string& LanguageFolder(int i) { return i >= 0 && i < LanguageFolderCount() ? g_project.folders[i] : kEmpty; }
 
 ProjectMessage VerifyLanguageFiles() {
     const std::vector<std::string>& folders = g_project.folders;

@@ -44,7 +44,9 @@ std::string ReadFile(const fs::path& path) {
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-fs::path Loc(const std::string& folder, const std::string& file) { return fs::path("Texts") / folder / (file + ".loc"); }
+fs::path Loc(const std::string& folder, const std::string& file) {
+    return fs::path("Texts") / folder / (file + ".loc");
+}
 fs::path Desc(const std::string& file) { return fs::path("Descriptions") / (file + ".desc"); }
 fs::path BackupLoc(const std::string& folder, const std::string& file) {
     return fs::path("Texts Backup") / folder / (file + ".loc");
@@ -62,7 +64,7 @@ void MakeDescriptions() {
 }
 
 class ProjectTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         static std::atomic<int> serial{0};
         oldDir_ = fs::current_path();
@@ -180,7 +182,7 @@ TEST_F(ProjectTest, MissingFileIsReportedBeforeAnEarlierCountMismatch) {
     ASSERT_TRUE(ScanLanguageFolders().ok);
     const std::string first = LanguageFolder(0), other = LanguageFolder(1);
     MakeLanguage(first, 10);
-    MakeLanguage(other, 12);  // menu, the first file, disagrees ...
+    MakeLanguage(other, 12);             // menu, the first file, disagrees ...
     fs::remove(Loc(other, "keyboard"));  // ... and the last file is missing
     EXPECT_EQ(VerifyLanguageFiles().text, "File 'keyboard.loc' is missing in folder '" + other + "'.");
 }
@@ -202,8 +204,9 @@ TEST_F(ProjectTest, DamagedCountsAreReportedEvenWhenAllFoldersAgree) {
     WriteFile(Loc("English", "game"), "");
     ProjectMessage m = VerifyLanguageFiles();
     EXPECT_FALSE(m.ok);
-    EXPECT_EQ(m.text, "File 'game.loc' in folder 'English' is damaged: it is 0 byte(s) long, too short to hold its "
-                      "item count.");
+    EXPECT_EQ(m.text,
+              "File 'game.loc' in folder 'English' is damaged: it is 0 byte(s) long, too short to hold its "
+              "item count.");
     EXPECT_EQ(m.title, "Smeg!");
 
     WriteFile(Loc("English", "game"), "\x05");

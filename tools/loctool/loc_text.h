@@ -86,8 +86,8 @@ inline Result ReadRecord(ByteReader& in, const std::string& file, const std::str
 // Bytes after the last item would be lost by a dump, so they are refused.
 inline Result CheckNoTail(const ByteReader& in, const std::string& file, int count) {
     if (in.Left() == 0) return {};
-    return Fail(file + " has " + std::to_string(in.Left()) + " byte(s) after the last of its " +
-                std::to_string(count) + " items (is it damaged, or from another file?)");
+    return Fail(file + " has " + std::to_string(in.Left()) + " byte(s) after the last of its " + std::to_string(count) +
+                " items (is it damaged, or from another file?)");
 }
 
 // Reads a whole .loc file into the texts of `items` (resized to its count).
@@ -177,7 +177,8 @@ inline size_t Utf8Length(std::string_view s, size_t i) {
     if (c < 0x80) return 1;
     size_t n;
     uint8_t lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) n = 2;
+    if (c >= 0xC2 && c <= 0xDF)
+        n = 2;
     else if (c >= 0xE0 && c <= 0xEF) {
         n = 3;
         if (c == 0xE0) lo = 0xA0;
@@ -204,11 +205,21 @@ inline void AppendQuoted(std::string& out, std::string_view value, const std::st
         const auto c = static_cast<uint8_t>(value[i]);
         size_t n = 1;
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 n = c >= 0x20 && c != 0x7F ? Utf8Length(value, i) : 0;
                 if (n == 0) {
@@ -266,11 +277,21 @@ inline std::string ParseQuoted(std::string_view line, size_t pos, std::string& o
             if (i + 1 >= line.size()) return "the line ends inside an escape";
             const char e = line[i + 1];
             switch (e) {
-                case '\\': out += '\\'; break;
-                case '"': out += '"'; break;
-                case 'n': out += '\n'; break;
-                case 'r': out += '\r'; break;
-                case 't': out += '\t'; break;
+                case '\\':
+                    out += '\\';
+                    break;
+                case '"':
+                    out += '"';
+                    break;
+                case 'n':
+                    out += '\n';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
                 case 'x': {
                     const int hi = i + 2 < line.size() ? HexDigit(line[i + 2]) : -1;
                     const int lo = i + 3 < line.size() ? HexDigit(line[i + 3]) : -1;
@@ -279,7 +300,8 @@ inline std::string ParseQuoted(std::string_view line, size_t pos, std::string& o
                     i += 4;
                     continue;
                 }
-                default: return std::string("unknown escape \\") + e;
+                default:
+                    return std::string("unknown escape \\") + e;
             }
             i += 2;
             continue;
@@ -304,9 +326,7 @@ inline Result ParseText(std::string_view text, const std::string& file, std::vec
         start = end + 1;
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        const auto at = [&](const std::string& why) {
-            return Fail(file + ":" + std::to_string(lineNo) + ": " + why);
-        };
+        const auto at = [&](const std::string& why) { return Fail(file + ":" + std::to_string(lineNo) + ": " + why); };
 
         size_t p = line.find_first_not_of(" \t");
         if (p == std::string_view::npos || line[p] == '#') {

@@ -148,9 +148,12 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
     int code = -1;
-    if (command == "dump") code = Dump(args);
-    else if (command == "pack") code = Pack(args);
-    else if (command == "check") code = Check(args);
+    if (command == "dump")
+        code = Dump(args);
+    else if (command == "pack")
+        code = Pack(args);
+    else if (command == "check")
+        code = Check(args);
     if (code < 0) {
         std::fputs(kUsage, stderr);
         return 2;

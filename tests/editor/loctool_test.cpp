@@ -1,0 +1,267 @@
+// loctool_test.cpp - loctool's text form and binary formats through their functions,
+// the program itself for a round trip and a check, and the packed sample project.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "editor/project.h"
+#include "editor/text_store.h"
+#include "tools/loctool/loc_text.h"
+
+namespace fs = std::filesystem;
+using loctext::Item;
+
+namespace {
+
+Item MakeItem(std::string name, std::string desc, std::string text) {
+    Item item;
+    item.name = std::move(name);
+    item.desc = std::move(desc);
+    item.text = std::move(text);
+    item.hasName = item.hasDesc = item.hasText = true;
+    return item;
+}
+
+// Texts that an escaping scheme easily gets wrong.
+std::vector<Item> TrickyItems() {
+    std::string everyByte;
+    for (int b = 1; b < 256; ++b) everyByte += static_cast<char>(b);
+    std::string zeroes("a\0b\0", 4);
+    return {
+        MakeItem("AllBytes", "every byte value 1-255", everyByte),
+        MakeItem("Crlf", "Windows line breaks", "first\r\nsecond\r\n"),
+        MakeItem("", "", ""),
+        MakeItem("Colour", "tags", "<color 255 0 0>Red<color default> and <color 255 200 0>gold<color default>"),
+        MakeItem("Utf8", "Grüße", "Grüße — Привет, €5, 🎮 and 日本"),
+        MakeItem("Broken", "not UTF-8", "\xC0\x80 \xED\xA0\x80 \xE2\x82 \xF5\x80\x80\x80 \xFF"),
+        MakeItem("Spaces", "  leading and trailing  ", "  \tpadded\t  \n  "),
+        MakeItem("Escapes", "\"quoted\" \\x41", "\\n is not a line break\\, \"\" and \\\\"),
+        MakeItem("Nul", "", zeroes),
+        MakeItem("LoneCr", "", "a\rb\r"),
+        MakeItem("Long", "longest record", std::string(loctext::kMaxLength, 'x')),
+    };
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    if (path.has_parent_path()) fs::create_directories(path.parent_path());
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(LoctoolText, DumpAndPackGiveBackTheSameBytes) {
+    std::string loc, desc;
+    ASSERT_TRUE(loctext::EncodeLoc(TrickyItems(), "t.loc", loc).ok);
+    ASSERT_TRUE(loctext::EncodeDesc(TrickyItems(), "t.desc", desc).ok);
+
+    std::vector<Item> read;
+    ASSERT_TRUE(loctext::ParseLoc(loc, "t.loc", read).ok);
+    ASSERT_TRUE(loctext::ParseDesc(desc, "t.desc", false, read).ok);
+    const std::string text = loctext::DumpText(read, "tricky");
+
+    // The dump is plain UTF-8 text: no raw control bytes but line ends.
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = loctext::Utf8Length(text, i);
+        ASSERT_NE(n, 0u) << "byte " << i;
+        ASSERT_TRUE(static_cast<unsigned char>(text[i]) >= 0x20 || text[i] == '\n') << "byte " << i;
+        i += n;
+    }
+
+    std::vector<Item> packed;
+    const loctext::Result r = loctext::ParseText(text, "tricky.txt", packed);
+    ASSERT_TRUE(r.ok) << r.message;
+    ASSERT_TRUE(loctext::RequireFields(packed, "tricky.txt", true, true).ok);
+    std::string loc2, desc2;
+    ASSERT_TRUE(loctext::EncodeLoc(packed, "t.loc", loc2).ok);
+    ASSERT_TRUE(loctext::EncodeDesc(packed, "t.desc", desc2).ok);
+    EXPECT_EQ(loc2, loc);
+    EXPECT_EQ(desc2, desc);
+
+    // A source saved with Windows line ends packs to the same bytes.
+    std::string crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    ASSERT_TRUE(loctext::ParseText(crlf, "crlf.txt", packed).ok);
+    ASSERT_TRUE(loctext::EncodeLoc(packed, "t.loc", loc2).ok);
+    EXPECT_EQ(loc2, loc);
+}
+
+TEST(LoctoolText, MalformedSourcesAreRefusedWithFileLineAndReason) {
+    const struct {
+        const char* source;
+        const char* message;
+    } cases[] = {
+        {"item 0\ntext \"open\n", "s.txt:2: the closing quote is missing"},
+        {"item 0\ntext \"a\\q\"\n", "s.txt:2: unknown escape \\q"},
+        {"item 0\ntext \"\\x4\"\n", "s.txt:2: \\x must be followed by two hex digits"},
+        {"item 0\nitem 2\n", "s.txt:2: 'item 2' where 'item 1' is expected"},
+        {"text \"a\"\n", "s.txt:1: 'text' before the first 'item' line"},
+        {"item 0\ntext \"a\"\ntext \"b\"\n", "s.txt:3: item 0 has a second text"},
+        {"item 0\ntxt \"a\"\n", "s.txt:2: 'txt' is not one of item, name, desc, text"},
+        {"item 0\n\n\"lost\"\n", "s.txt:3: a quoted line continues nothing"},
+        {"item 0\ntext \"a\" b\n", "s.txt:2: unexpected characters after the closing quote"},
+        {"item 0\ntext \"Gr\xFC\xDF\x65\"\n", "s.txt:2: a byte that is not UTF-8"},
+        {"item 0\ntext a\n", "s.txt:2: a quoted value"},
+    };
+    for (const auto& c : cases) {
+        std::vector<Item> items;
+        const loctext::Result r = loctext::ParseText(c.source, "s.txt", items);
+        EXPECT_FALSE(r.ok) << c.source;
+        EXPECT_EQ(r.message.rfind(c.message, 0), 0u) << r.message;
+    }
+
+    std::vector<Item> items;
+    ASSERT_TRUE(loctext::ParseText("item 0\nname \"A\"\ndesc \"B\"\nitem 1\nname \"C\"\n", "s.txt", items).ok);
+    EXPECT_EQ(loctext::RequireFields(items, "s.txt", true, false).message, "s.txt: item 0 has no text line");
+    EXPECT_EQ(loctext::RequireFields(items, "s.txt", false, true).message, "s.txt: item 1 has no desc line");
+}
+
+TEST(LoctoolBinary, DamagedFilesAreRefusedNamingFileAndReason) {
+    std::vector<Item> items;
+    EXPECT_EQ(loctext::ParseLoc(std::string("\x01", 1), "a.loc", items).message,
+              "a.loc is cut short: it holds 1 of the 2 bytes of the item count");
+    EXPECT_EQ(loctext::ParseLoc(std::string("\xFF\xFF", 2), "a.loc", items).message,
+              "a.loc is damaged: its item count is negative (-1)");
+    EXPECT_EQ(loctext::ParseLoc(std::string("\x01\x00\x05\x00", 4) + "abc", "a.loc", items).message,
+              "a.loc is cut short: the text of item 0 needs 5 bytes from byte 4 but the file ends at byte 7");
+    EXPECT_EQ(loctext::ParseLoc(std::string("\x01\x00\x00\x80", 4), "a.loc", items).message,
+              "a.loc is damaged: the text of item 0 has the negative length -32768 (at byte 2)");
+    EXPECT_EQ(loctext::ParseLoc(std::string("\x00\x00zz", 4), "a.loc", items)
+                  .message.rfind("a.loc has 2 byte(s) after the last of its 0 items", 0),
+              0u);
+
+    // A .desc belonging to a file with another count: too short or too long.
+    std::string desc;
+    ASSERT_TRUE(loctext::EncodeDesc({MakeItem("A", "a", ""), MakeItem("B", "b", "")}, "d", desc).ok);
+    items.assign(3, Item{});
+    EXPECT_FALSE(loctext::ParseDesc(desc, "m.desc", false, items).ok);
+    items.assign(1, Item{});
+    EXPECT_EQ(loctext::ParseDesc(desc, "m.desc", false, items).message.rfind("m.desc has 6 byte(s) after", 0), 0u);
+    EXPECT_TRUE(loctext::ParseDesc(desc, "m.desc", true, items).ok);
+    EXPECT_EQ(items.size(), 2u);
+
+    std::string out;
+    EXPECT_FALSE(loctext::EncodeLoc({MakeItem("", "", std::string(loctext::kMaxLength + 1, 'x'))}, "a.loc", out).ok);
+}
+
+// ---- through the program ----------------------------------------------------------
+
+const std::string kLoctool = QK_BINARY_DIR "/tools/loctool/loctool";
+
+std::string Quoted(const fs::path& path) { return "\"" + path.string() + "\""; }
+
+struct ToolRun {
+    int code = -1;
+    std::string out, err;
+};
+
+ToolRun RunLoctool(const std::string& args, const fs::path& dir) {
+    const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+    const std::string command =
+        "\"" + kLoctool + "\" " + args + " >\"" + out.string() + "\" 2>\"" + err.string() + "\"";
+    const int status = std::system(command.c_str());
+    ToolRun r;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = ReadFile(out);
+    r.err = ReadFile(err);
+    return r;
+}
+
+class LoctoolProgram : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(kLoctool)) << kLoctool << " is not built";
+        dir_ =
+            fs::temp_directory_path() / ("qk_loctool_" + std::to_string(getpid()) + "_" +
+                                         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    fs::path dir_;
+};
+
+TEST_F(LoctoolProgram, DumpThenPackRebuildsTheFilesByteForByte) {
+    std::string loc, desc;
+    ASSERT_TRUE(loctext::EncodeLoc(TrickyItems(), "t.loc", loc).ok);
+    ASSERT_TRUE(loctext::EncodeDesc(TrickyItems(), "t.desc", desc).ok);
+    WriteFile(dir_ / "t.loc", loc);
+    WriteFile(dir_ / "t.desc", desc);
+
+    const ToolRun dump = RunLoctool("dump " + Quoted(dir_ / "t.loc") + " " + Quoted(dir_ / "t.desc"), dir_);
+    ASSERT_EQ(dump.code, 0) << dump.err;
+    WriteFile(dir_ / "t.txt", dump.out);
+    const ToolRun pack = RunLoctool(
+        "pack " + Quoted(dir_ / "t.txt") + " " + Quoted(dir_ / "u.loc") + " " + Quoted(dir_ / "u.desc"), dir_);
+    ASSERT_EQ(pack.code, 0) << pack.err;
+    EXPECT_EQ(ReadFile(dir_ / "u.loc"), loc);
+    EXPECT_EQ(ReadFile(dir_ / "u.desc"), desc);
+
+    const ToolRun missing = RunLoctool("dump " + Quoted(dir_ / "none.loc"), dir_);
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("none.loc"), std::string::npos) << missing.err;
+    EXPECT_EQ(RunLoctool("pack", dir_).code, 2);
+}
+
+TEST_F(LoctoolProgram, CheckSaysOkOrTheEditorsMessage) {
+    const fs::path project = dir_ / "project";
+    for (const std::string lang : {"English", "German"})
+        for (const char* file : {"menu", "game", "keyboard"})
+            WriteFile(project / "Texts" / lang / (std::string(file) + ".loc"), std::string("\x00\x00", 2));
+    ToolRun r = RunLoctool("check " + Quoted(project), dir_);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "OK\n");
+
+    fs::remove(project / "Texts" / "German" / "keyboard.loc");
+    r = RunLoctool("check " + Quoted(project), dir_);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "File 'keyboard.loc' is missing in folder 'German'.\n");
+}
+
+// The sample the build packs must be a project the editor opens: it passes the
+// start-up check, and every file loads with its names and descriptions.
+TEST(SampleProject, PackedSamplePassesTheCheckAndEveryFileLoads) {
+    const fs::path sample = QK_BINARY_DIR "/sample";
+    ASSERT_TRUE(fs::exists(sample / "Texts")) << sample << " is missing: build the sample_project target";
+    const fs::path oldDir = fs::current_path();
+    fs::current_path(sample);
+
+    ProjectMessage m = ScanLanguageFolders();
+    EXPECT_TRUE(m.ok) << m.text;
+    if (m.ok) m = VerifyLanguageFiles();
+    EXPECT_TRUE(m.ok) << m.text;
+    EXPECT_EQ(LanguageFolderCount(), 4);
+
+    const int counts[] = {12, 20, 16};
+    for (int f = 0; f < LanguageFolderCount(); ++f)
+        for (int j = 0; j < FileCount(); ++j) {
+            const std::string key = LanguageFolder(f) + "\\" + FileName(j);
+            StoreResult r = ReadTexts(key);
+            if (r.ok) r = ReadDescriptions();
+            EXPECT_TRUE(r.ok) << key << ": " << r.message;
+            EXPECT_EQ(ItemCount(), counts[j]) << key;
+            EXPECT_FALSE(ItemName(0).empty()) << key;
+            EXPECT_FALSE(ItemText(counts[j] - 1).empty()) << key;
+        }
+    ResetStore();
+    ClearFolders();
+    g_project.folders.clear();
+    fs::current_path(oldDir);
+}
+
+}  // namespace
