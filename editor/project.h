@@ -49,8 +49,9 @@ ProjectMessage VerifyLanguageFiles();
 
 // Copies every listed .loc of every scanned folder to "Texts Backup\<folder>\<file>.loc"
 // and every listed .desc to "Texts Backup\Descriptions\<file>.desc", creating the
-// folders it needs. Calls `progress` after every copy, failed or not. A failed copy
-// leaves the older backup of that file in place and is returned; the rest go on.
+// folders it needs and writing over older backups. Calls `progress` after every
+// copy, failed or not. A failed copy is returned and the rest go on; a source that
+// cannot be read leaves the older backup of that file as it was.
 std::vector<BackupFailure> BackupTexts(const BackupProgress& progress);
 
 // One message listing the failed copies, for the caller to show (ok when none).

@@ -256,13 +256,15 @@ TEST_F(ProjectTest, BackupReportsWhatItCannotCopyAndCopiesTheRestWhole) {
     std::string big(10'500'000, '\0');
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 251);
     WriteFile(Desc("keyboard"), big);
-    // An older backup is replaced; one whose source vanished is kept.
+    // An older backup is replaced; one whose source vanished or cannot be read is kept.
     WriteFile(BackupLoc("English", "menu"), "old backup");
     WriteFile(BackupDesc("game"), "old game backup");
     ASSERT_TRUE(ScanLanguageFolders().ok);
     ASSERT_TRUE(VerifyLanguageFiles().ok);
     fs::remove(Desc("game"));
     fs::remove(Loc("German", "menu"));
+    fs::create_directories(Loc("German", "menu"));  // opens, but cannot be read
+    WriteFile(BackupLoc("German", "menu"), "old German backup");
 
     std::vector<float> progress;
     const std::vector<BackupFailure> failures = BackupTexts([&](float p) { progress.push_back(p); });
@@ -277,12 +279,25 @@ TEST_F(ProjectTest, BackupReportsWhatItCannotCopyAndCopiesTheRestWhole) {
     EXPECT_EQ(ReadFile(BackupLoc("German", "game")), ReadFile(Loc("German", "game")));
     EXPECT_EQ(ReadFile(BackupDesc("keyboard")), big);
     EXPECT_EQ(ReadFile(BackupDesc("game")), "old game backup");
-    EXPECT_FALSE(fs::exists(BackupLoc("German", "menu")));
+    EXPECT_EQ(ReadFile(BackupLoc("German", "menu")), "old German backup");
 
     const ProjectMessage m = BackupFailureMessage(failures);
     EXPECT_FALSE(m.ok);
     EXPECT_NE(m.text.find(failures[0].path + ": "), std::string::npos) << m.text;
     EXPECT_NE(m.text.find(failures[1].path + ": "), std::string::npos) << m.text;
+}
+
+// Texts checked out read-only (as some version control systems do) must not
+// give read-only backups that the next start could not write over.
+TEST_F(ProjectTest, BackupOfReadOnlySourcesStaysWritable) {
+    MakeLanguage("English");
+    MakeDescriptions();
+    fs::permissions(Loc("English", "menu"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ASSERT_TRUE(ScanLanguageFolders().ok);
+    ASSERT_TRUE(BackupTexts(nullptr).empty());
+    EXPECT_NE(fs::status(BackupLoc("English", "menu")).permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_TRUE(BackupTexts(nullptr).empty());
+    fs::permissions(Loc("English", "menu"), fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(ProjectTest, BackupIntoAnUnwritablePlaceFailsPerFileWithoutThrowing) {
