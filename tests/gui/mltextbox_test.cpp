@@ -1,0 +1,336 @@
+// mltextbox_test.cpp - the multi-line text box through the real input path: clicks on
+// empty and newline-ended texts, pasting and typing (UTF-16 pairs, over a selection),
+// word selection, the editing keys over multi-byte characters, Change only from Text,
+// buffer growth, drag auto-scroll, the 32767-byte ceiling, and the wrapped caret.
+#include "gui/controls/mltextbox.h"
+
+#include <string>
+
+#include "render/font.h"
+#include "tests/gui/gui_test_support.h"
+
+using namespace guitest;
+
+namespace {
+
+Font* TestFont() {
+    static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
+    return font;
+}
+
+int g_changes = 0;
+void CountChange() { ++g_changes; }
+
+constexpr int kX = 100, kY = 100;  // the box's place on the sheet
+
+class MLTextBoxTest : public GuiTest {
+  protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        ASSERT_NE(TestFont(), nullptr);
+        SetFont(TestFont());
+        MakeSheet();
+        box = static_cast<MLTextBox*>(CreateControl("MLTextBox", "M", "S", kX, kY, 200, 100));
+        ASSERT_NE(box, nullptr);
+        SetControlProperty("M", "Text", "");
+        SetFocusTo("M");
+        TestSetClipboard("");
+        g_changes = 0;
+    }
+    static void Type(const std::string& ascii) {
+        for (char c : ascii) TestChar(uint8_t(c));
+        PumpMessages();
+    }
+    static bool Extended(uint8_t k) { return k >= VK_LEFT && k <= VK_DOWN ? true : k == VK_DELETE; }
+    static void Tap(uint8_t k) { TestKeyDown(k, 0, Extended(k)), TestKeyUp(k, 0, Extended(k)), PumpMessages(); }
+    static void Chord(uint8_t mod, unsigned scan, uint8_t k) {
+        TestKeyDown(mod, scan), PumpMessages();
+        Tap(k);
+        TestKeyUp(mod, scan), PumpMessages();
+    }
+    static void Ctrl(uint8_t k) { Chord(VK_CONTROL, 0x1D, k); }
+    static void Shift(uint8_t k) { Chord(VK_SHIFT, 0x2A, k); }
+    // Screen point on the left edge of the character at byte offset i.
+    void PointAt(int32_t i, int* px, int* py) const {
+        const TextPos c = box->CaretXY(i, box->WrapWidth());
+        *px = kX + 2 + int(c.x) + 1;
+        *py = kY + 2 + int(c.y - box->cBlock + box->LineHeight() / 2);
+    }
+    void ClickAt(int32_t i) {
+        int px, py;
+        PointAt(i, &px, &py);
+        Press(px, py), Release(px, py);
+    }
+    void DoubleClickAt(int32_t i) {
+        int px, py;
+        PointAt(i, &px, &py);
+        Press(px, py), Release(px, py);
+        TestAdvanceTicks(100);
+        TestMouseButton(WM_LBUTTONDOWN, px, py), TestMouseButton(WM_LBUTTONUP, px, py), PumpMessages();
+        GuiUpdate(0.02f);  // the frame after the double click must keep the word
+    }
+    std::string Selected() const {
+        const int32_t a = std::min(box->cPos, box->cPos + box->nSel);
+        return box->text.substr(size_t(a), size_t(std::abs(box->nSel)));
+    }
+
+    MLTextBox* box = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MLTextBoxTest, ListsItsPropertiesThenTheScrollBarsAndChangeBeforeScroll) {
+    PropertyEntry props[17];
+    ASSERT_EQ(box->ListProperties(nullptr), 17);
+    box->ListProperties(props);
+    const char* names[] = {"Font",          "Text",           "cPos",          "nSel",
+                           "Color",         "TextColor",      "SelectedColor", "SelectedTextColor",
+                           "BorderColor",   "ScrollBarWidth", "Step",          "nBlocks",
+                           "nSliderBlocks", "ScrollBarColor", "cBlock",        "vskin",
+                           "hskin"};
+    const int32_t types[] = {13, 8, 4, 4, 7, 7, 7, 7, 7, 5, 4, 4, 4, 7, 5, 17, 17};
+    for (int i = 0; i < 17; ++i) {
+        EXPECT_STREQ(props[i].name, names[i]);
+        EXPECT_EQ(props[i].type, types[i]) << names[i];
+    }
+    EventEntry events[15];
+    ASSERT_EQ(box->ListEvents(nullptr), 15);
+    box->ListEvents(events);
+    EXPECT_STREQ(events[0].name, "Change");
+    EXPECT_STREQ(events[1].name, "Scroll");
+    EXPECT_STREQ(events[2].name, "KeyDown");
+    EXPECT_EQ(FindControlClass("MLTextBox")->tabStopByDefault, 1);
+
+    auto* fresh = static_cast<MLTextBox*>(CreateControl("MLTextBox", "D", "S", 0, 0, 0, 0));
+    EXPECT_EQ(fresh->text, "MLTextBox");
+    EXPECT_EQ(fresh->cPos, 7);
+    EXPECT_EQ(fresh->capacity, 129);
+    EXPECT_EQ(fresh->font, TestFont());
+    EXPECT_EQ(fresh->color, MakeColor(236, 255, 236));
+}
+
+TEST_F(MLTextBoxTest, EmptyTextKeepsTheCaretAtZeroWhereverTheClickAndWhateverTheKey) {
+    ClickAt(0);
+    Press(kX + 150, kY + 80), Release(kX + 150, kY + 80);
+    EXPECT_EQ(box->cPos, 0);
+    for (uint8_t k : {VK_BACK, VK_DELETE, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN}) Tap(k);
+    EXPECT_EQ(box->cPos, 0);
+    EXPECT_EQ(box->nSel, 0);
+    EXPECT_EQ(box->text, "");
+}
+
+TEST_F(MLTextBoxTest, ClickBelowTheLastLineGoesAfterAFinalNewlineElseOntoTheLastLine) {
+    SetControlProperty("M", "Text", "ab\ncd\n");
+    Press(kX + 2, kY + 80), Release(kX + 2, kY + 80);
+    EXPECT_EQ(box->cPos, 6);
+    SetControlProperty("M", "Text", "ab\ncd");
+    Press(kX + 2, kY + 80), Release(kX + 2, kY + 80);
+    EXPECT_EQ(box->cPos, 3);  // the start of "cd"
+    Press(kX + 150, kY + 80), Release(kX + 150, kY + 80);
+    EXPECT_EQ(box->cPos, 5);
+}
+
+TEST_F(MLTextBoxTest, PasteDropsCarriageReturnsTurnsTabsIntoSpacesAndReplacesTheSelection) {
+    SetControlProperty("M", "Text", "xy");
+    Shift(VK_LEFT);
+    TestSetClipboard("a\r\nb\tc");
+    Ctrl('V');
+    EXPECT_EQ(box->text, "xa\nb c");
+    EXPECT_EQ(box->cPos, 6);
+    // Typing replaces a selection; select-all and one character leaves that character.
+    Shift(VK_LEFT), Shift(VK_LEFT);
+    Type("Z");
+    EXPECT_EQ(box->text, "xa\nbZ");
+    Ctrl('A');
+    Type("q");
+    EXPECT_EQ(box->text, "q");
+    // An empty clipboard pastes nothing and keeps the selection.
+    TestSetClipboard("");
+    Ctrl('A'), Ctrl('V');
+    EXPECT_EQ(box->text, "q");
+    EXPECT_EQ(box->nSel, 1);
+}
+
+TEST_F(MLTextBoxTest, DoubleClickSelectsAWordWithoutItsHyphenOrExactlyOneDelimiter) {
+    SetControlProperty("M", "Text", "well-known words");
+    DoubleClickAt(7);  // inside "known"
+    EXPECT_EQ(Selected(), "known");
+    EXPECT_EQ(box->cPos, 10);
+    EXPECT_EQ(box->nSel, -5);
+    DoubleClickAt(4);  // on the hyphen
+    EXPECT_EQ(Selected(), "-");
+    DoubleClickAt(10);  // on the blank
+    EXPECT_EQ(Selected(), " ");
+}
+
+TEST_F(MLTextBoxTest, EditingKeysStepOverWholeTwoAndThreeByteCharacters) {
+    const std::string text =
+        "a\xC3\xA9\xE2\x82\xAC"
+        "b";  // a é € b: 1 + 2 + 3 + 1 bytes
+    SetControlProperty("M", "Text", text.c_str());
+    for (int32_t expected : {6, 3, 1, 0, 0}) {
+        Tap(VK_LEFT);
+        EXPECT_EQ(box->cPos, expected);
+    }
+    for (int32_t expected : {1, 3, 6, 7, 7}) {
+        Tap(VK_RIGHT);
+        EXPECT_EQ(box->cPos, expected);
+    }
+    for (int32_t expected : {-1, -4, -6}) {
+        Shift(VK_LEFT);
+        EXPECT_EQ(box->nSel, expected);
+    }
+    EXPECT_EQ(Selected(),
+              "\xC3\xA9\xE2\x82\xAC"
+              "b");
+    Shift(VK_RIGHT);
+    EXPECT_EQ(box->nSel, -4);
+    Tap(VK_LEFT);  // to the selection's start
+    EXPECT_EQ(box->cPos, 3);
+    Tap(VK_DELETE);
+    EXPECT_EQ(box->text,
+              "a\xC3\xA9"
+              "b");
+    Tap(VK_BACK);
+    EXPECT_EQ(box->text, "ab");
+    EXPECT_EQ(box->cPos, 1);
+    // Up and Down keep the column over lines of three-byte characters.
+    SetControlProperty("M", "Text", "\xE2\x82\xAC\xE2\x82\xAC\n\xE2\x82\xAC\xE2\x82\xAC");
+    box->cPos = 3;
+    Tap(VK_DOWN);
+    EXPECT_EQ(box->cPos, 10);
+    Tap(VK_UP);
+    EXPECT_EQ(box->cPos, 3);
+    Tap(VK_RETURN);
+    TestKeyDown(VK_RETURN, 0x1C, true), PumpMessages();  // keypad Enter
+    EXPECT_EQ(box->text, "\xE2\x82\xAC\n\n\xE2\x82\xAC\n\xE2\x82\xAC\xE2\x82\xAC");
+}
+
+TEST_F(MLTextBoxTest, UpAndDownKeepTheCarriedSelectionInsideTheText) {
+    SetControlProperty("M", "Text", "ab\nabcdef");
+    for (int i = 0; i < 5; ++i) Shift(VK_LEFT);  // anchor 9, caret 4
+    Tap(VK_UP);
+    EXPECT_EQ(box->cPos, 2);
+    EXPECT_EQ(box->nSel, -2);
+    SetControlProperty("M", "Text", "abcdef\nab");
+    box->cPos = 0;
+    for (int i = 0; i < 6; ++i) Shift(VK_RIGHT);
+    Tap(VK_DOWN);
+    EXPECT_EQ(box->cPos, 7);
+    EXPECT_EQ(box->nSel, 2);
+}
+
+TEST_F(MLTextBoxTest, ChangeComesOnlyFromSettingTextAndTypingJoinsUtf16Pairs) {
+    BindControlEvent("M", "Change", &CountChange);
+    Type("ab");
+    TestChar(0xD83D), TestChar(0xDE00);  // U+1F600 as a pair
+    TestChar(0xDE00);                    // a low half alone
+    TestChar(0x0436), PumpMessages();    // ж
+    EXPECT_EQ(box->text, "ab\xF0\x9F\x98\x80\xD0\xB6");
+    Tap(VK_RETURN), Tap(VK_BACK);
+    Ctrl('A'), Ctrl('X'), Ctrl('V');
+    EXPECT_EQ(g_changes, 0);
+    EXPECT_EQ(box->text, "ab\xF0\x9F\x98\x80\xD0\xB6");
+    box->nSel = -3;
+    ASSERT_TRUE(SetControlProperty("M", "Text", "new <color default>text"));
+    EXPECT_EQ(g_changes, 1);
+    EXPECT_EQ(box->cPos, 23);
+    EXPECT_EQ(box->nSel, 0);
+    char read[64] = {};
+    ASSERT_TRUE(GetControlProperty("M", "Text", read));
+    EXPECT_STREQ(read, "new <color default>text");
+}
+
+TEST_F(MLTextBoxTest, BufferGrowsInStepsOf128AndNeverShrinks) {
+    EXPECT_EQ(box->capacity, 129);
+    Type(std::string(128, 'a'));
+    EXPECT_EQ(box->capacity, 129);
+    Type("a");
+    EXPECT_EQ(box->capacity, 257);
+    Type(std::string(128, 'a'));
+    EXPECT_EQ(box->capacity, 385);
+    EXPECT_GE(box->text.capacity() + 1, size_t(385));
+    SetControlProperty("M", "Text", "");
+    EXPECT_EQ(box->capacity, 385);
+}
+
+TEST_F(MLTextBoxTest, DraggingBelowTheBoxScrollsFourPixelsPerSecondPerPixelAndSelects) {
+    std::string text;
+    for (int i = 0; i < 40; ++i) text += "line " + std::to_string(i) + "\n";
+    SetControlProperty("M", "Text", text.c_str());
+    ASSERT_GT(box->nBlocks, 100);
+    EXPECT_FLOAT_EQ(box->WrapWidth(), 200 - 4 - 15);
+    SetControlProperty("M", "cBlock", ValFloat(0));
+    Press(kX + 40, kY + 20);
+    const int32_t anchor = box->cPos;
+    MoveTo(kX + 40, kY + 100 + 10);  // 10 pixels below the bottom edge
+    GuiUpdate(0.5f);
+    EXPECT_FLOAT_EQ(box->cBlock, 20.0f);
+    EXPECT_GT(box->nSel, 0);
+    EXPECT_EQ(box->cPos, anchor);
+    GuiUpdate(0.25f);
+    EXPECT_FLOAT_EQ(box->cBlock, 30.0f);
+    Release(kX + 40, kY + 110);
+    GuiUpdate(0.5f), GuiUpdate(0.5f);
+    EXPECT_FLOAT_EQ(box->cBlock, 30.0f);  // the drag has ended
+}
+
+TEST_F(MLTextBoxTest, TextNeverPasses32767BytesAndARefusalIsShownAndChangesNothing) {
+    const std::string full(32767, 'a');
+    ASSERT_TRUE(SetControlProperty("M", "Text", full.c_str()));
+    Type("b");
+    EXPECT_EQ(box->text, full);
+    EXPECT_GT(box->noticeTimer, 0.0f);
+    Shift(VK_LEFT);
+    TestChar(0xE9), PumpMessages();  // 2 bytes over a 1-byte selection: 32768
+    TestSetClipboard("xy");
+    Ctrl('V');
+    EXPECT_EQ(box->text, full);
+    EXPECT_EQ(box->nSel, -1);  // the selection survives a refusal
+    Type("c");                 // 1 byte over 1 byte fits
+    EXPECT_EQ(box->text, std::string(32766, 'a') + "c");
+    EXPECT_FALSE(SetControlProperty("M", "Text", std::string(32768, 'z').c_str()));
+    EXPECT_EQ(box->Length(), 32767);
+
+    // The reason shows in the box, and goes away after a while.
+    box->cBlock = 0;
+    ClearScreen();
+    GuiDraw();
+    EXPECT_EQ(ReadPixel(kX + 4, kY + 100 - 4), (Rgb{255, 236, 200}));
+    GuiUpdate(3.0f);
+    ClearScreen();
+    GuiDraw();
+    EXPECT_NE(ReadPixel(kX + 4, kY + 100 - 4), (Rgb{255, 236, 200}));
+}
+
+TEST_F(MLTextBoxTest, CaretAndUpFollowTheWrappedLinesOfTheWholeText) {
+    // "a " then a word of m's one letter too long to join it: the word moves to a line of its own.
+    const float width = box->WrapWidth();
+    std::string word = "m";
+    for (; word.size() < 100; word += "m") {
+        SetControlProperty("M", "Text", ("a " + word).c_str());
+        if (box->CaretXY(box->Length(), width).y > 0) break;
+    }
+    const float lineH = box->LineHeight();
+    EXPECT_FLOAT_EQ(box->CaretXY(3, width).y, lineH);  // inside the word, on its line
+    EXPECT_FLOAT_EQ(box->CaretXY(2, width).x, 0.0f);
+    // Up from the end of the long word lands on the short line above it.
+    Tap(VK_UP);
+    EXPECT_EQ(box->CaretXY(box->cPos, width).y, 0.0f);
+    EXPECT_EQ(box->cPos, 1);
+}
+
+TEST_F(MLTextBoxTest, ClipboardCopiesAndCutsTheSelectedUtf8Bytes) {
+    SetControlProperty("M", "Text",
+                       "x\xC3\xA9\xE2\x82\xAC"
+                       "y");
+    Tap(VK_LEFT);
+    Shift(VK_LEFT), Shift(VK_LEFT);
+    Ctrl('C');
+    EXPECT_EQ(PlatGetClipboardText(), "\xC3\xA9\xE2\x82\xAC");
+    Ctrl('X');
+    EXPECT_EQ(box->text, "xy");
+    TestSetClipboard("kept");
+    Ctrl('X');  // nothing selected: the clipboard stays
+    EXPECT_EQ(PlatGetClipboardText(), "kept");
+}
