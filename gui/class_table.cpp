@@ -56,6 +56,7 @@ static constexpr FactoryRow kBuiltFactories[] = {
     {"Frame", &NewFrame},
     {"Label", &NewLabel},
     {"Line", &NewLine},
+    {"MLTextBox", &NewMLTextBox},
     {"PictureBox", &NewPictureBox},
     {"ProgressBar", &NewProgressBar},
     {"RadioButton", &NewRadioButton},
