@@ -52,10 +52,12 @@ static constexpr FactoryRow kBuiltFactories[] = {
     {nullptr, nullptr},  // keeps the array non-empty; harmless once rows exist
     {"Button", &NewButton},
     {"CheckBox", &NewCheckBox},
+    {"ComboBox", &NewComboBox},
     {"Dialog", &NewDialog},
     {"Frame", &NewFrame},
     {"Label", &NewLabel},
     {"Line", &NewLine},
+    {"ListBox", &NewListBox},
     {"MLTextBox", &NewMLTextBox},
     {"PictureBox", &NewPictureBox},
     {"ProgressBar", &NewProgressBar},
