@@ -334,7 +334,9 @@ void ListBox::MoveCurrent(int delta, bool setCurrentFirst) {
     if (next < ItemCount()) current = next;
 }
 
-void ListBox::OnKeyDown(int32_t key) {
+void ListBox::OnKeyDown(int32_t key) { ListKeyDown(key, false); }
+
+void ListBox::ListKeyDown(int32_t key, bool setCurrentFirst) {
     Raise(keyDown, key);
     const int32_t code = key & 0xFF;
     if (multiSelect) {
@@ -343,9 +345,9 @@ void ListBox::OnKeyDown(int32_t key) {
     }
     if (items.empty()) return;
     if (code == kKeyUp) {
-        MoveCurrent(-1, false);
+        MoveCurrent(-1, setCurrentFirst);
     } else if (code == kKeyDown) {
-        MoveCurrent(+1, false);
+        MoveCurrent(+1, setCurrentFirst);
     } else if (code == kKeyEnter || code == kKeySpace) {
         if (current >= 0 && current < ItemCount()) Raise(action, current);
     }

@@ -118,6 +118,7 @@ class ListBox : public ScrollBar {
     void ListMouseDown(int32_t key);
     void ListDoubleClick(int32_t key);
     void ListUpdate(float dt);
+    void ListKeyDown(int32_t key, bool setCurrentFirst);
     void SetClipRows(bool on) const;
 };
 
