@@ -58,6 +58,7 @@ static constexpr FactoryRow kBuiltFactories[] = {
     {"Label", &NewLabel},
     {"Line", &NewLine},
     {"ListBox", &NewListBox},
+    {"MCListBox", &NewMCListBox},
     {"MLTextBox", &NewMLTextBox},
     {"PictureBox", &NewPictureBox},
     {"ProgressBar", &NewProgressBar},
