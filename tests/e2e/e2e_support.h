@@ -1,0 +1,123 @@
+// e2e_support.h - drives the real editor program: a scratch copy of the sample
+// project, the program started in it under the test's X server, real input through
+// xdotool, and the files on disk read back afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+inline std::vector<uint8_t> ReadBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Runs a shell command and returns its standard output.
+inline std::string Shell(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, pipe)) out += buf;
+        pclose(pipe);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+}
+
+class Editor {
+public:
+    // A fresh copy of the packed sample with the program and its font beside it.
+    explicit Editor(const std::string& name) {
+        dir = fs::temp_directory_path() / ("qk_e2e_" + name + "_" + std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        fs::copy(QK_BINARY_DIR "/sample", dir, fs::copy_options::recursive);
+        fs::copy_file(QK_BINARY_DIR "/zazovi", dir / "zazovi");
+        fs::copy_file(QK_BINARY_DIR "/zazovi_font.dsf", dir / "zazovi_font.dsf");
+    }
+    ~Editor() {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        fs::remove_all(dir);
+    }
+
+    // Starts the program and waits until its window is up and the first frames ran.
+    bool Start() {
+        window.clear();
+        exitCode = -1;
+        const std::string program = (dir / "zazovi").string();
+        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+        if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
+        for (int i = 0; i < 200 && window.empty(); ++i) {
+            window = Shell("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null | head -n 1");
+            if (window.empty()) Sleep(100);
+            if (Exited()) return false;
+        }
+        // Without a window manager the keyboard follows the pointer: keep it over the window.
+        if (!window.empty()) Shell("xdotool mousemove --window " + window + " 600 150");
+        Sleep(1500);
+        return !window.empty();
+    }
+    // Real input, in client coordinates (without a window manager the window is the
+    // client area).
+    void Click(int x, int y) {
+        Shell("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y));
+        Sleep(150);
+        Shell("xdotool click 1");
+        Sleep(400);
+    }
+    void Type(const std::string& text) {
+        Shell("xdotool type --delay 120 '" + text + "'");
+        Sleep(300);
+    }
+    void Key(const std::string& keys) {
+        Shell("xdotool key " + keys);
+        Sleep(300);
+    }
+    bool Exited() {
+        if (exitCode >= 0) return true;
+        int status = 0;
+        if (pid > 0 && waitpid(pid, &status, WNOHANG) == pid) {
+            exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+            pid = -1;
+            return true;
+        }
+        return false;
+    }
+    // Waits for the program to end; its exit code, or -1 if it is still running.
+    int WaitExit(int ms = 15000) {
+        for (int waited = 0; waited < ms; waited += 100) {
+            if (Exited()) return exitCode;
+            Sleep(100);
+        }
+        return -1;
+    }
+
+    fs::path dir;
+    pid_t pid = -1;
+    int exitCode = -1;
+    std::string window;
+};
+
+}  // namespace e2e

@@ -1,0 +1,135 @@
+// The editor end to end: the real program in a real window under the test's X server,
+// driven with real mouse and keyboard input, and the files on disk checked afterwards.
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+
+using namespace e2e;
+
+namespace {
+
+// Client coordinates of the main screen (it never changes).
+constexpr int kRowX = 100, kFirstRowY = 124, kRowH = 16;
+int RowY(int i) { return kFirstRowY + kRowH * i; }
+constexpr int kTextX = 600, kTextY = 500;
+constexpr int kCompileX = 245, kExitX = 35, kExitWithoutX = 125, kButtonsY = 577;
+constexpr int kLoadX = 257, kLoadY = 57, kFoldX = 60, kFoldY = 32;
+
+// The texts of a .loc file.
+std::vector<std::string> Texts(const fs::path& file) {
+    const std::vector<uint8_t> b = ReadBytes(file);
+    std::vector<std::string> texts;
+    if (b.size() < 2) return texts;
+    const int count = static_cast<int16_t>(b[0] | (b[1] << 8));
+    size_t at = 2;
+    for (int i = 0; i < count && at + 2 <= b.size(); ++i) {
+        const int len = static_cast<int16_t>(b[at] | (b[at + 1] << 8));
+        at += 2;
+        texts.emplace_back(reinterpret_cast<const char*>(&b[at]), static_cast<size_t>(len));
+        at += static_cast<size_t>(len);
+    }
+    return texts;
+}
+
+// The folder the editor lists first (the project's first language).
+std::string FirstFolder(const fs::path& dir) {
+    for (const auto& entry : fs::directory_iterator(dir / "Texts"))
+        if (entry.path().filename().string()[0] != '.') return entry.path().filename().string();
+    return {};
+}
+
+void ReplaceText(Editor& ed, const std::string& text) {
+    ed.Click(kTextX, kTextY);
+    ed.Key("ctrl+a");
+    ed.Type(text);
+}
+
+}  // namespace
+
+TEST(EditorEndToEnd, EditSwitchAndCompileChangesExactlyThatItem) {
+    Editor ed("compile");
+    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    const std::vector<std::string> before = Texts(loc);
+    ASSERT_EQ(before.size(), 12u);
+    ASSERT_TRUE(ed.Start());
+    ed.Click(kRowX, RowY(1));
+    ReplaceText(ed, "Weiter mit e2e");
+    ed.Click(kRowX, RowY(2));  // leaving item 1 keeps its edit
+    ed.Click(kCompileX, kButtonsY);
+    std::vector<std::string> after = Texts(loc);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after[1], "Weiter mit e2e");
+    after[1] = before[1];
+    EXPECT_EQ(after, before);
+    // The backup holds the file as it was at the start.
+    EXPECT_EQ(Texts(ed.dir / "Texts Backup" / FirstFolder(ed.dir) / "menu.loc"), before);
+    ed.Click(kExitX, kButtonsY);
+    EXPECT_EQ(ed.WaitExit(), 0);
+}
+
+TEST(EditorEndToEnd, LoadingAnotherLanguageWritesTheFirstFile) {
+    Editor ed("load");
+    const fs::path first = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    ASSERT_TRUE(ed.Start());
+    ed.Click(kRowX, RowY(3));
+    ReplaceText(ed, "edited before load");
+    ed.Click(kFoldX, kFoldY);           // open the folder list
+    ed.Click(kFoldX, kFoldY + 34);      // its second row
+    ed.Click(kLoadX, kLoadY);
+    EXPECT_EQ(Texts(first)[3], "edited before load");
+    ed.Click(kExitX, kButtonsY);
+    EXPECT_EQ(ed.WaitExit(), 0);
+    // The configuration remembers the second folder and no item.
+    const std::vector<uint8_t> cfg = ReadBytes(ed.dir / "zazovi.cfg");
+    ASSERT_EQ(cfg.size(), 12u);
+    EXPECT_EQ(cfg[0], 1);
+    EXPECT_EQ(cfg[8], 0xFF);
+}
+
+TEST(EditorEndToEnd, ExitWithoutSavingLeavesEverythingAsItWas) {
+    Editor ed("nosave");
+    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    const std::vector<uint8_t> before = ReadBytes(loc);
+    ASSERT_TRUE(ed.Start());
+    ed.Click(kRowX, RowY(0));
+    ReplaceText(ed, "never saved");
+    ed.Click(kRowX, RowY(4));
+    ed.Click(kExitWithoutX, kButtonsY);
+    EXPECT_EQ(ed.WaitExit(), 0);
+    EXPECT_EQ(ReadBytes(loc), before);
+    EXPECT_FALSE(fs::exists(ed.dir / "zazovi.cfg"));
+}
+
+TEST(EditorEndToEnd, ExitRemembersTheItemForTheNextStart) {
+    Editor ed("restart");
+    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    ASSERT_TRUE(ed.Start());
+    ed.Click(kRowX, RowY(5));
+    ed.Click(kExitX, kButtonsY);
+    ASSERT_EQ(ed.WaitExit(), 0);
+    EXPECT_EQ(ReadBytes(ed.dir / "zazovi.cfg"), (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0}));
+    // The next start shows item 5 again: an edit made without choosing an item lands in it.
+    ed.exitCode = -1;
+    ASSERT_TRUE(ed.Start());
+    ReplaceText(ed, "item five again");
+    ed.Click(kCompileX, kButtonsY);
+    EXPECT_EQ(Texts(loc)[5], "item five again");
+    ed.Click(kExitX, kButtonsY);
+    EXPECT_EQ(ed.WaitExit(), 0);
+}
+
+TEST(EditorEndToEnd, CountMismatchShowsTheMessageAndEndsWithZero) {
+    Editor ed("mismatch");
+    // Give one language's menu another item count than the others.
+    std::string other;
+    for (const auto& entry : fs::directory_iterator(ed.dir / "Texts"))
+        if (entry.path().filename().string() != FirstFolder(ed.dir)) other = entry.path().filename().string();
+    fs::copy_file(ed.dir / "Texts" / other / "game.loc", ed.dir / "Texts" / other / "menu.loc",
+                  fs::copy_options::overwrite_existing);
+    ASSERT_TRUE(ed.Start());
+    EXPECT_FALSE(ed.Exited());  // waiting for "Ok"
+    ed.Key("Return");
+    EXPECT_EQ(ed.WaitExit(), 0);
+    EXPECT_FALSE(fs::exists(ed.dir / "Texts Backup"));
+}
