@@ -1,0 +1,107 @@
+# windows.cmake - the native Windows build, cross-compiled with mingw-w64
+# (cmake/mingw-w64-x86_64.cmake): the engine and editor on the Win32/WGL/GDI backend,
+# the key-name table as a real resource, the Windows test programs and the editor's
+# smoke test under Wine. Included by the top-level CMakeLists.txt when WIN32 is set.
+enable_language(RC)
+
+find_package(OpenGL REQUIRED)
+
+# --- resources: resgen runs on the build machine, windres compiles its script ---
+set(QK_GEN_DIR ${CMAKE_BINARY_DIR}/generated)
+if(CMAKE_CROSSCOMPILING)
+  find_program(QK_HOST_CXX NAMES g++ c++ clang++ REQUIRED)
+  set(QK_RESGEN ${CMAKE_BINARY_DIR}/host/resgen)
+  add_custom_command(
+    OUTPUT ${QK_RESGEN}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
+    COMMAND ${QK_HOST_CXX} -std=c++17 -O1 ${CMAKE_SOURCE_DIR}/tools/resgen/resgen.cpp -o ${QK_RESGEN}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/resgen/resgen.cpp
+    COMMENT "Building resgen for the build machine"
+    VERBATIM)
+  set(QK_RESGEN_DEP ${QK_RESGEN})
+else()
+  add_executable(resgen tools/resgen/resgen.cpp)
+  set(QK_RESGEN resgen)
+  set(QK_RESGEN_DEP resgen)
+endif()
+set(QK_RES_RC ${QK_GEN_DIR}/key_names.rc)
+add_custom_command(
+  OUTPUT ${QK_RES_RC} ${QK_GEN_DIR}/key_names.bin
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${QK_GEN_DIR}
+  COMMAND ${QK_RESGEN} --rc ${CMAKE_SOURCE_DIR}/resources/key_names.txt ${QK_RES_RC} ${QK_GEN_DIR}/key_names.bin
+  DEPENDS ${QK_RESGEN_DEP} ${CMAKE_SOURCE_DIR}/resources/key_names.txt
+  COMMENT "Compiling the key-name resource script"
+  VERBATIM)
+# Resources in a static library are never pulled into a program (nothing refers to
+# them by symbol), so each program gets the compiled script as an object of its own.
+add_library(qk_resources OBJECT ${QK_RES_RC})
+
+# --- the platform: the native backend, and the scripted test backend on it ---
+add_library(platform_win32 STATIC platform/win32/win32_window.cpp platform/win32/win32_system.cpp)
+target_include_directories(platform_win32 PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(platform_win32 PUBLIC OpenGL::GL gdi32 user32 winmm)
+
+# mingw's GL/gl.h pulls in all of <windows.h> unless the two calling-convention macros
+# are already known, and Windows' WM_*/VK_* macros would then clash with platform.h.
+# The code above the platform never needs Windows itself, so it gets just those (and
+# GLU's CALLBACK).
+set(QK_GL_WITHOUT_WINDOWS_H "WINGDIAPI=__declspec(dllimport)" "APIENTRY=__stdcall" "CALLBACK=__stdcall")
+
+# --- engine, renderer, GUI and controls; the editor's logic ---
+file(GLOB QK_CORE_SOURCES CONFIGURE_DEPENDS
+  engine/*.cpp render/*.cpp gui/*.cpp gui/controls/*.cpp)
+add_library(quarnel STATIC ${QK_CORE_SOURCES})
+target_include_directories(quarnel PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(quarnel PUBLIC OpenGL::GL OpenGL::GLU)
+target_compile_definitions(quarnel PUBLIC ${QK_GL_WITHOUT_WINDOWS_H})
+
+file(GLOB QK_EDITOR_SOURCES CONFIGURE_DEPENDS editor/*.cpp)
+list(FILTER QK_EDITOR_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
+add_library(editor_core STATIC ${QK_EDITOR_SOURCES})
+target_include_directories(editor_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(editor_core PUBLIC quarnel)
+
+# --- the editor: a GUI-subsystem program (no console window) ---
+add_executable(zazovi WIN32 editor/main.cpp $<TARGET_OBJECTS:qk_resources>)
+target_link_libraries(zazovi PRIVATE editor_core quarnel platform_win32)
+
+if(NOT QK_BUILD_TESTS)
+  return()
+endif()
+enable_testing()
+
+# GoogleTest from the sources Debian ships with libgtest-dev, built for Windows.
+set(QK_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to build for Windows")
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${QK_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+function(qk_win_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/test_main.cpp
+                         $<TARGET_OBJECTS:qk_resources>)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest)
+  target_compile_definitions(${name} PRIVATE QK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QK_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # One ctest entry per program: each Wine start costs more than a whole suite.
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+endfunction()
+
+# The native backend itself: real messages, window, GDI, WGL, clipboard, resources.
+file(GLOB QK_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+qk_win_test(win32_tests SOURCES ${QK_WIN32_TEST_SOURCES} LIBS editor_core quarnel platform_win32)
+
+# The editor's file formats, folder scan, verification and backup: no window needed.
+qk_win_test(editor_store_tests
+  SOURCES ${CMAKE_SOURCE_DIR}/tests/editor/text_store_test.cpp ${CMAKE_SOURCE_DIR}/tests/editor/project_test.cpp
+          ${CMAKE_SOURCE_DIR}/tests/editor/startup_test.cpp
+  LIBS editor_core quarnel platform_win32)
+
+# The real editor program under Wine, driven with real input on a scratch copy of the
+# sample project. The sample and the font come from the Linux build (QK_HOST_BUILD),
+# whose tools make them.
+set(QK_HOST_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "Linux build folder holding sample/ and zazovi_font.dsf")
+add_test(NAME editor_smoke
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/editor_smoke.sh $<TARGET_FILE:zazovi> ${QK_HOST_BUILD})
+set_tests_properties(editor_smoke PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)

@@ -1,0 +1,99 @@
+// win32_internal.h - what the Win32 window code shares with the system backend linked
+// beside it (the desktop one, or the scripted test one), and the UTF-8/UTF-16 helpers.
+// Include it instead of <windows.h> wherever platform.h is needed too.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <mmsystem.h>
+
+// platform.h names the same messages, size types and virtual keys as constants with
+// Windows' own values; the macros would turn its declarations into numbers.
+#undef SIZE_MAXIMIZED
+#undef SIZE_MINIMIZED
+#undef SIZE_RESTORED
+#undef VK_ADD
+#undef VK_APPS
+#undef VK_BACK
+#undef VK_CAPITAL
+#undef VK_CLEAR
+#undef VK_CONTROL
+#undef VK_DECIMAL
+#undef VK_DELETE
+#undef VK_DIVIDE
+#undef VK_DOWN
+#undef VK_END
+#undef VK_ESCAPE
+#undef VK_F1
+#undef VK_F12
+#undef VK_F4
+#undef VK_HOME
+#undef VK_INSERT
+#undef VK_LEFT
+#undef VK_LWIN
+#undef VK_MENU
+#undef VK_MULTIPLY
+#undef VK_NEXT
+#undef VK_NUMLOCK
+#undef VK_NUMPAD0
+#undef VK_OEM_1
+#undef VK_OEM_2
+#undef VK_OEM_3
+#undef VK_OEM_4
+#undef VK_OEM_5
+#undef VK_OEM_6
+#undef VK_OEM_7
+#undef VK_OEM_COMMA
+#undef VK_OEM_MINUS
+#undef VK_OEM_PERIOD
+#undef VK_OEM_PLUS
+#undef VK_PAUSE
+#undef VK_PRIOR
+#undef VK_RETURN
+#undef VK_RIGHT
+#undef VK_RWIN
+#undef VK_SCROLL
+#undef VK_SHIFT
+#undef VK_SNAPSHOT
+#undef VK_SPACE
+#undef VK_SUBTRACT
+#undef VK_TAB
+#undef VK_UP
+#undef WM_CHAR
+#undef WM_CLOSE
+#undef WM_DESTROY
+#undef WM_KEYDOWN
+#undef WM_KEYUP
+#undef WM_LBUTTONDOWN
+#undef WM_LBUTTONUP
+#undef WM_MBUTTONDOWN
+#undef WM_MBUTTONUP
+#undef WM_MOUSEMOVE
+#undef WM_MOUSEWHEEL
+#undef WM_PAINT
+#undef WM_QUIT
+#undef WM_RBUTTONDOWN
+#undef WM_RBUTTONUP
+#undef WM_SIZE
+#undef WM_SYSKEYDOWN
+#undef WM_SYSKEYUP
+
+#include <string>
+
+#include "platform/platform.h"
+
+// The window that owns the GL context, the clipboard and the message boxes; null when none.
+HWND Win32Window();
+// False makes the next GL context creation fail (tests of the failure path).
+bool Win32GLContextAllowed();
+// Called after every buffer swap; the desktop backend paces to the refresh rate here.
+void Win32AfterSwap();
+
+// The program keeps text as UTF-8; Windows' wide calls take UTF-16.
+std::wstring Win32Widen(const std::string& utf8);
+std::string Win32Narrow(const wchar_t* utf16, int length = -1);

@@ -1,0 +1,372 @@
+// win32_window.cpp - the window class and window, the window procedure that hands real
+// Win32 messages to the engine, GDI painting of the loading screen, the WGL context
+// and the system cursor. Shared by the desktop and the test system backends.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/win32_internal.h"
+
+namespace {
+
+const wchar_t kClassName[] = L"CopperKestrel";
+
+struct Win32WindowState {
+    PlatWndProc proc = nullptr;
+    bool classRegistered = false;
+    bool unregisterPending = false;  // asked while a window of the class still lived
+    HWND hwnd = nullptr;
+    HDC dc = nullptr;                // the window's own DC, kept for its whole life
+    HGLRC gl = nullptr;
+    HWND msgHwnd = nullptr;          // the window whose message is being handled now
+    bool inPaint = false;            // inside WM_PAINT, before the update region is validated
+    int cursorCount = 0;             // Win32's display counter, as ShowCursor returns it
+    // The GDI picture: a client-sized top-down 32-bit DIB section in a memory DC, so
+    // that it can be shown through GDI before GL exists and through GL afterwards.
+    HDC paintDC = nullptr;
+    HBITMAP paintBitmap = nullptr;
+    HGDIOBJ oldBitmap = nullptr;
+    uint32_t* paintBits = nullptr;   // 0x00RRGGBB per pixel, top row first
+    int paintW = 0, paintH = 0;
+    COLORREF textColor = RGB(0, 255, 0);
+};
+Win32WindowState g_win;
+
+LRESULT CALLBACK KestrelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!g_win.proc) return DefWindowProcW(hwnd, message, wParam, lParam);
+    // Key codes from 230 up are the engine's own (mouse buttons, wheel, left/right
+    // modifiers); the few Windows keys there (VK_PACKET, which carries a typed or
+    // injected character whose WM_CHAR follows anyway, and OEM keys of Japanese
+    // keyboards) would pass for a mouse button or a held Shift, so they stop here.
+    const bool keyMessage = message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
+                            message == WM_SYSKEYUP;
+    if (keyMessage && wParam >= 0xE6)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    // PlatDefWindowProc needs the window of the message in hand; messages nest
+    // (MoveWindow sends WM_SIZE from inside another message), so keep the outer one.
+    const HWND outerHwnd = g_win.msgHwnd;
+    const bool outerPaint = g_win.inPaint;
+    g_win.msgHwnd = hwnd;
+    g_win.inPaint = message == WM_PAINT;
+    const intptr_t result = g_win.proc(message, wParam, lParam);
+    g_win.msgHwnd = outerHwnd;
+    g_win.inPaint = outerPaint;
+    if (message == WM_NCDESTROY && hwnd == g_win.hwnd) {
+        // Destroyed behind our back (DefWindowProc on a close, for instance).
+        g_win.hwnd = nullptr;
+        g_win.dc = nullptr;
+    }
+    return result;
+}
+
+void FreePaintSurface() {
+    if (!g_win.paintDC) return;
+    SelectObject(g_win.paintDC, g_win.oldBitmap);
+    DeleteObject(g_win.paintBitmap);
+    DeleteDC(g_win.paintDC);
+    g_win.paintDC = nullptr;
+    g_win.paintBitmap = nullptr;
+    g_win.paintBits = nullptr;
+    g_win.paintW = g_win.paintH = 0;
+}
+
+bool MakePaintSurface(int w, int h) {
+    FreePaintSurface();
+    if (w <= 0 || h <= 0) return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    g_win.paintDC = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    g_win.paintBitmap = CreateDIBSection(g_win.paintDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!g_win.paintDC || !g_win.paintBitmap) {
+        if (g_win.paintBitmap) DeleteObject(g_win.paintBitmap);
+        if (g_win.paintDC) DeleteDC(g_win.paintDC);
+        g_win.paintDC = nullptr;
+        g_win.paintBitmap = nullptr;
+        return false;
+    }
+    g_win.oldBitmap = SelectObject(g_win.paintDC, g_win.paintBitmap);
+    g_win.paintBits = static_cast<uint32_t*>(bits);
+    g_win.paintW = w;
+    g_win.paintH = h;
+    SelectObject(g_win.paintDC, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(g_win.paintDC, TRANSPARENT);
+    SetBkColor(g_win.paintDC, RGB(0, 0, 0));
+    SetTextColor(g_win.paintDC, g_win.textColor);
+    return true;
+}
+
+// Once the window has a GL pixel format, GDI output may sit under the GL surface (it
+// does under Wine), so the picture then goes through GL as a pixel rectangle.
+void PresentPaintThroughGL() {
+    std::vector<uint8_t> rgb(static_cast<size_t>(g_win.paintW) * g_win.paintH * 3);
+    GdiFlush();
+    for (int y = 0; y < g_win.paintH; ++y) {
+        const uint32_t* row = &g_win.paintBits[static_cast<size_t>(g_win.paintH - 1 - y) * g_win.paintW];
+        uint8_t* dst = &rgb[static_cast<size_t>(y) * g_win.paintW * 3];
+        for (int x = 0; x < g_win.paintW; ++x) {
+            dst[x * 3 + 0] = (row[x] >> 16) & 0xFF;
+            dst[x * 3 + 1] = (row[x] >> 8) & 0xFF;
+            dst[x * 3 + 2] = row[x] & 0xFF;
+        }
+    }
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    for (int p = 0; p < 6; ++p) glDisable(GL_CLIP_PLANE0 + p);
+    glViewport(0, 0, g_win.paintW, g_win.paintH);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glRasterPos2f(-1.0f, -1.0f);
+    glDrawPixels(g_win.paintW, g_win.paintH, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+    SwapBuffers(g_win.dc);
+}
+
+}  // namespace
+
+// ---- helpers shared with the system backend ----
+
+HWND Win32Window() { return g_win.hwnd; }
+
+std::wstring Win32Widen(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(std::max(0, n)), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+std::string Win32Narrow(const wchar_t* utf16, int length) {
+    if (!utf16 || length == 0) return {};
+    if (length < 0) length = static_cast<int>(wcslen(utf16));
+    const int n = WideCharToMultiByte(CP_UTF8, 0, utf16, length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(std::max(0, n)), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, utf16, length, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// ---- window class and window ----
+
+void PlatRegisterWindowClass(PlatWndProc proc) {
+    g_win.proc = proc;
+    g_win.unregisterPending = false;
+    if (g_win.classRegistered) return;
+    WNDCLASSW wc{};
+    // An own DC: the GL context is made on one device context that must stay the
+    // same for the whole life of the window.
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = KestrelWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    LOGBRUSH black{};  // style, colour and hatch all 0: a solid black brush
+    wc.hbrBackground = CreateBrushIndirect(&black);
+    wc.lpszClassName = kClassName;
+    g_win.classRegistered = RegisterClassW(&wc) != 0;
+}
+
+void PlatUnregisterWindowClass() {
+    g_win.proc = nullptr;
+    if (!g_win.classRegistered) return;
+    // Windows refuses to remove a class while a window of it exists; the engine
+    // removes the class first, so finish the job once the window is gone.
+    if (g_win.hwnd) {
+        g_win.unregisterPending = true;
+        return;
+    }
+    UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
+    g_win.classRegistered = false;
+}
+
+bool PlatCreateWindow(const char16_t* title, int x, int y, int width, int height, PlatWindowStyle style) {
+    if (g_win.hwnd || !g_win.classRegistered) return false;
+    DWORD ws = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    if (style == PlatWindowStyle::Popup) ws = WS_POPUP;
+    if (style == PlatWindowStyle::Overlapped) ws = WS_OVERLAPPEDWINDOW;
+    // char16_t and wchar_t are both UTF-16 code units on Windows.
+    const wchar_t* wtitle = title ? reinterpret_cast<const wchar_t*>(title) : L"";
+    HWND hwnd = CreateWindowExW(0, kClassName, wtitle, ws, x, y, width, height, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd) return false;
+    g_win.hwnd = hwnd;
+    g_win.dc = GetDC(hwnd);
+    // The loading screen's text: transparent background, black behind it, green.
+    SetBkMode(g_win.dc, TRANSPARENT);
+    SetBkColor(g_win.dc, RGB(0, 0, 0));
+    SetTextColor(g_win.dc, g_win.textColor);
+    return true;
+}
+
+void PlatDestroyWindow() {
+    if (!g_win.hwnd) return;
+    HWND hwnd = g_win.hwnd;
+    g_win.hwnd = nullptr;
+    g_win.dc = nullptr;
+    DestroyWindow(hwnd);  // WM_DESTROY reaches the engine on the way
+    FreePaintSurface();
+    if (g_win.unregisterPending) {
+        g_win.unregisterPending = false;
+        UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
+        g_win.classRegistered = false;
+    }
+}
+
+bool PlatHasWindow() { return g_win.hwnd != nullptr; }
+
+void PlatGetWindowRect(PlatRect* rect) {
+    *rect = {};
+    RECT r;
+    if (g_win.hwnd && GetWindowRect(g_win.hwnd, &r)) *rect = {r.left, r.top, r.right, r.bottom};
+}
+
+void PlatGetClientRect(PlatRect* rect) {
+    *rect = {};
+    RECT r;
+    if (g_win.hwnd && GetClientRect(g_win.hwnd, &r)) *rect = {r.left, r.top, r.right, r.bottom};
+}
+
+void PlatMoveWindow(int x, int y, int width, int height) {
+    if (g_win.hwnd) MoveWindow(g_win.hwnd, x, y, width, height, TRUE);
+}
+
+void PlatShowWindow() {
+    if (g_win.hwnd) ShowWindow(g_win.hwnd, SW_SHOWNORMAL);
+}
+
+void PlatUpdateWindow() {
+    if (g_win.hwnd) UpdateWindow(g_win.hwnd);
+}
+
+void PlatInvalidateWindow() {
+    if (g_win.hwnd) InvalidateRect(g_win.hwnd, nullptr, FALSE);
+}
+
+intptr_t PlatDefWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    HWND hwnd = g_win.msgHwnd ? g_win.msgHwnd : g_win.hwnd;
+    // Closing goes through our own bookkeeping so the window and its DC are forgotten.
+    if (message == WM_CLOSE && hwnd == g_win.hwnd) {
+        PlatDestroyWindow();
+        return 0;
+    }
+    return hwnd ? DefWindowProcW(hwnd, message, wParam, lParam) : 0;
+}
+
+// ---- GDI painting ----
+
+void PlatBeginPaint() {
+    // Inside WM_PAINT: validate (and erase) the update region first, so the default
+    // processing that follows cannot paint the class brush over the picture.
+    if (g_win.inPaint && g_win.msgHwnd == g_win.hwnd && g_win.hwnd) {
+        PAINTSTRUCT ps;
+        BeginPaint(g_win.hwnd, &ps);
+        EndPaint(g_win.hwnd, &ps);
+        g_win.inPaint = false;
+    }
+    PlatRect client;
+    PlatGetClientRect(&client);
+    if (client.right != g_win.paintW || client.bottom != g_win.paintH || !g_win.paintDC)
+        MakePaintSurface(client.right, client.bottom);
+}
+
+void PlatFillRect(const PlatRect& rect, uint8_t r, uint8_t g, uint8_t b) {
+    if (!g_win.paintDC) return;
+    const RECT rc{rect.left, rect.top, rect.right, rect.bottom};
+    HBRUSH brush = CreateSolidBrush(RGB(r, g, b));
+    FillRect(g_win.paintDC, &rc, brush);
+    DeleteObject(brush);
+}
+
+void PlatSetTextColor(uint8_t r, uint8_t g, uint8_t b) {
+    g_win.textColor = RGB(r, g, b);
+    if (g_win.dc) SetTextColor(g_win.dc, g_win.textColor);
+    if (g_win.paintDC) SetTextColor(g_win.paintDC, g_win.textColor);
+}
+
+void PlatTextOut(int x, int y, const char* text) {
+    if (!g_win.paintDC || !text) return;
+    const std::wstring wide = Win32Widen(text);
+    TextOutW(g_win.paintDC, x, y, wide.c_str(), static_cast<int>(wide.size()));
+}
+
+void PlatEndPaint() {
+    if (!g_win.hwnd || !g_win.paintDC) return;
+    if (g_win.gl) PresentPaintThroughGL();
+    else BitBlt(g_win.dc, 0, 0, g_win.paintW, g_win.paintH, g_win.paintDC, 0, 0, SRCCOPY);
+    GdiFlush();
+}
+
+bool PlatReadPaintedPixel(int x, int y, uint8_t rgb[3]) {
+    if (!g_win.paintDC || x < 0 || y < 0 || x >= g_win.paintW || y >= g_win.paintH) return false;
+    const COLORREF c = GetPixel(g_win.paintDC, x, y);
+    if (c == CLR_INVALID) return false;
+    rgb[0] = GetRValue(c);
+    rgb[1] = GetGValue(c);
+    rgb[2] = GetBValue(c);
+    return true;
+}
+
+// ---- OpenGL through WGL ----
+
+bool PlatCreateGLContext() {
+    if (!g_win.hwnd || g_win.gl || !Win32GLContextAllowed()) return false;
+    PIXELFORMATDESCRIPTOR pfd{};
+    pfd.nSize = sizeof(PIXELFORMATDESCRIPTOR);  // 40
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = 24;
+    pfd.cDepthBits = 32;
+    pfd.cStencilBits = 8;
+    pfd.iLayerType = PFD_MAIN_PLANE;
+    // A failed choice shows up as the context creation failing below.
+    const int format = ChoosePixelFormat(g_win.dc, &pfd);
+    SetPixelFormat(g_win.dc, format, &pfd);
+    g_win.gl = wglCreateContext(g_win.dc);
+    return g_win.gl != nullptr;
+}
+
+void PlatMakeGLCurrent(bool current) {
+    if (!g_win.gl) return;
+    if (current && g_win.dc) wglMakeCurrent(g_win.dc, g_win.gl);
+    else wglMakeCurrent(nullptr, nullptr);
+}
+
+void PlatDeleteGLContext() {
+    if (!g_win.gl) return;
+    if (wglGetCurrentContext() == g_win.gl) wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(g_win.gl);
+    g_win.gl = nullptr;
+}
+
+bool PlatHasGLContext() { return g_win.gl != nullptr; }
+
+void PlatSwapBuffers() {
+    if (!g_win.hwnd || !g_win.gl) return;
+    SwapBuffers(g_win.dc);
+    Win32AfterSwap();
+}
+
+// ---- cursor ----
+
+void PlatShowCursor(bool show) { g_win.cursorCount = ShowCursor(show ? TRUE : FALSE); }
+
+int PlatCursorShowCount() { return g_win.cursorCount; }
