@@ -42,7 +42,7 @@ ProjectMessage Fail(std::string text, const char* title) { return {false, std::m
 ProjectMessage ReadItemCount(const std::string& folder, const std::string& file, int16_t& count) {
     const std::string quoted = "'" + file + ".loc' in folder '" + folder + "'";
     errno = 0;
-    FilePtr f(std::fopen(HostPath(LocPath(folder, file)).c_str(), "rb"));
+    FilePtr f(OpenHostFile(HostPath(LocPath(folder, file)), "rb"));
     if (!f) {
         const int err = errno;
         // A folder that is really a plain file (ENOTDIR) holds no files either.
@@ -81,7 +81,7 @@ bool CopyForBackup(const std::string& from, const std::string& to, std::vector<c
     const std::string src = HostPath(from);
     const std::string dst = HostPath(to);
     errno = 0;
-    FilePtr in(std::fopen(src.c_str(), "rb"));
+    FilePtr in(OpenHostFile(src, "rb"));
     if (!in) {
         reason = ErrnoText(errno);
         return false;
@@ -92,12 +92,12 @@ bool CopyForBackup(const std::string& from, const std::string& to, std::vector<c
         return false;
     }
     std::error_code ec;
-    fs::create_directories(fs::path(dst).parent_path(), ec);
+    fs::create_directories(HostFsPath(dst).parent_path(), ec);
     if (ec) {
         reason = "cannot create the folder for " + dst + ": " + ec.message();
         return false;
     }
-    FilePtr out(std::fopen(dst.c_str(), "wb"));
+    FilePtr out(OpenHostFile(dst, "wb"));
     if (!out) {
         reason = "cannot write " + dst + ": " + std::strerror(errno);
         return false;
@@ -124,8 +124,8 @@ ProjectMessage ScanLanguageFolders() {
     g_project.folders.clear();
     ClearFolders();
     std::error_code ec;
-    for (fs::directory_iterator it(HostPath("Texts\\"), ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
+    for (fs::directory_iterator it(HostFsPath(HostPath("Texts\\")), ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = HostPathString(it->path().filename());
         if (name.empty() || name[0] == '.') continue;
         g_project.folders.push_back(std::move(name));
     }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "editor/text_store.h"
 #include "platform/platform.h"
 
 std::string ProgramWorkingFolder(const std::string& programPath, char separator) {
@@ -22,5 +23,5 @@ std::string ProgramWorkingFolder(const std::string& programPath, char separator)
 void EnterProgramFolder() {
     const std::string folder = ProgramWorkingFolder(PlatModuleFileName(), PlatPathSeparator());
     std::error_code ignored;  // a failed change leaves the directory the program was started in
-    if (!folder.empty()) std::filesystem::current_path(folder, ignored);
+    if (!folder.empty()) std::filesystem::current_path(HostFsPath(folder), ignored);
 }

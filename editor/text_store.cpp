@@ -35,7 +35,7 @@ std::string DescPath(const std::string& file) { return "Descriptions\\" + file +
 // The one place where data files are opened: the documented path is mapped to
 // the host's form here and nowhere else.
 FilePtr OpenDataFile(const std::string& path, const char* mode) {
-    return FilePtr(std::fopen(HostPath(path).c_str(), mode));
+    return FilePtr(OpenHostFile(HostPath(path), mode));
 }
 
 StoreResult Fail(const std::string& message) { return {false, message}; }
@@ -156,25 +156,25 @@ StoreResult ReplaceFile(const std::string& path, const std::string& bytes) {
     const bool closed = std::fclose(f.release()) == 0;
     if (!written || !closed) {
         const int err = !written ? writeErr : errno;
-        fs::remove(tmp, ec);
+        fs::remove(HostFsPath(tmp), ec);
         return Fail("Cannot save " + target + ": writing " + tmp + " failed: " + ErrnoText(err));
     }
 
-    const fs::file_status old = fs::status(target, ec);
+    const fs::file_status old = fs::status(HostFsPath(target), ec);
     if (!ec && fs::is_regular_file(old)) {
-        fs::permissions(tmp, old.permissions(), fs::perm_options::replace, ec);
+        fs::permissions(HostFsPath(tmp), old.permissions(), fs::perm_options::replace, ec);
         if (ec) {
             const std::string why = ec.message();
-            fs::remove(tmp, ec);
+            fs::remove(HostFsPath(tmp), ec);
             return Fail("Cannot save " + target + ": cannot give " + tmp +
                         " the old file's permissions: " + why);
         }
     }
 
-    fs::rename(tmp, target, ec);
+    fs::rename(HostFsPath(tmp), HostFsPath(target), ec);
     if (ec) {
         const std::string why = ec.message();
-        fs::remove(tmp, ec);
+        fs::remove(HostFsPath(tmp), ec);
         return Fail("Cannot save " + target + ": cannot replace it with " + tmp + ": " + why);
     }
     return {};
@@ -188,6 +188,34 @@ std::string HostPath(const std::string& path) {
         if (c == '\\') c = static_cast<char>(fs::path::preferred_separator);
     return host;
 }
+
+#ifdef _WIN32
+fs::path HostFsPath(const std::string& hostPath) {
+    try {
+        return fs::path(std::u8string(reinterpret_cast<const char8_t*>(hostPath.data()), hostPath.size()));
+    } catch (const std::exception&) {
+        return fs::path(hostPath);  // not UTF-8: let the ANSI code page have its say
+    }
+}
+
+std::string HostPathString(const fs::path& path) {
+    try {
+        const std::u8string utf8 = path.u8string();
+        return std::string(utf8.begin(), utf8.end());
+    } catch (const std::exception&) {
+        return {};  // a name with no UTF-8 form (a lone surrogate) names nothing we can open
+    }
+}
+
+FILE* OpenHostFile(const std::string& hostPath, const char* mode) {
+    const std::wstring wideMode(mode, mode + std::strlen(mode));
+    return _wfopen(HostFsPath(hostPath).c_str(), wideMode.c_str());
+}
+#else
+fs::path HostFsPath(const std::string& hostPath) { return fs::path(hostPath); }
+std::string HostPathString(const fs::path& path) { return path.string(); }
+FILE* OpenHostFile(const std::string& hostPath, const char* mode) { return std::fopen(hostPath.c_str(), mode); }
+#endif
 
 StoreResult ReadTexts(const std::string& key) {
     ResetStore();

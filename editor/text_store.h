@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +47,12 @@ extern TextStore g_store;
 
 // Maps the documented '\' separator of data paths to the host's.
 std::string HostPath(const std::string& path);
+// Host paths are UTF-8 strings. POSIX takes those bytes as they are; Windows' narrow
+// file calls would read them in the ANSI code page and miss "Français", so there
+// these go through the wide calls.
+FILE* OpenHostFile(const std::string& hostPath, const char* mode);
+std::filesystem::path HostFsPath(const std::string& hostPath);
+std::string HostPathString(const std::filesystem::path& path);
 
 // Loads "Texts\<key>.loc". On failure the store is left empty with an empty key.
 StoreResult ReadTexts(const std::string& key);
