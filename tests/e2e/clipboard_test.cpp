@@ -53,7 +53,7 @@ bool PumpUntil(Done done, int milliseconds = 5000) {
 
 // The engine in a real SDL window with one focused text box on a sheet.
 class ClipboardTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         InitEngine("clipboard test");
         CreateEngineWindow(800, 600, 0);
@@ -106,12 +106,15 @@ protected:
             execlp("xclip", "xclip", "-quiet", "-selection", "clipboard", "-i", static_cast<char*>(nullptr));
             _exit(127);
         }
-        // Owned once xclip itself reads it back.
-        PumpUntil([&] { return Shell("timeout 2 xclip -selection clipboard -o 2>/dev/null") == text; });
+        // Owned once another reader gets it back. The reader runs beside the pump: until
+        // xclip has taken over, the engine is still the owner and must answer.
+        PumpUntil([&] { return ReadWithXclip() == text; });
     }
 
     // What another program gets from the clipboard. The engine owns it and answers only
-    // while its queue is pumped, so the reader runs in the background meanwhile.
+    // while its queue is pumped, so the reader runs in the background meanwhile (a reader
+    // left waiting and then killed would leave the engine a request from a window that no
+    // longer exists).
     std::string ReadWithXclip() {
         const fs::path out = scratch / "read.txt", done = scratch / "read.done";
         fs::remove(out), fs::remove(done);
@@ -131,7 +134,9 @@ protected:
 }  // namespace
 
 TEST_F(ClipboardTest, TextCopiedInTheBoxIsWhatAnotherProgramPastes) {
-    const std::string text = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x94 5 \xE2\x82\xAC\nzweite Zeile";  // Grüße — 5 €
+    const std::string text =
+        "Gr\xC3\xBC\xC3\x9F"
+        "e \xE2\x80\x94 5 \xE2\x82\xAC\nzweite Zeile";  // Grüße — 5 €
     ASSERT_TRUE(box->SetText(text.c_str()));
     Keys("ctrl+a");
     ASSERT_EQ(box->nSel, int32_t(text.size()));
