@@ -49,8 +49,8 @@ constexpr SheetInfo kSheets[GALLERY_SHEET_COUNT] = {
 // The pictures the controls show. Controls only point at surfaces, so the gallery
 // keeps them alive for as long as its controls exist.
 struct GalleryState {
-    SurfaceHandle landscape;   // the PictureBox
-    SurfaceHandle buttonUp;    // the picture-style Button
+    SurfaceHandle landscape;  // the PictureBox
+    SurfaceHandle buttonUp;   // the picture-style Button
     SurfaceHandle buttonDown;
 };
 GalleryState g_gallery;
@@ -152,8 +152,9 @@ void OnPushClick(int32_t) {
     const Control* c = GetFocusControl();
     if (!c) return;
     const std::string caption = TextOf(c->name);
-    SetControlProperty("ButtonsLog", "Text",
-                       FormatText("Click event from \xE2\x80\x9C%s\xE2\x80\x9D (control %s).", caption.c_str(), c->name));
+    SetControlProperty(
+        "ButtonsLog", "Text",
+        FormatText("Click event from \xE2\x80\x9C%s\xE2\x80\x9D (control %s).", caption.c_str(), c->name));
 }
 
 void OnCheckToggle() {
@@ -172,8 +173,12 @@ void LogRadioGroup(const char* log, const char* title, std::initializer_list<con
         if (Flag(name, "Value")) chosen = TextOf(name);
     SetControlProperty(log, "Text", FormatText("%s: %s", title, chosen.c_str()));
 }
-void OnAlignToggle() { LogRadioGroup("ButtonsAlignLog", "Alignment", {"ButtonsLeft", "ButtonsCentre", "ButtonsRight"}); }
-void OnQualityToggle() { LogRadioGroup("ButtonsQualityLog", "Quality", {"ButtonsLow", "ButtonsMedium", "ButtonsHigh"}); }
+void OnAlignToggle() {
+    LogRadioGroup("ButtonsAlignLog", "Alignment", {"ButtonsLeft", "ButtonsCentre", "ButtonsRight"});
+}
+void OnQualityToggle() {
+    LogRadioGroup("ButtonsQualityLog", "Quality", {"ButtonsLow", "ButtonsMedium", "ButtonsHigh"});
+}
 
 void OnItemSelect(int32_t index) {
     // Raised before the list moves its current index, with the row being chosen.
@@ -193,7 +198,9 @@ void OnMultiSelect(int32_t index) {
     const ListBox* list = dynamic_cast<ListBox*>(FindControl("ListsMulti"));
     if (!list) return;
     if (index >= 0) {
-        SetControlProperty("ListsMultiLog", "Text", FormatText("Select(%i): %s", int(index), list->ItemText(index) ? list->ItemText(index) : ""));
+        SetControlProperty(
+            "ListsMultiLog", "Text",
+            FormatText("Select(%i): %s", int(index), list->ItemText(index) ? list->ItemText(index) : ""));
         return;
     }
     int selected = 0;
@@ -272,8 +279,9 @@ void MakeSheetChrome(int sheet) {
     SetColorProp(status, "Color", kAccent);
     SetColorProp(status, "BorderColor", kAccentDark);
     SetColorProp(status, "TextColor", kWhite);
-    const std::string hint = FormatText("%i / %i   %s   \xC2\xB7   Esc quits   \xC2\xB7   Ctrl+Alt+S saves a screenshot",
-                                        sheet + 1, int(GALLERY_SHEET_COUNT), info.hint);
+    const std::string hint =
+        FormatText("%i / %i   %s   \xC2\xB7   Esc quits   \xC2\xB7   Ctrl+Alt+S saves a screenshot", sheet + 1,
+                   int(GALLERY_SHEET_COUNT), info.hint);
     MakeText(Name(info.prefix, "Hint"), status, 10, 5, 780, 16, hint.c_str(), kAccent, MakeColor(235, 240, 250));
 }
 
@@ -407,7 +415,6 @@ void BuildListsSheet() {
     SetColorProp("ListsItems", "Color", kWhite);
     SetColorProp("ListsItems", "TextColor", kInk);
     SetColorProp("ListsItems", "SelectorColor", kAccent);
-    SetColorProp("ListsItems", "ScrollBarColor", kAccentPale);
     BindControlEvent("ListsItems", "Select", OnItemSelect);
     BindControlEvent("ListsItems", "Action", OnItemAction);
     MakeText("ListsItemsLog", "ListsSingle", 15, 332, 355, 34, "Select(3): the long item is shortened with \" ...\"",
@@ -420,8 +427,11 @@ void BuildListsSheet() {
     SetColorProp("ListsMulti", "SelectorColor", kWarm);
     SetColorProp("ListsMulti", "SelectedTextColor", kWhite);
     if (multi) {
-        for (const char* language : {"English", "Deutsch", "Fran\xC3\xA7" "ais", "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9",
-                                     "Espa\xC3\xB1ol", "Italiano", "Polski"})
+        for (const char* language :
+             {"English", "Deutsch",
+              "Fran\xC3\xA7"
+              "ais",
+              "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9", "Espa\xC3\xB1ol", "Italiano", "Polski"})
             multi->AddItem(language);
         multi->SelectItem(1);
         multi->SelectItem(3);
@@ -433,8 +443,13 @@ void BuildListsSheet() {
     MakeText("ListsLanguageCaption", "ListsCombo", 20, 32, 100, 18, "Language");
     auto* language = dynamic_cast<ComboBox*>(Make("ComboBox", "ListsLanguage", "ListsCombo", 125, 30, 240, 20));
     if (language) {
-        for (const char* name : {"English", "Deutsch", "Fran\xC3\xA7" "ais", "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9",
-                                 "Espa\xC3\xB1ol", "Italiano", "Polski", "\xC4\x8C" "e\xC5\xA1tina"})
+        for (const char* name :
+             {"English", "Deutsch",
+              "Fran\xC3\xA7"
+              "ais",
+              "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9", "Espa\xC3\xB1ol", "Italiano", "Polski",
+              "\xC4\x8C"
+              "e\xC5\xA1tina"})
             language->AddItem(name);
         language->selected = 0;
     }
@@ -478,7 +493,8 @@ void BuildListsSheet() {
             "menu.credits\nCredits\nMitwirkende",
             "menu.quit\nQuit\nBeenden",
             "keyboard.forward\nForward\nVorw\xC3\xA4rts",
-            "keyboard.back\nBack\nZur\xC3\xBC" "ck",
+            "keyboard.back\nBack\nZur\xC3\xBC"
+            "ck",
             "keyboard.jump\nJump\nSpringen",
             "keyboard.crouch\nCrouch\nDucken",
             "keyboard.use\nUse\nBenutzen",
@@ -557,7 +573,9 @@ void BuildTextSheet() {
                        "\n"
                        "English: The ferry leaves at dawn, with or without you.\n"
                        "Deutsch: Die F\xC3\xA4hre legt bei Tagesanbruch ab \xE2\x80\x94 mit dir oder ohne dich.\n"
-                       "Fran\xC3\xA7" "ais: Le bac part \xC3\xA0 l\xE2\x80\x99" "aube, avec ou sans toi.\n"
+                       "Fran\xC3\xA7"
+                       "ais: Le bac part \xC3\xA0 l\xE2\x80\x99"
+                       "aube, avec ou sans toi.\n"
                        "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9: \xD0\x9F\xD0\xB0\xD1\x80\xD0\xBE"
                        "\xD0\xBC \xD1\x83\xD1\x85\xD0\xBE\xD0\xB4\xD0\xB8\xD1\x82 \xD0\xBD\xD0\xB0 \xD1\x80\xD0\xB0"
                        "\xD1\x81\xD1\x81\xD0\xB2\xD0\xB5\xD1\x82\xD0\xB5.\n"
@@ -698,8 +716,8 @@ void BuildPicturesSheet() {
 
 void MakePictures() {
     g_gallery.landscape = MakePicture(200, 140, LandscapePixel);
-    g_gallery.buttonUp =
-        MakePicture(160, 44, [](int, int y) { return ButtonPixel(y, MakeColor(70, 150, 90), MakeColor(120, 190, 135)); });
+    g_gallery.buttonUp = MakePicture(
+        160, 44, [](int, int y) { return ButtonPixel(y, MakeColor(70, 150, 90), MakeColor(120, 190, 135)); });
     g_gallery.buttonDown =
         MakePicture(160, 44, [](int, int y) { return ButtonPixel(y, MakeColor(40, 110, 60), MakeColor(70, 150, 90)); });
 }

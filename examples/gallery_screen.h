@@ -7,10 +7,10 @@
 
 // The sheets, in tab order.
 enum GallerySheet : int {
-    GALLERY_BUTTONS = 0,  // Button in its styles, CheckBox, RadioButton groups in two Frames
-    GALLERY_LISTS = 1,    // ListBox (single and multiple selection), ComboBox, MCListBox
-    GALLERY_TEXT = 2,     // TextBox in its three formats, Label, MLTextBox
-    GALLERY_PICTURES = 3, // PictureBox, ProgressBar, ScrollBar, Shape, Line, Dialog
+    GALLERY_BUTTONS = 0,   // Button in its styles, CheckBox, RadioButton groups in two Frames
+    GALLERY_LISTS = 1,     // ListBox (single and multiple selection), ComboBox, MCListBox
+    GALLERY_TEXT = 2,      // TextBox in its three formats, Label, MLTextBox
+    GALLERY_PICTURES = 3,  // PictureBox, ProgressBar, ScrollBar, Shape, Line, Dialog
     GALLERY_SHEET_COUNT = 4,
 };
 
