@@ -1,0 +1,289 @@
+// win32_backend_test.cpp - the native Windows backend with real Win32 underneath (run
+// under Wine here): keys injected with SendInput and translated from the lParams
+// Windows builds, the window's client area, the GDI loading screen read back through
+// GDI, the clipboard as other Windows programs see it, typed characters outside the
+// Basic Multilingual Plane (text_input_test.cpp), and the key-name resource.
+#include <gtest/gtest.h>
+
+#include "platform/win32/win32_internal.h"
+
+#include <GL/gl.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "tests/win32/win32_test_support.h"
+
+namespace {
+
+std::vector<PlatMsg>& g_seen = WinTestSeen();
+
+class Win32Test : public testing::Test {
+  protected:
+    void SetUp() override { WinTestOpenWindow(); }
+    void TearDown() override { WinTestCloseWindow(); }
+    static void Pump(int ms) { WinTestPump(ms); }
+    static void SendKey(WORD vk, WORD scan, bool extended, bool up) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.wScan = scan;
+        in.ki.dwFlags = (extended ? KEYEVENTF_EXTENDEDKEY : 0) | (up ? KEYEVENTF_KEYUP : 0);
+        SendInput(1, &in, sizeof(in));
+    }
+    // The first key-down message the procedure saw, or null.
+    static const PlatMsg* FirstKeyDown() {
+        for (const PlatMsg& m : g_seen)
+            if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) return &m;
+        return nullptr;
+    }
+};
+
+struct KeyCase {
+    const char* what;
+    WORD vk, scan;
+    bool extended;
+    uint8_t code;  // the engine's key code while the key is held
+};
+
+TEST_F(Win32Test, InjectedKeysArriveWithWindowsLParamsAndTranslateToEngineCodes) {
+    const KeyCase cases[] = {
+        {"left Shift", VK_SHIFT, 0x2A, false, 241},   {"right Shift", VK_SHIFT, 0x36, false, 242},
+        {"left Ctrl", VK_CONTROL, 0x1D, false, 243},  {"right Ctrl", VK_CONTROL, 0x1D, true, 244},
+        {"left Alt", VK_MENU, 0x38, false, 245},      {"right Alt", VK_MENU, 0x38, true, 246},
+        {"main Enter", VK_RETURN, 0x1C, false, 13},   {"keypad Enter", VK_RETURN, 0x1C, true, 247},
+        {"Up arrow", VK_UP, 0x48, true, 38},          {"keypad 8, Num Lock off", VK_UP, 0x48, false, 104},
+        {"Home", VK_HOME, 0x47, true, 36},            {"keypad 7, Num Lock off", VK_HOME, 0x47, false, 103},
+        {"Delete", VK_DELETE, 0x53, true, 46},        {"keypad ., Num Lock off", VK_DELETE, 0x53, false, 110},
+        {"Page Down", VK_NEXT, 0x51, true, 34},       {"keypad 3, Num Lock off", VK_NEXT, 0x51, false, 99},
+        {"letter A", 'A', 0x1E, false, 'A'},
+    };
+    for (const KeyCase& k : cases) {
+        SCOPED_TRACE(k.what);
+        g_seen.clear();
+        SendKey(k.vk, k.scan, k.extended, false);
+        Pump(60);
+        const PlatMsg* down = FirstKeyDown();
+        ASSERT_NE(down, nullptr) << "no key message reached the window";
+        EXPECT_EQ(down->wParam, k.vk);
+        EXPECT_EQ((down->lParam >> 16) & 0xFF, k.scan);
+        EXPECT_EQ(((down->lParam >> 24) & 1) != 0, k.extended);
+        EXPECT_TRUE(IsKeyDown(k.code));
+        SendKey(k.vk, k.scan, k.extended, true);
+        Pump(60);
+        EXPECT_FALSE(IsKeyDown(k.code));
+    }
+    // The either-side queries follow the sided codes; 16 itself is never set.
+    SendKey(VK_SHIFT, 0x36, false, false);
+    Pump(60);
+    EXPECT_TRUE(IsKeyDown(KEY_ANY_SHIFT));
+    EXPECT_FALSE(IsKeyDown(VK_SHIFT));
+    SendKey(VK_SHIFT, 0x36, false, true);
+    Pump(60);
+}
+
+TEST_F(Win32Test, FixedFrameWindowHasExactly800By600ClientAreaCentredWithItsFrame) {
+    RECT client, outer;
+    ASSERT_TRUE(GetClientRect(Win32Window(), &client));
+    ASSERT_TRUE(GetWindowRect(Win32Window(), &outer));
+    EXPECT_EQ(client.right - client.left, 800);
+    EXPECT_EQ(client.bottom - client.top, 600);
+    EXPECT_GT(outer.right - outer.left, 800);  // a real frame and caption around it
+    EXPECT_GT(outer.bottom - outer.top, 600);
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(outer.left, (w - (outer.right - outer.left)) / 2);
+    EXPECT_EQ(outer.top, (h - (outer.bottom - outer.top)) / 2);
+    const LONG style = GetWindowLongW(Win32Window(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_MAXIMIZEBOX),
+              WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+    wchar_t cls[32] = {};
+    GetClassNameW(Win32Window(), cls, 32);
+    EXPECT_EQ(std::wstring(cls), L"CopperKestrel");
+}
+
+TEST(Win32Window, PopupModeIsExactly800By600WithoutAFrame) {
+    InitEngine("popup");
+    CreateEngineWindow(800, 600, WINDOW_MODE_POPUP);
+    RECT outer;
+    ASSERT_TRUE(GetWindowRect(Win32Window(), &outer));
+    EXPECT_EQ(outer.right - outer.left, 800);
+    EXPECT_EQ(outer.bottom - outer.top, 600);
+    EXPECT_NE(GetWindowLongW(Win32Window(), GWL_STYLE) & WS_POPUP, 0);
+    ShutdownEngine();
+    // The class goes with the window even though the engine asks for that first.
+    WNDCLASSW wc;
+    EXPECT_FALSE(GetClassInfoW(GetModuleHandleW(nullptr), L"CopperKestrel", &wc));
+}
+
+TEST_F(Win32Test, LoadingScreenIsPaintedWithGdiOnPaintMessages) {
+    SetLoadingText("Making backup...");
+    SetLoadingProgress(0.5f);  // the bar runs from x = 7 to 400 (exclusive)
+    uint8_t rgb[3];
+    auto painted = [&](int x, int y) {
+        EXPECT_TRUE(PlatReadPaintedPixel(x, y, rgb));
+        return (rgb[0] << 16) | (rgb[1] << 8) | rgb[2];
+    };
+    EXPECT_EQ(painted(200, 580), 0x00FF00);  // the bar
+    EXPECT_EQ(painted(399, 580), 0x00FF00);
+    EXPECT_EQ(painted(400, 580), 0x000000);  // past its end
+    EXPECT_EQ(painted(5, 575), 0x00FF00);    // the one-pixel frame
+    EXPECT_EQ(painted(6, 575), 0x000000);
+    EXPECT_EQ(painted(300, 300), 0x000000);  // the black background
+    // Some pixel of the text row is green: the text is drawn, transparently.
+    bool text = false;
+    for (int x = 5; x < 120 && !text; ++x)
+        for (int y = 550; y < 566 && !text; ++y) text = painted(x, y) == 0x00FF00;
+    EXPECT_TRUE(text);
+    // And it reached the window itself: read back through the window's DC.
+    HDC dc = GetDC(Win32Window());
+    EXPECT_EQ(GetPixel(dc, 200, 580), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 500, 580), RGB(0, 0, 0));
+    ReleaseDC(Win32Window(), dc);
+    bool sawPaint = false;
+    for (const PlatMsg& m : g_seen) sawPaint = sawPaint || m.message == WM_PAINT;
+    EXPECT_TRUE(sawPaint);
+}
+
+TEST_F(Win32Test, GLContextHasTheRequestedPixelFormatAndClipPlanes) {
+    InitGL();
+    ASSERT_TRUE(PlatHasGLContext());
+    HDC dc = GetDC(Win32Window());
+    PIXELFORMATDESCRIPTOR pfd{};
+    DescribePixelFormat(dc, GetPixelFormat(dc), sizeof(pfd), &pfd);
+    ReleaseDC(Win32Window(), dc);
+    EXPECT_NE(pfd.dwFlags & PFD_DOUBLEBUFFER, 0u);
+    EXPECT_NE(pfd.dwFlags & PFD_SUPPORT_OPENGL, 0u);
+    EXPECT_GE(pfd.cColorBits, 24);
+    GLint planes = 0;
+    glGetIntegerv(GL_MAX_CLIP_PLANES, &planes);
+    EXPECT_GE(planes, 4);
+    // A cleared frame reads back as drawn.
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    uint8_t px[4] = {};
+    glReadPixels(10, 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    EXPECT_EQ(px[0], 255);
+    EXPECT_EQ(px[1], 0);
+    PlatSwapBuffers();
+}
+
+// The clipboard as another Windows program sees it: raw Win32 calls, no backend.
+std::wstring OtherProgramReadsUnicode() {
+    std::wstring out;
+    if (!OpenClipboard(nullptr)) return L"<cannot open>";
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        out = static_cast<const wchar_t*>(GlobalLock(h));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return out;
+}
+void OtherProgramWrites(UINT format, const void* data, size_t bytes) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(block), data, bytes);
+    GlobalUnlock(block);
+    SetClipboardData(format, block);
+    CloseClipboard();
+}
+
+TEST_F(Win32Test, ClipboardExchangesUnicodeTextWithOtherProgramsAndOffersAnsiToo) {
+    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x94 \xD0\xB6 \xE2\x82\xAC\nzweite \xF0\x9F\x98\x80";
+    ASSERT_TRUE(PlatSetClipboardText(utf8));
+    EXPECT_EQ(OtherProgramReadsUnicode(), L"Gr\u00FC\u00DFe \u2014 \u0436 \u20AC\r\nzweite \U0001F600");
+    // The ANSI format is there as well, in the system code page (not as UTF-8 bytes).
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    std::string ansi;
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        ansi = static_cast<const char*>(GlobalLock(h));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    if (GetACP() == 1252) {
+        EXPECT_EQ(ansi.substr(0, 5), "Gr\xFC\xDF" "e");
+    }
+    EXPECT_EQ(ansi.find("\xC3\xBC"), std::string::npos);
+    // Our own copy comes back as it went, apart from the Windows line end.
+    EXPECT_EQ(PlatGetClipboardText(), "Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x94 \xD0\xB6 \xE2\x82\xAC\r\nzweite \xF0\x9F\x98\x80");
+
+    const wchar_t theirs[] = L"\u00C9t\u00E9 \u0416 \U0001F600";
+    OtherProgramWrites(CF_UNICODETEXT, theirs, sizeof(theirs));
+    EXPECT_EQ(PlatGetClipboardText(), "\xC3\x89t\xC3\xA9 \xD0\x96 \xF0\x9F\x98\x80");
+    if (GetACP() == 1252) {  // a program that offers only ANSI text
+        const char legacy[] = "caf\xE9";
+        OtherProgramWrites(CF_TEXT, legacy, sizeof(legacy));
+        EXPECT_EQ(PlatGetClipboardText(), "caf\xC3\xA9");
+    }
+}
+
+TEST(Win32Resources, KeyNamesComeFromTheNamResource) {
+    size_t size = 0;
+    const uint8_t* data = PlatLoadResource("NAM", 102, &size);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(size, 4096u);
+    EXPECT_EQ(PlatLoadResource("NAM", 103, &size), nullptr);
+    EXPECT_EQ(size, 0u);
+    LoadKeyNames();
+    EXPECT_STREQ(KeyName(241), "Left Shift");
+    EXPECT_STREQ(KeyName(108), "Key 108");
+    EXPECT_STREQ(KeyName(253), "Ctrl");
+}
+
+TEST(Win32Process, ModuleFileNameIsThisProgramAndTheSeparatorIsBackslash) {
+    const std::string path = PlatModuleFileName();
+    ASSERT_GT(path.size(), 4u);
+    EXPECT_EQ(path.substr(path.size() - 4), ".exe");
+    EXPECT_NE(path.find('\\'), std::string::npos);
+    EXPECT_EQ(PlatPathSeparator(), '\\');
+}
+
+}  // namespace
+
+// ---- the shared window set-up (win32_test_support.h) ----
+
+namespace {
+std::vector<PlatMsg> g_recorded;
+intptr_t RecordingProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    g_recorded.push_back({message, wParam, lParam});
+    return EngineWindowProc(message, wParam, lParam);
+}
+}  // namespace
+
+std::vector<PlatMsg>& WinTestSeen() { return g_recorded; }
+
+void WinTestOpenWindow() {
+    InitEngine("Win32 backend test");
+    PlatRegisterWindowClass(RecordingProc);  // same class, a procedure that records first
+    CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
+    SetForegroundWindow(Win32Window());
+    SetFocus(Win32Window());
+    WinTestPump(100);
+    g_recorded.clear();
+}
+
+void WinTestCloseWindow() {
+    ShutdownEngine();
+    PlatMsg msg;
+    while (PlatPeekMessage(&msg)) {
+    }
+}
+
+void WinTestPump(int ms) {
+    for (int waited = 0; waited <= ms; waited += 10) {
+        PumpMessages();
+        Sleep(10);
+    }
+}
+
+void WinTestSendUnicode(uint16_t unit) {
+    INPUT in[2]{};
+    for (int i = 0; i < 2; ++i) {
+        in[i].type = INPUT_KEYBOARD;
+        in[i].ki.wScan = unit;
+        in[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+    }
+    SendInput(2, in, sizeof(INPUT));
+}
