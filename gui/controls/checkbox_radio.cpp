@@ -2,6 +2,7 @@
 // a left click or on the release of Space, turn grey while pressed, and draw a caption
 // that is cut at the control's edges when it does not fit.
 #include "gui/controls/checkbox_radio.h"
+#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -17,41 +18,6 @@ Control* NewCheckBox() { return new CheckBox; }
 Control* NewRadioButton() { return new RadioButton; }
 
 namespace {
-
-// A clip plane of the control's own, in its drawing coordinates. The framework clips
-// each control to its ancestors with planes 0-3, so the captions use planes from 4 up
-// and leave the framework's alone; the plane's earlier state is put back afterwards.
-class LocalClip {
-public:
-    LocalClip(int index, double a, double b, double d) {
-        GLint planes = 6;
-        glGetIntegerv(GL_MAX_CLIP_PLANES, &planes);
-        if (index >= planes) return;  // a caption drawn uncut is better than none
-        plane_ = GLenum(GL_CLIP_PLANE0 + index);
-        wasOn_ = glIsEnabled(plane_);
-        glGetClipPlane(plane_, saved_);
-        const GLdouble eq[4] = {a, b, 0, d};
-        glClipPlane(plane_, eq);
-        glEnable(plane_);
-    }
-    ~LocalClip() {
-        if (!plane_) return;
-        // The saved equation is in eye coordinates: set it back with a plain modelview.
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
-        glClipPlane(plane_, saved_);
-        glPopMatrix();
-        if (!wasOn_) glDisable(plane_);
-    }
-    LocalClip(const LocalClip&) = delete;
-    LocalClip& operator=(const LocalClip&) = delete;
-
-private:
-    GLenum plane_ = 0;
-    bool wasOn_ = false;
-    GLdouble saved_[4] = {};
-};
 
 Color WithAlpha(Color rgb, Color alphaFrom) { return (rgb & 0x00FFFFFFu) | (alphaFrom & 0xFF000000u); }
 
@@ -75,9 +41,9 @@ void DrawCaption(const Control* c, Font* font, const std::string& text, Color te
     {
         const bool cutRight = TextWidth(text.c_str()) > c->w - 19;
         const bool cutHeight = lineH > c->h;
-        LocalClip right(4, cutRight ? -1 : 0, 0, cutRight ? c->x + c->w - 2 : 1);
-        LocalClip top(5, 0, cutHeight ? 1 : 0, cutHeight ? -(c->y + 1) : 1);
-        LocalClip bottom(6, 0, cutHeight ? -1 : 0, cutHeight ? c->y + c->h - 1 : 1);
+        ClipPlaneGuard right(4, cutRight ? -1 : 0, 0, cutRight ? c->x + c->w - 2 : 1);
+        ClipPlaneGuard top(5, 0, cutHeight ? 1 : 0, cutHeight ? -(c->y + 1) : 1);
+        ClipPlaneGuard bottom(6, 0, cutHeight ? -1 : 0, cutHeight ? c->y + c->h - 1 : 1);
         DrawText(tx, ty, text.c_str(), ALIGN_LEFT);
     }
     // Controls created later take the current font as theirs: leave it as it was.

@@ -2,6 +2,7 @@
 // text that the keys and the mouse keep on character boundaries; the layout (caret place,
 // hit test, selection cells) walks the same wrapped lines that DrawTextBox draws.
 #include "gui/controls/mltextbox.h"
+#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -19,62 +20,6 @@ namespace {
 // The height handed to TextHeight when the whole text must be measured: its own default
 // (0) stops at 32,000 pixels, which a long text with many short lines passes.
 constexpr float kUnlimitedHeight = 1e9f;
-
-bool IsContinuation(char b) { return (uint8_t(b) & 0xC0) == 0x80; }
-
-// Neighbouring character offsets. They step over the continuation bytes that are really
-// there, so a broken sequence never carries a position past the text.
-int32_t NextChar(std::string_view s, int32_t pos) {
-    const int32_t len = int32_t(s.size());
-    if (pos >= len) return len;
-    ++pos;
-    while (pos < len && IsContinuation(s[size_t(pos)])) ++pos;
-    return pos;
-}
-
-int32_t PrevChar(std::string_view s, int32_t pos) {
-    if (pos <= 0) return 0;
-    --pos;
-    while (pos > 0 && IsContinuation(s[size_t(pos)])) --pos;
-    return pos;
-}
-
-bool IsWordDelimiter(char b) { return b && std::strchr(" .,!?-:;+=", b) != nullptr; }
-
-// The box shows tags such as "<color default>" literally, so it lays them out so too.
-class ColorTagsOff {
-  public:
-    ColorTagsOff() : saved_(GetEngineSetting(SETTING_COLOR_TAGS)) { SetEngineSetting(SETTING_COLOR_TAGS, 0); }
-    ~ColorTagsOff() { SetEngineSetting(SETTING_COLOR_TAGS, saved_); }
-    ColorTagsOff(const ColorTagsOff&) = delete;
-    ColorTagsOff& operator=(const ColorTagsOff&) = delete;
-
-  private:
-    float saved_;
-};
-
-// A clip plane of the control's own, in drawing coordinates: keeps a*y + d >= 0. The GUI
-// clips each control to its ancestors with planes 0-3, so these use planes 4 and up.
-class LocalClipY {
-  public:
-    LocalClipY(int index, double a, double d) {
-        GLint planes = 6;
-        glGetIntegerv(GL_MAX_CLIP_PLANES, &planes);
-        if (index >= planes) return;
-        plane_ = GLenum(GL_CLIP_PLANE0 + index);
-        const GLdouble eq[4] = {0, a, 0, d};
-        glClipPlane(plane_, eq);
-        glEnable(plane_);
-    }
-    ~LocalClipY() {
-        if (plane_) glDisable(plane_);
-    }
-    LocalClipY(const LocalClipY&) = delete;
-    LocalClipY& operator=(const LocalClipY&) = delete;
-
-  private:
-    GLenum plane_ = 0;
-};
 
 // Pen advance of one character, as the wrapping and the drawing count it.
 float AdvanceOf(const Font* font, int32_t codePoint) {
@@ -497,8 +442,8 @@ void MLTextBox::DrawSelection(float width) {
     const int32_t a = std::min(cPos, cPos + nSel), b = std::max(cPos, cPos + nSel);
     const float lineH = LineHeight();
     const float top = y + 2, bottom = y + h - 2;
-    LocalClipY clipTop(4, 1, -double(top));
-    LocalClipY clipBottom(5, -1, double(bottom));
+    ClipPlaneGuard clipTop(4, 0, 1, -double(top));
+    ClipPlaneGuard clipBottom(5, 0, -1, double(bottom));
     int32_t line = 0;
     ForEachLine(font, text, width, [&](int32_t start, int32_t end) {
         const float ly = top + float(line++) * lineH - cBlock;
@@ -549,8 +494,8 @@ void MLTextBox::Draw() {
             if (nSel != 0) DrawSelection(width);
             if ((caretVisible || IsKeyDown(KEY_MOUSE1)) && HasFocus()) {
                 const TextPos c = CaretXY(cPos + nSel, width);
-                LocalClipY clipTop(4, 1, -double(y));
-                LocalClipY clipBottom(5, -1, double(y + h));
+                ClipPlaneGuard clipTop(4, 0, 1, -double(y));
+                ClipPlaneGuard clipBottom(5, 0, -1, double(y + h));
                 SetColor(textColor);
                 const float cx = x + 2 + c.x, cy = y + 2 + c.y - cBlock;
                 DrawLine(cx, cy, cx, cy + LineHeight());

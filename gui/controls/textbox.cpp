@@ -2,6 +2,7 @@
 // byte offset that the keys, the mouse and the limits keep on character boundaries;
 // widths are measured whole characters at a time with colour tags off, as drawn.
 #include "gui/controls/textbox.h"
+#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -17,67 +18,11 @@ Control* NewTextBox() { return new TextBox; }
 
 namespace {
 
-bool IsContinuation(char b) { return (uint8_t(b) & 0xC0) == 0x80; }
-
-// Offsets of the neighbouring characters. They step over the continuation bytes that
-// are actually there, so a broken sequence never moves a position past the text.
-int32_t NextChar(std::string_view s, int32_t pos) {
-    const int32_t len = int32_t(s.size());
-    if (pos >= len) return len;
-    ++pos;
-    while (pos < len && IsContinuation(s[size_t(pos)])) ++pos;
-    return pos;
-}
-
-int32_t PrevChar(std::string_view s, int32_t pos) {
-    if (pos <= 0) return 0;
-    --pos;
-    while (pos > 0 && IsContinuation(s[size_t(pos)])) --pos;
-    return pos;
-}
-
 int32_t CountChars(std::string_view s) {
     return int32_t(std::count_if(s.begin(), s.end(), [](char b) { return !IsContinuation(b); }));
 }
 
 bool IsDigit(char b) { return b >= '0' && b <= '9'; }
-
-bool IsWordDelimiter(char b) { return b && std::strchr(" .,!?-:;+=", b) != nullptr; }
-
-// The box shows tags such as "<color default>" literally, and measures them so.
-class ColorTagsOff {
-public:
-    ColorTagsOff() : saved_(GetEngineSetting(SETTING_COLOR_TAGS)) { SetEngineSetting(SETTING_COLOR_TAGS, 0); }
-    ~ColorTagsOff() { SetEngineSetting(SETTING_COLOR_TAGS, saved_); }
-    ColorTagsOff(const ColorTagsOff&) = delete;
-    ColorTagsOff& operator=(const ColorTagsOff&) = delete;
-
-private:
-    float saved_;
-};
-
-// A clip plane of the control's own, in its drawing coordinates. The framework clips
-// controls to their ancestors with planes 0-3, so this uses planes from 4 up.
-class LocalClip {
-public:
-    LocalClip(int index, double a, double d) {
-        GLint planes = 6;
-        glGetIntegerv(GL_MAX_CLIP_PLANES, &planes);
-        if (index >= planes) return;
-        plane_ = GLenum(GL_CLIP_PLANE0 + index);
-        const GLdouble eq[4] = {a, 0, 0, d};
-        glClipPlane(plane_, eq);
-        glEnable(plane_);
-    }
-    ~LocalClip() {
-        if (plane_) glDisable(plane_);
-    }
-    LocalClip(const LocalClip&) = delete;
-    LocalClip& operator=(const LocalClip&) = delete;
-
-private:
-    GLenum plane_ = 0;
-};
 
 }  // namespace
 
@@ -387,8 +332,8 @@ void TextBox::Draw() {
     if (scroll + w - 4 < ex) scroll = ex - w + 4;
 
     {
-        LocalClip right(4, -1, x + w);
-        LocalClip left(5, scroll != 0 ? 1 : 0, scroll != 0 ? -x : 1);
+        ClipPlaneGuard right(4, -1, 0, x + w);
+        ClipPlaneGuard left(5, scroll != 0 ? 1 : 0, 0, scroll != 0 ? -x : 1);
         const float tx = x + 2 - scroll;
         if (nSel != 0) {
             const int32_t a = std::min(cPos, cPos + nSel), b = std::max(cPos, cPos + nSel);
