@@ -2,6 +2,7 @@
 // it, or Space/Enter held while focused), the four background looks with their focus
 // marks, the centred caption and the keyboard click.
 #include "gui/controls/button.h"
+#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -16,17 +17,6 @@ namespace {
 
 constexpr float kRoundness = 0.8f;
 constexpr int32_t kSpace = 32, kEnter = 13;
-
-class FontScope {
-public:
-    explicit FontScope(Font* font) : previous_(SetFont(font)) {}
-    ~FontScope() { SetFont(previous_); }
-    FontScope(const FontScope&) = delete;
-    FontScope& operator=(const FontScope&) = delete;
-
-private:
-    Font* previous_;
-};
 
 }  // namespace
 

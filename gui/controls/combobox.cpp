@@ -2,6 +2,7 @@
 // opening down or up with the rectangle grown over the list, the press/release state
 // machine, arrow keys, and the open list drawn in the GUI's overlay slot above everything.
 #include "gui/controls/combobox.h"
+#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -15,17 +16,6 @@
 #include "render/texture.h"
 
 namespace {
-
-class FontScope {
-  public:
-    explicit FontScope(Font* font) : previous_(SetFont(font)) {}
-    ~FontScope() { SetFont(previous_); }
-    FontScope(const FontScope&) = delete;
-    FontScope& operator=(const FontScope&) = delete;
-
-  private:
-    Font* previous_;
-};
 
 constexpr const char* kEllipsis = " ...";
 constexpr int32_t kKeyUp = 38, kKeyDown = 40;

@@ -1,5 +1,5 @@
-// control_support.h - small pieces several controls share: stepping over UTF-8
-// characters, the word delimiters of the text boxes, colour tags switched off while a
+// control_support.h - small pieces several controls share: a font made current for a
+// scope, stepping over UTF-8 characters, the word delimiters of the text boxes, colour tags switched off while a
 // box lays out its text, and a clip plane of a control's own.
 #pragma once
 
@@ -10,6 +10,20 @@
 #include <string_view>
 
 #include "engine/engine.h"
+#include "render/font.h"
+
+// Makes a font current for a scope and puts the previous one back, so a control's own
+// font never becomes the GUI's default by accident.
+class FontScope {
+public:
+    explicit FontScope(Font* font) : previous_(SetFont(font)) {}
+    ~FontScope() { SetFont(previous_); }
+    FontScope(const FontScope&) = delete;
+    FontScope& operator=(const FontScope&) = delete;
+
+private:
+    Font* previous_;
+};
 
 inline bool IsContinuation(char b) { return (uint8_t(b) & 0xC0) == 0x80; }
 

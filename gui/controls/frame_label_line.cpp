@@ -1,6 +1,7 @@
 // frame_label_line.cpp - drawing and layout of the passive display controls: the framed
 // group box with its title gap, the scrolling text label and the plain line.
 #include "gui/controls/frame_label_line.h"
+#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -11,20 +12,6 @@
 namespace {
 
 float FontHeight(const Font* font) { return font ? float(font->height) * font->scale : 0.0f; }
-
-// Draws with the control's own font and puts the current one back afterwards, so
-// that nothing drawn later (the tooltip uses the current font as the GUI default)
-// inherits a control's font by accident.
-class FontScope {
-public:
-    explicit FontScope(Font* font) : previous_(SetFont(font)) {}
-    ~FontScope() { SetFont(previous_); }
-    FontScope(const FontScope&) = delete;
-    FontScope& operator=(const FontScope&) = delete;
-
-private:
-    Font* previous_;
-};
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // selection by mouse, keys and first letter, the three drawing passes with zebra rows,
 // the strip shown only while the items overflow, and the shortened-item tooltip.
 #include "gui/controls/listbox.h"
+#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -15,18 +16,6 @@
 #include "render/texture.h"
 
 namespace {
-
-// Makes a font current for a scope and puts the previous one back.
-class FontScope {
-  public:
-    explicit FontScope(Font* font) : previous_(SetFont(font)) {}
-    ~FontScope() { SetFont(previous_); }
-    FontScope(const FontScope&) = delete;
-    FontScope& operator=(const FontScope&) = delete;
-
-  private:
-    Font* previous_;
-};
 
 constexpr const char* kEllipsis = " ...";
 constexpr int32_t kKeyUp = 38, kKeyDown = 40, kKeyEnter = 13, kKeySpace = 32, kKeyA = 65;

@@ -2,6 +2,7 @@
 // separators, rows of cells lined up under the titles, and the ListBox's selection,
 // keys and scrolling applied to the area below the bar.
 #include "gui/controls/mclistbox.h"
+#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -16,17 +17,6 @@
 namespace {
 
 constexpr GLenum kRightPlane = GL_CLIP_PLANE0 + 6;
-
-class FontScope {
-  public:
-    explicit FontScope(Font* font) : previous_(SetFont(font)) {}
-    ~FontScope() { SetFont(previous_); }
-    FontScope(const FontScope&) = delete;
-    FontScope& operator=(const FontScope&) = delete;
-
-  private:
-    Font* previous_;
-};
 
 // Cuts what is drawn at x = right. Planes 0-3 clip to the ancestors and 4-5 keep the
 // rows inside the list, so this is plane 6 (every driver at hand has 8; with only the
