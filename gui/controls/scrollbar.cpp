@@ -117,7 +117,9 @@ ScrollBar::Geometry ScrollBar::Measure() const {
     // Without a range there is nothing to scroll: the slider fills the track and
     // stays at its start (the block formulas would divide by zero).
     if (nBlocks > 0) {
-        g.slider = std::max(float(nSliderBlocks) * g.track / float(nBlocks), minimum);
+        // A view larger than the range it scrolls (a label whose text is less than twice
+        // its height) would make a slider longer than its track: it fills the track then.
+        g.slider = std::clamp(float(nSliderBlocks) * g.track / float(nBlocks), minimum, std::max(g.track, minimum));
         g.sliderStart = (g.track - g.slider) * cBlock / float(nBlocks) + g.arrow;
     } else {
         g.slider = std::max(g.track, minimum);
