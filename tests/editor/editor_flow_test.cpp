@@ -199,20 +199,25 @@ TEST_F(EditorFlow, CommitKeepsTextsOfAnyLength) {
 
 TEST_F(EditorFlow, ConfigurationBytesAndRestore) {
     Build();
-    Choose("German", 2);
+    g_editor.fold->selected = 1;
+    g_editor.file->selected = 2;
     ASSERT_TRUE(LoadFile());
     g_editor.items->SelectItem(17);
     ASSERT_TRUE(WriteLastPosition());
-    const int german = FolderIndex("German");
-    EXPECT_EQ(Bytes(dir_ / "zazovi.cfg"), std::string({char(german), 0, 0, 0, 2, 0, 0, 0, 0x11, 0, 0, 0}));
+    EXPECT_EQ(Bytes(dir_ / "zazovi.cfg"), std::string({1, 0, 0, 0, 2, 0, 0, 0, 0x11, 0, 0, 0}));
 
     // A fresh screen restores folder, file and item.
     TearDownScreen();
     Build();
-    EXPECT_EQ(g_editor.fold->selected, german);
+    EXPECT_EQ(g_editor.fold->selected, 1);
     EXPECT_EQ(g_editor.file->selected, 2);
     EXPECT_EQ(g_editor.items->current, 17);
-    EXPECT_EQ(Prop("Text"), "German key 17");
+    EXPECT_EQ(Prop("Text"), LanguageFolder(1) + " key 17");
+
+    // Leaving with no item selected stores -1.
+    g_editor.items->ClearItems();
+    ASSERT_TRUE(WriteLastPosition());
+    EXPECT_EQ(Bytes(dir_ / "zazovi.cfg").substr(8), std::string(4, char(0xFF)));
 }
 
 TEST_F(EditorFlow, DamagedOrOutOfRangeConfigurationMeansAFreshStart) {
