@@ -3,6 +3,8 @@
 // GL context; they differ only in where time, input and the clipboard come from.
 #include <SDL2/SDL.h>
 #include <GL/gl.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -49,11 +51,21 @@ std::string Utf16ToUtf8(const char16_t* s) {
     return out;
 }
 
+// The X server went away. Xlib would call exit(), whose handlers then talk to the dead
+// display again and can hang; leave at once instead.
+int OnXServerLost(Display*) {
+    static const char kMessage[] = "The connection to the display was lost.\n";
+    (void)!write(2, kMessage, sizeof kMessage - 1);
+    _exit(1);
+}
+
 void EnsureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO)) return;
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_Init(SDL_INIT_VIDEO);
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0) XSetIOErrorHandler(OnXServerLost);
 }
 
 void Borders(int* l, int* t, int* r, int* b) {
