@@ -9,7 +9,6 @@
 #include <deque>
 #include <string>
 
-#include "platform/resources.h"
 #include "platform/sdl/sdl_internal.h"
 
 namespace {
@@ -106,11 +105,3 @@ std::string PlatModuleFileName() {
 
 char PlatPathSeparator() { return '/'; }
 
-const uint8_t* PlatLoadResource(const char* type, int id, size_t* size) {
-    if (type && std::strcmp(type, "NAM") == 0 && id == 102) {
-        if (size) *size = sizeof(kResourceKeyNames);
-        return kResourceKeyNames;
-    }
-    if (size) *size = 0;
-    return nullptr;
-}

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/resources.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/test/test_platform.h"
 
@@ -104,14 +103,6 @@ void PlatMessageBox(const char* text, const char* caption, bool errorIcon) {
 std::string PlatModuleFileName() { return g_test.moduleFileName; }
 char PlatPathSeparator() { return '/'; }
 
-const uint8_t* PlatLoadResource(const char* type, int id, size_t* size) {
-    if (type && std::strcmp(type, "NAM") == 0 && id == 102) {
-        if (size) *size = sizeof(kResourceKeyNames);
-        return kResourceKeyNames;
-    }
-    if (size) *size = 0;
-    return nullptr;
-}
 
 // ---- controls for tests ----
 
