@@ -30,6 +30,10 @@ host_build=${QK_HOST_BUILD:-$PWD/build}
 build=${QK_WIN_BUILD:-build-win}
 if [ ! -f "$host_build/zazovi_font.dsf" ] || [ ! -d "$host_build/sample/Texts" ]; then
   scripts/setup.sh
+  if [ ! -d "$host_build/sample/Texts" ]; then
+    echo "windows.sh: $host_build holds no packed sample project" >&2
+    exit 1
+  fi
 fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
