@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Sets everything up and runs the whole test suite. Without a display the tests run
-# under a virtual X server, so every test that draws has a real GL context.
-set -euo pipefail
+# Sets everything up and runs the whole test suite: the Linux build's tests (under a
+# virtual X server when there is no display, so every test that draws has a real GL
+# context), then the native Windows build's tests under Wine.
+set -uo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-cd build
+scripts/setup.sh || exit 1
+
+status=0
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j 2
+  (cd build && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j 2) || status=1
+else
+  (cd build && ctest --output-on-failure -j 2) || status=1
 fi
-exec ctest --output-on-failure -j 2
+scripts/windows.sh || status=1
+exit $status
