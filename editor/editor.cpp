@@ -59,6 +59,13 @@ void ItemsCaption(int32_t current) {
 void OnLoadClick(int32_t) { LoadFile(); }
 void OnCompileClick(int32_t) { Compile(); }
 void OnExitClick(int32_t) { StopEngine(); }
+// The program is being ended from outside: keep what was typed.
+void EmergencySave() {
+    CommitText();
+    const StoreResult saved = SaveCurrentFile();
+    if (!saved.ok) std::fprintf(stderr, "Not saved: %s\n", saved.message.c_str());
+}
+
 void OnExitWithoutClick(int32_t) {
     FreeItems();
     std::exit(0);
@@ -222,6 +229,7 @@ int RunEditor(const std::string& fontFallback) {
     SetFont(font);
 
     BuildMainScreen();
+    PlatSetEmergencyHandler(EmergencySave);
     Begin2D();
     for (;;) {
         RunEngine();
@@ -237,6 +245,7 @@ int RunEditor(const std::string& fontFallback) {
                                   "Not saved", "Back to the editor|Quit without saving");
         if (choice != 0) break;
     }
+    PlatSetEmergencyHandler(nullptr);
     FreeItems();
     return 0;
 }

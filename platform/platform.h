@@ -125,6 +125,9 @@ void PlatGetCursorClientPos(int* x, int* y);       // cursor position in client 
 bool PlatSetClipboardText(const std::string& utf8);
 std::string PlatGetClipboardText();                // empty when there is no text
 void PlatMessageBox(const char* text, const char* caption, bool errorIcon);
+// Called when the program is about to be ended from outside with no way back (the
+// display connection is lost, the session ends), so that unsaved work can be written.
+void PlatSetEmergencyHandler(void (*handler)());
 std::string PlatModuleFileName();                  // full path of the running program
 char PlatPathSeparator();                          // '\\' on Windows, '/' elsewhere
 

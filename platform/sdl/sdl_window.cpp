@@ -30,6 +30,7 @@ struct SdlWindowState {
     FT_Library ft = nullptr;
     FT_Face face = nullptr;
     bool faceTried = false;
+    void (*emergency)() = nullptr;
 };
 SdlWindowState g_sdl;
 
@@ -56,6 +57,11 @@ std::string Utf16ToUtf8(const char16_t* s) {
 int OnXServerLost(Display*) {
     static const char kMessage[] = "The connection to the display was lost.\n";
     (void)!write(2, kMessage, sizeof kMessage - 1);
+    // The work in memory can still be written: that needs no display.
+    if (void (*handler)() = g_sdl.emergency) {
+        g_sdl.emergency = nullptr;
+        handler();
+    }
     _exit(1);
 }
 
@@ -151,6 +157,8 @@ void PlatRegisterWindowClass(PlatWndProc proc) {
 }
 
 void PlatUnregisterWindowClass() { g_sdl.proc = nullptr; }
+
+void PlatSetEmergencyHandler(void (*handler)()) { g_sdl.emergency = handler; }
 
 bool PlatCreateWindow(const char16_t* title, int x, int y, int width, int height, PlatWindowStyle style) {
     EnsureVideo();

@@ -30,10 +30,17 @@ struct Win32WindowState {
     uint32_t* paintBits = nullptr;   // 0x00RRGGBB per pixel, top row first
     int paintW = 0, paintH = 0;
     COLORREF textColor = RGB(0, 255, 0);
+    void (*emergency)() = nullptr;
 };
 Win32WindowState g_win;
 
 LRESULT CALLBACK KestrelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The session is ending: Windows ends the process after this message returns.
+    if (message == WM_ENDSESSION && wParam && g_win.emergency) {
+        void (*handler)() = g_win.emergency;
+        g_win.emergency = nullptr;
+        handler();
+    }
     if (!g_win.proc) return DefWindowProcW(hwnd, message, wParam, lParam);
     // Key codes from 230 up are the engine's own (mouse buttons, wheel, left/right
     // modifiers); the few Windows keys there (VK_PACKET, which carries a typed or
@@ -165,6 +172,8 @@ std::string Win32Narrow(const wchar_t* utf16, int length) {
 }
 
 // ---- window class and window ----
+
+void PlatSetEmergencyHandler(void (*handler)()) { g_win.emergency = handler; }
 
 void PlatRegisterWindowClass(PlatWndProc proc) {
     g_win.proc = proc;

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +44,33 @@ inline std::string Shell(const std::string& command) {
     return out;
 }
 
+// An X server of the test's own, for a test that takes the display away.
+class PrivateDisplay {
+public:
+    PrivateDisplay() {
+        for (int n = 90; n < 140 && name.empty(); ++n) {
+            if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
+                continue;
+            const std::string display = ":" + std::to_string(n);
+            const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
+            if (posix_spawnp(&pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return;
+            for (int i = 0; i < 50 && !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i) Sleep(100);
+            name = display;
+        }
+        Sleep(300);
+    }
+    ~PrivateDisplay() { Stop(); }
+    void Stop() {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+            pid = -1;
+        }
+    }
+    std::string name;
+    pid_t pid = -1;
+};
+
 class Editor {
 public:
     // A fresh copy of the packed sample with the program and its font beside it.
@@ -63,37 +91,50 @@ public:
     }
 
     // Starts the program and waits until its window is up and the first frames ran.
-    bool Start() {
+    // On the test's display, or on another one (":95").
+    bool Start(const std::string& onDisplay = "") {
         window.clear();
         exitCode = -1;
+        display = onDisplay;
         const std::string program = (dir / "zazovi").string();
         char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-        if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e)
+            if (display.empty() || std::strncmp(*e, "DISPLAY=", 8) != 0) env.emplace_back(*e);
+        if (!display.empty()) env.push_back("DISPLAY=" + display);
+        std::vector<char*> envp;
+        for (std::string& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return false;
         for (int i = 0; i < 200 && window.empty(); ++i) {
-            window = Shell("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null | head -n 1");
+            window = X("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null | head -n 1");
             if (window.empty()) Sleep(100);
             if (Exited()) return false;
         }
         // Without a window manager the keyboard follows the pointer: keep it over the window.
-        if (!window.empty()) Shell("xdotool mousemove --window " + window + " 600 150");
+        if (!window.empty()) X("xdotool mousemove --window " + window + " 600 150");
         Sleep(1500);
         return !window.empty();
     }
     // Real input, in client coordinates (without a window manager the window is the
     // client area).
     void Click(int x, int y) {
-        Shell("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y));
+        X("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y));
         Sleep(150);
-        Shell("xdotool click 1");
+        X("xdotool click 1");
         Sleep(400);
     }
     void Type(const std::string& text) {
-        Shell("xdotool type --delay 120 '" + text + "'");
+        X("xdotool type --delay 120 '" + text + "'");
         Sleep(300);
     }
     void Key(const std::string& keys) {
-        Shell("xdotool key " + keys);
+        X("xdotool key " + keys);
         Sleep(300);
+    }
+    // A command for the editor's display.
+    std::string X(const std::string& command) {
+        return Shell(display.empty() ? command : "DISPLAY=" + display + " " + command);
     }
     bool Exited() {
         if (exitCode >= 0) return true;
@@ -118,6 +159,7 @@ public:
     pid_t pid = -1;
     int exitCode = -1;
     std::string window;
+    std::string display;
 };
 
 }  // namespace e2e

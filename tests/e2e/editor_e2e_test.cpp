@@ -133,3 +133,16 @@ TEST(EditorEndToEnd, CountMismatchShowsTheMessageAndEndsWithZero) {
     EXPECT_EQ(ed.WaitExit(), 0);
     EXPECT_FALSE(fs::exists(ed.dir / "Texts Backup"));
 }
+
+TEST(EditorEndToEnd, LosingTheDisplayStillSavesWhatWasTyped) {
+    Editor ed("display_lost");
+    PrivateDisplay display;
+    ASSERT_FALSE(display.name.empty());
+    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    ASSERT_TRUE(ed.Start(display.name));
+    ed.Click(kRowX, RowY(4));
+    ReplaceText(ed, "typed before the crash");  // still only in the text box
+    display.Stop();
+    EXPECT_EQ(ed.WaitExit(), 1);
+    EXPECT_EQ(Texts(loc)[4], "typed before the crash");
+}
