@@ -225,45 +225,25 @@ TEST_F(TextStoreBadFiles, MissingLocFailsAndNamesTheFile) {
     ExpectEmptyStore();
 }
 
-TEST_F(TextStoreBadFiles, LocShorterThanItsCountFieldFails) {
-    WriteFile(kGermanMenu, "\x05");
-    const StoreResult r = ReadTexts("German\\menu");
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("menu.loc"), std::string::npos) << r.message;
-    ExpectEmptyStore();
-}
-
-TEST_F(TextStoreBadFiles, LocWithFewerRecordsThanItsCountFails) {
-    WriteFile(kGermanMenu, Int16(3) + Record("one") + Record("two"));
-    const StoreResult r = ReadTexts("German\\menu");
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("item 2"), std::string::npos) << r.message;
-    ExpectEmptyStore();
-}
-
-TEST_F(TextStoreBadFiles, LocRecordCutInTheMiddleFails) {
-    WriteFile(kGermanMenu, Int16(1) + Int16(100) + "only a few bytes");
-    const StoreResult r = ReadTexts("German\\menu");
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("item 0"), std::string::npos) << r.message;
-    ExpectEmptyStore();
-}
-
-TEST_F(TextStoreBadFiles, LocNegativeLengthFails) {
-    WriteFile(kGermanMenu, Int16(2) + Record("ok") + Int16(-5) + "abcde");
-    const StoreResult r = ReadTexts("German\\menu");
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("negative"), std::string::npos) << r.message;
-    EXPECT_NE(r.message.find("item 1"), std::string::npos) << r.message;
-    ExpectEmptyStore();
-}
-
-TEST_F(TextStoreBadFiles, LocNegativeCountFails) {
-    WriteFile(kGermanMenu, Int16(-1) + Record("x"));
-    const StoreResult r = ReadTexts("German\\menu");
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("negative"), std::string::npos) << r.message;
-    ExpectEmptyStore();
+TEST_F(TextStoreBadFiles, DamagedLocFailsWholeAndSaysWhere) {
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> said;  // words the message must hold
+    };
+    const Case cases[] = {
+        {"\x05", {"menu.loc"}},                                                  // shorter than the count
+        {Int16(3) + Record("one") + Record("two"), {"item 2"}},                   // fewer records
+        {Int16(1) + Int16(100) + "only a few bytes", {"item 0"}},                 // record cut short
+        {Int16(2) + Record("ok") + Int16(-5) + "abcde", {"negative", "item 1"}},  // negative length
+        {Int16(-1) + Record("x"), {"negative"}},                                  // negative count
+    };
+    for (const Case& c : cases) {
+        WriteFile(kGermanMenu, c.bytes);
+        const StoreResult r = ReadTexts("German\\menu");
+        EXPECT_FALSE(r.ok);
+        for (const std::string& word : c.said) EXPECT_NE(r.message.find(word), std::string::npos) << r.message;
+        ExpectEmptyStore();
+    }
 }
 
 TEST_F(TextStoreBadFiles, LocThatIsAFolderFails) {
@@ -297,34 +277,26 @@ TEST_F(TextStoreBadFiles, MissingDescFailsAndUnloadsTheTexts) {
     EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"a"}));
 }
 
-TEST_F(TextStoreBadFiles, DescWithFewerItemsThanTheLocFails) {
-    WriteFile(kGermanMenu, LocBytes({"a", "b", "c"}));
-    WriteFile(kMenuDesc, DescBytes({{"n0", "d0"}, {"n1", "d1"}}));
-    ASSERT_TRUE(ReadTexts("German\\menu").ok);
-    const StoreResult r = ReadDescriptions();
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("name of item 2"), std::string::npos) << r.message;
-    ExpectEmptyStore();
-}
-
-TEST_F(TextStoreBadFiles, DescMissingItsLastDescriptionFails) {
-    WriteFile(kGermanMenu, LocBytes({"a"}));
-    WriteFile(kMenuDesc, Record("n0"));
-    ASSERT_TRUE(ReadTexts("German\\menu").ok);
-    const StoreResult r = ReadDescriptions();
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("description of item 0"), std::string::npos) << r.message;
-    ExpectEmptyStore();
-}
-
-TEST_F(TextStoreBadFiles, DescNegativeLengthFails) {
-    WriteFile(kGermanMenu, LocBytes({"a"}));
-    WriteFile(kMenuDesc, Int16(-2) + Record("d0"));
-    ASSERT_TRUE(ReadTexts("German\\menu").ok);
-    const StoreResult r = ReadDescriptions();
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("negative"), std::string::npos) << r.message;
-    ExpectEmptyStore();
+TEST_F(TextStoreBadFiles, DamagedDescFailsAndUnloadsTheTexts) {
+    struct Case {
+        std::vector<std::string> texts;
+        std::string desc;
+        std::string said;
+    };
+    const Case cases[] = {
+        {{"a", "b", "c"}, DescBytes({{"n0", "d0"}, {"n1", "d1"}}), "name of item 2"},  // fewer items
+        {{"a"}, Record("n0"), "description of item 0"},                                 // last one missing
+        {{"a"}, Int16(-2) + Record("d0"), "negative"},                                  // negative length
+    };
+    for (const Case& c : cases) {
+        WriteFile(kGermanMenu, LocBytes(c.texts));
+        WriteFile(kMenuDesc, c.desc);
+        ASSERT_TRUE(ReadTexts("German\\menu").ok);
+        const StoreResult r = ReadDescriptions();
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find(c.said), std::string::npos) << r.message;
+        ExpectEmptyStore();
+    }
 }
 
 TEST_F(TextStoreBadFiles, DescriptionsWithNothingLoadedFail) {
