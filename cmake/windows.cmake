@@ -37,9 +37,10 @@ add_custom_command(
 add_library(qk_resources OBJECT ${QK_RES_RC})
 
 # --- the platform: the native backend, and the scripted test backend on it ---
-add_library(platform_win32 STATIC platform/win32/win32_window.cpp platform/win32/win32_system.cpp)
+add_library(platform_win32 STATIC platform/win32/win32_window.cpp platform/win32/win32_process.cpp
+  platform/win32/win32_system.cpp)
 target_include_directories(platform_win32 PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(platform_win32 PUBLIC OpenGL::GL gdi32 user32 winmm)
+target_link_libraries(platform_win32 PUBLIC OpenGL::GL gdi32 user32 shell32 winmm)
 
 # mingw's GL/gl.h pulls in all of <windows.h> unless the two calling-convention macros
 # are already known, and Windows' WM_*/VK_* macros would then clash with platform.h.

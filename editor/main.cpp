@@ -1,23 +1,29 @@
 // main.cpp - the editor's entry point: work in the program's folder (or in the project
 // folder given as the one argument), run the editor, shut the engine down.
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "editor/editor.h"
 #include "editor/startup.h"
+#include "editor/text_store.h"
 #include "engine/engine.h"
 #include "platform/platform.h"
 
-int main(int argc, char** argv) {
+int main() {
     EnterProgramFolder();
-    const std::string programFolder = std::filesystem::current_path().string();
-    if (argc == 2) {
+    // UTF-8 throughout: the folder names the font fallback, the argument a project
+    // folder that may hold any letters (main's argv on Windows would lose them).
+    const std::string programFolder = HostPathString(std::filesystem::current_path());
+    const std::vector<std::string> args = PlatCommandLine();
+    if (args.size() == 2) {
         // A translator's own project: its Texts, Descriptions and zazovi.cfg are used;
         // the font comes from the project when it has one, else from the program.
         std::error_code error;
-        std::filesystem::current_path(argv[1], error);
+        std::filesystem::current_path(HostFsPath(args[1]), error);
         if (error) {
-            PlatMessageBox(("Cannot open the project folder " + std::string(argv[1]) + ": " + error.message()).c_str(),
+            PlatMessageBox(("Cannot open the project folder " + args[1] + ": " + error.message()).c_str(),
                            "VRD3 Localization Kit", true);
             return 1;
         }

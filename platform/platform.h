@@ -8,7 +8,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 // ---- Win32-style messages -------------------------------------------------------
 enum : uint32_t {
@@ -130,6 +132,11 @@ void PlatMessageBox(const char* text, const char* caption, bool errorIcon);
 void PlatSetEmergencyHandler(void (*handler)());
 std::string PlatModuleFileName();                  // full path of the running program
 char PlatPathSeparator();                          // '\\' on Windows, '/' elsewhere
+// The program's arguments as UTF-8, the program itself first. On Windows main's argv
+// is in the ANSI code page and loses every character outside it; this never does.
+std::vector<std::string> PlatCommandLine();
+// fopen for a UTF-8 path; on Windows through the wide call, so any name opens.
+FILE* PlatOpenFile(const char* utf8Path, const char* mode);
 
 // ---- resources compiled into the program --------------------------------------------
 // Finds, loads and locks a resource by type name and numeric id; null when missing.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "platform/platform.h"
 #include "render/font_internal.h"
 #include "render/texture.h"
 
@@ -27,7 +28,8 @@ T* EngineBlock(size_t count) {
 }
 
 bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-    FILE* file = std::fopen(path, "rb");
+    // Through the platform: a UTF-8 name opens on Windows too, whatever its letters.
+    FILE* file = PlatOpenFile(path, "rb");
     if (!file) return false;
     uint8_t chunk[16384];
     size_t n;

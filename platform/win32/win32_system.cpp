@@ -1,5 +1,5 @@
 // win32_system.cpp - the native Windows desktop backend's messages, time, cursor
-// position, clipboard, message box, module file name and resources, on Win32 itself.
+// position, clipboard, message box and module file name, on Win32 itself.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -184,18 +184,3 @@ std::string PlatModuleFileName() {
 }
 
 char PlatPathSeparator() { return '\\'; }
-
-// The key-name table is a real resource of the program (type "NAM", id 102),
-// compiled from resources/ by the resource compiler.
-const uint8_t* PlatLoadResource(const char* type, int id, size_t* size) {
-    if (size) *size = 0;
-    if (!type) return nullptr;
-    HRSRC info = FindResourceA(nullptr, MAKEINTRESOURCEA(id), type);
-    if (!info) return nullptr;
-    HGLOBAL handle = LoadResource(nullptr, info);
-    if (!handle) return nullptr;
-    const void* data = LockResource(handle);
-    if (!data) return nullptr;
-    if (size) *size = SizeofResource(nullptr, info);
-    return static_cast<const uint8_t*>(data);
-}

@@ -12,11 +12,16 @@ if [ ! -d "$host/sample/Texts/French" ] || [ ! -f "$host/zazovi_font.dsf" ]; the
     exit 1
 fi
 
-dir=$(mktemp -d /tmp/qk_win_smoke.XXXXXX)
+# The project and the program's folder both have names outside any ANSI code page: the
+# project is found through the command line, the font beside the program by its path.
+root=$(mktemp -d /tmp/qk_win_smoke.XXXXXX)
+dir="$root/Проект ελληνικά"
+program="$root/Программа"
+mkdir -p "$dir" "$program"
 pid=""
 cleanup() {
     if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid" 2>/dev/null || true; fi
-    rm -rf "$dir"
+    rm -rf "$root"
 }
 trap cleanup EXIT
 
@@ -32,10 +37,11 @@ cp -r "$host/sample/Descriptions" "$dir/"
 cp -r "$host/sample/Texts/French" "$dir/Texts/Français"
 cp -r "$host/sample/Texts/Russian" "$dir/Texts/Русский"
 cp -r "$dir/Texts/." "$dir/original/"
-cp "$exe" "$dir/zazovi.exe"
-cp "$host/zazovi_font.dsf" "$dir/"
+cp "$exe" "$program/zazovi.exe"
+cp "$host/zazovi_font.dsf" "$program/"
 
-(cd "$dir" && exec wine ./zazovi.exe > "$dir/run.log" 2>&1) &
+# Wine's drive Z: is the Unix root.
+(cd "$root" && exec wine "$program/zazovi.exe" "Z:$dir" > "$root/run.log" 2>&1) &
 pid=$!
 
 window=""
@@ -47,7 +53,7 @@ for _ in $(seq 1 300); do
 done
 if [ -z "$window" ]; then
     echo "FAIL: the editor's window never appeared"
-    cat "$dir/run.log"
+    cat "$root/run.log"
     exit 1
 fi
 sleep 2  # the backup and the first frames
@@ -136,7 +142,7 @@ cmp -s "$dir/expected.cfg" "$dir/zazovi.cfg" || fail "zazovi.cfg is not folder 0
 
 if [ "$failures" -ne 0 ]; then
     echo "--- program output ---"
-    cat "$dir/run.log"
+    cat "$root/run.log"
     exit 1
 fi
 echo "editor smoke test under Wine: passed"

@@ -9,6 +9,8 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,11 @@
 namespace {
 
 std::vector<PlatMsg>& g_seen = WinTestSeen();
+
+std::string HostUtf8(const std::filesystem::path& path) {
+    const std::u8string u8 = path.u8string();
+    return std::string(u8.begin(), u8.end());
+}
 
 class Win32Test : public testing::Test {
   protected:
@@ -238,6 +245,48 @@ TEST(Win32Process, ModuleFileNameIsThisProgramAndTheSeparatorIsBackslash) {
     EXPECT_EQ(path.substr(path.size() - 4), ".exe");
     EXPECT_NE(path.find('\\'), std::string::npos);
     EXPECT_EQ(PlatPathSeparator(), '\\');
+}
+
+// A UTF-8 name with letters from no single ANSI code page is created and read back
+// under exactly that name; a name in the ANSI code page still opens as before.
+TEST(Win32Process, FilesOpenByTheirUtf8NamesAndAnsiNamesStillOpen) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("qk_open_" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::create_directories(dir);
+    const std::u8string name = u8"Проект ελληνικά 字.txt";
+    const std::string utf8 = HostUtf8(dir / name);
+    FILE* out = PlatOpenFile(utf8.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fputs("abc", out);
+    std::fclose(out);
+    EXPECT_EQ(std::filesystem::file_size(dir / name), 3u);
+    FILE* in = PlatOpenFile(utf8.c_str(), "rb");
+    ASSERT_NE(in, nullptr);
+    char text[8] = {};
+    EXPECT_EQ(std::fread(text, 1, sizeof text, in), 3u);
+    std::fclose(in);
+    EXPECT_STREQ(text, "abc");
+    EXPECT_EQ(PlatOpenFile(HostUtf8(dir / u8"missing ž.txt").c_str(), "rb"), nullptr);
+
+    // "café" in the ANSI code page is not UTF-8: it is taken as the ANSI name it is.
+    std::FILE* ansiFile = _wfopen((dir / L"caf\u00e9.txt").c_str(), L"wb");
+    ASSERT_NE(ansiFile, nullptr);
+    std::fclose(ansiFile);
+    const std::wstring wideDir = dir.wstring() + L"\\caf\u00e9.txt";
+    const int n = WideCharToMultiByte(CP_ACP, 0, wideDir.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wideDir.c_str(), -1, ansi.data(), n, nullptr, nullptr);
+    if (GetACP() == 1252) {
+        FILE* a = PlatOpenFile(ansi.c_str(), "rb");
+        EXPECT_NE(a, nullptr);
+        if (a) std::fclose(a);
+    }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Win32Process, TheCommandLineStartsWithThisProgram) {
+    const std::vector<std::string> args = PlatCommandLine();
+    ASSERT_FALSE(args.empty());
+    EXPECT_NE(args[0].find("win32_tests"), std::string::npos) << args[0];
 }
 
 }  // namespace

@@ -1,0 +1,49 @@
+// win32_process.cpp - what the desktop and test Win32 backends share beyond the window:
+// resources compiled into the program, the command line as UTF-8 and file opening by
+// UTF-8 name through the wide calls.
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_internal.h"
+
+#include <shellapi.h>  // after <windows.h>, whose macros it needs
+
+// The key-name table is a real resource of the program (type "NAM", id 102),
+// compiled from resources/ by the resource compiler.
+const uint8_t* PlatLoadResource(const char* type, int id, size_t* size) {
+    if (size) *size = 0;
+    if (!type) return nullptr;
+    HRSRC info = FindResourceA(nullptr, MAKEINTRESOURCEA(id), type);
+    if (!info) return nullptr;
+    HGLOBAL handle = LoadResource(nullptr, info);
+    if (!handle) return nullptr;
+    const void* data = LockResource(handle);
+    if (!data) return nullptr;
+    if (size) *size = SizeofResource(nullptr, info);
+    return static_cast<const uint8_t*>(data);
+}
+
+// The wide command line holds every character as typed; the C runtime's argv has
+// already been squeezed into the ANSI code page.
+std::vector<std::string> PlatCommandLine() {
+    int count = 0;
+    const std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &count),
+                                                             &LocalFree);
+    std::vector<std::string> args;
+    if (!argv) return args;
+    for (int i = 0; i < count; ++i) args.push_back(Win32Narrow(argv.get()[i]));
+    return args;
+}
+
+FILE* PlatOpenFile(const char* utf8Path, const char* mode) {
+    if (!utf8Path || !mode) return nullptr;
+    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path, -1, nullptr, 0);
+    // Not UTF-8 at all: a name in the ANSI code page, which the narrow call understands.
+    if (n <= 0) return std::fopen(utf8Path, mode);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path, -1, wide.data(), n);
+    const std::wstring wideMode(mode, mode + std::strlen(mode));
+    return _wfopen(wide.c_str(), wideMode.c_str());
+}
