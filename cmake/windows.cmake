@@ -1,7 +1,8 @@
 # windows.cmake - the native Windows build, cross-compiled with mingw-w64
 # (cmake/mingw-w64-x86_64.cmake): the engine and editor on the Win32/WGL/GDI backend,
-# the key-name table as a real resource, the Windows test programs and the editor's
-# smoke test under Wine. Included by the top-level CMakeLists.txt when WIN32 is set.
+# the key-name table as a real resource, the backend's own tests, the per-layer suites
+# on the scripted test backend and the editor's smoke test, all under Wine. Included by
+# the top-level CMakeLists.txt when WIN32 is set.
 enable_language(RC)
 
 find_package(OpenGL REQUIRED)
@@ -37,10 +38,18 @@ add_custom_command(
 add_library(qk_resources OBJECT ${QK_RES_RC})
 
 # --- the platform: the native backend, and the scripted test backend on it ---
-add_library(platform_win32 STATIC platform/win32/win32_window.cpp platform/win32/win32_process.cpp
-  platform/win32/win32_system.cpp)
-target_include_directories(platform_win32 PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(platform_win32 PUBLIC OpenGL::GL gdi32 user32 shell32 winmm)
+# Both share the real window, WGL and GDI code; only the clock, the input queue, the
+# cursor position, the clipboard, the message box and the program's name differ.
+foreach(variant platform_win32 platform_win32_test)
+  if(variant STREQUAL "platform_win32")
+    set(system_source platform/win32/win32_system.cpp)
+  else()
+    set(system_source platform/win32/win32_test_system.cpp)
+  endif()
+  add_library(${variant} STATIC platform/win32/win32_window.cpp platform/win32/win32_process.cpp ${system_source})
+  target_include_directories(${variant} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${variant} PUBLIC OpenGL::GL gdi32 user32 shell32 winmm)
+endforeach()
 
 # mingw's GL/gl.h pulls in all of <windows.h> unless the two calling-convention macros
 # are already known, and Windows' WM_*/VK_* macros would then clash with platform.h.
@@ -78,12 +87,15 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${QK_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 function(qk_win_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
+  cmake_parse_arguments(ARG "" "DATA_DIR" "SOURCES;LIBS;ARGS" ${ARGN})
+  if(NOT ARG_DATA_DIR)
+    set(ARG_DATA_DIR ${CMAKE_BINARY_DIR})
+  endif()
   add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/test_main.cpp
                          $<TARGET_OBJECTS:qk_resources>)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest)
-  target_compile_definitions(${name} PRIVATE QK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QK_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  target_compile_definitions(${name} PRIVATE QK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QK_BINARY_DIR="${ARG_DATA_DIR}")
   # One ctest entry per program: each Wine start costs more than a whole suite.
   add_test(NAME ${name} COMMAND ${name} ${ARG_ARGS})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
@@ -101,10 +113,36 @@ qk_win_test(editor_store_tests
   # Windows files have no POSIX permission bits to keep, only a read-only flag.
   ARGS --gtest_filter=-TextStoreSave.PermissionsOfTheOldFileAreKept)
 
+# The per-layer suites on the scripted test backend, as on Linux. Their font comes from
+# the Linux build (QK_HOST_BUILD, below), reached through Wine's drive Z:, which is the
+# Unix root, so that it is found whatever folder a test has moved into. One ctest entry
+# per program here too: under Wine a test process with its window and GL context takes
+# about 2 s to start, so the suites' 226 tests one by one would take some 8 minutes,
+# against half a minute for the four programs.
+set(QK_HOST_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "Linux build folder holding sample/ and zazovi_font.dsf")
+function(qk_win_layer_tests name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;FILTER" ${ARGN})
+  set(args "")
+  if(ARG_FILTER)
+    set(args "--gtest_filter=${ARG_FILTER}")
+  endif()
+  qk_win_test(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} platform_win32_test ARGS ${args}
+              DATA_DIR "Z:${QK_HOST_BUILD}")
+endfunction()
+file(GLOB QK_ENGINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/engine/*.cpp)
+file(GLOB QK_RENDER_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/render/*.cpp)
+file(GLOB QK_GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*.cpp)
+qk_win_layer_tests(engine_tests SOURCES ${QK_ENGINE_TEST_SOURCES} LIBS quarnel)
+qk_win_layer_tests(render_tests SOURCES ${QK_RENDER_TEST_SOURCES} LIBS quarnel)
+qk_win_layer_tests(gui_tests SOURCES ${QK_GUI_TEST_SOURCES} LIBS quarnel)
+# The store, project and start-up tests run above on the native backend; loctool is a
+# tool of the Linux build only.
+qk_win_layer_tests(editor_tests SOURCES ${CMAKE_SOURCE_DIR}/tests/editor/editor_flow_test.cpp
+  LIBS editor_core quarnel)
+
 # The real editor program under Wine, driven with real input on a scratch copy of the
 # sample project. The sample and the font come from the Linux build (QK_HOST_BUILD),
 # whose tools make them.
-set(QK_HOST_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "Linux build folder holding sample/ and zazovi_font.dsf")
 add_test(NAME editor_smoke
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/editor_smoke.sh $<TARGET_FILE:zazovi> ${QK_HOST_BUILD})
 set_tests_properties(editor_smoke PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Cross-builds the native Windows program and its tests into build-win/ with mingw-w64
 # and runs them under Wine, on a virtual X server when there is no display: the Win32
-# backend tests, the editor's store tests and the editor smoke test. Installs mingw-w64
-# and Wine when missing. The smoke test takes the packed sample project and the font
-# from the Linux build in build/ (made by scripts/setup.sh when missing).
+# backend tests, the engine, render, GUI and editor suites on the scripted test backend,
+# the editor's store tests and the editor smoke test. Installs mingw-w64
+# and Wine when missing. The smoke test and the suites take the packed sample project
+# and the font from the Linux build in build/ (made by scripts/setup.sh when missing).
 # QK_HOST_BUILD and QK_WIN_BUILD name other Linux and Windows build folders.
 set -euo pipefail
 cd "$(dirname "$0")/.."

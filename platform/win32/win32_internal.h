@@ -93,6 +93,9 @@ HWND Win32Window();
 bool Win32GLContextAllowed();
 // Called after every buffer swap; the desktop backend paces to the refresh rate here.
 void Win32AfterSwap();
+// Hands a message straight to the window procedure, as if Windows had dispatched it to
+// the program's window (the test backend's injected input has no MSG of its own).
+intptr_t Win32DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // The program keeps text as UTF-8; Windows' wide calls take UTF-16.
 std::wstring Win32Widen(const std::string& utf8);

@@ -154,6 +154,10 @@ void PresentPaintThroughGL() {
 
 HWND Win32Window() { return g_win.hwnd; }
 
+intptr_t Win32DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return KestrelWndProc(g_win.hwnd, message, wParam, lParam);
+}
+
 std::wstring Win32Widen(const std::string& utf8) {
     if (utf8.empty()) return {};
     const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);

@@ -71,6 +71,9 @@ TEST_F(ScreenshotTest, BmpAndTgaHaveTheirSizesAndTheRightPixels) {
     EXPECT_EQ(tga[18], 128);
     EXPECT_EQ(tga[20], 0);
 
+#ifdef _WIN32
+    GTEST_SKIP() << "ImageMagick, which reads the screenshots back, is a Linux tool here";
+#endif
     for (const char* name : {"shot.bmp", "shot.Tga"}) {
         const std::string file = (dir_ / name).string();
         EXPECT_EQ(Run("identify -format '%w %h' '" + file + "'"), "800 600") << name;
@@ -94,6 +97,9 @@ TEST_F(ScreenshotTest, OddWidthPadsBmpRows) {
     const auto bmp = Bytes("odd.bmp");
     ASSERT_EQ(bmp.size(), 54u + 2404u * 600u);
     for (int row = 0; row < 600; ++row) ASSERT_EQ(bmp[54 + row * 2404 + 2403], 0) << row;
+#ifdef _WIN32
+    GTEST_SKIP() << "ImageMagick, which reads the screenshots back, is a Linux tool here";
+#endif
     EXPECT_EQ(Run("identify -format '%w %h' '" + (dir_ / "odd.bmp").string() + "'"), "801 600");
 }
 

@@ -72,6 +72,9 @@ TEST(BuiltFont, RoundTripsAndFindsEveryCodePointItHolds) {
 }
 
 TEST(Dsfmake, WritesWhatItReportsAndNamesWhatIsMissing) {
+#ifdef _WIN32
+    GTEST_SKIP() << "dsfmake is a tool of the Linux build";
+#endif
     const auto dir = std::filesystem::temp_directory_path() / ("qk_dsfmake_test_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string out = (dir / "small.dsf").string();
