@@ -135,6 +135,9 @@ file(GLOB QK_GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*.
 qk_win_layer_tests(engine_tests SOURCES ${QK_ENGINE_TEST_SOURCES} LIBS quarnel)
 qk_win_layer_tests(render_tests SOURCES ${QK_RENDER_TEST_SOURCES} LIBS quarnel)
 qk_win_layer_tests(gui_tests SOURCES ${QK_GUI_TEST_SOURCES} LIBS quarnel)
+# The scripted test backend itself, over the real window.
+file(GLOB QK_TEST_BACKEND_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/test_backend/*.cpp)
+qk_win_test(win32_test_backend_tests SOURCES ${QK_TEST_BACKEND_SOURCES} LIBS platform_win32_test)
 # The store, project and start-up tests run above on the native backend; loctool is a
 # tool of the Linux build only.
 qk_win_layer_tests(editor_tests SOURCES ${CMAKE_SOURCE_DIR}/tests/editor/editor_flow_test.cpp
