@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gl_picture.h"
 #include "platform/sdl/sdl_internal.h"
 
 namespace {
@@ -115,37 +116,7 @@ void PresentPaint() {
         SDL_UpdateWindowSurface(g_sdl.window);
         return;
     }
-    // GL wants rows bottom-up and bytes R, G, B.
-    std::vector<uint8_t> rgb(static_cast<size_t>(g_sdl.paintW) * g_sdl.paintH * 3);
-    for (int y = 0; y < g_sdl.paintH; ++y) {
-        const uint32_t* row = &g_sdl.paint[static_cast<size_t>(g_sdl.paintH - 1 - y) * g_sdl.paintW];
-        uint8_t* dst = &rgb[static_cast<size_t>(y) * g_sdl.paintW * 3];
-        for (int x = 0; x < g_sdl.paintW; ++x) {
-            dst[x * 3 + 0] = (row[x] >> 16) & 0xFF;
-            dst[x * 3 + 1] = (row[x] >> 8) & 0xFF;
-            dst[x * 3 + 2] = row[x] & 0xFF;
-        }
-    }
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    for (int p = 0; p < 6; ++p) glDisable(GL_CLIP_PLANE0 + p);
-    glViewport(0, 0, g_sdl.paintW, g_sdl.paintH);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glRasterPos2f(-1.0f, -1.0f);
-    glDrawPixels(g_sdl.paintW, g_sdl.paintH, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
+    DrawPictureThroughGL(g_sdl.paint.data(), g_sdl.paintW, g_sdl.paintH);
     SDL_GL_SwapWindow(g_sdl.window);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/win32_internal.h"
+#include "platform/gl_picture.h"
 
 namespace {
 
@@ -114,37 +115,8 @@ bool MakePaintSurface(int w, int h) {
 // Once the window has a GL pixel format, GDI output may sit under the GL surface (it
 // does under Wine), so the picture then goes through GL as a pixel rectangle.
 void PresentPaintThroughGL() {
-    std::vector<uint8_t> rgb(static_cast<size_t>(g_win.paintW) * g_win.paintH * 3);
     GdiFlush();
-    for (int y = 0; y < g_win.paintH; ++y) {
-        const uint32_t* row = &g_win.paintBits[static_cast<size_t>(g_win.paintH - 1 - y) * g_win.paintW];
-        uint8_t* dst = &rgb[static_cast<size_t>(y) * g_win.paintW * 3];
-        for (int x = 0; x < g_win.paintW; ++x) {
-            dst[x * 3 + 0] = (row[x] >> 16) & 0xFF;
-            dst[x * 3 + 1] = (row[x] >> 8) & 0xFF;
-            dst[x * 3 + 2] = row[x] & 0xFF;
-        }
-    }
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    for (int p = 0; p < 6; ++p) glDisable(GL_CLIP_PLANE0 + p);
-    glViewport(0, 0, g_win.paintW, g_win.paintH);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glRasterPos2f(-1.0f, -1.0f);
-    glDrawPixels(g_win.paintW, g_win.paintH, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
+    DrawPictureThroughGL(g_win.paintBits, g_win.paintW, g_win.paintH);
     SwapBuffers(g_win.dc);
 }
 
