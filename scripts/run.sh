@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 mkdir -p work
-if [ ! -d work/Texts ] && [ -d build/sample ]; then cp -r build/sample/. work/; fi
+if [ ! -d work/Texts ] && [ -d build/sample/Texts ]; then cp -r build/sample/Texts build/sample/Descriptions work/; fi
 cp build/zazovi work/zazovi
 if [ -f build/zazovi_font.dsf ]; then cp build/zazovi_font.dsf work/; fi
 exec work/zazovi
