@@ -15,11 +15,6 @@ using namespace guitest;
 
 namespace {
 
-Font* TestFont() {
-    static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
-    return font;
-}
-
 std::vector<std::string>& Events() {
     static std::vector<std::string> events;
     return events;

@@ -14,14 +14,10 @@
 namespace {
 
 using guitest::GuiTest;
+using guitest::TestFont;
 
 std::vector<int32_t> g_selects;
 void OnSelect(int32_t index) { g_selects.push_back(index); }
-
-Font* TestFont() {
-    static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
-    return font;
-}
 
 class ComboBoxTest : public GuiTest {
   protected:

@@ -15,11 +15,6 @@ using namespace guitest;
 
 namespace {
 
-Font* TestFont() {
-    static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
-    return font;
-}
-
 class DialogTest : public GuiTest {
 protected:
     void SetUp() override {

@@ -10,6 +10,7 @@
 
 #include "gui/gui.h"
 #include "render/draw.h"
+#include "render/font.h"
 #include "tests/support/engine_fixture.h"
 
 namespace guitest {
@@ -98,6 +99,12 @@ inline void RegisterTestClasses() {
         c->tabRoot = 1;
         c->factory = [] { return static_cast<Control*>(new TestSheet); };
     });
+}
+
+// The editor's font as the build makes it, loaded once per test program.
+inline Font* TestFont() {
+    static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
+    return font;
 }
 
 inline TestBox* Box(const char* name) { return dynamic_cast<TestBox*>(FindControl(name)); }

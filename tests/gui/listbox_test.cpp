@@ -14,6 +14,7 @@
 namespace {
 
 using guitest::GuiTest;
+using guitest::TestFont;
 
 struct SelectCall {
     int32_t index, currentAtCall;
@@ -25,11 +26,6 @@ ListBox* g_list = nullptr;
 
 void OnSelect(int32_t index) { g_selects.push_back({index, g_list->current, g_list->IsSelected(index)}); }
 void OnAction(int32_t index) { g_actions.push_back(index); }
-
-Font* TestFont() {
-    static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
-    return font;
-}
 
 constexpr float kFrame = 1.0f / 64;
 

@@ -14,6 +14,7 @@
 namespace {
 
 using guitest::GuiTest;
+using guitest::TestFont;
 
 struct SelectCall {
     int32_t index, currentAtCall;
@@ -23,11 +24,6 @@ std::vector<int32_t> g_mouseDowns;
 MCListBox* g_list = nullptr;
 void OnSelect(int32_t index) { g_selects.push_back({index, g_list->current}); }
 void OnMouseDown(int32_t key) { g_mouseDowns.push_back(key); }
-
-Font* TestFont() {
-    static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
-    return font;
-}
 
 class MCListBoxTest : public GuiTest {
   protected:

@@ -13,11 +13,6 @@ using namespace guitest;
 
 namespace {
 
-Font* TestFont() {
-    static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
-    return font;
-}
-
 int g_changes = 0;
 void CountChange() { ++g_changes; }
 
