@@ -16,11 +16,6 @@
 #include "render/dsf.h"
 #include "render/font.h"
 
-// The benchmark programs name the platform library before the engine library; naming one
-// function of each platform object makes the linker take them (see bench_text_layout).
-const void* g_platformObjects[] = {reinterpret_cast<const void*>(&PlatHasWindow),
-                                   reinterpret_cast<const void*>(&PlatGetTickCount)};
-
 namespace {
 
 double CpuSeconds() {

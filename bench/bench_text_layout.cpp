@@ -7,16 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
 #include "render/font.h"
-
-// The benchmark programs name the platform library before the engine library, and
-// this one calls nothing of the platform itself, so the linker would not have taken
-// the platform's objects by the time the engine asks for them. Naming one function
-// of each object here makes it take them. (No window or GL context is started:
-// layout needs only the glyph table.)
-const void* g_platformObjects[] = {reinterpret_cast<const void*>(&PlatHasWindow),
-                                   reinterpret_cast<const void*>(&PlatGetTickCount)};
 
 namespace {
 
