@@ -106,7 +106,11 @@ int Help(const char* help) {
 
 int Report(const Result& r) {
     if (r.ok) return 0;
-    std::fprintf(stderr, "loctool: %s\n", r.message.c_str());
+    for (size_t start = 0; start < r.message.size();) {
+        const size_t end = std::min(r.message.find('\n', start), r.message.size());
+        std::fprintf(stderr, "loctool: %.*s\n", static_cast<int>(end - start), r.message.data() + start);
+        start = end + 1;
+    }
     return 1;
 }
 
@@ -370,6 +374,46 @@ std::string StatsTable(const std::vector<std::pair<std::string, std::vector<File
 
 }  // namespace
 
+Result ExportLanguage(const Project& project, const std::string& language, const std::string& reference,
+                      const std::string& format, std::string& bytes) {
+    Catalog catalog;
+    Result r = BuildCatalog(project, language, reference, catalog);
+    if (!r.ok) return r;
+    if (format == "po") return exchange::WritePo(catalog, bytes);
+    if (format == "xliff") return exchange::WriteXliff(catalog, bytes);
+    return exchange::WriteCsv(catalog, bytes);
+}
+
+Result ImportLanguage(const Project& project, const std::string& language, const std::string& path,
+                      const std::string& format, std::string& report) {
+    std::string bytes;
+    exchange::ReadBack read;
+    LanguageTexts before;
+    Result r = ReadWhole(path, bytes);
+    if (r.ok) r = ReadExchange(format, path, bytes, read);
+    if (r.ok) r = projtexts::LoadLanguage(project, language, before);
+    if (!r.ok) return r;
+
+    std::vector<std::string> problems;
+    if (read.language != language)
+        problems.push_back(Line(path, read.languageLine) +
+                           (read.language.empty() ? "the file does not say its language"
+                                                  : "the file holds the language '" + read.language + "'") +
+                           ", not '" + language + "'");
+    LanguageTexts after = before;
+    if (problems.empty()) MatchEntries(project, read, path, after, problems);
+    if (!problems.empty()) {
+        std::string message;
+        for (size_t i = 0; i < problems.size() && i < kListedProblems; ++i) message += problems[i] + "\n";
+        if (problems.size() > kListedProblems)
+            message += "... and " + std::to_string(problems.size() - kListedProblems) + " more problems\n";
+        return Fail(message + "nothing was imported: no file of " + language + " was changed");
+    }
+    if (!(r = projtexts::SaveLanguage(project, language, before, after)).ok) return r;
+    report = ChangeReport(project, language, before, after);
+    return {};
+}
+
 int ExportCommand(const std::vector<std::string>& args) {
     Options options;
     if (!ParseOptions(args, {"--format", "--source", "-o"}, options)) return Usage(kExportHelp);
@@ -380,18 +424,12 @@ int ExportCommand(const std::vector<std::string>& args) {
     const std::string output = FromStartFolder(options.named["-o"]);
 
     Project project;
-    std::string reference;
+    std::string reference, bytes;
     Result r = projtexts::OpenProject(options.positional[0], project);
     if (r.ok && !projtexts::HasLanguage(project, language))
         r = Fail("The language '" + language + "' has no folder under " + options.positional[0] + "/Texts");
     if (r.ok) r = projtexts::PickReference(project, options.named["--source"], reference);
-    Catalog catalog;
-    if (r.ok) r = BuildCatalog(project, language, reference, catalog);
-    std::string bytes;
-    if (r.ok)
-        r = format == "po"      ? exchange::WritePo(catalog, bytes)
-            : format == "xliff" ? exchange::WriteXliff(catalog, bytes)
-                                : exchange::WriteCsv(catalog, bytes);
+    if (r.ok) r = ExportLanguage(project, language, reference, format, bytes);
     if (r.ok) r = WriteOutput(output, bytes);
     return Report(r);
 }
@@ -407,37 +445,16 @@ int ImportCommand(const std::vector<std::string>& args) {
     if (!KnownFormat(format))
         return Report(Fail("Cannot tell the format of " + options.positional[2] +
                            ": name it .po, .xliff, .xlf or .csv, or give --format"));
-
-    std::string bytes;
+    // The file is read before the project is opened, so a wrong path is said first.
+    std::string bytes, report;
     Result r = ReadWhole(path, bytes);
     Project project;
     if (r.ok) r = projtexts::OpenProject(options.positional[0], project);
     if (r.ok && !projtexts::HasLanguage(project, language))
         r = Fail("The language '" + language + "' has no folder under " + options.positional[0] + "/Texts");
-    exchange::ReadBack read;
-    if (r.ok) r = ReadExchange(format, path, bytes, read);
-    LanguageTexts before;
-    if (r.ok) r = projtexts::LoadLanguage(project, language, before);
+    if (r.ok) r = ImportLanguage(project, language, path, format, report);
     if (!r.ok) return Report(r);
-
-    std::vector<std::string> problems;
-    if (read.language != language)
-        problems.push_back(Line(path, read.languageLine) +
-                           (read.language.empty() ? "the file does not say its language"
-                                                  : "the file holds the language '" + read.language + "'") +
-                           ", not '" + language + "'");
-    LanguageTexts after = before;
-    if (problems.empty()) MatchEntries(project, read, path, after, problems);
-    if (!problems.empty()) {
-        for (size_t i = 0; i < problems.size() && i < kListedProblems; ++i)
-            std::fprintf(stderr, "loctool: %s\n", problems[i].c_str());
-        if (problems.size() > kListedProblems)
-            std::fprintf(stderr, "loctool: ... and %zu more problems\n", problems.size() - kListedProblems);
-        std::fprintf(stderr, "loctool: nothing was imported: no file of %s was changed\n", language.c_str());
-        return 1;
-    }
-    if (!(r = projtexts::SaveLanguage(project, language, before, after)).ok) return Report(r);
-    std::fputs(ChangeReport(project, language, before, after).c_str(), stdout);
+    std::fputs(report.c_str(), stdout);
     return 0;
 }
 
