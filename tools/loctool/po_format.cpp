@@ -1,8 +1,11 @@
-// po_format.cpp - gettext PO files through GNU gettext's own library (libgettextpo):
-// one entry per item, msgctxt "file:index:name", msgid the reference text, msgstr
-// the translation (empty when untranslated), the description as an extracted comment.
+// po_format.cpp - gettext PO files: one entry per item, msgctxt "file:index:name",
+// msgid the reference text, msgstr the translation (empty when untranslated), the
+// description as an extracted comment. Read with GNU gettext's own library
+// (libgettextpo); written directly, because the library's writer (line wrapping by
+// display width, charset conversion) is several times slower than loading the texts,
+// and the output is plain enough that msgfmt --check and the library itself vouch
+// for it in the tests.
 #include <gettext-po.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -79,38 +82,78 @@ std::string Header(const Catalog& catalog) {
            "\n";
 }
 
-void InsertUnit(po_message_iterator_t it, const Unit& unit) {
-    po_message_t m = po_message_create();
-    po_message_set_msgctxt(m, unit.Id().c_str());
-    po_message_set_msgid(m, unit.source.c_str());
-    po_message_set_msgstr(m, unit.translated ? unit.text.c_str() : "");
-    if (!unit.desc.empty()) po_message_set_extracted_comments(m, unit.desc.c_str());
-    if (unit.translated && LineBreakEndsDiffer(unit.source, unit.text)) {
-        // msgfmt --check refuses such a pair unless it is fuzzy; the text is still
-        // the translation and is imported as such.
-        po_message_set_fuzzy(m, 1);
-        po_message_set_comments(m, "line breaks at the start or end differ from the reference on purpose");
-    }
-    po_message_insert(it, m);
-}
-
-// A private temporary file: libgettextpo reads and writes files by name only.
-struct TempFile {
-    std::string path;
-    TempFile() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "loctool-XXXXXX.po").string();
-        const int fd = mkstemps(pattern.data(), 3);
-        if (fd >= 0) {
-            close(fd);
-            path = pattern;
+// Appends `value` as a PO string: escapes as gettext writes them, control
+// characters other than these raw, and a new quoted line after every line break.
+void AppendPoString(std::string& out, std::string_view value) {
+    const size_t firstBreak = value.find('\n');
+    if (firstBreak != std::string_view::npos && firstBreak + 1 < value.size()) out += "\"\"\n";  // a line each
+    out += '"';
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\a':
+                out += "\\a";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\v':
+                out += "\\v";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                if (i + 1 < value.size()) out += "\"\n\"";
+                break;
+            default:
+                out += c;
         }
     }
-    ~TempFile() {
-        if (!path.empty()) std::remove(path.c_str());
-    }
-};
+    out += "\"\n";
+}
 
-Result ReadTemp(const std::string& path, std::string& out) {
+void AppendComment(std::string& out, const char* mark, std::string_view text) {
+    for (size_t start = 0;;) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        out += mark;
+        if (end > start) out.append(" ").append(text.substr(start, end - start));
+        out += '\n';
+        if (end >= text.size()) break;
+        start = end + 1;
+    }
+}
+
+void AppendUnit(std::string& out, const Unit& unit) {
+    out += '\n';
+    const bool fuzzy = unit.translated && LineBreakEndsDiffer(unit.source, unit.text);
+    // msgfmt --check refuses such a pair unless it is fuzzy; the text is still the
+    // translation and is imported as such.
+    if (fuzzy) out += "# line breaks at the start or end differ from the reference on purpose\n";
+    if (!unit.desc.empty()) AppendComment(out, "#.", unit.desc);
+    if (fuzzy) out += "#, fuzzy\n";
+    out += "msgctxt ";
+    AppendPoString(out, unit.Id());
+    out += "msgid ";
+    AppendPoString(out, unit.source);
+    out += "msgstr ";
+    AppendPoString(out, unit.translated ? std::string_view(unit.text) : std::string_view());
+}
+
+Result ReadBytes(const std::string& path, std::string& out) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return Fail("Cannot open " + path + ": " + std::strerror(errno));
     out.clear();
@@ -166,28 +209,16 @@ bool LineBreakEndsDiffer(std::string_view source, std::string_view text) {
 }
 
 Result WritePo(const Catalog& catalog, std::string& out) {
-    PoFilePtr file(po_file_create());
-    if (!file) return Fail("Cannot build the PO file: out of memory");
-    po_message_iterator_t it = po_message_iterator(file.get(), nullptr);
-    po_message_t header = po_message_create();
-    po_message_set_msgid(header, "");
-    po_message_set_msgstr(header, Header(catalog).c_str());
-    po_message_insert(it, header);
-    for (const Unit& unit : catalog.units) InsertUnit(it, unit);
-    po_message_iterator_free(it);
-
-    TempFile temp;
-    if (temp.path.empty()) return Fail(std::string("Cannot create a temporary file: ") + std::strerror(errno));
-    g_po = {};
-    if (setjmp(g_po.escape) == 0) po_file_write(file.get(), temp.path.c_str(), &kHandler);
-    if (!g_po.problems.empty()) return Fail("Cannot write the PO file: " + g_po.problems.front());
-    return ReadTemp(temp.path, out);
+    out = "msgid \"\"\nmsgstr ";
+    AppendPoString(out, Header(catalog));
+    for (const Unit& unit : catalog.units) AppendUnit(out, unit);
+    return {};
 }
 
 Result ReadPo(const std::string& path, ReadBack& read) {
     read = {};
     std::string bytes;
-    Result r = ReadTemp(path, bytes);
+    Result r = ReadBytes(path, bytes);
     if (!r.ok) return r;
     g_po = {};
     if (setjmp(g_po.escape) == 0) g_po.read = po_file_read(path.c_str(), &kHandler);
