@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <system_error>
+#include <unordered_map>
 
 #include "tools/loctool/exchange.h"
 #include "tools/loctool/project_texts.h"
@@ -209,8 +210,8 @@ Result BuildCatalog(const Project& project, const std::string& language, const s
             unit.index = static_cast<int>(i);
             unit.name = project.names[j][i];
             unit.desc = project.descs[j][i];
-            unit.source = sources[j][i];
-            unit.text = texts[j][i];
+            unit.source = std::move(sources[j][i]);
+            unit.text = std::move(texts[j][i]);
             unit.translated = !projtexts::IsUntranslated(unit.text, unit.source, reference != language);
             if (!(r = CheckExportable(unit, language, reference)).ok) return r;
             catalog.units.push_back(std::move(unit));
@@ -245,11 +246,13 @@ std::string Line(const std::string& path, int line) {
 // listed in `problems`.
 void MatchEntries(const Project& project, const exchange::ReadBack& read, const std::string& path, LanguageTexts& after,
                   std::vector<std::string>& problems) {
-    std::map<std::string, ItemRef> items;
+    std::unordered_map<std::string, ItemRef> items;
+    std::vector<std::string> order;  // the ids in file order, for the list of missing items
     for (size_t j = 0; j < project.files.size(); ++j)
         for (size_t i = 0; i < after[j].size(); ++i)
-            items[project.files[j] + ":" + std::to_string(i) + ":" + project.names[j][i]] = {j, i};
-    std::map<std::string, int> seen;  // id -> line of its first entry
+            items[order.emplace_back(project.files[j] + ":" + std::to_string(i) + ":" + project.names[j][i])] = {j, i};
+    std::unordered_map<std::string, int> seen;  // id -> line of its first entry
+    seen.reserve(read.entries.size());
     for (const exchange::Entry& e : read.entries) {
         const auto item = items.find(e.id);
         if (item == items.end()) {
@@ -274,7 +277,7 @@ void MatchEntries(const Project& project, const exchange::ReadBack& read, const 
         // An empty translation is an untranslated item: it keeps its bytes.
         if (!e.text.empty()) after[item->second.file][item->second.index] = e.text;
     }
-    for (const auto& [id, ref] : items)
+    for (const std::string& id : order)
         if (!seen.count(id)) problems.push_back(path + ": item '" + id + "' has no entry in the file");
 }
 

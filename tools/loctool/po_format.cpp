@@ -14,8 +14,8 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <map>
 #include <memory>
+#include <unordered_map>
 
 #include "tools/loctool/exchange.h"
 
@@ -174,8 +174,8 @@ std::string HeaderField(const char* header, const char* field) {
 
 // Line numbers of the msgctxt lines, keyed by the quoted value as written, so an
 // entry's line is found by quoting its id the same way.
-std::map<std::string, int> ContextLines(const std::string& bytes) {
-    std::map<std::string, int> lines;
+std::unordered_map<std::string, int> ContextLines(const std::string& bytes) {
+    std::unordered_map<std::string, int> lines;
     int line = 1;
     for (size_t start = 0; start < bytes.size(); ++line) {
         size_t end = bytes.find('\n', start);
@@ -235,7 +235,7 @@ Result ReadPo(const std::string& path, ReadBack& read) {
     read.languageLine =
         at == std::string::npos ? 0 : 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + at, '\n'));
 
-    const std::map<std::string, int> lines = ContextLines(bytes);
+    const std::unordered_map<std::string, int> lines = ContextLines(bytes);
     po_message_iterator_t it = po_message_iterator(file.get(), nullptr);
     for (po_message_t m; (m = po_next_message(it)) != nullptr;) {
         if (po_message_is_obsolete(m)) continue;
@@ -243,7 +243,8 @@ Result ReadPo(const std::string& path, ReadBack& read) {
         if (!context && *po_message_msgid(m) == '\0') continue;  // the header
         Entry entry;
         entry.id = context ? context : "";
-        entry.text = po_message_msgstr(m);
+        const char* text = po_message_msgstr(m);  // none on a plural entry
+        entry.text = text ? text : "";
         const auto line = lines.find(PoQuoted(entry.id));
         entry.line = line == lines.end() ? 0 : line->second;
         read.entries.push_back(std::move(entry));

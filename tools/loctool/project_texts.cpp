@@ -23,8 +23,8 @@ Result FromStore(const StoreResult& r) { return r.ok ? Result{} : Fail(r.message
 Result LoadFile(const std::string& language, const std::string& file, std::vector<std::string>& texts) {
     Result r = FromStore(ReadTexts(Key(language, file)));
     if (!r.ok) return r;
-    texts.resize(static_cast<size_t>(ItemCount()));
-    for (int i = 0; i < ItemCount(); ++i) texts[i] = ItemText(i);
+    texts = std::move(g_store.texts);  // the store is reset before its next use
+    ResetStore();
     return {};
 }
 

@@ -128,6 +128,9 @@ Result ReadContent(const std::string& path, xmlNodePtr target, std::string& out)
                 return Fail(At(path, n) + "an <x> placeholder that does not stand for a character (ctype \"" + type +
                             "\")");
             AppendCodePoint(out, cp);
+        } else if (n->type == XML_ENTITY_REF_NODE) {
+            // Left unexpanded by the parser: taking the rest would lose its text.
+            return Fail(At(path, n) + "the entity &" + C(n->name) + "; inside a <target> is not supported");
         } else if (n->type == XML_ELEMENT_NODE) {
             return Fail(At(path, n) + "<" + C(n->name) + "> inside a <target>: a game text holds no inline markup");
         }
