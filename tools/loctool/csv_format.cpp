@@ -106,7 +106,9 @@ Result WriteCsv(const Catalog& catalog, std::string& out) {
 Result ReadCsv(const std::string& path, const std::string& bytes, ReadBack& read) {
     read = {};
     CsvRows rows;
-    Result r = ParseRows(path, bytes, rows);
+    // Spreadsheets often save UTF-8 with a byte-order mark; it is no part of the header.
+    const std::string kBom = "\xEF\xBB\xBF";
+    Result r = ParseRows(path, bytes.compare(0, 3, kBom) == 0 ? bytes.substr(3) : bytes, rows);
     if (!r.ok) return r;
     if (rows.rows.empty()) return Fail(path + ": the file is empty (not even a header row)");
     if (!(r = CheckHeader(path, rows.rows.front(), read)).ok) return r;

@@ -9,6 +9,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
+#include <libxml/xmlwriter.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -47,41 +48,102 @@ bool XmlAllows(unsigned cp) {
     return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp != 0xFFFE && cp != 0xFFFF);
 }
 
-// Adds `text` (valid UTF-8) to `parent` as text nodes, with placeholders for the
-// characters XML cannot hold.
-void AppendText(xmlNodePtr parent, xmlNsPtr ns, std::string_view text) {
-    size_t run = 0, placeholders = 0;
-    const auto flush = [&](size_t end) {
-        if (end > run) xmlAddChild(parent, xmlNewTextLen(X(text.data() + run), static_cast<int>(end - run)));
-    };
-    for (size_t i = 0; i < text.size();) {
-        const size_t n = std::max<size_t>(1, loctext::Utf8Length(text, i));
-        const unsigned cp = CodePoint(text, i, n);
-        if (!XmlAllows(cp)) {
-            flush(i);
-            char type[32], id[32];
-            std::snprintf(type, sizeof type, "%s%04X", kCharType, cp);
-            std::snprintf(id, sizeof id, "c%zu", ++placeholders);
-            xmlNodePtr x = xmlNewChild(parent, ns, X("x"), nullptr);
-            xmlNewProp(x, X("id"), X(id));
-            xmlNewProp(x, X("ctype"), X(type));
-            run = i + n;
-        }
-        i += n;
+// Streams the document through libxml2's writer, which escapes every text and
+// attribute. No indentation is asked of it, since that would put blanks into the
+// texts; the line breaks between elements are written where no text is.
+class XliffWriter {
+  public:
+    XliffWriter() : buffer_(xmlBufferCreate()), w_(buffer_ ? xmlNewTextWriterMemory(buffer_, 0) : nullptr) {
+        failed_ = !w_;
     }
-    flush(text.size());
-}
+    ~XliffWriter() {
+        if (w_) xmlFreeTextWriter(w_);
+        if (buffer_) xmlBufferFree(buffer_);
+    }
+    bool ok() const { return buffer_ && !failed_; }
 
-void AddUnit(xmlNodePtr body, xmlNsPtr ns, const Unit& unit) {
-    xmlNodePtr tu = xmlNewChild(body, ns, X("trans-unit"), nullptr);
-    xmlNewProp(tu, X("id"), X(unit.Id().c_str()));
-    xmlNewProp(tu, X("resname"), X(unit.name.c_str()));
-    xmlNodeSetSpacePreserve(tu, 1);  // leading and trailing blanks are part of a text
-    AppendText(xmlNewChild(tu, ns, X("source"), nullptr), ns, unit.source);
-    xmlNodePtr target = xmlNewChild(tu, ns, X("target"), nullptr);
-    xmlNewProp(target, X("state"), X(unit.translated ? "translated" : "needs-translation"));
-    if (unit.translated) AppendText(target, ns, unit.text);
-    if (!unit.desc.empty()) AppendText(xmlNewChild(tu, ns, X("note"), nullptr), ns, unit.desc);
+    void Start(const char* name, int depth) {
+        if (depth >= 0) Break(depth);
+        Check(xmlTextWriterStartElement(w_, X(name)));
+    }
+    void Attribute(const char* name, const std::string& value) {
+        Check(xmlTextWriterWriteAttribute(w_, X(name), X(value.c_str())));
+    }
+    void End(int depth) {
+        if (depth >= 0) Break(depth);
+        Check(xmlTextWriterEndElement(w_));
+    }
+
+    // `text` (valid UTF-8) as character data, with placeholders for the characters
+    // XML cannot hold.
+    void Text(std::string_view text) {
+        size_t run = 0, placeholders = 0;
+        std::string part;
+        const auto flush = [&](size_t end) {
+            if (end <= run) return;
+            part.assign(text.substr(run, end - run));
+            Check(xmlTextWriterWriteString(w_, X(part.c_str())));
+        };
+        for (size_t i = 0; i < text.size();) {
+            const size_t n = std::max<size_t>(1, loctext::Utf8Length(text, i));
+            const unsigned cp = CodePoint(text, i, n);
+            if (!XmlAllows(cp)) {
+                flush(i);
+                char type[32];
+                std::snprintf(type, sizeof type, "%s%04X", kCharType, cp);
+                Start("x", -1);
+                Attribute("id", "c" + std::to_string(++placeholders));
+                Attribute("ctype", type);
+                End(-1);
+                run = i + n;
+            }
+            i += n;
+        }
+        flush(text.size());
+    }
+
+    void Element(const char* name, std::string_view text, int depth) {
+        Start(name, depth);
+        Text(text);
+        End(-1);
+    }
+
+    void StartDocument() { Check(xmlTextWriterStartDocument(w_, "1.0", "UTF-8", nullptr)); }
+    std::string Finish() {
+        Check(xmlTextWriterEndDocument(w_));
+        xmlFreeTextWriter(w_);  // flushes into the buffer
+        w_ = nullptr;
+        return std::string(C(xmlBufferContent(buffer_)), static_cast<size_t>(xmlBufferLength(buffer_)));
+    }
+
+  private:
+    // A line break and two blanks a level, between elements only.
+    void Break(int depth) {
+        indent_.assign(1, '\n');
+        indent_.append(2 * static_cast<size_t>(depth), ' ');
+        Check(xmlTextWriterWriteRaw(w_, X(indent_.c_str())));
+    }
+
+    void Check(int result) { failed_ = failed_ || result < 0; }
+
+    xmlBufferPtr buffer_;
+    xmlTextWriterPtr w_;
+    bool failed_ = false;
+    std::string indent_;
+};
+
+void WriteUnit(XliffWriter& w, const Unit& unit) {
+    w.Start("trans-unit", 3);
+    w.Attribute("id", unit.Id());
+    w.Attribute("resname", unit.name);
+    w.Attribute("xml:space", "preserve");  // leading and trailing blanks are part of a text
+    w.Element("source", unit.source, 4);
+    w.Start("target", 4);
+    w.Attribute("state", unit.translated ? "translated" : "needs-translation");
+    if (unit.translated) w.Text(unit.text);
+    w.End(-1);
+    if (!unit.desc.empty()) w.Element("note", unit.desc, 4);
+    w.End(3);
 }
 
 bool Named(xmlNodePtr node, const char* name) {
@@ -180,33 +242,28 @@ Result ReadFileElement(const std::string& path, xmlNodePtr file, ReadBack& read)
 }  // namespace
 
 Result WriteXliff(const Catalog& catalog, std::string& out) {
-    DocPtr doc(xmlNewDoc(X("1.0")));
-    xmlNodePtr root = xmlNewNode(nullptr, X("xliff"));
-    xmlDocSetRootElement(doc.get(), root);
-    xmlNsPtr ns = xmlNewNs(root, X(kXliffNamespace), nullptr);
-    xmlSetNs(root, ns);
-    xmlNewProp(root, X("version"), X("1.2"));
-
-    xmlNodePtr body = nullptr;
-    std::string current;
-    for (const Unit& unit : catalog.units) {
-        if (!body || unit.file != current) {
-            current = unit.file;
-            xmlNodePtr file = xmlNewChild(root, ns, X("file"), nullptr);
-            xmlNewProp(file, X("original"), X((unit.file + ".loc").c_str()));
-            xmlNewProp(file, X("source-language"), X(catalog.sourceLanguage.c_str()));
-            xmlNewProp(file, X("target-language"), X(catalog.language.c_str()));
-            xmlNewProp(file, X("datatype"), X("plaintext"));
-            body = xmlNewChild(file, ns, X("body"), nullptr);
-        }
-        AddUnit(body, ns, unit);
+    XliffWriter w;
+    if (!w.ok()) return Fail("Cannot build the XLIFF file: out of memory");
+    w.StartDocument();
+    w.Start("xliff", -1);
+    w.Attribute("xmlns", kXliffNamespace);
+    w.Attribute("version", "1.2");
+    for (size_t u = 0; u < catalog.units.size();) {
+        const std::string& file = catalog.units[u].file;
+        w.Start("file", 1);
+        w.Attribute("original", file + ".loc");
+        w.Attribute("source-language", catalog.sourceLanguage);
+        w.Attribute("target-language", catalog.language);
+        w.Attribute("datatype", "plaintext");
+        w.Start("body", 2);
+        for (; u < catalog.units.size() && catalog.units[u].file == file; ++u) WriteUnit(w, catalog.units[u]);
+        w.End(2);
+        w.End(1);
     }
-    xmlChar* bytes = nullptr;
-    int size = 0;
-    xmlDocDumpFormatMemoryEnc(doc.get(), &bytes, &size, "UTF-8", 1);
-    if (!bytes) return Fail("Cannot build the XLIFF file: out of memory");
-    out.assign(C(bytes), static_cast<size_t>(size));
-    xmlFree(bytes);
+    w.End(0);
+    out = w.Finish();
+    if (!w.ok()) return Fail("Cannot build the XLIFF file: the XML writer failed");
+    out += '\n';
     return {};
 }
 
