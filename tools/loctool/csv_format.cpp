@@ -4,6 +4,7 @@
 // "text (<language>)" so that a file for another language is recognised.
 #include <csv.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "tools/loctool/exchange.h"
@@ -44,9 +45,9 @@ struct CsvRows {
 
     static void OnField(void* data, size_t size, void* self) {
         auto* rows = static_cast<CsvRows*>(self);
-        std::string field(static_cast<const char*>(data), size);
-        for (char c : field) rows->feedsInFields += c == '\n';
-        rows->fields.push_back(std::move(field));
+        const char* bytes = static_cast<const char*>(data);
+        rows->feedsInFields += static_cast<int>(std::count(bytes, bytes + size, '\n'));
+        rows->fields.emplace_back(bytes, size);
     }
     static void OnRowEnd(int, void* self) {
         auto* rows = static_cast<CsvRows*>(self);

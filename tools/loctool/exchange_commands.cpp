@@ -171,6 +171,10 @@ std::string FromStartFolder(const std::string& path) {
 // Why `value` cannot travel in an exchange file, or "" when it can.
 std::string Unexportable(const std::string& value) {
     for (size_t i = 0; i < value.size();) {
+        if (static_cast<unsigned char>(value[i] - 1) < 0x7F) {  // ASCII other than NUL, the common case
+            ++i;
+            continue;
+        }
         if (value[i] == '\0') return "holds a NUL byte (at byte " + std::to_string(i) + ")";
         const size_t n = loctext::Utf8Length(value, i);
         if (n == 0) return "is not valid UTF-8 (at byte " + std::to_string(i) + ")";
