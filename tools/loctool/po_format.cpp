@@ -243,10 +243,14 @@ Result ReadPo(const std::string& path, ReadBack& read) {
         if (!context && *po_message_msgid(m) == '\0') continue;  // the header
         Entry entry;
         entry.id = context ? context : "";
-        const char* text = po_message_msgstr(m);  // none on a plural entry
-        entry.text = text ? text : "";
         const auto line = lines.find(PoQuoted(entry.id));
         entry.line = line == lines.end() ? 0 : line->second;
+        if (po_message_msgid_plural(m)) {  // it has no plain msgstr to take
+            po_message_iterator_free(it);
+            return Fail(path + ":" + std::to_string(entry.line) + ": '" + entry.id +
+                        "' has plural forms, which a game text does not have");
+        }
+        entry.text = po_message_msgstr(m);
         read.entries.push_back(std::move(entry));
     }
     po_message_iterator_free(it);
