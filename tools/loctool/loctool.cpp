@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/project.h"
+#include "tools/loctool/exchange_commands.h"
 #include "tools/loctool/loc_text.h"
 
 namespace fs = std::filesystem;
@@ -26,6 +27,10 @@ const char* const kUsage =
     "  loctool pack <in.txt> <out.loc> [<out.desc>] the text form back into the files\n"
     "  loctool pack --desc <in.txt> <out.desc>      names and descriptions alone\n"
     "  loctool check <project folder>               the editor's start-up verification\n"
+    "  loctool export --format po|xliff|csv PROJECT LANGUAGE [--source REFLANG] [-o FILE]\n"
+    "  loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv]\n"
+    "  loctool stats PROJECT [--source REFLANG] [--format table|json]\n"
+    "                                               (loctool COMMAND --help says more)\n"
     "exit code: 0 ok, 1 a problem (check prints it, the others say it on stderr), 2 usage\n";
 
 struct FileCloser {
@@ -141,6 +146,10 @@ int Check(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (argc < 3) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -154,6 +163,12 @@ int main(int argc, char** argv) {
         code = Pack(args);
     else if (command == "check")
         code = Check(args);
+    else if (command == "export")
+        code = ExportCommand(args);
+    else if (command == "import")
+        code = ImportCommand(args);
+    else if (command == "stats")
+        code = StatsCommand(args);
     if (code < 0) {
         std::fputs(kUsage, stderr);
         return 2;

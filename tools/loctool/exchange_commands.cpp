@@ -1,0 +1,498 @@
+// exchange_commands.cpp - `loctool export`, `import` and `stats`: hands one language's
+// texts to translation platforms and CAT tools as PO, XLIFF or CSV, takes them back
+// all or nothing, and counts what is translated.
+#include "tools/loctool/exchange_commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <system_error>
+#include <unordered_map>
+
+#include "tools/loctool/exchange.h"
+#include "tools/loctool/project_texts.h"
+
+namespace fs = std::filesystem;
+using exchange::Catalog;
+using loctext::Fail;
+using loctext::Result;
+using projtexts::LanguageTexts;
+using projtexts::Project;
+
+namespace {
+
+const char* const kExportHelp =
+    "usage: loctool export --format po|xliff|csv PROJECT LANGUAGE [--source REFLANG] [-o FILE]\n"
+    "\n"
+    "Writes the texts of the language folder LANGUAGE of the project folder PROJECT, all\n"
+    "three files (menu, game, keyboard), as one file for a translation platform or CAT tool:\n"
+    "  po     gettext PO: msgctxt \"file:index:name\", msgid the reference text, msgstr the\n"
+    "         text, the description as a #. comment. An entry whose line breaks at the\n"
+    "         start or end differ from the reference is marked fuzzy (msgfmt --check\n"
+    "         refuses it otherwise); import takes it as translated all the same.\n"
+    "  xliff  XLIFF 1.2: a <file> per .loc file, a <trans-unit id=\"file:index:name\"> per\n"
+    "         item with <source>, <target state=\"translated|needs-translation\"> and the\n"
+    "         description as a <note>. Control characters that XML cannot hold are written\n"
+    "         as <x ctype=\"x-char-XXXX\"/>.\n"
+    "  csv    RFC 4180, UTF-8: file,index,name,description,reference (REFLANG),text (LANGUAGE)\n"
+    "An untranslated text (empty, or the same bytes as the reference text of another\n"
+    "language) is exported empty. The reference is REFLANG, else English, else the first\n"
+    "folder. A text, name or description that is not UTF-8 or holds a NUL byte cannot be\n"
+    "exported: the export is refused and the item named (mend it with loctool dump/pack).\n"
+    "Without -o the file goes to standard output.\n"
+    "exit code: 0 ok, 1 a problem (said on stderr), 2 usage\n";
+
+const char* const kImportHelp =
+    "usage: loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv]\n"
+    "\n"
+    "Takes the texts of FILE, as written by loctool export (and translated elsewhere), back\n"
+    "into the language folder LANGUAGE of PROJECT. The format comes from the extension\n"
+    "(.po, .xliff or .xlf, .csv) unless --format says it. Entries are matched by their\n"
+    "\"file:index:name\" id, never by their order. An empty translation leaves the item as it\n"
+    "is, so an untranslated item keeps its bytes (empty, or the copy of the reference).\n"
+    "Nothing is written unless the whole file is valid: an unknown id, an item without an\n"
+    "entry, an id given twice, a file for another language, a text longer than 32767 bytes\n"
+    "or holding a NUL byte is reported with its line. Changed .loc files are saved the way\n"
+    "the editor saves them (a complete new file replaces the old); unchanged ones are not\n"
+    "touched. The report says how many items changed.\n"
+    "exit code: 0 ok, 1 a problem (said on stderr), 2 usage\n";
+
+const char* const kStatsHelp =
+    "usage: loctool stats PROJECT [--source REFLANG] [--format table|json]\n"
+    "\n"
+    "For every language folder and file of PROJECT: the item count, how many items are\n"
+    "translated and the percentage, as a table (default) or as JSON for a build script.\n"
+    "An item is untranslated when its text is empty or the same bytes as the reference\n"
+    "text (REFLANG, else English, else the first folder) of another language.\n"
+    "exit code: 0 ok, 1 a problem (said on stderr), 2 usage\n";
+
+constexpr size_t kListedProblems = 20;
+
+struct Options {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> named;  // --format, --source, -o
+    bool help = false;
+};
+
+// Splits the arguments; false on an unknown option or one without its value.
+bool ParseOptions(const std::vector<std::string>& args, const std::vector<std::string>& known, Options& options) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            options.help = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            if (std::find(known.begin(), known.end(), a) == known.end() || i + 1 >= args.size()) return false;
+            options.named[a] = args[++i];
+        } else {
+            options.positional.push_back(a);
+        }
+    }
+    return true;
+}
+
+int Usage(const char* help) {
+    std::fputs(help, stderr);
+    return 2;
+}
+
+int Help(const char* help) {
+    std::fputs(help, stdout);
+    return 0;
+}
+
+int Report(const Result& r) {
+    if (r.ok) return 0;
+    for (size_t start = 0; start < r.message.size();) {
+        const size_t end = std::min(r.message.find('\n', start), r.message.size());
+        std::fprintf(stderr, "loctool: %.*s\n", static_cast<int>(end - start), r.message.data() + start);
+        start = end + 1;
+    }
+    return 1;
+}
+
+Result ReadWhole(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return Fail("Cannot read " + path + ": it is a folder");
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return Fail("Cannot open " + path + ": " + std::strerror(errno));
+    char chunk[64 * 1024];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
+    const bool failed = std::ferror(f);
+    const int err = errno;
+    std::fclose(f);
+    if (failed) return Fail("Cannot read " + path + ": " + std::strerror(err));
+    return {};
+}
+
+// The exported file replaces an older one only when complete: "<path>.tmp" renamed over it.
+Result WriteOutput(const std::string& path, const std::string& bytes) {
+    if (path.empty()) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
+            return Fail(std::string("Cannot write to standard output: ") + std::strerror(errno));
+        return {};
+    }
+    const std::string tmp = path + ".tmp";
+    FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f) return Fail("Cannot write " + path + ": cannot create " + tmp + ": " + std::strerror(errno));
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const int err = errno;
+    const bool closed = std::fclose(f) == 0;
+    std::error_code ec;
+    if (!written || !closed) {
+        const std::string why = std::strerror(written ? errno : err);
+        fs::remove(tmp, ec);
+        return Fail("Cannot write " + tmp + ": " + why);
+    }
+    fs::rename(tmp, path, ec);
+    if (ec) {
+        const std::string why = ec.message();
+        fs::remove(tmp, ec);
+        return Fail("Cannot write " + path + ": " + why);
+    }
+    return {};
+}
+
+// The file argument is taken relative to where loctool was started, before it
+// enters the project folder.
+std::string FromStartFolder(const std::string& path) {
+    if (path.empty()) return path;
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return ec ? path : absolute.string();
+}
+
+// Why `value` cannot travel in an exchange file, or "" when it can.
+std::string Unexportable(const std::string& value) {
+    for (size_t i = 0; i < value.size();) {
+        if (static_cast<unsigned char>(value[i] - 1) < 0x7F) {  // ASCII other than NUL, the common case
+            ++i;
+            continue;
+        }
+        if (value[i] == '\0') return "holds a NUL byte (at byte " + std::to_string(i) + ")";
+        const size_t n = loctext::Utf8Length(value, i);
+        if (n == 0) return "is not valid UTF-8 (at byte " + std::to_string(i) + ")";
+        i += n;
+    }
+    return {};
+}
+
+Result CheckExportable(const exchange::Unit& unit, const std::string& language, const std::string& reference) {
+    const struct {
+        const char* what;
+        const std::string* value;
+    } fields[] = {
+        {"name", &unit.name}, {"description", &unit.desc}, {"reference text", &unit.source}, {"text", &unit.text}};
+    for (const auto& field : fields) {
+        const std::string why = Unexportable(*field.value);
+        if (why.empty()) continue;
+        const std::string whose = field.value == &unit.source ? reference : language;
+        return Fail("Cannot export " + language + ": the " + field.what + " of item " + unit.Id() + " (" + whose +
+                    ") " + why + "; mend it in the editor or with loctool dump/pack");
+    }
+    return {};
+}
+
+Result BuildCatalog(const Project& project, const std::string& language, const std::string& reference,
+                    Catalog& catalog) {
+    LanguageTexts texts, sources;
+    Result r = projtexts::LoadLanguage(project, language, texts);
+    if (r.ok) r = projtexts::LoadLanguage(project, reference, sources);
+    if (!r.ok) return r;
+    catalog.language = language;
+    catalog.sourceLanguage = reference;
+    for (size_t j = 0; j < project.files.size(); ++j)
+        for (size_t i = 0; i < texts[j].size(); ++i) {
+            exchange::Unit unit;
+            unit.file = project.files[j];
+            unit.index = static_cast<int>(i);
+            unit.name = project.names[j][i];
+            unit.desc = project.descs[j][i];
+            unit.source = std::move(sources[j][i]);
+            unit.text = std::move(texts[j][i]);
+            unit.translated = !projtexts::IsUntranslated(unit.text, unit.source, reference != language);
+            if (!(r = CheckExportable(unit, language, reference)).ok) return r;
+            catalog.units.push_back(std::move(unit));
+        }
+    return {};
+}
+
+std::string FormatOf(const Options& options, const std::string& file) {
+    const auto given = options.named.find("--format");
+    if (given != options.named.end()) return given->second;
+    std::string ext = fs::path(file).extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".po") return "po";
+    if (ext == ".xliff" || ext == ".xlf") return "xliff";
+    if (ext == ".csv") return "csv";
+    return {};
+}
+
+bool KnownFormat(const std::string& format) { return format == "po" || format == "xliff" || format == "csv"; }
+
+// ---- import ----------------------------------------------------------------------
+
+struct ItemRef {
+    size_t file = 0, index = 0;
+};
+
+std::string Line(const std::string& path, int line) {
+    return line > 0 ? path + ":" + std::to_string(line) + ": " : path + ": ";
+}
+
+// Matches the entries to the items by id and fills `after`; every problem found is
+// listed in `problems`.
+void MatchEntries(const Project& project, const exchange::ReadBack& read, const std::string& path, LanguageTexts& after,
+                  std::vector<std::string>& problems) {
+    std::unordered_map<std::string, ItemRef> items;
+    std::vector<std::string> order;  // the ids in file order, for the list of missing items
+    for (size_t j = 0; j < project.files.size(); ++j)
+        for (size_t i = 0; i < after[j].size(); ++i)
+            items[order.emplace_back(project.files[j] + ":" + std::to_string(i) + ":" + project.names[j][i])] = {j, i};
+    std::unordered_map<std::string, int> seen;  // id -> line of its first entry
+    seen.reserve(read.entries.size());
+    for (const exchange::Entry& e : read.entries) {
+        const auto item = items.find(e.id);
+        if (item == items.end()) {
+            problems.push_back(Line(path, e.line) + "unknown item '" + e.id +
+                               "': no item of the project has this file:index:name");
+            continue;
+        }
+        const auto first = seen.emplace(e.id, e.line);
+        if (!first.second) {
+            problems.push_back(Line(path, e.line) + "item '" + e.id + "' appears a second time (first at line " +
+                               std::to_string(first.first->second) + ")");
+            continue;
+        }
+        std::string why = Unexportable(e.text);
+        if (why.empty() && e.text.size() > static_cast<size_t>(loctext::kMaxLength))
+            why = "is " + std::to_string(e.text.size()) + " bytes long; a .loc text holds at most " +
+                  std::to_string(loctext::kMaxLength);
+        if (!why.empty()) {
+            problems.push_back(Line(path, e.line) + "the text of item '" + e.id + "' " + why);
+            continue;
+        }
+        // An empty translation is an untranslated item: it keeps its bytes.
+        if (!e.text.empty()) after[item->second.file][item->second.index] = e.text;
+    }
+    for (const std::string& id : order)
+        if (!seen.count(id)) problems.push_back(path + ": item '" + id + "' has no entry in the file");
+}
+
+Result ReadExchange(const std::string& format, const std::string& path, const std::string& bytes,
+                    exchange::ReadBack& read) {
+    if (format == "po") return exchange::ReadPo(path, read);
+    if (format == "xliff") return exchange::ReadXliff(path, bytes, read);
+    return exchange::ReadCsv(path, bytes, read);
+}
+
+std::string ChangeReport(const Project& project, const std::string& language, const LanguageTexts& before,
+                         const LanguageTexts& after) {
+    size_t total = 0;
+    std::string perFile;
+    for (size_t j = 0; j < project.files.size(); ++j) {
+        size_t changed = 0;
+        for (size_t i = 0; i < after[j].size(); ++i) changed += after[j][i] != before[j][i];
+        total += changed;
+        perFile += (j ? ", " : "") + project.files[j] + " " + std::to_string(changed);
+    }
+    return language + ": " + std::to_string(total) + (total == 1 ? " item" : " items") + " changed (" + perFile + ")\n";
+}
+
+// ---- stats -----------------------------------------------------------------------
+
+struct FileStats {
+    std::string file;
+    size_t items = 0, translated = 0;
+};
+
+double Percent(size_t part, size_t whole) { return whole ? 100.0 * static_cast<double>(part) / whole : 100.0; }
+
+std::string JsonString(const std::string& value) {
+    std::string out = "\"";
+    for (unsigned char c : value) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string StatsJson(const std::string& reference,
+                      const std::vector<std::pair<std::string, std::vector<FileStats>>>& all) {
+    std::string out = "{\n  \"reference\": " + JsonString(reference) + ",\n  \"languages\": [";
+    char number[32];
+    for (size_t l = 0; l < all.size(); ++l) {
+        size_t items = 0, translated = 0;
+        std::string files;
+        for (size_t j = 0; j < all[l].second.size(); ++j) {
+            const FileStats& f = all[l].second[j];
+            items += f.items;
+            translated += f.translated;
+            std::snprintf(number, sizeof number, "%.1f", Percent(f.translated, f.items));
+            files += std::string(j ? ",\n" : "\n") + "        {\"file\": " + JsonString(f.file) +
+                     ", \"items\": " + std::to_string(f.items) + ", \"translated\": " + std::to_string(f.translated) +
+                     ", \"percent\": " + number + "}";
+        }
+        std::snprintf(number, sizeof number, "%.1f", Percent(translated, items));
+        out += std::string(l ? "," : "") + "\n    {\"language\": " + JsonString(all[l].first) +
+               ", \"items\": " + std::to_string(items) + ", \"translated\": " + std::to_string(translated) +
+               ", \"percent\": " + number + ",\n      \"files\": [" + files + "\n      ]}";
+    }
+    return out + "\n  ]\n}\n";
+}
+
+std::string StatsTable(const std::vector<std::pair<std::string, std::vector<FileStats>>>& all) {
+    size_t width = 8;
+    for (const auto& language : all) width = std::max(width, language.first.size());
+    std::string out;
+    char row[512];
+    std::snprintf(row, sizeof row, "%-*s  %-10s %6s %11s %8s\n", static_cast<int>(width), "language", "file", "items",
+                  "translated", "percent");
+    out += row;
+    for (const auto& [language, files] : all) {
+        size_t items = 0, translated = 0;
+        for (const FileStats& f : files) {
+            items += f.items;
+            translated += f.translated;
+            std::snprintf(row, sizeof row, "%-*s  %-10s %6zu %11zu %7.1f%%\n", static_cast<int>(width),
+                          language.c_str(), f.file.c_str(), f.items, f.translated, Percent(f.translated, f.items));
+            out += row;
+        }
+        std::snprintf(row, sizeof row, "%-*s  %-10s %6zu %11zu %7.1f%%\n", static_cast<int>(width), language.c_str(),
+                      "(all)", items, translated, Percent(translated, items));
+        out += row;
+    }
+    return out;
+}
+
+}  // namespace
+
+Result ExportLanguage(const Project& project, const std::string& language, const std::string& reference,
+                      const std::string& format, std::string& bytes) {
+    Catalog catalog;
+    Result r = BuildCatalog(project, language, reference, catalog);
+    if (!r.ok) return r;
+    if (format == "po") return exchange::WritePo(catalog, bytes);
+    if (format == "xliff") return exchange::WriteXliff(catalog, bytes);
+    return exchange::WriteCsv(catalog, bytes);
+}
+
+Result ImportLanguage(const Project& project, const std::string& language, const std::string& path,
+                      const std::string& format, std::string& report) {
+    std::string bytes;
+    exchange::ReadBack read;
+    LanguageTexts before;
+    Result r = ReadWhole(path, bytes);
+    if (r.ok) r = ReadExchange(format, path, bytes, read);
+    if (r.ok) r = projtexts::LoadLanguage(project, language, before);
+    if (!r.ok) return r;
+
+    std::vector<std::string> problems;
+    if (read.language != language)
+        problems.push_back(Line(path, read.languageLine) +
+                           (read.language.empty() ? "the file does not say its language"
+                                                  : "the file holds the language '" + read.language + "'") +
+                           ", not '" + language + "'");
+    LanguageTexts after = before;
+    if (problems.empty()) MatchEntries(project, read, path, after, problems);
+    if (!problems.empty()) {
+        std::string message;
+        for (size_t i = 0; i < problems.size() && i < kListedProblems; ++i) message += problems[i] + "\n";
+        if (problems.size() > kListedProblems)
+            message += "... and " + std::to_string(problems.size() - kListedProblems) + " more problems\n";
+        return Fail(message + "nothing was imported: no file of " + language + " was changed");
+    }
+    if (!(r = projtexts::SaveLanguage(project, language, before, after)).ok) return r;
+    report = ChangeReport(project, language, before, after);
+    return {};
+}
+
+int ExportCommand(const std::vector<std::string>& args) {
+    Options options;
+    if (!ParseOptions(args, {"--format", "--source", "-o"}, options)) return Usage(kExportHelp);
+    if (options.help) return Help(kExportHelp);
+    const std::string format = options.named["--format"];
+    if (options.positional.size() != 2 || !KnownFormat(format)) return Usage(kExportHelp);
+    const std::string& language = options.positional[1];
+    const std::string output = FromStartFolder(options.named["-o"]);
+
+    Project project;
+    std::string reference, bytes;
+    Result r = projtexts::OpenProject(options.positional[0], project);
+    if (r.ok && !projtexts::HasLanguage(project, language))
+        r = Fail("The language '" + language + "' has no folder under " + options.positional[0] + "/Texts");
+    if (r.ok) r = projtexts::PickReference(project, options.named["--source"], reference);
+    if (r.ok) r = ExportLanguage(project, language, reference, format, bytes);
+    if (r.ok) r = WriteOutput(output, bytes);
+    return Report(r);
+}
+
+int ImportCommand(const std::vector<std::string>& args) {
+    Options options;
+    if (!ParseOptions(args, {"--format"}, options)) return Usage(kImportHelp);
+    if (options.help) return Help(kImportHelp);
+    if (options.positional.size() != 3) return Usage(kImportHelp);
+    const std::string& language = options.positional[1];
+    const std::string path = FromStartFolder(options.positional[2]);
+    const std::string format = FormatOf(options, path);
+    if (!KnownFormat(format))
+        return Report(Fail("Cannot tell the format of " + options.positional[2] +
+                           ": name it .po, .xliff, .xlf or .csv, or give --format"));
+    // The file is read before the project is opened, so a wrong path is said first.
+    std::string bytes, report;
+    Result r = ReadWhole(path, bytes);
+    Project project;
+    if (r.ok) r = projtexts::OpenProject(options.positional[0], project);
+    if (r.ok && !projtexts::HasLanguage(project, language))
+        r = Fail("The language '" + language + "' has no folder under " + options.positional[0] + "/Texts");
+    if (r.ok) r = ImportLanguage(project, language, path, format, report);
+    if (!r.ok) return Report(r);
+    std::fputs(report.c_str(), stdout);
+    return 0;
+}
+
+int StatsCommand(const std::vector<std::string>& args) {
+    Options options;
+    if (!ParseOptions(args, {"--format", "--source"}, options)) return Usage(kStatsHelp);
+    if (options.help) return Help(kStatsHelp);
+    const std::string format = options.named.count("--format") ? options.named["--format"] : "table";
+    if (options.positional.size() != 1 || (format != "table" && format != "json")) return Usage(kStatsHelp);
+
+    Project project;
+    std::string reference;
+    Result r = projtexts::OpenProject(options.positional[0], project);
+    if (r.ok) r = projtexts::PickReference(project, options.named["--source"], reference);
+    LanguageTexts sources;
+    if (r.ok) r = projtexts::LoadLanguage(project, reference, sources);
+    std::vector<std::pair<std::string, std::vector<FileStats>>> all;
+    for (size_t l = 0; r.ok && l < project.languages.size(); ++l) {
+        const std::string& language = project.languages[l];
+        LanguageTexts texts;
+        if (!(r = projtexts::LoadLanguage(project, language, texts)).ok) break;
+        std::vector<FileStats> files;
+        for (size_t j = 0; j < project.files.size(); ++j) {
+            FileStats f{project.files[j], texts[j].size(), 0};
+            for (size_t i = 0; i < texts[j].size(); ++i)
+                f.translated += !projtexts::IsUntranslated(texts[j][i], sources[j][i], language != reference);
+            files.push_back(f);
+        }
+        all.emplace_back(language, std::move(files));
+    }
+    if (!r.ok) return Report(r);
+    const std::string out = format == "json" ? StatsJson(reference, all) : StatsTable(all);
+    return Report(WriteOutput("", out));
+}
