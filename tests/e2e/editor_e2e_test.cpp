@@ -138,8 +138,7 @@ TEST(EditorEndToEnd, ARelativeProjectFolderIsTakenFromWhereTheProgramWasStarted)
     ed.Click(kExitX, kButtonsY);
     ASSERT_EQ(ed.WaitExit(), 0);
     EXPECT_TRUE(fs::exists(typedHere / "proj" / "Texts Backup"));
-    EXPECT_EQ(ReadBytes(typedHere / "proj" / "zazovi.cfg"),
-              (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0}));
+    EXPECT_EQ(ReadBytes(typedHere / "proj" / "zazovi.cfg"), (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0}));
     // The project beside the program is not touched.
     EXPECT_FALSE(fs::exists(ed.dir / "proj" / "Texts Backup"));
     EXPECT_FALSE(fs::exists(ed.dir / "proj" / "zazovi.cfg"));

@@ -1,12 +1,12 @@
 // The working folder derived from the program's path, and the project folder from
 // the command line.
+#include "editor/startup.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
-
-#include "editor/startup.h"
 
 TEST(ProgramWorkingFolder, StripsBuildFoldersInTheirOrder) {
     EXPECT_EQ(ProgramWorkingFolder("C:\\Tools\\Release\\editor.exe", '\\'), "C:\\Tools");

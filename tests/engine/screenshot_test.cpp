@@ -145,12 +145,10 @@ TEST_F(ScreenshotTest, ScreenshotKeyWithEveryNameTakenSaysSoAndOverwritesNothing
     PumpMessages();
     EngineFrame();
     for (auto& k : g_input.keys) k = 0;
-    for (const auto& entry : fs::directory_iterator(dir_))
-        EXPECT_EQ(fs::file_size(entry.path()), 1u) << entry.path();
+    for (const auto& entry : fs::directory_iterator(dir_)) EXPECT_EQ(fs::file_size(entry.path()), 1u) << entry.path();
     EXPECT_FALSE(fs::exists("Screenshot1000.bmp"));
     ASSERT_EQ(TestMessageBoxes().size(), 1u);
-    EXPECT_NE(TestMessageBoxes()[0].text.find("Screenshot001.bmp to Screenshot999.bmp all exist"),
-              std::string::npos)
+    EXPECT_NE(TestMessageBoxes()[0].text.find("Screenshot001.bmp to Screenshot999.bmp all exist"), std::string::npos)
         << TestMessageBoxes()[0].text;
 }
 

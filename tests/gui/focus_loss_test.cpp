@@ -32,8 +32,10 @@ TEST_F(FocusLossTest, AButtonHeldDownIsReleasedWithoutAClick) {
         SCOPED_TRACE(hold);
         g_clicks = 0;
         SetFocusTo("B");
-        if (hold == "Mouse 1") Press(160, 120);
-        else Key(hold == "Space" ? VK_SPACE : VK_RETURN);
+        if (hold == "Mouse 1")
+            Press(160, 120);
+        else
+            Key(hold == "Space" ? VK_SPACE : VK_RETURN);
         ASSERT_TRUE(button->IsPressed());
         TestFocusLost();
         PumpMessages();
