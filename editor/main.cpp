@@ -12,6 +12,9 @@
 #include "platform/platform.h"
 
 int main() {
+    // A project folder named on the command line is relative to where it was typed.
+    std::error_code noStartFolder;
+    const std::filesystem::path startFolder = std::filesystem::current_path(noStartFolder);
     EnterProgramFolder();
     // UTF-8 throughout: the folder names the font fallback, the argument a project
     // folder that may hold any letters (main's argv on Windows would lose them).
@@ -20,11 +23,9 @@ int main() {
     if (args.size() == 2) {
         // A translator's own project: its Texts, Descriptions and zazovi.cfg are used;
         // the font comes from the project when it has one, else from the program.
-        std::error_code error;
-        std::filesystem::current_path(HostFsPath(args[1]), error);
-        if (error) {
-            PlatMessageBox(("Cannot open the project folder " + args[1] + ": " + error.message()).c_str(),
-                           "VRD3 Localization Kit", true);
+        std::string message;
+        if (!EnterProjectFolder(startFolder, args[1], &message)) {
+            PlatMessageBox(message.c_str(), "VRD3 Localization Kit", true);
             return 1;
         }
     }

@@ -3,6 +3,7 @@
 // documented backslash form and are mapped to the host's by HostPath.
 #include "editor/project.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -118,7 +119,72 @@ bool CopyForBackup(const std::string& from, const std::string& to, std::vector<c
     return true;
 }
 
+// The upper-case form of c, for the letters whose names users sort: what NTFS's
+// upper-case table does for them, written out so that every system sorts alike.
+char32_t UpperCase(char32_t c) {
+    const auto odd = [c] { return (c & 1) != 0; };
+    if (c >= 'a' && c <= 'z') return c - 0x20;
+    if (c < 0x80) return c;
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;  // Latin-1, less the division sign
+    if (c == 0xFF) return 0x178;
+    // Latin Extended-A: pairs of capital and small letter, the capital first, with a
+    // run whose pairs start at an odd code. U+0131 (dotless i) and U+017F keep theirs.
+    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c != 0x131 && odd() ? c - 1 : c;
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return odd() ? c : c - 1;
+    // Greek, with its accented vowels and the final sigma.
+    if (c == 0x3AC) return 0x386;
+    if (c >= 0x3AD && c <= 0x3AF) return c - 0x25;
+    if (c == 0x3C2) return 0x3A3;
+    if (c >= 0x3B1 && c <= 0x3CB) return c - 0x20;
+    if (c == 0x3CC) return 0x38C;
+    if (c == 0x3CD || c == 0x3CE) return c - 0x3F;
+    // Cyrillic: the basic alphabet, the letters before it, and the paired extensions.
+    if (c >= 0x430 && c <= 0x44F) return c - 0x20;
+    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
+        return odd() ? c - 1 : c;
+    if (c >= 0x4C1 && c <= 0x4CE) return odd() ? c : c - 1;
+    if (c == 0x4CF) return 0x4C0;
+    if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;  // full-width Latin
+    return c;
+}
+
+// The name as upper-cased UTF-16 units. A byte that does not start a valid UTF-8
+// sequence stands for its Latin-1 letter (names written by older Linux programs).
+std::u16string SortKey(const std::string& name) {
+    std::u16string key;
+    key.reserve(name.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const auto* end = p + name.size();
+    while (p < end) {
+        char32_t c = *p;
+        const int extra = c >= 0xF0 && c < 0xF5 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 0;
+        bool valid = extra > 0 && end - p > extra;
+        for (int i = 1; valid && i <= extra; ++i) valid = (p[i] & 0xC0) == 0x80;
+        if (valid) {
+            c &= 0x3F >> extra;
+            for (int i = 1; i <= extra; ++i) c = (c << 6) | (p[i] & 0x3F);
+            p += extra;
+        }
+        ++p;
+        c = UpperCase(c);
+        if (c >= 0x10000) {  // a pair of surrogates, which sort as NTFS sorts them
+            key.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            key.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            key.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return key;
+}
+
 }  // namespace
+
+bool FolderNameLess(const std::string& a, const std::string& b) {
+    const std::u16string ka = SortKey(a), kb = SortKey(b);
+    if (ka != kb) return ka < kb;
+    return a < b;  // names alike but for case (or encoding) still have one fixed order
+}
 
 ProjectMessage ScanLanguageFolders() {
     g_project.folders.clear();
@@ -129,6 +195,9 @@ ProjectMessage ScanLanguageFolders() {
         if (name.empty() || name[0] == '.') continue;
         g_project.folders.push_back(std::move(name));
     }
+    // The enumeration's order differs between file systems (on Linux it follows a hash
+    // of each name); the order by name is the same wherever the project is opened.
+    std::sort(g_project.folders.begin(), g_project.folders.end(), FolderNameLess);
     // The store's table has a fixed size; what does not fit is still in
     // g_project.folders and is verified and backed up all the same.
     for (const std::string& name : g_project.folders)
@@ -154,7 +223,7 @@ ProjectMessage VerifyLanguageFiles() {
             if (!m.ok) return m;
         }
 
-    // The first folder of the enumeration is the reference for all others.
+    // The first folder by name is the reference for all others.
     for (int j = 0; j < files; ++j)
         for (size_t f = 1; f < folders.size(); ++f) {
             const int count = counts[f * files + j];

@@ -25,7 +25,7 @@ struct BackupFailure {
 using BackupProgress = std::function<void(float)>;
 
 struct ProjectState {
-    // Every language folder the scan found, in enumeration order. The store's
+    // Every language folder the scan found, in FolderNameLess order. The store's
     // folder table has a fixed limit; this list has none and is the one to use.
     std::vector<std::string> folders;
 };
@@ -33,10 +33,17 @@ struct ProjectState {
 extern ProjectState g_project;
 
 // Lists the entries of "Texts\" whose names do not begin with "." (plain files
-// too) into g_project.folders and mirrors as many as fit into the store's folder
-// table. Fails with "No Folders found in /.../Texts/" when none is found or the
-// folder cannot be read.
+// too), sorted by FolderNameLess, into g_project.folders and mirrors as many as fit
+// into the store's folder table. Fails with "No Folders found in /.../Texts/" when
+// none is found or the folder cannot be read.
 ProjectMessage ScanLanguageFolders();
+
+// The order of language folders: by name with upper and lower case alike, as NTFS keeps
+// a folder (each UTF-16 unit compared after upper-casing: ASCII, Latin-1, Latin
+// Extended-A, Greek, Cyrillic and full-width Latin letters), then byte by byte for names
+// that differ only in case. The same on every system, so the folder index stored in
+// zazovi.cfg names the same language everywhere.
+bool FolderNameLess(const std::string& a, const std::string& b);
 
 int LanguageFolderCount();
 const std::string& LanguageFolder(int i);  // empty for an index out of range

@@ -25,3 +25,21 @@ void EnterProgramFolder() {
     std::error_code ignored;  // a failed change leaves the directory the program was started in
     if (!folder.empty()) std::filesystem::current_path(HostFsPath(folder), ignored);
 }
+
+bool EnterProjectFolder(const std::filesystem::path& startFolder, const std::string& argument, std::string* message) {
+    const std::filesystem::path named = HostFsPath(argument);
+    std::error_code error;
+    if (named.is_relative() && startFolder.empty()) {
+        *message = "Cannot open the project folder " + argument +
+                   ": the folder it is relative to (where the program was started) is unknown.";
+        return false;
+    }
+    // An absolute name replaces startFolder whole; on Windows "\proj" keeps its drive.
+    const std::filesystem::path folder = startFolder / named;
+    std::filesystem::current_path(folder, error);
+    if (error) {
+        *message = "Cannot open the project folder " + HostPathString(folder) + ": " + error.message();
+        return false;
+    }
+    return true;
+}

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // Engine key codes beyond the platform's virtual keys.
 enum : uint8_t {
@@ -52,7 +54,9 @@ struct EngineState {
     uint8_t colorTags = 1;
     float doubleClickTime = 0.4f;
     uint64_t framesPresented = 0;
-    char pendingScreenshot[32] = {};  // taken at the end of the next drawn frame
+    // Screenshot files asked for since the last drawn frame, each under its own name;
+    // all of them are taken at the end of the next drawn frame.
+    std::vector<std::string> pendingScreenshots;
 };
 extern EngineState g_engine;
 
@@ -101,6 +105,8 @@ intptr_t EngineWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Called by Ctrl+Alt+S with the first free "Screenshot%.3i.bmp"; the screenshot
 // writer installs itself here so the input code does not depend on it.
 extern void (*g_screenshotHook)(const char* path);
+// The first of "Screenshot001.bmp" ... "Screenshot999.bmp" that neither exists nor is
+// already waiting to be written; null when every name is taken.
 const char* NextScreenshotName();
 
 // ---- screenshots ----
@@ -111,6 +117,10 @@ bool SaveScreenshot(const char* path);
 void FileExtension(const char* path, char* out, size_t outSize);
 // Asks for a screenshot of the next frame, once it is drawn (the screenshot key).
 void RequestScreenshot(const char* path);
+// Whether a screenshot under this name is waiting for the next frame.
+bool ScreenshotPending(const char* path);
+// Writes every screenshot asked for since the last call, from the picture drawn now.
+void TakePendingScreenshots();
 
 // ---- blocks owned by the engine until shut-down ----
 void TrackAllocation(void* block);

@@ -12,6 +12,8 @@
 #include "platform/platform.h"
 
 InputState g_input;
+// Screenshot names have three digits; past the last one, nothing is overwritten.
+constexpr int kLastScreenshotNumber = 999;
 void (*g_screenshotHook)(const char* path) = nullptr;
 
 bool IsKeyDown(uint8_t code) {
@@ -77,14 +79,15 @@ uint8_t TranslateKey(uint32_t vk, intptr_t lParam) {
 }
 
 const char* NextScreenshotName() {
-    const char* name = nullptr;
-    for (int n = 1; n <= 998; ++n) {
-        name = FormatText("Screenshot%.3i.bmp", n);
+    // A name asked for earlier in this frame has no file yet, but it is taken all the same.
+    for (int n = 1; n <= kLastScreenshotNumber; ++n) {
+        const char* name = FormatText("Screenshot%.3i.bmp", n);
+        if (ScreenshotPending(name)) continue;
         FILE* f = std::fopen(name, "rb");
-        if (!f) break;
+        if (!f) return name;
         std::fclose(f);
     }
-    return name;
+    return nullptr;
 }
 
 namespace {
@@ -95,10 +98,20 @@ intptr_t Quit(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     return PlatDefWindowProc(message, wParam, lParam);
 }
 
+void ScreenshotKey() {
+    if (const char* name = NextScreenshotName()) {
+        g_screenshotHook(name);
+        return;
+    }
+    EngineError(FormatText("No screenshot was saved: Screenshot001.bmp to Screenshot%.3i.bmp all exist. Move them "
+                           "elsewhere to take more.",
+                           kLastScreenshotNumber),
+                "Screenshot");
+}
+
 intptr_t KeyDownSteps(uint8_t c, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     g_input.keys[c] = 1;
-    if (c == 'S' && IsKeyDown(KEY_ANY_ALT) && IsKeyDown(KEY_ANY_CTRL) && g_screenshotHook)
-        g_screenshotHook(NextScreenshotName());
+    if (c == 'S' && IsKeyDown(KEY_ANY_ALT) && IsKeyDown(KEY_ANY_CTRL) && g_screenshotHook) ScreenshotKey();
     GuiKeyDown(c);
     if (c == g_input.lastClickButton) {
         const uint32_t elapsed = PlatGetTickCount() - g_input.clickTick;  // wraps like the counter
@@ -124,6 +137,19 @@ intptr_t KeyUpSteps(uint8_t c) {
     g_input.keys[c] = 0;
     GuiKeyUp(c);
     return 0;
+}
+
+// The releases of keys and buttons held when the focus went away go to another window,
+// so without this they would stay down: Alt would still be held after Alt+Tab (F4 alone
+// would quit) and Ctrl would turn the next letter into a shortcut. The states are
+// cleared without key-up events: a release the user did not make must not act (Space
+// or Enter released on a button clicks it, a mouse button released over one too).
+// What follows a held button (a scroll-bar drag, a text selection, a pressed look)
+// checks the state every frame and ends with it; the last click no longer counts
+// towards a double click.
+void FocusLost() {
+    for (uint8_t& key : g_input.keys) key = 0;
+    g_input.lastClickButton = 255;
 }
 
 void MouseMoved() {
@@ -189,6 +215,9 @@ intptr_t EngineWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         return KeyUpSteps(TranslateKey(static_cast<uint32_t>(wParam), lParam));
     case WM_CHAR:
         if (wParam >= 32) GuiChar(static_cast<uint16_t>(wParam));
+        return PlatDefWindowProc(message, wParam, lParam);
+    case WM_KILLFOCUS:
+        FocusLost();
         return PlatDefWindowProc(message, wParam, lParam);
     case WM_MOUSEMOVE:
         MouseMoved();

@@ -28,10 +28,7 @@ void EngineFrame() {
     GuiDraw();
     GuiUpdate(dt);
     // The finished picture is in the back buffer only until the swap.
-    if (g_engine.pendingScreenshot[0]) {
-        SaveScreenshot(g_engine.pendingScreenshot);
-        g_engine.pendingScreenshot[0] = 0;
-    }
+    if (!g_engine.pendingScreenshots.empty()) TakePendingScreenshots();
     PlatSwapBuffers();
     ++g_engine.framesPresented;
     PumpMessages();

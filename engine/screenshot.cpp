@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/engine.h"
@@ -96,5 +98,18 @@ bool SaveScreenshot(const char* path) {
 }
 
 void RequestScreenshot(const char* path) {
-    std::snprintf(g_engine.pendingScreenshot, sizeof g_engine.pendingScreenshot, "%s", path ? path : "");
+    if (path && *path) g_engine.pendingScreenshots.emplace_back(path);
+}
+
+bool ScreenshotPending(const char* path) {
+    for (const std::string& pending : g_engine.pendingScreenshots)
+        if (pending == path) return true;
+    return false;
+}
+
+void TakePendingScreenshots() {
+    // Moved out first: an error box shown by SaveScreenshot draws frames of its own.
+    const std::vector<std::string> pending = std::move(g_engine.pendingScreenshots);
+    g_engine.pendingScreenshots.clear();
+    for (const std::string& path : pending) SaveScreenshot(path.c_str());
 }

@@ -16,6 +16,7 @@
 enum : uint32_t {
     WM_DESTROY = 0x0002,
     WM_SIZE = 0x0005,
+    WM_KILLFOCUS = 0x0008,  // the window lost the keyboard focus (Alt+Tab, another window clicked)
     WM_PAINT = 0x000F,
     WM_CLOSE = 0x0010,
     WM_QUIT = 0x0012,

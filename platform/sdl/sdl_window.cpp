@@ -505,6 +505,9 @@ void SdlDrainEvents(std::deque<PlatMsg>* out) {
             case SDL_WINDOWEVENT_EXPOSED:
                 g_sdl.paintPending = true;
                 break;
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                out->push_back({WM_KILLFOCUS, 0, 0});
+                break;
             default:
                 break;
             }

@@ -35,3 +35,4 @@ void TestMouseButton(uint32_t message, int x, int y);  // moves the cursor there
 void TestMouseMove(int x, int y);
 void TestWheel(int delta);
 void TestChar(uint16_t character);
+void TestFocusLost();  // the window loses the focus (Alt+Tab to another program)

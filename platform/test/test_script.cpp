@@ -111,3 +111,4 @@ void TestMouseButton(uint32_t message, int x, int y) {
 }
 void TestWheel(int delta) { TestPostMessage(WM_MOUSEWHEEL, MakeWheelWParam(delta), 0); }
 void TestChar(uint16_t character) { TestPostMessage(WM_CHAR, character, 1); }
+void TestFocusLost() { TestPostMessage(WM_KILLFOCUS, 0, 0); }

@@ -69,6 +69,7 @@
 #undef WM_DESTROY
 #undef WM_KEYDOWN
 #undef WM_KEYUP
+#undef WM_KILLFOCUS
 #undef WM_LBUTTONDOWN
 #undef WM_LBUTTONUP
 #undef WM_MBUTTONDOWN

@@ -96,8 +96,10 @@ public:
         window.clear();
         exitCode = -1;
         display = onDisplay;
-        const std::string program = (dir / "zazovi").string();
-        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+        std::string program = (dir / "zazovi").string();
+        std::vector<char*> argv = {program.data()};
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e)
             if (display.empty() || std::strncmp(*e, "DISPLAY=", 8) != 0) env.emplace_back(*e);
@@ -105,7 +107,13 @@ public:
         std::vector<char*> envp;
         for (std::string& e : env) envp.push_back(e.data());
         envp.push_back(nullptr);
-        if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return false;
+        // Started from the folder the test names, as if typed in a shell there.
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (!startIn.empty()) posix_spawn_file_actions_addchdir_np(&actions, startIn.c_str());
+        const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) return false;
         for (int i = 0; i < 200 && window.empty(); ++i) {
             window = X("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null | head -n 1");
             if (window.empty()) Sleep(100);
@@ -156,6 +164,8 @@ public:
     }
 
     fs::path dir;
+    std::vector<std::string> args;  // the program's arguments
+    fs::path startIn;               // the folder it is started from; empty: the test's own
     pid_t pid = -1;
     int exitCode = -1;
     std::string window;

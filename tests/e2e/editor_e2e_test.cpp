@@ -1,9 +1,11 @@
 // The editor end to end: the real program in a real window under the test's X server,
 // driven with real mouse and keyboard input, and the files on disk checked afterwards.
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "e2e_support.h"
+#include "editor/project.h"
 
 using namespace e2e;
 
@@ -32,11 +34,12 @@ std::vector<std::string> Texts(const fs::path& file) {
     return texts;
 }
 
-// The folder the editor lists first (the project's first language).
+// The folder the editor lists first (the project's first language by name).
 std::string FirstFolder(const fs::path& dir) {
+    std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir / "Texts"))
-        if (entry.path().filename().string()[0] != '.') return entry.path().filename().string();
-    return {};
+        if (entry.path().filename().string()[0] != '.') names.push_back(entry.path().filename().string());
+    return names.empty() ? std::string() : *std::min_element(names.begin(), names.end(), FolderNameLess);
 }
 
 void ReplaceText(Editor& ed, const std::string& text) {
@@ -117,6 +120,28 @@ TEST(EditorEndToEnd, ExitRemembersTheItemForTheNextStart) {
     EXPECT_EQ(Texts(loc)[5], "item five again");
     ed.Click(kExitX, kButtonsY);
     EXPECT_EQ(ed.WaitExit(), 0);
+}
+
+TEST(EditorEndToEnd, ARelativeProjectFolderIsTakenFromWhereTheProgramWasStarted) {
+    // "zazovi proj" typed in work/, which holds proj; another proj lies beside the program.
+    Editor ed("relative");
+    const fs::path typedHere = ed.dir / "work";
+    for (const fs::path& project : {typedHere / "proj", ed.dir / "proj"}) {
+        fs::create_directories(project);
+        for (const char* part : {"Texts", "Descriptions"})
+            fs::copy(ed.dir / part, project / part, fs::copy_options::recursive);
+    }
+    ed.args = {"proj"};
+    ed.startIn = typedHere;
+    ASSERT_TRUE(ed.Start());
+    ed.Click(kRowX, RowY(2));
+    ed.Click(kExitX, kButtonsY);
+    ASSERT_EQ(ed.WaitExit(), 0);
+    EXPECT_TRUE(fs::exists(typedHere / "proj" / "Texts Backup"));
+    EXPECT_EQ(ReadBytes(typedHere / "proj" / "zazovi.cfg"), (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0}));
+    // The project beside the program is not touched.
+    EXPECT_FALSE(fs::exists(ed.dir / "proj" / "Texts Backup"));
+    EXPECT_FALSE(fs::exists(ed.dir / "proj" / "zazovi.cfg"));
 }
 
 TEST(EditorEndToEnd, CountMismatchShowsTheMessageAndEndsWithZero) {

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/text_store.h"
@@ -85,16 +86,6 @@ class ProjectTest : public testing::Test {
         fs::remove_all(dir_, ec);
     }
 
-    // What the platform enumerates in Texts, less the names that begin with ".".
-    static std::vector<std::string> EnumeratedFolders() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator("Texts")) {
-            const std::string name = entry.path().filename().string();
-            if (name[0] != '.') names.push_back(name);
-        }
-        return names;
-    }
-
     fs::path oldDir_, dir_;
 };
 
@@ -107,12 +98,10 @@ TEST_F(ProjectTest, TwoEqualLanguagesScanVerifyAndBackUpWithProgressInNinths) {
     WriteFile("Texts/.hidden", "x");
 
     ASSERT_TRUE(ScanLanguageFolders().ok);
-    const std::vector<std::string> expected = EnumeratedFolders();
-    ASSERT_EQ(expected.size(), 2u);
-    EXPECT_EQ(g_project.folders, expected);
+    EXPECT_EQ(g_project.folders, (std::vector<std::string>{"English", "German"}));
     ASSERT_EQ(FolderCount(), 2);  // mirrored into the store for the folder list
-    EXPECT_EQ(FolderName(0), expected[0]);
-    EXPECT_EQ(FolderName(1), expected[1]);
+    EXPECT_EQ(FolderName(0), "English");
+    EXPECT_EQ(FolderName(1), "German");
 
     EXPECT_TRUE(VerifyLanguageFiles().ok);
 
@@ -134,6 +123,43 @@ TEST_F(ProjectTest, TwoEqualLanguagesScanVerifyAndBackUpWithProgressInNinths) {
     size_t copies = 0;
     for (const auto& e : fs::recursive_directory_iterator("Texts Backup")) copies += e.is_regular_file();
     EXPECT_EQ(copies, 9u);  // no temporary files left behind
+}
+
+// Each row: a sorts before b. Plain byte order gets every row but the one of names
+// equal but for case the other way round, so a script whose letters are not
+// upper-cased fails its row; folding to lower case fails the '_' row.
+TEST(FolderNameLess, IgnoresCaseAsNtfsDoesThenFallsBackToBytes) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"english", "French"},
+        {"Zulu", "_old"},                      // upper-cased, '_' comes after the letters
+        {"English", "english"},                // equal but for case: byte order
+        {"äa", "ÄB"},                          // Latin-1
+        {"Ÿa", "ÿB"},                          // Latin-1's ÿ goes to Latin Extended-A
+        {"ša", "ŠB"},                          // Latin Extended-A, capital at the even code
+        {"ła", "ŁB"},                          // ... and at the odd code
+        {"αβ", "ΑΓ"},                          // Greek
+        {"ας", "ΑΣΑ"},                         // the final sigma is a sigma
+        {"έα", "ΈΒ"},                          // accented Greek capitals lie below the alphabet
+        {"русский", "Словенский"},             // Cyrillic
+        {"ёж", "ЁЗ"},                          // Cyrillic letters before the basic alphabet
+        {"\xE9\x61", "\xC9\x42"},              // "éa" and "ÉB" in Latin-1, not UTF-8
+        {"\xF0\x9F\x98\x80", "\xEF\xBC\xA1"},  // U+1F600 as UTF-16 sorts before U+FF21
+    };
+    for (const auto& [a, b] : rows) {
+        EXPECT_TRUE(FolderNameLess(a, b)) << a << " < " << b;
+        EXPECT_FALSE(FolderNameLess(b, a)) << b << " < " << a;
+        EXPECT_FALSE(FolderNameLess(a, a)) << a;
+    }
+}
+
+TEST_F(ProjectTest, ScanListsFoldersByNameWhateverTheDirectoryOrder) {
+    const std::vector<std::string> byName = {"Deutsch", "english", "Español",  "Français",
+                                             "Zulu",    "_old",    "Ελληνικά", "Русский"};
+    for (const std::string& name : byName) fs::create_directories(HostFsPath(HostPath("Texts\\" + name)));
+    ASSERT_TRUE(ScanLanguageFolders().ok);
+    EXPECT_EQ(g_project.folders, byName);
+    ASSERT_EQ(FolderCount(), static_cast<int>(byName.size()));
+    for (int i = 0; i < FolderCount(); ++i) EXPECT_EQ(FolderName(i), byName[i]);
 }
 
 TEST_F(ProjectTest, NoFolderMessageForEmptyOrMissingTexts) {

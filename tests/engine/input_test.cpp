@@ -2,6 +2,7 @@
 // the screenshot key, driven through the window procedure with injected messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -100,6 +101,32 @@ TEST(KeyState, LeftShiftSetsOnlyItsOwnCode) {
     PumpMessages();
     EXPECT_TRUE(IsKeyDown(244));
     EXPECT_TRUE(IsKeyDown(KEY_ANY_CTRL));
+    ReleaseAll();
+}
+
+// Alt+Tab away with keys and buttons held: their releases go to the other window.
+TEST(FocusLoss, ReleasesEveryHeldKeyAndButtonAndForgetsTheLastClick) {
+    EnsureTestEngine();
+    ReleaseAll();
+    g_input.lastClickButton = 255;
+    TestSetTicks(50000);
+    TestKeyDown(VK_CONTROL, 0x1D);
+    TestPostMessage(WM_SYSKEYDOWN, VK_MENU, MakeKeyLParam(0x38, true));
+    TestKeyDown(VK_SHIFT, 0x2A);
+    TestKeyDown('A', 0x1E);
+    TestMouseButton(WM_RBUTTONDOWN, 300, 300);
+    TestMouseButton(WM_LBUTTONDOWN, 300, 300);
+    TestFocusLost();
+    PumpMessages();
+    for (uint8_t code : {uint8_t{KEY_ANY_CTRL}, uint8_t{KEY_ANY_ALT}, uint8_t{KEY_ANY_SHIFT}, uint8_t{'A'},
+                         uint8_t{KEY_MOUSE1}, uint8_t{KEY_MOUSE2}})
+        EXPECT_FALSE(IsKeyDown(code)) << int(code);
+    EXPECT_EQ(std::count(std::begin(g_input.keys), std::end(g_input.keys), 1), 0);
+    // Back in the window, a click where the last press was is no double click.
+    TestAdvanceTicks(100);
+    Click(WM_LBUTTONDOWN, 300, 300);
+    EXPECT_EQ(g_input.lastClickButton, KEY_MOUSE1);
+    EXPECT_EQ(g_input.clickTick, PlatGetTickCount());
     ReleaseAll();
 }
 

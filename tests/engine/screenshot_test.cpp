@@ -120,9 +120,24 @@ TEST_F(ScreenshotTest, UnsupportedTypesAndEmptyPathsAreReported) {
     EXPECT_NE(boxes[2].text.find("The Path cannot be NULL."), std::string::npos);
 }
 
-TEST_F(ScreenshotTest, ScreenshotKeySkipsExistingFilesAndSavesTheDrawnFrame) {
+TEST_F(ScreenshotTest, ScreenshotKeySavesEveryPressOfAFrameUnderItsOwnFreeName) {
     std::ofstream("Screenshot001.bmp") << "x";
-    std::ofstream("Screenshot002.bmp") << "x";
+    std::ofstream("Screenshot003.bmp") << "x";
+    g_screenshotHook = RequestScreenshot;
+    TestKeyDown(VK_CONTROL, 0x1D);
+    TestPostMessage(WM_SYSKEYDOWN, VK_MENU, MakeKeyLParam(0x38, false));
+    for (int press = 0; press < 3; ++press) TestPostMessage(WM_SYSKEYDOWN, 'S', MakeKeyLParam(0x1F, false));
+    PumpMessages();
+    EngineFrame();
+    for (auto& k : g_input.keys) k = 0;
+    for (const char* name : {"Screenshot002.bmp", "Screenshot004.bmp", "Screenshot005.bmp"})
+        EXPECT_EQ(fs::file_size(name), 1440054u) << name;
+    EXPECT_EQ(fs::file_size("Screenshot003.bmp"), 1u);
+    EXPECT_FALSE(fs::exists("Screenshot006.bmp"));
+}
+
+TEST_F(ScreenshotTest, ScreenshotKeyWithEveryNameTakenSaysSoAndOverwritesNothing) {
+    for (int n = 1; n <= 999; ++n) std::ofstream(FormatText("Screenshot%.3i.bmp", n)) << "x";
     g_screenshotHook = RequestScreenshot;
     TestKeyDown(VK_CONTROL, 0x1D);
     TestPostMessage(WM_SYSKEYDOWN, VK_MENU, MakeKeyLParam(0x38, false));
@@ -130,8 +145,11 @@ TEST_F(ScreenshotTest, ScreenshotKeySkipsExistingFilesAndSavesTheDrawnFrame) {
     PumpMessages();
     EngineFrame();
     for (auto& k : g_input.keys) k = 0;
-    EXPECT_EQ(fs::file_size("Screenshot003.bmp"), 1440054u);
-    EXPECT_FALSE(fs::exists("Screenshot004.bmp"));
+    for (const auto& entry : fs::directory_iterator(dir_)) EXPECT_EQ(fs::file_size(entry.path()), 1u) << entry.path();
+    EXPECT_FALSE(fs::exists("Screenshot1000.bmp"));
+    ASSERT_EQ(TestMessageBoxes().size(), 1u);
+    EXPECT_NE(TestMessageBoxes()[0].text.find("Screenshot001.bmp to Screenshot999.bmp all exist"), std::string::npos)
+        << TestMessageBoxes()[0].text;
 }
 
 TEST(FileExtension, LastDotOrBarLowerCased) {

@@ -40,8 +40,9 @@ cp -r "$dir/Texts/." "$dir/original/"
 cp "$exe" "$program/zazovi.exe"
 cp "$host/zazovi_font.dsf" "$program/"
 
-# Wine's drive Z: is the Unix root.
-(cd "$root" && exec wine "$program/zazovi.exe" "Z:$dir" > "$root/run.log" 2>&1) &
+# The project is named relative to the folder the program is started from, as typed in
+# a shell there; the program's own folder is elsewhere.
+(cd "$root" && exec wine "$program/zazovi.exe" "$(basename "$dir")" > "$root/run.log" 2>&1) &
 pid=$!
 
 window=""
@@ -120,6 +121,9 @@ check_files() {
         fi
     done
     [ "$changed" -eq 1 ] || fail "$when: $changed menu.loc files changed, expected exactly the first folder's"
+    # Folders are listed by name, so the first one is Français on every system.
+    cmp -s "$dir/original/Русский/menu.loc" "$dir/Texts/Русский/menu.loc" ||
+        fail "$when: Русский/menu.loc changed, but Français comes first by name"
 }
 check_files "after Compile"
 

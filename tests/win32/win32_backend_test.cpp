@@ -90,6 +90,30 @@ TEST_F(Win32Test, InjectedKeysArriveWithWindowsLParamsAndTranslateToEngineCodes)
     Pump(60);
 }
 
+// Alt+Tab while a key is held: Windows takes the focus away and the key's release
+// goes to the other window, so the engine must let go of it on WM_KILLFOCUS.
+TEST_F(Win32Test, LosingTheFocusToAnotherWindowReleasesTheHeldKeys) {
+    // Not Alt: its release in the other window would open that window's system menu.
+    SendKey(VK_SHIFT, 0x2A, false, false);
+    SendKey(VK_CONTROL, 0x1D, false, false);
+    Pump(60);
+    ASSERT_TRUE(IsKeyDown(KEY_ANY_SHIFT));
+    ASSERT_TRUE(IsKeyDown(KEY_ANY_CTRL));
+    HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    SetFocus(other);
+    Pump(60);
+    EXPECT_FALSE(IsKeyDown(KEY_ANY_SHIFT));
+    EXPECT_FALSE(IsKeyDown(KEY_ANY_CTRL));
+    SendKey(VK_CONTROL, 0x1D, false, true);
+    SendKey(VK_SHIFT, 0x2A, false, true);
+    Pump(60);
+    DestroyWindow(other);
+    Pump(30);
+}
+
 TEST_F(Win32Test, FixedFrameWindowHasExactly800By600ClientAreaCentredWithItsFrame) {
     RECT client, outer;
     ASSERT_TRUE(GetClientRect(Win32Window(), &client));
