@@ -97,4 +97,5 @@ bool SaveScreenshot(const char* path) {
 
 void RequestScreenshot(const char* path) {
     std::snprintf(g_engine.pendingScreenshot, sizeof g_engine.pendingScreenshot, "%s", path ? path : "");
+    RequestFrame();  // the picture is taken from a drawn frame, so there must be one
 }

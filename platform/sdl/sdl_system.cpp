@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -46,6 +47,17 @@ bool PlatPeekMessage(PlatMsg* msg) {
         return true;
     }
     return false;
+}
+
+bool PlatWaitMessage(uint32_t timeoutMs) {
+    if (!g_sys.queue.empty() || (PlatHasWindow() && SdlPaintPending())) return true;
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        SDL_Delay(timeoutMs);
+        return false;
+    }
+    // With no event to fill in, SDL leaves what arrived in its queue for the next peek.
+    // It sleeps in the display connection, so an idle wait costs no processor time.
+    return SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<uint32_t>(timeoutMs, INT_MAX))) == 1;
 }
 
 // Characters come from the SDL text-input events already (typed and composed text
