@@ -57,7 +57,13 @@ bool PlatWaitMessage(uint32_t timeoutMs) {
     }
     // With no event to fill in, SDL leaves what arrived in its queue for the next peek.
     // It sleeps in the display connection, so an idle wait costs no processor time.
-    return SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<uint32_t>(timeoutMs, INT_MAX))) == 1;
+    if (SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<uint32_t>(timeoutMs, INT_MAX))) != 1) return false;
+#if SDL_VERSION_ATLEAST(2, 0, 18)
+    // The wait leaves the marker that ends a polling pass in front of what woke it; the
+    // next peek would stop there and see the key only a frame later.
+    SDL_FlushEvent(SDL_POLLSENTINEL);
+#endif
+    return true;
 }
 
 // Characters come from the SDL text-input events already (typed and composed text

@@ -56,7 +56,7 @@ TEST_F(FramesOnDemand, InputDrawsItsFramesAndARestingUserCostsNothing) {
     EXPECT_EQ(Turns(50), 0);
     EXPECT_EQ(TestWaitCount() - waits, 50);
     EXPECT_EQ(TestLastWaitTimeout(), 1000u);  // nothing due: the longest wait
-    EXPECT_EQ(RestFor(30000), 0);              // half a minute of rest, no frame
+    EXPECT_EQ(RestFor(30000), 0);             // half a minute of rest, no frame
 
     struct Input {
         const char* what;
