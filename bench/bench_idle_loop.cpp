@@ -33,6 +33,7 @@ void BM_IdleLoopCpu(benchmark::State& state) {
         CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
         InitGL();
         Begin2D();
+        g_engine.idleWait = 0;  // this measures presenting itself: a frame every turn
         started = true;
     }
     const double seconds = 5.0;

@@ -57,6 +57,13 @@ struct EngineState {
     // Screenshot files asked for since the last drawn frame, each under its own name;
     // all of them are taken at the end of the next drawn frame.
     std::vector<std::string> pendingScreenshots;
+    // drawing on demand (loop.cpp): with idleWait set, a turn of the loop that has
+    // nothing to draw waits in the platform layer instead of drawing the same picture
+    uint8_t idleWait = 1;             // cleared by QK_NO_IDLE_WAIT=1 (for comparisons)
+    uint8_t frameChanged = 1;         // something changed since the last drawn frame (so the first is drawn)
+    uint8_t settleFrame = 0;          // one more frame to show what the last update changed
+    uint8_t wakePending = 0;          // a frame is due at wakeTick
+    uint32_t wakeTick = 0;
 };
 extern EngineState g_engine;
 
@@ -80,6 +87,13 @@ void PumpMessages();
 float ElapsedSeconds(uint32_t& lastTick);
 void PauseClock();
 void ResumeClock();
+// Drawing on demand. A frame is drawn when a window message arrived, when something
+// reported a change, or when a time asked for has come; otherwise the loop waits for
+// the earliest of the next message and that time. A time asked for lasts one frame: a
+// timer or animation asks again in every update that still needs it.
+void RequestFrame();                 // a change to show: draw the next frame (and one after it)
+void RequestFrameIn(float seconds);  // a running timer: draw a frame this much later (0: the next)
+bool FrameDue();
 void SetEngineSetting(int id, float value);
 float GetEngineSetting(int id);
 

@@ -194,6 +194,8 @@ void Resized(uintptr_t type, intptr_t lParam) {
 }  // namespace
 
 intptr_t EngineWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    // Any message may change the picture (input, a resize, an exposure, a restore).
+    RequestFrame();
     switch (message) {
     case WM_SIZE:
         Resized(wParam, lParam);

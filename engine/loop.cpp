@@ -1,9 +1,42 @@
 // loop.cpp - the single-threaded main loop: one frame per turn (clock, GUI drawing
-// and update, present, message pump), the frame clock with its pause around
+// and update, present, message pump), drawn only when something changed or is due
+// and otherwise waiting in the platform layer; the frame clock with its pause around
 // minimising and modal boxes, and the table of numeric engine settings.
+#include <algorithm>
+#include <cmath>
+
 #include "engine/engine.h"
 #include "engine/gui_hooks.h"
 #include "platform/platform.h"
+
+namespace {
+
+// No wait lasts longer than this, so that anything noticed only by looking (a flag a
+// signal handler set, for instance) is still seen within a second.
+constexpr uint32_t kLongestWaitMs = 1000;
+
+// Sleeps until the next message or the earliest time a frame was asked for, then
+// handles the messages that came.
+void WaitForWork() {
+    uint32_t timeout = kLongestWaitMs;
+    // Nothing is drawn while minimised: only a message (the restore) matters then.
+    if (g_engine.wakePending && !g_engine.minimised) {
+        const int32_t left = static_cast<int32_t>(g_engine.wakeTick - PlatGetTickCount());
+        timeout = left <= 0 ? 0u : std::min(timeout, static_cast<uint32_t>(left));
+    }
+    if (PlatWaitMessage(timeout)) {
+        // Whatever ended the wait (an exposure, a focus change) may change the picture,
+        // even when the backend turns it into no message of its own.
+        RequestFrame();
+        // The time slept passes for the controls before the input is handled, as it did
+        // when a frame ran just before each pump: a timer that the input restarts (a
+        // tooltip's delay, the blink of a caret just moved) must not count the rest.
+        if (!g_engine.minimised) GuiUpdate(ElapsedSeconds(g_engine.lastTick));
+    }
+    PumpMessages();
+}
+
+}  // namespace
 
 void RunEngine() {
     if (g_input.keyNames[0][0] == 0) LoadKeyNames();
@@ -18,6 +51,14 @@ void RunEngine() {
 }
 
 void EngineFrame() {
+    // A turn with nothing to draw waits instead. No time is lost or invented: the next
+    // update sees the real time since the last one. Every timer that moves the picture
+    // has asked to be woken when it is due, so none of them runs past its moment by
+    // more than a tick, and input that ends a rest is handled after the time slept.
+    if (g_engine.idleWait && (g_engine.minimised || !FrameDue())) {
+        WaitForWork();
+        if (g_engine.minimised || !FrameDue()) return;
+    }
     const float dt = ElapsedSeconds(g_engine.lastTick);
     GuiResetPointer();
     if (g_engine.minimised) {
@@ -25,6 +66,12 @@ void EngineFrame() {
         PumpMessages();
         return;
     }
+    // What is asked for from here on (by drawing, updating, the messages pumped at the
+    // end) is for the next frame. A frame drawn for a change gets one more: the update
+    // runs after the drawing, and what it changes (a drag, a scroll range) shows only then.
+    g_engine.settleFrame = g_engine.frameChanged;
+    g_engine.frameChanged = 0;
+    g_engine.wakePending = 0;
     GuiDraw();
     GuiUpdate(dt);
     // The finished picture is in the back buffer only until the swap.
@@ -35,6 +82,22 @@ void EngineFrame() {
 }
 
 void StopEngine() { g_engine.running = 0; }
+
+void RequestFrame() { g_engine.frameChanged = 1; }
+
+void RequestFrameIn(float seconds) {
+    // One tick past the moment: a timer that runs out exactly at the wake would still
+    // hold a sliver of time and need another frame to see it pass.
+    const double ms = std::ceil(std::clamp(static_cast<double>(seconds), 0.0, 86400.0) * 1000.0) + 1.0;
+    const uint32_t tick = PlatGetTickCount() + static_cast<uint32_t>(ms);
+    if (!g_engine.wakePending || static_cast<int32_t>(tick - g_engine.wakeTick) < 0) g_engine.wakeTick = tick;
+    g_engine.wakePending = 1;
+}
+
+bool FrameDue() {
+    if (g_engine.frameChanged || g_engine.settleFrame) return true;
+    return g_engine.wakePending && static_cast<int32_t>(PlatGetTickCount() - g_engine.wakeTick) >= 0;
+}
 
 void PumpMessages() {
     PlatMsg msg;

@@ -99,6 +99,7 @@ bool SaveScreenshot(const char* path) {
 
 void RequestScreenshot(const char* path) {
     if (path && *path) g_engine.pendingScreenshots.emplace_back(path);
+    RequestFrame();  // the picture is taken from a drawn frame, so there must be one
 }
 
 bool ScreenshotPending(const char* path) {

@@ -57,6 +57,9 @@ void InitEngine(const char* title) {
     if (!g_screenshotHook) g_screenshotHook = RequestScreenshot;
     PlatRegisterWindowClass(EngineWindowProc);
     g_engine.resizeHandler = OnResize;
+    // QK_NO_IDLE_WAIT=1 draws every turn as fast as presenting allows (for comparisons).
+    const char* noIdleWait = std::getenv("QK_NO_IDLE_WAIT");
+    g_engine.idleWait = noIdleWait && noIdleWait[0] && std::strcmp(noIdleWait, "0") != 0 ? 0 : 1;
     if (!g_engine.initialised) std::atexit(ShutdownEngine);
     g_engine.initialised = 1;
     g_engine.shutdownDone = 0;

@@ -163,6 +163,7 @@ void TipControl::Update(float dt) {
     tipTimer -= dt;
     // Above 0.24 the pointer has not rested long enough; below -500 the tip was shown
     // during this rest already and waits for a move to re-arm it.
+    if (tipTimer > 0.24f) GuiWakeIn(tipTimer - 0.24f);
     if (tipTimer > 0.24f || tipTimer < -500.0f) return;
     if (tipTimer < 0) tipTimer = 0;
     float mx, my;

@@ -15,9 +15,15 @@ static bool IsMouseKey(uint8_t key) { return key >= KEY_MOUSE1 && key <= KEY_WHE
 Control* GetFocusControl() { return g_gui.focus; }
 void SetCapture(Control* c) { g_gui.capture = c; }
 Control* GetCapture() { return g_gui.capture; }
-void SetModalControl(Control* c) { g_gui.modal = c; }
+void SetModalControl(Control* c) {
+    if (c != g_gui.modal) RequestFrame();
+    g_gui.modal = c;
+}
 Control* GetModalControl() { return g_gui.modal; }
-void SetOverlay(OverlayFunc fn) { g_gui.overlay = fn; }
+void SetOverlay(OverlayFunc fn) {
+    if (fn != g_gui.overlay) RequestFrame();
+    g_gui.overlay = fn;
+}
 OverlayFunc GetOverlay() { return g_gui.overlay; }
 
 // ---- hit testing --------------------------------------------------------------------------
@@ -56,6 +62,7 @@ void ChangeFocus(Control* n) {
     Control* o = g_gui.focus;
     if (o == n) return;
     g_gui.focus = n;
+    RequestFrame();
     // LoseFocus climbs from the old focus until it reaches the new focus or a control
     // inside it; GetFocus then climbs from the new focus up to where that climb stopped.
     Control* stop = nullptr;

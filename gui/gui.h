@@ -183,6 +183,17 @@ void ShowToolTip(const char* text);
 // starting opacity (it fades in to 1 over a quarter second).
 void ShowToolTipAt(const char* text, float x, float y, float opacity);
 void HideToolTip();
+// ---- drawing on demand ---------------------------------------------------------------------
+//
+// The main loop draws only when something changed or is due, and otherwise sleeps.
+// Input, the by-name API and changes of focus, modal control, overlay and tooltip ask
+// for a frame by themselves. A control with a running timer or animation asks in its
+// Update, in every frame it still runs: GuiKeepDrawing() for the next frame (an
+// animation, a drag that scrolls), GuiWakeIn(seconds) for a frame that much later (a
+// blink, a delay). A control that asks for nothing costs nothing while the user rests.
+void GuiKeepDrawing();
+void GuiWakeIn(float seconds);
+
 // The control under a point in screen coordinates (the deepest visible one that
 // accepts it; later siblings first), or null.
 Control* ControlAtPoint(float x, float y);

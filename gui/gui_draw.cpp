@@ -110,6 +110,7 @@ void ShowToolTipAt(const char* text, float x, float y, float opacity) {
     g_gui.tip.text = text ? text : "";
     g_gui.tip.opacity = std::clamp(opacity, 0.0f, 1.0f);
     LayOutToolTip(x, y);
+    RequestFrame();
 }
 
 void ShowToolTip(const char* text) {
@@ -118,7 +119,10 @@ void ShowToolTip(const char* text) {
     ShowToolTipAt(text, mx, my, 1.0f);
 }
 
-void HideToolTip() { g_gui.tip.opacity = 0; }
+void HideToolTip() {
+    if (g_gui.tip.opacity > 0) RequestFrame();
+    g_gui.tip.opacity = 0;
+}
 
 // A band fading from alpha a0 along (x0,y0)-(x1,y1) to 0 along the parallel edge at
 // offset (ox, oy).
@@ -262,4 +266,8 @@ static void UpdateTree(Control* c, float dt) {
 void GuiUpdate(float dt) {
     if (g_gui.tip.opacity > 0) g_gui.tip.opacity = std::min(1.0f, g_gui.tip.opacity + dt * 4);
     if (g_gui.activeSheet) UpdateTree(g_gui.activeSheet, dt);
+    if (g_gui.tip.opacity > 0 && g_gui.tip.opacity < 1) GuiKeepDrawing();  // fading in
 }
+
+void GuiKeepDrawing() { RequestFrameIn(0); }
+void GuiWakeIn(float seconds) { RequestFrameIn(seconds); }

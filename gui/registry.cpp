@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/engine.h"
 #include "gui/gui.h"
 
 GuiState g_gui;
@@ -179,6 +180,7 @@ static Control* Create(const char* clsName, const char* name, Control* parent, f
     }
     g_gui.controls.insert(ControlPlace(name), std::move(owned));
     BuildClassTables(cls, c);
+    RequestFrame();
     return c;
 }
 
@@ -202,11 +204,13 @@ bool SetActiveSheet(const char* name) {
     g_gui.focus = nullptr;
     if (!name || !name[0]) {
         g_gui.activeSheet = nullptr;
+        RequestFrame();
         return true;
     }
     Control* c = FindControl(name);
     if (!c) return false;
     g_gui.activeSheet = c;
+    RequestFrame();
     return true;
 }
 
@@ -235,6 +239,7 @@ bool SetControlProperty(const char* name, const char* prop, const void* value) {
         SetGuiError(GUI_ERR_PROPERTY);
         return false;
     }
+    RequestFrame();
     return true;
 }
 
@@ -315,6 +320,7 @@ bool DestroyControl(const char* name) {
     }
     ForgetSubtree(c);
     DestroySubtree(c);
+    RequestFrame();
     return true;
 }
 

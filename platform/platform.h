@@ -98,6 +98,10 @@ void PlatInvalidateWindow();                       // queues a WM_PAINT
 
 // ---- messages ---------------------------------------------------------------------
 bool PlatPeekMessage(PlatMsg* msg);                // removes and returns the next message
+// Blocks until a message (or any event of the window system: exposure, focus, a
+// resize) is waiting, or until timeoutMs have passed. True when something arrived;
+// it stays queued for PlatPeekMessage. Nothing is removed, nothing is dispatched.
+bool PlatWaitMessage(uint32_t timeoutMs);
 void PlatTranslateMessage(const PlatMsg* msg);
 intptr_t PlatDispatchMessage(const PlatMsg* msg);  // calls the registered procedure
 intptr_t PlatDefWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);

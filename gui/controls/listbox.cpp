@@ -249,6 +249,7 @@ void ListBox::ListUpdate(float dt) {
     MouseLocal(&px, &py);
     if (!HitTest(px, py) || py < ListTop()) return;
     hoverTimer -= dt;
+    if (hoverTimer > 0.24f) GuiWakeIn(hoverTimer - 0.24f);
     if (hoverTimer < -500 || hoverTimer > 0.24f) return;
     if (hoverTimer < 0) hoverTimer = 0;
     const int32_t index = RowAt(py);

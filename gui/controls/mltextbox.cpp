@@ -420,12 +420,18 @@ void MLTextBox::Update(float dt) {
         nSel = std::clamp(i - cPos, -cPos, Length() - cPos);
     }
     if (!IsKeyDown(KEY_MOUSE1)) mouseSelecting = 0;
+    if (mouseSelecting && (my < 0 || my > h)) GuiKeepDrawing();  // scrolling while dragged out
     blinkTimer -= dt;
     if (blinkTimer < 0) {
         blinkTimer = kBlinkSeconds;
         caretVisible = !caretVisible;
+        if (HasFocus()) GuiKeepDrawing();  // this frame was drawn with the old caret
     }
-    if (noticeTimer > 0) noticeTimer = std::max(0.0f, noticeTimer - dt);
+    if (HasFocus()) GuiWakeIn(blinkTimer);
+    if (noticeTimer > 0) {
+        noticeTimer = std::max(0.0f, noticeTimer - dt);
+        GuiWakeIn(noticeTimer);  // the notice goes when it runs out (0: the next frame)
+    }
 }
 
 void MLTextBox::Size(float nw, float nh) {

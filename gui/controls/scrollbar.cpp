@@ -221,7 +221,13 @@ void ScrollBar::BarUpdate(float dt) {
         }
     }
     ClampPosition();
-    if (cBlock != old) Raise(scroll);
+    if (cBlock != old) {
+        GuiKeepDrawing();  // this frame was drawn before the step
+        Raise(scroll);
+    }
+    // The next repeat step is due when the timer runs out (a dragged slider follows the
+    // pointer's own messages instead).
+    if (pressMode != SB_PRESS_NONE && pressMode != SB_PRESS_SLIDER) GuiWakeIn(repeatTimer);
 }
 
 // ---- drawing ----------------------------------------------------------------------------

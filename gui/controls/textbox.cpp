@@ -307,11 +307,14 @@ void TextBox::Update(float dt) {
         nSel = std::min(nSel, len - cPos);
     }
     if (!IsKeyDown(KEY_MOUSE1)) mouseSelecting = 0;
+    if (mouseSelecting && (mx < 0 || mx > w)) GuiKeepDrawing();  // scrolling while dragged out
     blinkTimer -= dt;
     if (blinkTimer < 0) {
         blinkTimer = 0.5f;
         caretVisible = !caretVisible;
+        if (HasFocus()) GuiKeepDrawing();  // this frame was drawn with the old caret
     }
+    if (HasFocus()) GuiWakeIn(blinkTimer);
 }
 
 void TextBox::Draw() {

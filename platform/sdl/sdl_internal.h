@@ -11,6 +11,8 @@
 void SdlDrainEvents(std::deque<PlatMsg>* out);
 // True once per invalidation: the caller then delivers a WM_PAINT.
 bool SdlTakePaintRequest();
+// True while an invalidation waits to be taken (it must end a wait for messages).
+bool SdlPaintPending();
 // False makes the next GL context creation fail (tests of the failure path).
 bool SdlGLContextAllowed();
 // Called after every buffer swap; the desktop backend paces to the refresh rate here.

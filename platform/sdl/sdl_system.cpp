@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -46,6 +47,23 @@ bool PlatPeekMessage(PlatMsg* msg) {
         return true;
     }
     return false;
+}
+
+bool PlatWaitMessage(uint32_t timeoutMs) {
+    if (!g_sys.queue.empty() || (PlatHasWindow() && SdlPaintPending())) return true;
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        SDL_Delay(timeoutMs);
+        return false;
+    }
+    // With no event to fill in, SDL leaves what arrived in its queue for the next peek.
+    // It sleeps in the display connection, so an idle wait costs no processor time.
+    if (SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<uint32_t>(timeoutMs, INT_MAX))) != 1) return false;
+#if SDL_VERSION_ATLEAST(2, 0, 18)
+    // The wait leaves the marker that ends a polling pass in front of what woke it; the
+    // next peek would stop there and see the key only a frame later.
+    SDL_FlushEvent(SDL_POLLSENTINEL);
+#endif
+    return true;
 }
 
 // Characters come from the SDL text-input events already (typed and composed text

@@ -198,6 +198,8 @@ void PlatUpdateWindow() {
 
 void PlatInvalidateWindow() { g_sdl.paintPending = true; }
 
+bool SdlPaintPending() { return g_sdl.paintPending; }
+
 bool SdlTakePaintRequest() {
     if (!g_sdl.paintPending) return false;
     g_sdl.paintPending = false;

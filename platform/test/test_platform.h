@@ -27,6 +27,14 @@ const std::vector<TestMessageBox>& TestMessageBoxes();
 void TestClearMessageBoxes();
 void TestSetGLContextFails(bool fails);          // the next PlatCreateGLContext fails
 int TestSwapCount();
+// Waiting for messages: by default a wait with nothing queued returns at once and the
+// clock stands still. After TestLetWaitsRunUntil(t) such a wait lets the clock run to
+// its own timeout, or to tick t when that comes first (a user who leaves the program
+// alone until t); TestStopWaits() goes back to the default.
+void TestLetWaitsRunUntil(uint32_t tick);
+void TestStopWaits();
+int TestWaitCount();
+uint32_t TestLastWaitTimeout();
 
 // Helpers that inject what a user's hand would produce.
 void TestKeyDown(uint8_t vk, unsigned scanCode = 0, bool extended = false);

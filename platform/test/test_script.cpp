@@ -3,6 +3,7 @@
 // Test* controls themselves. Compiled into the SDL and the Win32 test backends alike.
 #include "platform/test/test_script.h"
 
+#include <algorithm>
 #include <cstdio>
 
 TestScript g_script = [] {
@@ -54,6 +55,19 @@ void PlatSleep(uint32_t milliseconds) {
     g_script.slept += milliseconds;
 }
 
+// A wait never blocks: it ends at once, or after moving the clock as far as the test
+// lets it, as though the user had done nothing meanwhile.
+bool PlatWaitMessage(uint32_t timeoutMs) {
+    ++g_script.waits;
+    g_script.lastWaitTimeout = timeoutMs;
+    if (!g_script.queue.empty()) return true;
+    if (g_script.waitsRun) {
+        const uint32_t left = g_script.waitLimit - g_script.ticks;  // wraps like the counter
+        g_script.ticks += static_cast<int32_t>(left) > 0 ? std::min(left, timeoutMs) : 0;
+    }
+    return false;
+}
+
 void PlatGetCursorClientPos(int* x, int* y) {
     *x = g_script.cursorX;
     *y = g_script.cursorY;
@@ -97,6 +111,13 @@ const std::vector<TestMessageBox>& TestMessageBoxes() { return g_script.boxes; }
 void TestClearMessageBoxes() { g_script.boxes.clear(); }
 int TestSwapCount() { return g_script.swaps; }
 void TestSetGLContextFails(bool fails) { g_script.glFails = fails; }
+void TestLetWaitsRunUntil(uint32_t tick) {
+    g_script.waitsRun = true;
+    g_script.waitLimit = tick;
+}
+void TestStopWaits() { g_script.waitsRun = false; }
+int TestWaitCount() { return g_script.waits; }
+uint32_t TestLastWaitTimeout() { return g_script.lastWaitTimeout; }
 
 void TestKeyDown(uint8_t vk, unsigned scanCode, bool extended) {
     TestPostMessage(WM_KEYDOWN, vk, MakeKeyLParam(scanCode, extended));

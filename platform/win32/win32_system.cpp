@@ -73,6 +73,12 @@ bool PlatPeekMessage(PlatMsg* msg) {
     return true;
 }
 
+// MWMO_INPUTAVAILABLE also counts input that an earlier peek saw but left queued;
+// QS_ALLINPUT covers posted and sent messages, input, paint requests and timers.
+bool PlatWaitMessage(uint32_t timeoutMs) {
+    return MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0;
+}
+
 // Key presses become WM_CHAR messages here, in UTF-16 code units: a character
 // outside the Basic Multilingual Plane arrives as two, which the text boxes join.
 void PlatTranslateMessage(const PlatMsg* msg) {

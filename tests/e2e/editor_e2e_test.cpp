@@ -171,3 +171,25 @@ TEST(EditorEndToEnd, LosingTheDisplayStillSavesWhatWasTyped) {
     EXPECT_EQ(ed.WaitExit(), 1);
     EXPECT_EQ(Texts(loc)[4], "typed before the crash");
 }
+
+TEST(EditorEndToEnd, AfterLongRestsTypingAndCompileAreTakenAtOnce) {
+    Editor ed("rest");
+    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    const std::vector<std::string> before = Texts(loc);
+    ASSERT_EQ(before.size(), 12u);
+    ASSERT_TRUE(ed.Start());
+    ed.Click(kRowX, RowY(3));
+    ed.Click(kTextX, kTextY);
+    ed.Key("ctrl+a");
+    Sleep(4000);  // nothing changes: the editor sleeps until the next key
+    ed.Type("Nach der Pause");
+    Sleep(4000);
+    ed.Click(kCompileX, kButtonsY);  // read back 0.4 s after the click
+    std::vector<std::string> after = Texts(loc);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after[3], "Nach der Pause");
+    after[3] = before[3];
+    EXPECT_EQ(after, before);
+    ed.Click(kExitX, kButtonsY);
+    EXPECT_EQ(ed.WaitExit(), 0);
+}

@@ -112,6 +112,20 @@ TEST_F(Win32Test, LosingTheFocusToAnotherWindowReleasesTheHeldKeys) {
     Pump(60);
     DestroyWindow(other);
     Pump(30);
+TEST_F(Win32Test, WaitingForMessagesEndsForPostedInputAndForMessagesAlreadyPeeked) {
+    Pump(100);
+    // Posted from elsewhere, typed, or seen by an earlier peek and left queued: each
+    // must end the wait at once (a wait that missed them would sleep out its timeout).
+    PostMessageW(Win32Window(), WM_USER + 7, 0, 0);
+    EXPECT_TRUE(PlatWaitMessage(10000));
+    MSG m;
+    ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_USER + 7, WM_USER + 7, PM_NOREMOVE));
+    EXPECT_TRUE(PlatWaitMessage(10000));
+    Pump(50);
+    SendKey('B', 0x30, false, false);
+    EXPECT_TRUE(PlatWaitMessage(10000));
+    SendKey('B', 0x30, false, true);
+    Pump(60);
 }
 
 TEST_F(Win32Test, FixedFrameWindowHasExactly800By600ClientAreaCentredWithItsFrame) {
