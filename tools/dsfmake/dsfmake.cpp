@@ -181,6 +181,7 @@ int main(int argc, char** argv) {
     }
     if (FT_New_Face(library, fontPath, 0, &face) != 0 || FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixelSize)) != 0) {
         std::fprintf(stderr, "dsfmake: cannot open the font %s at %d px\n", fontPath, pixelSize);
+        FT_Done_FreeType(library);  // frees a face that opened but took no size, too
         return 1;
     }
     const int ascent = int((face->size->metrics.ascender + 63) >> 6);
