@@ -24,6 +24,8 @@ supp=$PWD/tests/sanitizers
 export ASAN_OPTIONS="log_path=$reports/asan:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
 export UBSAN_OPTIONS="log_path=$reports/ubsan:halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
+# The checked editor starts and draws a few times slower: the real-window tests wait longer.
+export QK_E2E_SLOWDOWN=${QK_E2E_SLOWDOWN:-3}
 
 status=0
 cmake --build "$build" -j "$(nproc)" || status=1
