@@ -144,22 +144,24 @@ int32_t ReadLe32(const uint8_t* p) {
 
 }  // namespace
 
-void RestoreLastPosition() {
-    std::array<uint8_t, 12> bytes{};
-    int32_t folder = 0, file = 0, item = -1;
-    std::ifstream in(kConfigFile, std::ios::binary);
-    if (in && in.read(reinterpret_cast<char*>(bytes.data()), bytes.size())) {
-        folder = ReadLe32(&bytes[0]);
-        file = ReadLe32(&bytes[4]);
-        item = ReadLe32(&bytes[8]);
-    }
+LastPosition ParseLastPosition(std::string_view bytes, int folderCount, int fileCount) {
+    LastPosition at;
+    if (bytes.size() < 12) return at;
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+    at = {ReadLe32(p), ReadLe32(p + 4), ReadLe32(p + 8)};
     // Indices that no longer exist (a removed language, a damaged file) mean a fresh start.
-    if (folder < 0 || folder >= LanguageFolderCount() || file < 0 || file >= FileCount()) {
-        folder = 0, file = 0, item = -1;
-    }
-    if (g_editor.fold) g_editor.fold->selected = folder;
-    if (g_editor.file) g_editor.file->selected = file;
-    if (LoadFile() && g_editor.items) g_editor.items->SelectItem(item);
+    if (at.folder < 0 || at.folder >= folderCount || at.file < 0 || at.file >= fileCount) at = {};
+    return at;
+}
+
+void RestoreLastPosition() {
+    std::array<char, 12> bytes{};
+    std::ifstream in(kConfigFile, std::ios::binary);
+    const size_t got = in ? static_cast<size_t>(in.read(bytes.data(), bytes.size()).gcount()) : 0;
+    const LastPosition at = ParseLastPosition({bytes.data(), got}, LanguageFolderCount(), FileCount());
+    if (g_editor.fold) g_editor.fold->selected = at.folder;
+    if (g_editor.file) g_editor.file->selected = at.file;
+    if (LoadFile() && g_editor.items) g_editor.items->SelectItem(at.item);
 }
 
 bool WriteLastPosition() {

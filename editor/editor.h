@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class ComboBox;
 class ListBox;
@@ -32,6 +33,13 @@ void OnItemSelect(int32_t i);
 bool Compile();             // commit and save; the user is told when the save fails
 
 // ---- zazovi.cfg ----
+struct LastPosition {
+    int32_t folder = 0, file = 0, item = -1;
+};
+// The position stored in the bytes of a zazovi.cfg: the fresh start (first folder, first
+// file, no item) when they are fewer than 12 or name a folder or file index outside
+// 0 .. count-1. The item index is kept as it is: the item list ignores one it lacks.
+LastPosition ParseLastPosition(std::string_view bytes, int folderCount, int fileCount);
 // Selects the stored folder and file (the first ones when the file is missing, short
 // or out of range), loads them and selects the stored item.
 void RestoreLastPosition();

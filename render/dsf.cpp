@@ -4,6 +4,7 @@
 #include "render/dsf.h"
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -100,6 +101,10 @@ bool ReadDsf(std::span<const uint8_t> bytes, DsfFile& font) {
     in.Skip(3);
 
     if (font.height < 0 || glyphCount < 0) return false;
+    // Every measure is multiplied by the scale: an infinite or NaN one turns them into NaN.
+    if (!std::isfinite(font.scale)) return false;
+    // The loader finds ASCII by arithmetic in such a font: the records must be there.
+    if (font.asciiDirect && glyphCount < kDsfAsciiDirectCount) return false;
     if (size_t(glyphCount) > in.Remaining() / kDsfGlyphSize) return false;
 
     font.glyphs.resize(size_t(glyphCount));

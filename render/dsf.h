@@ -46,9 +46,10 @@ constexpr int kDsfAsciiDirectCount = 96;  // code points 32..127
 uint16_t DsfTextureSize(int n);
 
 // Parses a whole file image. False for anything a well-formed file cannot be: wrong
-// magic, a version above 0.9, a negative line height, a glyph table or page data
-// longer than the bytes, negative page sizes, pages over 65,536 texels, or a glyph
-// on a page that does not exist. Trailing bytes are ignored.
+// magic, a version above 0.9, a negative line height, a scale that is infinite or NaN,
+// the ASCII-direct flag with fewer than 96 glyphs, a glyph table or page data longer
+// than the bytes, negative page sizes, pages over 65,536 texels, or a glyph on a page
+// that does not exist. Trailing bytes are ignored.
 bool ReadDsf(std::span<const uint8_t> bytes, DsfFile& font);
 
 // The file image of a font (version, height, scale, flag, glyphs and pages as given;

@@ -6,8 +6,11 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libsdl2-dev libgl1-mesa-dev libgl1-mesa-dri
           libglu1-mesa-dev libfreetype-dev fonts-dejavu-core libgtest-dev libbenchmark-dev
-          xvfb xauth xdotool xclip x11-utils imagemagick libxtst-dev
-          libgettextpo-dev gettext libxml2-dev libxml2-utils libcsv-dev python3)
+          xvfb xauth xdotool xclip x11-utils imagemagick
+          libxtst-dev                                   # the idle benchmark presses keys through XTest
+          libgettextpo-dev gettext libxml2-dev libcsv-dev python3  # loctool's PO/XLIFF/CSV and their tests
+          clang libclang-rt-14-dev llvm                 # the checked build: sanitizers, libFuzzer, symbolizer
+         )
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

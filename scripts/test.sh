@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole test suite: the Linux build's tests (under a
 # virtual X server when there is no display, so every test that draws has a real GL
-# context), then the native Windows build's tests under Wine.
+# context), the same suite and the fuzz targets in the sanitizer build, then the native
+# Windows build's tests under Wine.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh || exit 1
@@ -12,5 +13,7 @@ if [ -z "${DISPLAY:-}" ]; then
 else
   (cd build && ctest --output-on-failure -j 2) || status=1
 fi
+# The same suite again under the sanitizers, then the fuzz targets (build-san/).
+scripts/sanitize.sh || status=1
 scripts/windows.sh || status=1
 exit $status

@@ -30,7 +30,16 @@ inline std::vector<uint8_t> ReadBytes(const fs::path& p) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-inline void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+// The pauses that let the real program catch up with xdotool, stretched by
+// QK_E2E_SLOWDOWN (a whole factor) where the program runs slower, as under the sanitizers.
+inline void Sleep(int ms) {
+    static const int factor = [] {
+        const char* v = std::getenv("QK_E2E_SLOWDOWN");
+        const int f = v ? std::atoi(v) : 1;
+        return f > 1 ? f : 1;
+    }();
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms * factor));
+}
 
 // Runs a shell command and returns its standard output.
 inline std::string Shell(const std::string& command) {

@@ -79,6 +79,8 @@ TEST(DsfFile, RefusesLyingHeadersRecordsAndPages) {
         {"negative glyph count", [](std::vector<uint8_t>& b, size_t) { PutI32(b, 12, -1); }},
         {"glyph table past the end", [](std::vector<uint8_t>& b, size_t) { PutI32(b, 12, 1000); }},
         {"negative height", [](std::vector<uint8_t>& b, size_t) { PutI16(b, 16, -10); }},
+        {"NaN scale", [](std::vector<uint8_t>& b, size_t) { PutF32(b, 20, NAN); }},
+        {"infinite scale", [](std::vector<uint8_t>& b, size_t) { PutF32(b, 20, -INFINITY); }},
         {"page index past the count", [](std::vector<uint8_t>& b, size_t) { b[kDsfHeaderSize + 5 * 16 + 4] = 1; }},
         {"no pages for the glyphs", [](std::vector<uint8_t>& b, size_t) { b[8] = 0; }},
         {"negative page width", [](std::vector<uint8_t>& b, size_t p) { PutI16(b, p, -128); }},
@@ -105,6 +107,16 @@ TEST(DsfFile, RefusesLyingHeadersRecordsAndPages) {
     EXPECT_EQ(LoadFont(path.c_str()), nullptr);
     EXPECT_EQ(LoadFont((dir / "absent.dsf").string().c_str()), nullptr);
     std::filesystem::remove_all(dir);
+}
+
+// The loader finds ASCII in such a font by arithmetic, so a flag without the 96
+// records it promises would send lookups past the glyph table.
+TEST(DsfFile, RefusesTheAsciiDirectFlagWithoutItsGlyphs) {
+    DsfFile font = TestFontFile();
+    font.glyphs.resize(kDsfAsciiDirectCount - 1);
+    EXPECT_FALSE(Parses(WriteDsf(font)));
+    font.asciiDirect = 0;
+    EXPECT_TRUE(Parses(WriteDsf(font)));  // the same glyphs, found by search
 }
 
 TEST(DsfFile, PadsPagesToPowersOfTwoWithTheExtraRow) {

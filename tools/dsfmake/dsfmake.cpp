@@ -125,9 +125,11 @@ void PackPages(const std::vector<Cell>& cells, int lineHeight, DsfFile& font) {
         const Cell& cell = cells[i];
         const Placement& at = placed[i];
         DsfPage& pg = font.pages[size_t(at.page)];
+        // data() + offset, not &alpha[offset]: a blank glyph (the space) has no pixels,
+        // and indexing an empty vector is undefined even when nothing is copied.
         for (int y = 0; y < lineHeight; ++y)
-            std::copy_n(&cell.alpha[size_t(y) * cell.width], cell.width,
-                        &pg.alpha[size_t(at.v + y) * pg.texWidth + at.u]);
+            std::copy_n(cell.alpha.data() + size_t(y) * cell.width, cell.width,
+                        pg.alpha.data() + size_t(at.v + y) * pg.texWidth + at.u);
         Glyph g;
         g.codePoint = cell.codePoint;
         g.page = uint8_t(at.page);
@@ -179,6 +181,7 @@ int main(int argc, char** argv) {
     }
     if (FT_New_Face(library, fontPath, 0, &face) != 0 || FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixelSize)) != 0) {
         std::fprintf(stderr, "dsfmake: cannot open the font %s at %d px\n", fontPath, pixelSize);
+        FT_Done_FreeType(library);  // frees a face that opened but took no size, too
         return 1;
     }
     const int ascent = int((face->size->metrics.ascender + 63) >> 6);
