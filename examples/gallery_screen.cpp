@@ -305,8 +305,8 @@ void BuildButtonsSheet() {
     SetControlProperty("ButtonsPicture", "Style", ValEnum(BUTTON_SURFACE));
     Surface* up = g_gallery.buttonUp.get();
     Surface* down = g_gallery.buttonDown.get();
-    SetControlProperty("ButtonsPicture", "Background", &up);
-    SetControlProperty("ButtonsPicture", "DownBackground", &down);
+    SetControlProperty("ButtonsPicture", "BackgroundSurface", &up);
+    SetControlProperty("ButtonsPicture", "DownBackgroundSurface", &down);
     SetColorProp("ButtonsPicture", "TextColor", kWhite);
     Make("Button", "ButtonsOwn", "ButtonsPush", 20, 130, 345, 30, "Classic with colours and a tooltip");
     SetBackgrounds("ButtonsOwn", MakeColor(255, 236, 200), MakeColor(255, 236, 200));

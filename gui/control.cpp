@@ -22,10 +22,11 @@ int PropertyTypeSize(int32_t type) {
     case PROP_STRING: return 0;
     case PROP_TEXTURE:
     case PROP_SURFACE:
-    case PROP_FONT: return int(sizeof(void*));
+    case PROP_FONT:
+    case PROP_FUNCTION: return int(sizeof(void*));
     case 11:
     case 12: return 2;
-    case PROP_BACKGROUND: return int(sizeof(BackgroundValue));
+    case PROP_BACKGROUND: return 4;
     case PROP_ENUM: return 1;
     default: return 0;  // the skins: sized by their class; unknown codes copy nothing
     }
@@ -159,16 +160,19 @@ int EventControl::ListEvents(EventEntry* table) {
 TipControl::TipControl() : font(GetFont()) {}
 
 void TipControl::Update(float dt) {
-    if (toolTipText.empty() || !MouseInside()) return;
+    if (toolTipText.empty()) return;
+    // Only what the pointer is really over: not a control that is hidden (or whose
+    // parent is), covered by a later sibling, or off the active sheet.
+    float px, py;
+    GetMousePos(&px, &py);
+    if (!Contains(ControlAtPoint(px, py))) return;
     tipTimer -= dt;
     // Above 0.24 the pointer has not rested long enough; below -500 the tip was shown
     // during this rest already and waits for a move to re-arm it.
     if (tipTimer > 0.24f) GuiWakeIn(tipTimer - 0.24f);
     if (tipTimer > 0.24f || tipTimer < -500.0f) return;
     if (tipTimer < 0) tipTimer = 0;
-    float mx, my;
-    GetMousePos(&mx, &my);
-    ShowToolTipAt(toolTipText.c_str(), mx, my, (0.25f - tipTimer) * 4.0f);
+    ShowToolTipAt(toolTipText.c_str(), px, py, (0.25f - tipTimer) * 4.0f);
     tipTimer = -501.0f;
 }
 

@@ -17,8 +17,10 @@ struct ControlClass;
 //
 // Every property has a type code; the code fixes how many bytes a value has, and so
 // how many bytes `SetControlProperty` copies from the caller's pointer into the field.
-// Pointer-valued types (Texture, SurfacePtr, FontPtr, Background) are pointer-sized,
-// so the matching field must be a pointer (or, for Background, a `BackgroundValue`).
+// Pointer-valued types (Texture, SurfacePtr, FontPtr, Function) are pointer-sized, so the
+// matching field must be a pointer. Colours, Background included, are always 4 bytes:
+// a background picture goes through a pointer-typed property of its own
+// ("BackgroundSurface" and the like), never through the 4-byte colour.
 enum PropertyType : int32_t {
     PROP_BOOL = 1,           // uint8_t, 0 or 1
     PROP_SHORT = 3,          // int16_t
@@ -29,26 +31,16 @@ enum PropertyType : int32_t {
     PROP_TEXTURE = 9,        // Texture*
     PROP_SURFACE = 10,       // Surface*
     PROP_FONT = 13,          // Font*
-    PROP_BACKGROUND = 14,    // BackgroundValue: a colour, or a surface/texture/function pointer
+    PROP_BACKGROUND = 14,    // Color: a background colour
     PROP_ENUM = 15,          // uint8_t
     PROP_SKIN = 16,          // the dialog skin record (size given by the listing class)
     PROP_SCROLLBARSKIN = 17, // the scroll-bar skin record (size given by the listing class)
+    PROP_FUNCTION = 18,      // void (*)(): a drawing function of the application
 };
 
 // Size in bytes of a value of the type; 0 for String (variable) and for the two skin
 // types, whose size only the class that owns the record knows (see PropertyList::Add).
 int PropertyTypeSize(int32_t type);
-
-// A field whose meaning depends on another property (a sheet's background: a colour,
-// a surface, a drawing function or a texture). Pointer-sized, so that a colour written
-// through the API leaves the unused upper bytes zero.
-union BackgroundValue {
-    uint32_t color;
-    const void* pointer;
-    void (*function)();
-    uint64_t raw;
-};
-static_assert(sizeof(BackgroundValue) == 8);
 
 // One row of a class's property table.
 struct PropertyEntry {
@@ -91,8 +83,8 @@ inline void Raise(Handler handler, Args... args) {
 //
 //     int Sheet::ListProperties(PropertyEntry* table) {
 //         PropertyList list(table);
-//         list.Add("Background", PROP_BACKGROUND, "1-color;2-surface...", &background);
-//         list.Add("BackgroundMode", PROP_ENUM, nullptr, &backgroundMode);
+//         list.Add("Background", PROP_BACKGROUND, nullptr, &background);
+//         list.Add("BackgroundSurface", PROP_SURFACE, nullptr, &backgroundSurface);
 //         return list.count + EventControl::ListProperties(list.Rest());
 //     }
 //
@@ -178,6 +170,9 @@ public:
     float w = 0, h = 0;
     Control* parent = nullptr;    // null for a top-level control (a sheet)
     std::vector<Control*> children;  // creation order = drawing order; owned by the registry
+    // Set when its destruction begins: a `Destroy` handler may destroy an ancestor (or
+    // anything else) again, and that call must leave a control that is already going alone.
+    uint8_t destroying = 0;
 
     Control() = default;
     Control(const Control&) = delete;

@@ -60,7 +60,6 @@ static Control* LiveCapture() {
 
 void ChangeFocus(Control* n) {
     Control* o = g_gui.focus;
-    if (o == n) return;
     g_gui.focus = n;
     RequestFrame();
     // LoseFocus climbs from the old focus until it reaches the new focus or a control
@@ -87,7 +86,7 @@ static bool ModalAllows(const Control* c) { return !g_gui.modal || g_gui.modal->
 bool SetFocusTo(const char* name) {
     Control* c = FindControl(name);
     if (!c) return false;
-    if (!ModalAllows(g_gui.focus)) return false;
+    if (!ModalAllows(c)) return false;
     ChangeFocus(c);
     return true;
 }
@@ -112,6 +111,7 @@ struct TabSearch {
 // Pre-order walk. Every improving candidate takes the focus on the way, as the focus
 // events of the intermediate candidates are part of the navigation's observable order.
 static void VisitTabOrder(Control* c, TabSearch& s) {
+    if (!c->visible) return;  // what cannot be seen cannot be typed into: its subtree neither
     if (c->tabStop != -1) {
         int d = c->tabStop - s.from;
         bool better = s.wrap ? c->tabStop < s.best : (d > 0 && d < s.best);

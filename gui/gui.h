@@ -60,6 +60,7 @@ enum GuiError : int32_t {
     GUI_ERR_NAME = 5,      // no such control / property / event; or a name that is not allowed
     GUI_ERR_FONT = 7,      // the message box has no font
     GUI_ERR_DESTROY = 8,   // no control of that name to destroy
+    GUI_ERR_NULL = 8,      // a null value or argument (the same code)
 };
 int32_t GuiLastError();
 void SetGuiError(int32_t code);
@@ -84,6 +85,7 @@ Control* FindControl(const char* name);  // null and error 5 when absent
 bool SetActiveSheet(const char* name);
 // Besides the class's own properties, the API itself handles "Visible" (1 byte; raises
 // Show or Hide), "x", "y", "w", "h" (floats; through Move and Size) and "TabStop" (int16).
+// A null value changes nothing: false and error 8.
 bool SetControlProperty(const char* name, const char* prop, const void* value);
 // dest must be large enough (for a String: the whole text and its terminator).
 bool GetControlProperty(const char* name, const char* prop, void* dest);
@@ -96,14 +98,25 @@ inline bool BindControlEvent(const char* name, const char* event, R (*handler)(A
 // Destroys the control and its subtree (children last-first, each raising `Destroy`
 // where its class does). A focus inside the subtree moves to the active sheet first.
 bool DestroyControl(const char* name);
-// Moves the focus (with LoseFocus/GetFocus events); refused while a modal control holds
-// the focus. False and error 5 when the control does not exist.
+// Moves the focus (with LoseFocus/GetFocus events); refused (false) when a modal
+// control exists and the named control lies outside it. False and error 5 when the
+// control does not exist.
 bool SetFocusTo(const char* name);
+
+// While one of these lives, controls destroyed (by handlers, say) are taken out of the
+// tree and the registry at once but freed only when the last one goes. A control that
+// raises an event whose handler may destroy it holds one around the call and then
+// checks its `destroying` flag before touching itself again.
+class DeferFrees {
+public:
+    DeferFrees();
+    ~DeferFrees();
+    DeferFrees(const DeferFrees&) = delete;
+    DeferFrees& operator=(const DeferFrees&) = delete;
+};
 
 // Value helpers for literal arguments: each stores its value in a slot of its own and
 // returns the slot's address, which stays valid until the same helper is called again.
-// Slots are 8 bytes wide and zero-filled, so they may also feed a pointer-sized
-// Background property (`ValColor`).
 const uint8_t* ValBool(bool value);
 const uint8_t* ValEnum(uint8_t value);
 const int16_t* ValShort(int16_t value);
@@ -136,6 +149,11 @@ struct GuiState {
     std::vector<std::unique_ptr<ControlClass>> classes;  // sorted by name
     std::vector<std::unique_ptr<Control>> controls;      // sorted by name
     int32_t lastError = 0;
+    // Controls destroyed while a `DestroyControl` (or another `DeferFrees`) is still
+    // running: freed only when the outermost one ends, so that nothing further up the
+    // stack reads a freed control.
+    std::vector<std::unique_ptr<Control>> destroyed;
+    int destroyDepth = 0;
     // dispatch
     Control* activeSheet = nullptr;
     Control* focus = nullptr;
@@ -159,7 +177,8 @@ extern GuiState g_gui;
 // The focused control, or null.
 Control* GetFocusControl();
 // Moves the focus to c (null clears it), raising LoseFocus on the old focus and its
-// ancestors, then GetFocus on c and its ancestors. Nothing happens when c has it already.
+// ancestors, then GetFocus on c and its ancestors. Focusing the focus again raises
+// LoseFocus and then GetFocus along its whole chain of ancestors.
 void ChangeFocus(Control* c);
 // While set, the control receives all mouse events that happen inside it; a mouse event
 // outside it clears the capture.

@@ -112,23 +112,31 @@ bool OpenCommonDialog(const char* title, float w, float h, OpenDialog* record) {
     record->previousModal = GetModalControl();
     if (record->previousModal)
         std::snprintf(record->previousModalName, sizeof record->previousModalName, "%s", record->previousModal->name);
+    record->previousFocus = GetFocusControl();
+    if (record->previousFocus)
+        std::snprintf(record->previousFocusName, sizeof record->previousFocusName, "%s", record->previousFocus->name);
     ChangeFocus(record->dialog);
     SetModalControl(record->dialog);
     Hook(record->dialog);
     return true;
 }
 
+// A control remembered when the dialog opened, if it still exists: it may have been
+// destroyed meanwhile, so it is trusted only if its name still leads to it.
+static Control* StillThere(Control* remembered, const char* name) {
+    Control* found = name[0] ? FindControl(name) : nullptr;
+    return found && found == remembered ? found : nullptr;
+}
+
 void CloseCommonDialog(OpenDialog* record) {
-    // The remembered modal control may have been destroyed meanwhile: trust it only if
-    // its name still leads to it.
-    Control* previous = record->previousModalName[0] ? FindControl(record->previousModalName) : nullptr;
-    if (previous && previous == record->previousModal) {
-        SetModalControl(nullptr);
-        ChangeFocus(previous);
-        SetModalControl(previous);
-    } else {
-        SetModalControl(nullptr);
-    }
+    // The modal role goes back to where it was, and the focus to the control that had
+    // it, so that the user types on where they were interrupted.
+    Control* modal = StillThere(record->previousModal, record->previousModalName);
+    Control* focus = StillThere(record->previousFocus, record->previousFocusName);
+    if (focus && record->dialog && record->dialog->Contains(focus)) focus = nullptr;
+    if (modal && !modal->Contains(focus)) focus = modal;
+    SetModalControl(modal);
+    if (focus) ChangeFocus(focus);
     if (record->dialog) {
         DestroyControl(record->dialog->name);
         record->dialog = nullptr;
@@ -148,7 +156,7 @@ void CloseCommonDialog(OpenDialog* record) {
 
 int16_t MsgBox(const char* textArg, const char* titleArg, const char* buttons) {
     if (!textArg || !titleArg || !buttons || !*buttons) {
-        SetGuiError(GUI_ERR_DESTROY);
+        SetGuiError(GUI_ERR_NULL);
         return -1;
     }
     // Own copies: the caller's strings may be shared buffers that handlers running
@@ -187,14 +195,16 @@ int16_t MsgBox(const char* textArg, const char* titleArg, const char* buttons) {
         ++rows;
     };
     {
+        // Every button after the first counts a gap before it, the first of a new row
+        // too, so a row breaks a little earlier than its laid width alone would need.
+        const float gap = 0.01f * kSW;
         float r = 0;
         size_t c = 0, rowStart = 0;
         for (size_t i = 0; i < n; ++i) {
-            if (c > 0) r += 0.01f * kSW;
-            r += bw[i];
+            r += (i > 0 ? gap : 0) + bw[i];
             if (r > textW && c > 0) {
                 placeRow(rowStart, c);
-                rowStart = i, r = bw[i], c = 1;
+                rowStart = i, r = gap + bw[i], c = 1;
             } else {
                 ++c;
             }

@@ -32,6 +32,8 @@ struct OpenDialog {
     Dialog* dialog = nullptr;
     Control* previousModal = nullptr;
     char previousModalName[32] = {};
+    Control* previousFocus = nullptr;  // gets the focus back when the dialog closes
+    char previousFocusName[32] = {};
     // Where content goes inside the dialog (below the caption bar).
     float originX = 0, originY = 0;
 };

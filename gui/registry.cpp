@@ -217,12 +217,16 @@ bool SetActiveSheet(const char* name) {
 bool SetControlProperty(const char* name, const char* prop, const void* value) {
     Control* c = FindControl(name);
     if (!c) return false;
+    if (!value) {
+        SetGuiError(GUI_ERR_NULL);
+        return false;
+    }
     if (!prop) prop = "";
     // The placement and visibility properties belong to every control and go through
     // the virtual operations, so that classes see (and may react to) the change.
-    auto f = [value] { return value ? *static_cast<const float*>(value) : 0.0f; };
+    auto f = [value] { return *static_cast<const float*>(value); };
     if (!std::strcmp(prop, "Visible")) {
-        c->visible = value ? *static_cast<const uint8_t*>(value) : 0;
+        c->visible = *static_cast<const uint8_t*>(value);
         if (c->visible == 1) c->Show();
         else c->Hide();
     } else if (!std::strcmp(prop, "x")) {
@@ -234,7 +238,7 @@ bool SetControlProperty(const char* name, const char* prop, const void* value) {
     } else if (!std::strcmp(prop, "h")) {
         c->Size(c->w, f());
     } else if (!std::strcmp(prop, "TabStop")) {
-        if (value) std::memcpy(&c->tabStop, value, sizeof c->tabStop);
+        std::memcpy(&c->tabStop, value, sizeof c->tabStop);
     } else if (!c->SetProperty(prop, value)) {
         SetGuiError(GUI_ERR_PROPERTY);
         return false;
@@ -286,24 +290,54 @@ static void ForgetSubtree(Control* c) {
     if (c->Contains(g_gui.focus)) g_gui.focus = nullptr;
 }
 
+// The last child whose destruction has not begun yet (one that has begun is finished
+// by the call that began it).
+static Control* LastChildToDestroy(const Control* c) {
+    for (size_t i = c->children.size(); i-- > 0;)
+        if (!c->children[i]->destroying) return c->children[i];
+    return nullptr;
+}
+
 static void DestroySubtree(Control* c) {
-    // Last child first; a Destroy handler may remove siblings, so re-read each time.
-    while (!c->children.empty()) DestroySubtree(c->children.back());
+    if (c->destroying) return;
+    c->destroying = 1;
+    // Last child first; a Destroy handler may remove siblings or ancestors, so look
+    // again after each one.
+    while (Control* child = LastChildToDestroy(c)) DestroySubtree(child);
     if (c->parent) {
         auto& kids = c->parent->children;
         kids.erase(std::remove(kids.begin(), kids.end(), c), kids.end());
     }
-    std::unique_ptr<Control> owned;
     for (auto it = g_gui.controls.begin(); it != g_gui.controls.end(); ++it) {
         if (it->get() == c) {
-            owned = std::move(*it);
+            g_gui.destroyed.push_back(std::move(*it));
             g_gui.controls.erase(it);
             break;
         }
     }
     c->parent = nullptr;
     c->OnDestroy();
-    // owned goes out of scope here and frees the control with its strings
+}
+
+// A pointer that the handlers left on a destroyed control (a handler may focus one
+// that was still registered) is cleared before the control is freed.
+static bool Destroyed(const Control* c) { return c && c->destroying; }
+static void ForgetDestroyed() {
+    if (Destroyed(g_gui.activeSheet)) g_gui.activeSheet = nullptr;
+    if (Destroyed(g_gui.focus)) g_gui.focus = nullptr;
+    if (Destroyed(g_gui.capture)) g_gui.capture = nullptr;
+    if (Destroyed(g_gui.modal)) g_gui.modal = nullptr;
+    if (Destroyed(g_gui.keyDownTarget)) g_gui.keyDownTarget = nullptr;
+}
+
+DeferFrees::DeferFrees() { ++g_gui.destroyDepth; }
+
+DeferFrees::~DeferFrees() {
+    if (--g_gui.destroyDepth > 0) return;
+    ForgetDestroyed();
+    // Moved out first: a destructor must not see the list change under it.
+    std::vector<std::unique_ptr<Control>> freed = std::move(g_gui.destroyed);
+    g_gui.destroyed.clear();
 }
 
 bool DestroyControl(const char* name) {
@@ -314,6 +348,8 @@ bool DestroyControl(const char* name) {
         SetGuiError(GUI_ERR_DESTROY);
         return false;
     }
+    if (c->destroying) return true;  // a handler asked again for what is already going
+    DeferFrees keep;
     if (c->Contains(g_gui.focus)) {
         // The sheet itself may be going away: then nobody keeps the focus.
         ChangeFocus(c->Contains(g_gui.activeSheet) ? nullptr : g_gui.activeSheet);
@@ -327,7 +363,8 @@ bool DestroyControl(const char* name) {
 // ---- value helpers ------------------------------------------------------------------------
 
 namespace {
-// 8 bytes and zero-filled, so a pointer-sized property may read a small value safely.
+// Zero-filled 8 bytes: a value passed to a property of a wider type than meant reads
+// zeros rather than a neighbour's bytes.
 union ValueSlot {
     uint64_t raw;
     uint8_t u8;

@@ -6,8 +6,6 @@
 
 #include <GL/gl.h>
 
-#include <cstring>
-
 #include "engine/engine.h"
 #include "gui/gui.h"
 #include "render/font.h"
@@ -22,10 +20,7 @@ constexpr int32_t kSpace = 32, kEnter = 13;
 
 Control* NewButton() { return new Button; }
 
-Button::Button() {
-    background.color = MakeColor(225, 225, 225);
-    downBackground.color = MakeColor(225, 225, 225);
-}
+Button::Button() = default;
 
 bool Button::InShape(float px, float py) const {
     switch (style) {
@@ -56,49 +51,47 @@ void Button::Draw() {
     bool pressed = IsPressed();
     const bool focused = HasFocus();
     // The classic look shows a press by moving the caption, never by its colour.
-    const BackgroundValue fill = style != BUTTON_CLASSIC && pressed ? downBackground : background;
+    const Color fill = style != BUTTON_CLASSIC && pressed ? downBackground : background;
     const float cx = x + w * 0.5f, cy = y + h * 0.5f;
     switch (style) {
     case BUTTON_CLASSIC:
-        SetColor(fill.color);
+        SetColor(fill);
         FillRect(x, y, w, h);
         glColor4ub(0, 0, 0, 255);
         DrawRect(x, y, w, h);
         if (focused) {
-            glColor4ub(ColorR(fill.color) >> 2, ColorG(fill.color) >> 2, ColorB(fill.color) >> 2, 100);
+            glColor4ub(ColorR(fill) >> 2, ColorG(fill) >> 2, ColorB(fill) >> 2, 100);
             DrawRect(x + 4, y + 4, w - 9, h - 8);
         }
         break;
     case BUTTON_ROUNDED:
-        SetColor(fill.color);
+        SetColor(fill);
         FillRoundRect(x, y, w, h, kRoundness);
         if (focused) {
             glEnable(GL_LINE_SMOOTH);
-            SetColor(pressed ? background.color : downBackground.color);
+            SetColor(pressed ? background : downBackground);
             DrawRoundRect(x + 4, y + 4, w - 9, h - 8, kRoundness);
         }
         pressed = false;
         break;
     case BUTTON_SURFACE: {
-        const void* up = backgroundIsSet ? background.pointer : nullptr;
-        const void* down = downBackgroundIsSet ? downBackground.pointer : nullptr;
-        const void* picture = pressed && down ? down : up;
-        if (const Surface* surface = static_cast<const Surface*>(picture)) {
-            DrawSurface(x, y, w, h, surface, nullptr);
+        const Surface* picture = pressed && downBackgroundSurface ? downBackgroundSurface : backgroundSurface;
+        if (picture) {
+            DrawSurface(x, y, w, h, picture, nullptr);
             // The same tiles once more as outlines: a thin frame round the picture.
             glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-            DrawSurface(x, y, w, h, surface, nullptr);
+            DrawSurface(x, y, w, h, picture, nullptr);
             glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
             pressed = false;
         }
         break;
     }
     case BUTTON_ELLIPSE:
-        SetColor(fill.color);
+        SetColor(fill);
         FillEllipse(cx, cy, w * 0.5f, h * 0.5f, 0);
         if (focused) {
             glEnable(GL_LINE_SMOOTH);
-            SetColor(pressed ? background.color : downBackground.color);
+            SetColor(pressed ? background : downBackground);
             DrawEllipse(cx, cy, w * 0.5f - 3, h * 0.5f - 2, 0);
         }
         pressed = false;
@@ -121,13 +114,6 @@ void Button::OnKeyUp(int32_t key) {
     TipControl::OnKeyUp(key);
 }
 
-bool Button::SetProperty(const char* prop, const void* value) {
-    if (!TipControl::SetProperty(prop, value)) return false;
-    if (std::strcmp(prop, "Background") == 0) backgroundIsSet = 1;
-    if (std::strcmp(prop, "DownBackground") == 0) downBackgroundIsSet = 1;
-    return true;
-}
-
 int Button::ListProperties(PropertyEntry* table) {
     PropertyList list(table);
     list.Add("Background", PROP_BACKGROUND, "Style:0-null;1-color;2-surface;3-color", &background);
@@ -135,5 +121,7 @@ int Button::ListProperties(PropertyEntry* table) {
     list.Add("Style", PROP_ENUM, "0-Classic;1-Rounded Rect;2-Surface Background;3-Ellipse", &style);
     list.Add("Text", PROP_STRING, nullptr, &text);
     list.Add("TextColor", PROP_COLOR, nullptr, &textColor);
+    list.Add("BackgroundSurface", PROP_SURFACE, "Style 2", &backgroundSurface);
+    list.Add("DownBackgroundSurface", PROP_SURFACE, "Style 2", &downBackgroundSurface);
     return list.count + TipControl::ListProperties(list.Rest());
 }

@@ -39,7 +39,11 @@ bool Dialog::InCloseBox(float px, float py) const {
 
 void Dialog::Draw() {
     if (!opened) {
-        if (!IsActive()) SetFocusTo(name);
+        if (!IsActive()) {
+            const Control* before = GetFocusControl();
+            focusBefore = before ? before->name : "";
+            SetFocusTo(name);
+        }
         opened = 1;
         Raise(open);
     }
@@ -201,14 +205,38 @@ void Dialog::OnClick(int32_t key) {
 
 void Dialog::CloseDialog() {
     opened = 0;
-    Raise(close);
+    {
+        DeferFrees keep;
+        Raise(close);
+        if (destroying) return;  // the handler destroyed the dialog: nothing left to do
+    }
+    const bool hadFocus = IsActive();
     // Detached, not destroyed: the dialog keeps its name and children and can be
     // shown again by putting it back under a parent.
+    Control* formerParent = parent;
     if (parent) {
         auto& siblings = parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
         parent = nullptr;
     }
+    if (hadFocus) GiveFocusBack(formerParent);
+}
+
+// Keys typed after the close must not go to a dialog that is no longer on screen: the
+// focus returns to the control that had it before the dialog took it, or else to the
+// place the dialog stood on. A closed modal dialog holds nobody any more.
+void Dialog::GiveFocusBack(Control* formerParent) {
+    if (Contains(GetModalControl())) SetModalControl(nullptr);
+    Control* sheet = g_gui.activeSheet;
+    auto onScreen = [&](Control* c) {
+        if (!c || !sheet || !sheet->Contains(c) || Contains(c)) return false;
+        for (const Control* a = c; a; a = a->parent)
+            if (!a->visible) return false;
+        return true;
+    };
+    Control* before = focusBefore.empty() ? nullptr : FindControl(focusBefore.c_str());
+    if (onScreen(before)) ChangeFocus(before);
+    else ChangeFocus(onScreen(formerParent) ? formerParent : sheet);
 }
 
 void Dialog::OnGetFocus() {

@@ -46,6 +46,7 @@ public:
     MotionHandler dragMove = nullptr;  // listed as "Move" before the common events; see ListEvents
     PlainHandler open = nullptr;
     PlainHandler close = nullptr;
+    std::string focusBefore;  // who had the focus when the dialog took it on opening
 
     Dialog();
     void Draw() override;
@@ -69,6 +70,7 @@ private:
     void DrawBuiltIn();
     void DrawSkinned();
     void CloseDialog();
+    void GiveFocusBack(Control* formerParent);
 };
 
 Control* NewDialog();

@@ -77,11 +77,14 @@ void Label::Layout() {
         return;
     }
     scrolling = 1;
-    nSliderBlocks = int32_t(h);
     step = int32_t(FontHeight(font) * 0.5f);
     // With the bar in place the text wraps to the narrower width and grows taller.
     const int16_t narrow = int16_t(TextHeightFont(font, w - scrollBarWidth - 1, 0, text.c_str(), 0, -1));
     nBlocks = int32_t(float(narrow) - h);
+    // The bar's slider is nSliderBlocks / nBlocks of its track; that share is made the
+    // visible part of the whole text (h / narrow), so the slider shows how much of the
+    // text is in view and still leaves room to drag.
+    nSliderBlocks = narrow > 0 ? int32_t(float(nBlocks) * h / float(narrow)) : 0;
 }
 
 void Label::Draw() {

@@ -4,15 +4,12 @@
 
 #include <GL/gl.h>
 
-#include <cstring>
-
 #include "engine/engine.h"
 #include "render/texture.h"
 
 Control* NewSheet() { return new Sheet; }
 
 Sheet::Sheet() {
-    background.color = MakeColor(225, 225, 225);
     w = float(kVirtualWidth), h = float(kVirtualHeight);
 }
 
@@ -20,22 +17,22 @@ void Sheet::Draw() {
     // The background covers the virtual screen from the sheet's corner, not just w x h:
     // a sheet is the screen.
     const float W = float(kVirtualWidth), H = float(kVirtualHeight);
-    if (backgroundMode != SHEET_BG_COLOR && !backgroundIsSet) return;
     switch (backgroundMode) {
     case SHEET_BG_NONE: return;
     case SHEET_BG_COLOR:
-        SetColor(background.color);
+        SetColor(background);
         FillRect(x, y, W, H);
         return;
     case SHEET_BG_SURFACE:
         // Tinted by the current colour, which the GUI leaves white.
-        DrawSurface(x, y, W, H, static_cast<const Surface*>(background.pointer), nullptr);
+        if (backgroundSurface) DrawSurface(x, y, W, H, backgroundSurface, nullptr);
         return;
     case SHEET_BG_FUNCTION:
-        if (background.function) background.function();
+        if (backgroundFunction) backgroundFunction();
         return;
     default: {
-        const Texture* texture = static_cast<const Texture*>(background.pointer);
+        const Texture* texture = backgroundTexture;
+        if (!texture) return;
         // Square tiles, k across; relies on the texture's repeat wrapping.
         const float k = float(backgroundMode - 3), down = k * H / W;
         BindTexture(texture);
@@ -51,15 +48,12 @@ void Sheet::Draw() {
     }
 }
 
-bool Sheet::SetProperty(const char* prop, const void* value) {
-    if (!EventControl::SetProperty(prop, value)) return false;
-    if (std::strcmp(prop, "Background") == 0) backgroundIsSet = 1;
-    return true;
-}
-
 int Sheet::ListProperties(PropertyEntry* table) {
     PropertyList list(table);
-    list.Add("Background", PROP_BACKGROUND, "BackgroundMode:0-null;1-color;2-surface;3-null;else-texture", &background);
+    list.Add("Background", PROP_BACKGROUND, "BackgroundMode 1", &background);
     list.Add("BackgroundMode", PROP_ENUM, "1-Color;2-Surface;3-Custom Function;else-4-infinity", &backgroundMode);
+    list.Add("BackgroundSurface", PROP_SURFACE, "BackgroundMode 2", &backgroundSurface);
+    list.Add("BackgroundFunction", PROP_FUNCTION, "BackgroundMode 3", &backgroundFunction);
+    list.Add("BackgroundTexture", PROP_TEXTURE, "BackgroundMode 4 and above", &backgroundTexture);
     return list.count + EventControl::ListProperties(list.Rest());
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "engine/engine.h"
 #include "gui/gui.h"
@@ -23,6 +24,12 @@ int32_t CountChars(std::string_view s) {
 }
 
 bool IsDigit(char b) { return b >= '0' && b <= '9'; }
+
+// The boxes whose Enter release is being handed on to their default buttons, outermost
+// first.
+struct TextBoxState {
+    std::vector<const TextBox*> passingEnter;
+} g_textBoxes;
 
 }  // namespace
 
@@ -211,11 +218,18 @@ void TextBox::OnKeyDown(int32_t key) {
 }
 
 void TextBox::OnKeyUp(int32_t key) {
+    // Boxes that name each other as default buttons (or any longer cycle of them) would
+    // hand Enter round forever: the release that comes back to a box ends there.
+    auto& chain = g_textBoxes.passingEnter;
+    if (key == VK_RETURN && std::find(chain.begin(), chain.end(), this) != chain.end()) return;
     Raise(keyUp, key);
     if (key != VK_RETURN || defaultButton.empty()) return;
-    // A box named as its own default button would hand Enter to itself forever.
     Control* target = FindControl(defaultButton.c_str());
-    if (target && target != this) target->OnKeyUp(VK_RETURN);
+    if (!target) return;
+    // Kept outside the box: the default button's handler may destroy the box.
+    chain.push_back(this);
+    target->OnKeyUp(VK_RETURN);
+    chain.pop_back();
 }
 
 void TextBox::OnChar(int32_t ch) {

@@ -53,9 +53,7 @@ protected:
         button = static_cast<Button*>(CreateControl("Button", "B", "S", 100, 100, 120, 40));
         ASSERT_NE(button, nullptr);
         SetControlProperty("B", "Text", "WWW");
-        BackgroundValue white{};
-        white.color = MakeColor(255, 255, 255);
-        SetControlProperty("B", "Background", &white);
+        SetControlProperty("B", "Background", ValColor(MakeColor(255, 255, 255)));
         g_events.clear();
     }
     static void Frame() {
@@ -86,9 +84,7 @@ TEST_F(ButtonTest, ClassicCaptionMovesWhileHeldAndReturnsWhenThePointerLeaves) {
 }
 
 TEST_F(ButtonTest, RoundedAndEllipseShowOnlyTheDownBackgroundWhenHeld) {
-    BackgroundValue green{};
-    green.color = MakeColor(0, 200, 0);
-    SetControlProperty("B", "DownBackground", &green);
+    SetControlProperty("B", "DownBackground", ValColor(MakeColor(0, 200, 0)));
     for (uint8_t style : {BUTTON_ROUNDED, BUTTON_ELLIPSE}) {
         SCOPED_TRACE(int(style));
         SetControlProperty("B", "Style", ValEnum(style));
@@ -145,19 +141,34 @@ TEST_F(ButtonTest, HitTestFollowsTheStyleAndOtherStylesAreNeverHit) {
     EXPECT_EQ(ReadPixel(110, 110), (Rgb{225, 225, 225}));  // no background of its own
 }
 
-TEST_F(ButtonTest, PictureStyleKeepsItsPictureWhenHeldWithoutADownPicture) {
+TEST_F(ButtonTest, PictureStyleDrawsOnlyAPictureAndKeepsItWhenHeldWithoutADownPicture) {
+    // Colours set for the picture style are colours, not pictures: nothing is drawn.
+    SetControlProperty("B", "Style", ValEnum(BUTTON_SURFACE));
+    SetControlProperty("B", "Background", ValColor(MakeColor(1, 2, 3)));
+    SetControlProperty("B", "DownBackground", ValColor(MakeColor(4, 5, 6)));
+    Press(160, 120);
+    Frame();
+    EXPECT_EQ(ReadPixel(120, 125), (Rgb{225, 225, 225}));
+    Release(160, 120);
+
     std::vector<uint8_t> red(16 * 16 * 4);
     for (size_t i = 0; i < red.size(); i += 4) red[i] = 255, red[i + 3] = 255;
     SurfaceHandle picture(CreateSurfaceRGBA(red.data(), 16, 16));
-    BackgroundValue value{};
-    value.pointer = picture.get();
-    SetControlProperty("B", "Style", ValEnum(BUTTON_SURFACE));
-    SetControlProperty("B", "Background", &value);
+    const Surface* value = picture.get();
+    SetControlProperty("B", "BackgroundSurface", &value);
     Press(160, 120);
     Frame();
     EXPECT_EQ(ReadPixel(120, 125), (Rgb{255, 0, 0}));
     Release(160, 120);
     DestroyControl("B");
+}
+
+TEST_F(ButtonTest, GoesWithoutADestroyEvent) {
+    static int destroys = 0;
+    destroys = 0;
+    ASSERT_TRUE(BindControlEvent("B", "Destroy", +[] { ++destroys; }));
+    EXPECT_TRUE(DestroyControl("B"));
+    EXPECT_EQ(destroys, 0);
 }
 
 }  // namespace

@@ -115,6 +115,32 @@ TEST_F(DialogTest, CloseBoxClosesOnlyOnARelease) {
     EXPECT_EQ(d->opened, 0);
 }
 
+// After a close, keys go where they went before the dialog came up, or, when that
+// control is gone, to the sheet the dialog stood on; never to the closed dialog.
+TEST_F(DialogTest, ClosingGivesTheFocusBackToWhoHadItBefore) {
+    for (bool fieldSurvives : {true, false}) {
+        SCOPED_TRACE(fieldSurvives);
+        Reset();
+        MakeSheet();
+        CreateControl("TestBox", "Field", "S", 500, 500, 60, 20);
+        SetFocusTo("Field");
+        Dialog* d = dynamic_cast<Dialog*>(CreateControl("Dialog", "D", "S", 100, 100, 300, 200));
+        CreateControl("TestBox", "InD", "D", 10, 40, 40, 30);
+        EngineFrame();  // the first draw takes the focus
+        ASSERT_TRUE(SetFocusTo("InD"));
+        if (!fieldSurvives) DestroyControl("Field");
+        const float fh = d->FontHeight();
+        const int cx = static_cast<int>(100 + 300 - fh - 4 + fh / 2), cy = 100 + 3 + static_cast<int>(fh / 2);
+        Press(cx, cy);
+        Release(cx, cy);
+        ASSERT_EQ(d->parent, nullptr);
+        EXPECT_EQ(GetFocusControl(), FindControl(fieldSurvives ? "Field" : "S"));
+        Log().clear();
+        Key('A');
+        EXPECT_EQ(Log().front(), fieldSurvives ? "Field.KeyDown(65)" : "S.KeyDown(65)");
+    }
+}
+
 TEST_F(DialogTest, WithoutCloseButtonThePressOnTheBoxDrags) {
     Dialog* d = MakeDialog(false);
     BindControlEvent("D", "Close", OnClose);
@@ -228,6 +254,47 @@ TEST_F(DialogTest, NestedBoxGivesTheFocusBackToTheOuterDialog) {
     CloseCommonDialog(&outer);
     EXPECT_EQ(GetModalControl(), nullptr);
     EXPECT_EQ(FindControl("QUARNEL_Common_Dialog_0"), nullptr);
+}
+
+TEST_F(DialogTest, MessageBoxGivesTheFocusBackToTheControlThatHadIt) {
+    MakeSheet();
+    CreateControl("TestBox", "Field", "S", 500, 500, 60, 20);
+    SetFocusTo("Field");
+    g_clickButton = 0;
+    g_commonDialogs.creationHook = ClickWhenCreated;
+    EXPECT_EQ(MsgBox("Saved.", "Note", "Ok"), 0);
+    EXPECT_EQ(GetFocusControl(), FindControl("Field"));
+}
+
+// Rows break with a gap counted before every button after the first, the first of a
+// new row too: two buttons that fit side by side only without that gap go on rows of
+// their own.
+TEST_F(DialogTest, MessageBoxRowsCountAGapBeforeEveryButtonAfterTheFirst) {
+    // The box is SW / 4 = 200 wide for a short text; a gap counts 8, a button is its
+    // caption plus 16. Two buttons of width b then share a row only when 2b + 16 <= 200.
+    std::string caption;
+    auto width = [](const std::string& c) { return TextWidthFont(c.c_str(), TestFont()) + 16; };
+    for (int m = 0; m < 40 && caption.empty(); ++m)
+        for (int i = 0; i < 40 && caption.empty(); ++i) {
+            const std::string c = std::string(size_t(m), 'm') + std::string(size_t(i), 'i');
+            if (2 * width(c) + 8 <= 200 && 2 * width(c) + 16 > 200) caption = c;
+        }
+    ASSERT_FALSE(caption.empty());
+    std::string first = "M";
+    while (width(first) + 8 + width(caption) <= 200) first += 'M';  // alone on the first row
+    ASSERT_LE(width(first), 200);
+    static std::vector<float> rowsY;
+    rowsY.clear();
+    g_commonDialogs.creationHook = [](Control* c) {
+        if (std::strncmp(c->name, "QUARNEL_CD_Button_", 18) == 0) rowsY.push_back(c->y);
+        g_clickButton = 0;
+        ClickWhenCreated(c);
+    };
+    const std::string buttons = first + "|" + caption + "|" + caption;
+    EXPECT_EQ(MsgBox("x", "Rows", buttons.c_str()), 0);
+    ASSERT_EQ(rowsY.size(), 3u);
+    EXPECT_LT(rowsY[0], rowsY[1]);
+    EXPECT_LT(rowsY[1], rowsY[2]);
 }
 
 TEST_F(DialogTest, BadArgumentsFullSlotsAndNoFont) {

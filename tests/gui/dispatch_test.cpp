@@ -122,12 +122,11 @@ TEST_F(Dispatch, ModalControlKeepsTheFocus) {
     Press(30, 30);  // inside the modal control: allowed
     EXPECT_EQ(FocusName(), "Ok");
     EXPECT_TRUE(Logged("Ok.MouseDown(230)"));
-    // The program may hand the focus on while the modal control holds it (a closing
-    // message box gives it back to the dialog below); once it lies outside, nothing
-    // but the modal control's own tree can take it back by name.
-    EXPECT_TRUE(SetFocusTo("Outside"));
-    EXPECT_FALSE(SetFocusTo("Ok"));
-    EXPECT_EQ(FocusName(), "Outside");
+    // Nor can the program move it out by name; inside, it may.
+    EXPECT_FALSE(SetFocusTo("Outside"));
+    EXPECT_EQ(FocusName(), "Ok");
+    EXPECT_TRUE(SetFocusTo("Dlg"));
+    EXPECT_EQ(FocusName(), "Dlg");
 }
 
 TEST_F(Dispatch, FocusEventsClimbOutOfTheOldFrameAndIntoTheNewOne) {
@@ -148,6 +147,32 @@ TEST_F(Dispatch, FocusEventsClimbOutOfTheOldFrameAndIntoTheNewOne) {
     Log().clear();
     Press(322, 30);
     EXPECT_EQ(Log(), (std::vector<std::string>{"b1.MouseDown(230)"}));
+    Release(322, 30);
+    // Focusing it again by name goes the whole way out and back in.
+    Log().clear();
+    EXPECT_TRUE(SetFocusTo("b1"));
+    EXPECT_EQ(Log(), (std::vector<std::string>{"b1.LoseFocus", "F2.LoseFocus", "S.LoseFocus", "b1.GetFocus",
+                                               "F2.GetFocus", "S.GetFocus"}));
+}
+
+TEST_F(Dispatch, TabSkipsHiddenControlsAndEverythingInsideHiddenOnes) {
+    MakeSheet();
+    CreateControl("TestBox", "t1", "S", 10, 10, 50, 20);
+    CreateControl("TestBox", "t2", "S", 10, 40, 50, 20);
+    CreateControl("TestBox", "t3", "S", 10, 70, 50, 20);
+    CreateControl("TestBox", "t4", "S", 10, 100, 50, 20);  // stands for a panel...
+    CreateControl("TestBox", "t5", "t4", 0, 0, 20, 10);     // ...with a field inside
+    CreateControl("TestBox", "t6", "S", 10, 130, 50, 20);
+    SetControlProperty("t2", "Visible", ValBool(false));
+    SetControlProperty("t4", "Visible", ValBool(false));
+    SetFocusTo("t1");
+    std::vector<std::string> seen;
+    for (int i = 0; i < 3; ++i) {
+        Key(VK_TAB);
+        KeyRelease(VK_TAB);
+        seen.push_back(FocusName());
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"t3", "t6", "t1"}));
 }
 
 TEST_F(Dispatch, TabCyclesInsideItsFrameAndNeverLeavesIt) {

@@ -189,6 +189,28 @@ TEST_F(ToolTipTiming, NoTooltipWithoutTextOrWithThePointerElsewhere) {
     EXPECT_EQ(g_gui.tip.opacity, 0);
 }
 
+// Only what the user sees under the pointer explains itself: not a hidden control, one
+// inside a hidden frame, or one that a later sibling covers.
+TEST_F(ToolTipTiming, NoTooltipFromHiddenOrCoveredControls) {
+    enum How { Hidden, InHiddenFrame, Covered };
+    for (How how : {Hidden, InHiddenFrame, Covered}) {
+        SCOPED_TRACE(int(how));
+        Reset();
+        MakeSheet();
+        CreateControl("TestFrame", "F", "S", 0, 0, 400, 300);
+        CreateControl("TestBox", "B", "F", 200, 10, 100, 50);
+        SetControlProperty("B", "ToolTipText", "B's tip");
+        if (how == Hidden) SetControlProperty("B", "Visible", ValBool(false));
+        if (how == InHiddenFrame) SetControlProperty("F", "Visible", ValBool(false));
+        if (how == Covered) CreateControl("TestBox", "Over", "F", 190, 0, 150, 80);
+        MoveTo(250, 30);
+        MoveTo(251, 30);
+        ElapsedSeconds(g_engine.lastTick);
+        Rest(20);
+        EXPECT_EQ(g_gui.tip.opacity, 0);
+    }
+}
+
 namespace {
 // Makes another font current while it draws, as controls with a Font property do.
 class FontSwitcher : public TestBox {

@@ -2,7 +2,9 @@
 // and its refusals, the sorted registry, properties and events by name, destruction.
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "tests/gui/gui_test_support.h"
 
@@ -222,6 +224,21 @@ TEST_F(Registry, UnknownNamesSetTheirErrors) {
     EXPECT_EQ(FindControl("A")->GetEventHandler("Click"), reinterpret_cast<GuiHandler>(OnClick));
 }
 
+// A null value is a caller's mistake whatever the property: refused, nothing changed.
+TEST_F(Registry, NullValuesAreRefusedWithError8) {
+    MakeSheet();
+    CreateControl("TestBox", "A", "S", 0, 0, 5, 5);
+    SetControlProperty("A", "Text", "kept");
+    for (const char* prop : {"Visible", "x", "w", "TabStop", "Text", "ToolTipText", "Number", "Fill"}) {
+        SCOPED_TRACE(prop);
+        EXPECT_FALSE(SetControlProperty("A", prop, nullptr));
+        EXPECT_EQ(GuiLastError(), GUI_ERR_NULL);
+    }
+    EXPECT_EQ(Box("A")->visible, 1);
+    EXPECT_EQ(Box("A")->w, 5);
+    EXPECT_EQ(Box("A")->text, "kept");
+}
+
 TEST_F(Registry, DestroyTakesChildrenLastFirstAndTheParentLast) {
     MakeSheet();
     CreateControl("TestFrame", "F", "S", 0, 0, 100, 100);
@@ -237,6 +254,43 @@ TEST_F(Registry, DestroyTakesChildrenLastFirstAndTheParentLast) {
     EXPECT_TRUE(g_frameAliveAtChildDestroy);
     EXPECT_EQ(ControlCount(), 1);
     EXPECT_TRUE(FindControl("S")->children.empty());
+}
+
+// A Destroy handler may destroy again what is already going, or an ancestor of it: each
+// control still goes once, children before their parents, and nothing is read freed.
+TEST_F(Registry, DestroyHandlersMayDestroyAncestorsAgain) {
+    struct Case {
+        const char* destroyed;  // what the program destroys
+        const char* reentered;  // what g's Destroy handler destroys meanwhile
+        int left;               // controls alive afterwards
+    };
+    static const char* s_reentered = nullptr;
+    for (const Case& c : {Case{"F", "F", 1}, Case{"F", "S", 0}, Case{"c2", "F", 1}, Case{"c2", "c1", 2}}) {
+        SCOPED_TRACE(std::string(c.destroyed) + " then " + c.reentered);
+        Reset();
+        MakeSheet();
+        CreateControl("TestFrame", "F", "S", 0, 0, 100, 100);
+        CreateControl("TestBox", "c1", "F", 0, 0, 5, 5);
+        CreateControl("TestFrame", "c2", "F", 0, 0, 50, 50);
+        CreateControl("TestBox", "g", "c2", 0, 0, 5, 5);
+        SetFocusTo("g");
+        s_reentered = c.reentered;
+        BindControlEvent("g", "Destroy", +[] { EXPECT_TRUE(DestroyControl(s_reentered)); });
+        Log().clear();
+        EXPECT_TRUE(DestroyControl(c.destroyed));
+        std::vector<std::string> destroys;
+        for (const std::string& line : Log())
+            if (line.size() > 8 && line.compare(line.size() - 8, 8, ".Destroy") == 0) destroys.push_back(line);
+        EXPECT_EQ(int(destroys.size()) + c.left, 5);
+        EXPECT_EQ(std::set<std::string>(destroys.begin(), destroys.end()).size(), destroys.size()) << "twice";
+        EXPECT_EQ(ControlCount(), c.left);
+        if (Control* sheet = FindControl("S")) {
+            EXPECT_EQ(GetFocusControl(), sheet);
+            for (Control* child : sheet->children) EXPECT_EQ(FindControl(child->name), child);
+        }
+        GuiDraw();  // nothing of the destroyed subtree is drawn or dispatched to
+        Key('A');
+    }
 }
 
 TEST_F(Registry, DestroyMovesTheFocusOutOfTheSubtree) {
@@ -277,12 +331,6 @@ TEST_F(Registry, ActiveSheetByName) {
     EXPECT_EQ(GetFocusControl(), nullptr);  // cleared even by the failed call
     EXPECT_TRUE(SetActiveSheet(""));
     EXPECT_EQ(g_gui.activeSheet, nullptr);
-}
-
-TEST_F(Registry, ValueSlotsAreWideEnoughForAPointerSizedBackground) {
-    BackgroundValue bg;
-    std::memcpy(&bg, ValColor(MakeColor(10, 20, 30)), sizeof bg);
-    EXPECT_EQ(bg.raw, uint64_t(MakeColor(10, 20, 30)));
 }
 
 TEST_F(Registry, ShutdownDestroysEveryControlAndInitStartsClean) {

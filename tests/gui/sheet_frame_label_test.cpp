@@ -70,15 +70,13 @@ TEST_F(Passive, SheetPaintsTheWholeScreenFromItsCornerOrNothingInModeZero) {
     SetControlProperty("S", "BackgroundMode", ValEnum(SHEET_BG_NONE));
     Frame();
     EXPECT_EQ(ReadPixel(400, 300), (Rgb{255, 0, 0}));
-    // The function mode with the default colour still in Background, and with a null
-    // function: nothing is called, nothing painted.
-    SetControlProperty("S", "BackgroundMode", ValEnum(SHEET_BG_FUNCTION));
-    Frame();
-    EXPECT_EQ(ReadPixel(400, 300), (Rgb{255, 0, 0}));
-    const BackgroundValue none{};
-    SetControlProperty("S", "Background", &none);
-    Frame();
-    EXPECT_EQ(ReadPixel(400, 300), (Rgb{255, 0, 0}));
+    // The picture modes without a picture paint nothing, whatever colour was set.
+    SetControlProperty("S", "Background", ValColor(MakeColor(1, 2, 3)));
+    for (uint8_t mode : {uint8_t(SHEET_BG_SURFACE), uint8_t(SHEET_BG_FUNCTION), uint8_t(SHEET_BG_TEXTURE + 2)}) {
+        SetControlProperty("S", "BackgroundMode", ValEnum(mode));
+        Frame();
+        EXPECT_EQ(ReadPixel(400, 300), (Rgb{255, 0, 0})) << int(mode);
+    }
 }
 
 TEST_F(Passive, SheetTextureModeRepeatsSquareTiles) {
@@ -87,9 +85,8 @@ TEST_F(Passive, SheetTextureModeRepeatsSquareTiles) {
     TextureHandle texture(CreateTextureRGBA(texels, 2, 1, false));
     ASSERT_TRUE(texture);
     MakeRealSheet();
-    BackgroundValue value{};
-    value.pointer = texture.get();
-    SetControlProperty("S", "Background", &value);
+    const Texture* value = texture.get();
+    SetControlProperty("S", "BackgroundTexture", &value);
     SetControlProperty("S", "BackgroundMode", ValEnum(6));
     Frame(0, 0, 0);
     const float tile = 800.0f / 3;  // pixels per copy of the texture
@@ -145,7 +142,6 @@ TEST_F(Passive, LabelGrowsABarOnlyWhenItsTextIsTallerAndScrollsWithIt) {
     ASSERT_EQ(label->scrolling, 1);
     const int fontH = int(float(font->height) * font->scale);
     EXPECT_EQ(label->step, fontH / 2);
-    EXPECT_EQ(label->nSliderBlocks, 60);
     EXPECT_EQ(label->nBlocks, TextHeightFont(font, 200 - 15 - 1, 0, tall.c_str(), 0, -1) - 60);
 
     BindControlEvent("Lb", "Scroll", CountLabelScroll);
@@ -166,6 +162,26 @@ TEST_F(Passive, LabelGrowsABarOnlyWhenItsTextIsTallerAndScrollsWithIt) {
     SetControlProperty("Lb", "Text", "Fits.");
     EXPECT_EQ(label->scrolling, 0);
     EXPECT_EQ(label->cBlock, 0);
+}
+
+// The slider shows the visible share of the text, so it leaves room to drag even when
+// the text is only a little taller than the box.
+TEST_F(Passive, LabelSliderIsTheVisibleShareAndDragsForAnyTallerText) {
+    MakeRealSheet();
+    Label* label = static_cast<Label*>(CreateControl("Label", "Lb", "S", 100, 100, 200, 100));
+    for (float ratio : {1.2f, 1.6f, 1.95f, 4.0f}) {
+        SCOPED_TRACE(ratio);
+        std::string text;
+        while (TextHeightFont(font, 200 - 15 - 1, 0, text.c_str(), 0, -1) < ratio * 100) text += "row\n";
+        SetControlProperty("Lb", "Text", text.c_str());
+        ASSERT_EQ(label->scrolling, 1);
+        Press(292, 118);  // the top of the slider, just below the first arrow
+        MoveTo(292, 123);
+        GuiUpdate(0.01f);
+        Release(292, 123);
+        EXPECT_GT(label->cBlock, 0);
+        EXPECT_LT(label->cBlock, label->nBlocks);  // 5 pixels of the track are not all of it
+    }
 }
 
 TEST_F(Passive, LabelBarTakesTheSelectorColour) {

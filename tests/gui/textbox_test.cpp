@@ -4,6 +4,7 @@
 // scrolling that follows the caret, and what the box looks like on screen.
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "gui/controls/textbox.h"
 #include "render/font.h"
@@ -225,11 +226,26 @@ TEST_F(TextBoxTest, EnterHandsTheFocusAndTheKeyReleaseToTheDefaultButton) {
     ASSERT_FALSE(Log().empty());
     EXPECT_EQ(Log().back(), "Ok.KeyUp(13)");
     EXPECT_EQ(box->text, "");
-    // A box named as its own default button neither recurses nor inserts anything.
-    SetControlProperty("T", "DefaultButton", "T");
-    SetFocusTo("T");
-    Tap(VK_RETURN);
-    EXPECT_EQ(GetFocusControl(), box);
+}
+
+// Default buttons that lead back round to a box (itself, a pair, a ring of three): Enter
+// ends, and every box in the ring sees the release once.
+TEST_F(TextBoxTest, EnterEndsWhenDefaultButtonsFormACycle) {
+    static int releases = 0;
+    const std::vector<std::vector<const char*>> rings = {{"T"}, {"T", "U"}, {"T", "U", "V"}};
+    for (const auto& ring : rings) {
+        SCOPED_TRACE(ring.size());
+        for (size_t i = 0; i < ring.size(); ++i) {
+            if (!FindControl(ring[i])) CreateControl("TextBox", ring[i], "S", 100, 130 + 30 * float(i), 120, 20);
+            SetControlProperty(ring[i], "DefaultButton", ring[(i + 1) % ring.size()]);
+            BindControlEvent(ring[i], "KeyUp", +[](int32_t) { ++releases; });
+        }
+        SetFocusTo("T");
+        releases = 0;
+        Tap(VK_RETURN);
+        EXPECT_EQ(releases, int(ring.size()));
+        EXPECT_EQ(box->text, "");
+    }
 }
 
 TEST_F(TextBoxTest, ClicksPlaceTheCaretBeforeTheCharacterAndDoubleClickSelectsAWord) {
