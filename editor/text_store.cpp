@@ -171,6 +171,13 @@ StoreResult ReplaceFile(const std::string& path, const std::string& bytes) {
     const std::string tmp = HostPath(tmpPath);
     std::error_code ec;
 
+    // Replacing goes through a new file, which the folder's rights allow even over a
+    // read-only one; but read-only means "do not change", so it is refused here, as
+    // Windows refuses to rename over it.
+    const fs::file_status current = fs::status(HostFsPath(target), ec);
+    if (!ec && fs::is_regular_file(current) && (current.permissions() & fs::perms::owner_write) == fs::perms::none)
+        return Fail("Cannot save " + target + ": the file is read-only");
+
     FilePtr f = OpenDataFile(tmpPath, "wb");
     if (!f) {
         const int err = errno;

@@ -170,8 +170,8 @@ TEST(EditorEndToEnd, FailedSaveOnEscapeIsToldAndKeptInARecoveryFile) {
     ASSERT_TRUE(ed.Start());
     ed.Click(kRowX, RowY(3));
     ReplaceText(ed, "only in memory");
-    // A folder where the temporary file should go: the save cannot be written.
-    fs::create_directories(folder / "menu.loc.tmp" / "blocker");
+    fs::permissions(folder / "menu.loc", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
+                    fs::perm_options::replace);
     ed.Key("Escape");
     const fs::path recovered = folder / "menu.loc.recovered";
     for (int i = 0; i < 100 && !fs::exists(recovered); ++i) Sleep(100);

@@ -380,6 +380,20 @@ TEST_F(TextStoreSave, UnwritableTempKeepsOldFileAndItems) {
     EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"new"}));
 }
 
+TEST_F(TextStoreSave, ReadOnlyFileIsNotReplaced) {
+    MakeGermanMenu({"old"});
+    LoadGermanMenu();
+    SetItemText(0, "new");
+    fs::permissions(kGermanMenu, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const StoreResult r = SaveCurrentFile();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("read-only"), std::string::npos) << r.message;
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"old"}));
+    EXPECT_FALSE(fs::exists(kGermanMenuTmp));
+    fs::permissions(kGermanMenu, fs::perms::owner_write, fs::perm_options::add);
+}
+
 TEST_F(TextStoreSave, FolderGoneKeepsItems) {
     MakeGermanMenu({"old"});
     LoadGermanMenu();
