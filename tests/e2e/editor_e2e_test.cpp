@@ -214,3 +214,22 @@ TEST(EditorEndToEnd, ASecondEditorOnAnOpenProjectSaysSo) {
     EXPECT_EQ(first.WaitExit(), 0);
     EXPECT_FALSE(fs::exists(first.dir / "zazovi.lock"));
 }
+
+TEST(EditorEndToEnd, EscapeInTheNotSavedBoxGoesBackToTheEditor) {
+    Editor ed("escape_back");
+    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    ASSERT_TRUE(ed.Start());
+    ed.Click(kRowX, RowY(2));
+    ReplaceText(ed, "saved at last");
+    const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(loc, readOnly, fs::perm_options::replace);
+    ed.Click(kExitX, kButtonsY);  // "Not saved": back to the editor, or quit
+    ed.Key("Escape");
+    Sleep(500);
+    EXPECT_FALSE(ed.Exited());
+    EXPECT_FALSE(fs::exists(loc.string() + ".recovered"));
+    fs::permissions(loc, readOnly | fs::perms::owner_write, fs::perm_options::replace);
+    ed.Click(kExitX, kButtonsY);
+    EXPECT_EQ(ed.WaitExit(), 0);
+    EXPECT_EQ(Texts(loc)[2], "saved at last");
+}

@@ -66,7 +66,8 @@ std::string Prop(const char* control) {
 }
 
 // Answers every message box as soon as it is built: with the next of g_answers (the
-// first button when none is left), -1 meaning Escape; and keeps what the boxes said.
+// first button when none is left), -1 meaning Escape, -2 a quit request; and keeps what
+// the boxes said.
 std::vector<std::string> g_boxTexts;
 std::vector<int> g_answers;
 int g_answer = 0;
@@ -74,10 +75,11 @@ void AnswerBoxes(Control* c) {
     if (std::strncmp(c->name, "QUARNEL_Common_Dialog_", 22) == 0) {
         g_answer = g_answers.empty() ? 0 : g_answers.front();
         if (!g_answers.empty()) g_answers.erase(g_answers.begin());
-        if (g_answer < 0) {
+        if (g_answer == -1) {
             TestKeyDown(VK_ESCAPE, 0x01);
             TestKeyUp(VK_ESCAPE, 0x01);
         }
+        if (g_answer == -2) TestPostMessage(WM_QUIT, 0, 0);  // SIGTERM while the box waits
     }
     if (std::strncmp(c->name, "QUARNEL_CD_Label_", 17) == 0) g_boxTexts.push_back(Prop(c->name));
     if (g_answer >= 0 && std::strncmp(c->name, "QUARNEL_CD_Button_", 18) == 0 &&
@@ -446,10 +448,11 @@ TEST_F(EditorFlow, NotSavedBoxGoesBackToTheEditorOnItsFirstButtonAndOnEscape) {
 TEST_F(EditorFlow, AFileChangedByAnotherProgramIsNeverOverwrittenUnseen) {
     struct Case {
         const char* what;
-        int answer;  // 0 keep mine in a recovery file and reload, 1 overwrite, -1 Escape; 9: no one to ask
+        int answer;  // 0 keep mine in a recovery file and reload, 1 overwrite, -1 Escape,
+                     // -2 a quit request while asking; 9: no one to ask
     };
     for (const Case& c : {Case{"keep and reload", 0}, Case{"overwrite", 1}, Case{"Escape", -1},
-                          Case{"emergency save", 9}}) {
+                          Case{"quit request", -2}, Case{"emergency save", 9}}) {
         WriteLoc(Loc("German", "menu"), Numbered("German menu ", 5));
         Build();
         Choose("German", 0);
@@ -462,6 +465,7 @@ TEST_F(EditorFlow, AFileChangedByAnotherProgramIsNeverOverwrittenUnseen) {
         g_answers = {c.answer};
         if (c.answer == 9) EmergencySave();
         else Compile();
+        g_engine.quitRequested = 0;
         const std::string mine = LocBytes({"German menu 0", "German menu 1", "German menu 2", "mine", "German menu 4"});
         const fs::path recovered = Loc("German", "menu").string() + ".recovered";
         if (c.answer == 1) {
