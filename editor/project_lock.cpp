@@ -51,9 +51,7 @@ bool ReadLockFile(LockOwner& owner) {
     return ParseLockFile(text, owner);
 }
 
-bool IsStale(const LockOwner& owner) {
-    return owner.host == PlatHostName() && !PlatProcessRunning(owner.pid);
-}
+bool IsStale(const LockOwner& owner) { return owner.host == PlatHostName() && !PlatProcessRunning(owner.pid); }
 
 }  // namespace
 

@@ -39,8 +39,13 @@ TEST(EditedText, EditsLandOnTheStoredBytes) {
         {"tabs on both sides of the edit stay", "\tone\ttwo\t", " one 2 two ", "\tone\t2 two\t"},
         {"replacing everything takes the box's text", "old\r\ntext", "new", "new"},
         {"an edited text ends at the box's end", S("ab\0cd", 5), "abX", "abX"},
-        {"an edit inside a UTF-8 text keeps the rest", "Gr\xC3\xBC\xC3\x9F" "e\r\n\xE2\x82\xAC",
-         "Gr\xC3\xBC\xC3\x9F" "e!\n\xE2\x82\xAC", "Gr\xC3\xBC\xC3\x9F" "e!\r\n\xE2\x82\xAC"},
+        {"an edit inside a UTF-8 text keeps the rest",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e\r\n\xE2\x82\xAC",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e!\n\xE2\x82\xAC",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e!\r\n\xE2\x82\xAC"},
         {"emptying the box", "a\r\n\tb", "", ""},
     };
     for (const MergeCase& c : cases) EXPECT_EQ(MergeEditedText(c.stored, c.edited), c.expected) << c.what;

@@ -32,7 +32,7 @@ uint32_t DeadPid() {
 }
 
 class ProjectLock : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         old_ = fs::current_path();
         dir_ = fs::temp_directory_path() / ("qk_lock_" + std::to_string(getpid()));
@@ -81,8 +81,7 @@ TEST_F(ProjectLock, TakenRefusedOrTakenOverByWhoHoldsIt) {
             EXPECT_EQ(Read(kLockFile), c.existing) << c.what;  // never taken from a live owner
         }
         // Nothing of the attempt is left beside the lock.
-        for (const auto& entry : fs::directory_iterator(dir_))
-            EXPECT_EQ(entry.path().filename(), kLockFile) << c.what;
+        for (const auto& entry : fs::directory_iterator(dir_)) EXPECT_EQ(entry.path().filename(), kLockFile) << c.what;
     }
 }
 
