@@ -409,12 +409,12 @@ TEST_F(EditorFlow, FailedFinalSaveLeavesTheTextsInARecoveryFile) {
                                          "German menu 4"}))
             << c.what << ": " << g_boxTexts.back();
         if (c.folderGone) {
-            EXPECT_EQ(fs::path(path).parent_path(), fs::temp_directory_path()) << c.what;
+            EXPECT_TRUE(fs::equivalent(fs::path(path).parent_path(), fs::temp_directory_path())) << c.what;
             fs::remove(path);
             fs::remove(folder);
             fs::rename(dir_ / "moved", folder);
         } else {
-            EXPECT_EQ(fs::path(path), fs::absolute(folder / "menu.loc.recovered2")) << c.what;
+            EXPECT_TRUE(fs::equivalent(path, folder / "menu.loc.recovered2")) << c.what << ": " << path;
             EXPECT_EQ(Bytes(folder / "menu.loc.recovered"), "older recovery") << c.what;
             fs::remove_all(folder / "menu.loc.tmp");
             fs::remove(folder / "menu.loc.recovered");
