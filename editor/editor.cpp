@@ -5,13 +5,17 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "editor/edited_text.h"
 #include "editor/project.h"
+#include "editor/project_lock.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
 #include "engine/format.h"
@@ -40,8 +44,31 @@ std::string TextBoxText() {
     return text;
 }
 
+// Escape dismisses it like "Ok" rather than quitting the editor behind it.
 void Tell(const std::string& message, const char* title) {
-    if (MsgBox(message.c_str(), title, "Ok") < 0) std::fprintf(stderr, "%s: %s\n", title, message.c_str());
+    if (Ask(message, title, "Ok", 0) < 0) std::fprintf(stderr, "%s: %s\n", title, message.c_str());
+}
+
+// The last word on the way out: the editor's own box while the window is there, the
+// system's box once it is gone.
+void TellAtExit(const std::string& message, const char* title) {
+    if (!PlatHasWindow() || Ask(message, title, "Ok", 0) < 0) PlatMessageBox(message.c_str(), title, true);
+}
+
+// Escape inside a question box answers it; the dialog and its buttons are the
+// controls that can have the focus while it waits.
+void AskKeyDown(int32_t key) {
+    const int slot = g_editor.askSlot;
+    if (key != VK_ESCAPE || slot < 0 || slot >= kDialogSlots || g_commonDialogs.slots[slot] != 1) return;
+    g_commonDialogs.slots[slot] = static_cast<uint8_t>(2 + g_editor.askEscapeChoice);
+}
+
+void AskHook(Control* c) {
+    if (g_editor.askOuterHook) g_editor.askOuterHook(c);
+    int slot = -1;
+    if (std::sscanf(c->name, "QUARNEL_Common_Dialog_%d", &slot) == 1) g_editor.askSlot = slot;
+    else if (std::strncmp(c->name, "QUARNEL_CD_Button_", 18) != 0) return;
+    BindControlEvent(c->name, "KeyDown", AskKeyDown);
 }
 
 int32_t Selected(const ComboBox* combo) { return combo ? combo->selected : -1; }
@@ -59,17 +86,7 @@ void ItemsCaption(int32_t current) {
 void OnLoadClick(int32_t) { LoadFile(); }
 void OnCompileClick(int32_t) { Compile(); }
 void OnExitClick(int32_t) { StopEngine(); }
-// The program is being ended from outside: keep what was typed.
-void EmergencySave() {
-    CommitText();
-    const StoreResult saved = SaveCurrentFile();
-    if (!saved.ok) std::fprintf(stderr, "Not saved: %s\n", saved.message.c_str());
-}
-
-void OnExitWithoutClick(int32_t) {
-    FreeItems();
-    std::exit(0);
-}
+void OnExitWithoutClick(int32_t) { LeaveWithoutSaving(); }
 
 Control* Make(const char* cls, const char* name, const char* parent, float x, float y, float w, float h,
               const char* text = nullptr) {
@@ -84,13 +101,21 @@ Control* Make(const char* cls, const char* name, const char* parent, float x, fl
 
 void CommitText() {
     const int32_t s = g_editor.items ? g_editor.items->current : -1;
-    if (s != -1) SetItemText(s, TextBoxText());
+    if (s == -1) return;
+    const std::string edited = TextBoxText();
+    // Only looked at: the stored bytes stay as they were read.
+    if (s == g_editor.shownItem && edited == g_editor.shownText) return;
+    SetItemText(s, s == g_editor.shownItem ? MergeEditedText(ItemText(s), edited) : edited);
+    g_editor.shownItem = s;
+    g_editor.shownText = edited;
 }
 
 void ShowItem(int32_t i) {
     SetText("Item", ItemName(i));
     SetText("Desc", ItemDescription(i));
     SetText("Text", ItemText(i));
+    g_editor.shownItem = i;
+    g_editor.shownText = TextBoxText();
     ItemsCaption(i);
 }
 
@@ -99,39 +124,115 @@ void OnItemSelect(int32_t i) {
     ShowItem(i);
 }
 
-bool Compile() {
-    CommitText();
-    const StoreResult saved = SaveCurrentFile();
-    if (!saved.ok) Tell(saved.message + "\n\nYour edits are still here; nothing was lost.", "Not saved");
-    return saved.ok;
-}
+namespace {
 
-bool LoadFile() {
-    CommitText();
-    const StoreResult saved = SaveCurrentFile();
-    if (!saved.ok) {
-        // Leaving the file would lose the edits that could not be written: stay on it.
-        Tell(saved.message + "\n\nThe file stays open with your edits; nothing else was loaded.", "Not saved");
-        return false;
-    }
+void ClearItemControls() {
     if (g_editor.items) g_editor.items->ClearItems();
-    const std::string key = LanguageFolder(Selected(g_editor.fold)) + "\\" + FileName(Selected(g_editor.file));
-    SetText("FileFrame", FormatText("File [ %s.loc ]", key.c_str()));
     SetText("Item", "");
     SetText("Desc", "");
     SetText("Text", "");
+    g_editor.shownItem = -1;
+    g_editor.shownText.clear();
+}
+
+// Reads `key` into the store and the item list (the screen already emptied).
+bool ReadIntoScreen(const std::string& key) {
+    SetText("FileFrame", FormatText("File [ %s.loc ]", key.c_str()));
     FreeItems();
     StoreResult read = ReadTexts(key);
     ItemsCaption(-1);
     if (read.ok) read = ReadDescriptions();
     if (!read.ok) {
-        // The store is left empty, so nothing of the damaged file can be written back.
+        // The store is left empty, so nothing of the damaged file can be written back;
+        // the caption no longer names a file, since none is loaded.
+        SetText("FileFrame", "File");
         ItemsCaption(-1);
         Tell(read.message, "Cannot load");
         return false;
     }
     for (int i = 0; i < ItemCount(); ++i) g_editor.items->AddItem(ItemName(i).c_str());
     return true;
+}
+
+// The loaded file as another program left it, on the item the user was on.
+void ReloadLoadedFile() {
+    const int32_t item = g_editor.items ? g_editor.items->current : -1;
+    const std::string key = CurrentKey();
+    ClearItemControls();
+    if (ReadIntoScreen(key) && g_editor.items) g_editor.items->SelectItem(item);
+}
+
+std::string ChangedOnDiskText() {
+    return HostPath("Texts\\" + CurrentKey() + ".loc") + " was changed by another program since the editor read it.";
+}
+
+}  // namespace
+
+int Ask(const std::string& text, const char* title, const char* buttons, int escapeChoice) {
+    const uint8_t escapeQuits = g_engine.escapeQuits;
+    g_engine.escapeQuits = 0;
+    g_editor.askSlot = -1;
+    g_editor.askEscapeChoice = escapeChoice;
+    g_editor.askOuterHook = g_commonDialogs.creationHook;
+    g_commonDialogs.creationHook = AskHook;
+    const int choice = MsgBox(text.c_str(), title, buttons);
+    g_commonDialogs.creationHook = g_editor.askOuterHook;
+    g_editor.askOuterHook = nullptr;
+    g_editor.askSlot = -1;
+    g_engine.escapeQuits = escapeQuits;
+    return choice;
+}
+
+SaveOutcome SaveLoadedFile(bool canAsk, bool reload, std::string& message) {
+    message.clear();
+    if (LoadedFileChangedOnDisk()) {
+        int choice = 0;
+        if (canAsk)
+            choice = Ask(ChangedOnDiskText() +
+                             "\n\nKeep your edits in a recovery file and load the file as it is now, or "
+                             "write your edits over it?",
+                         "File changed on disk", "Keep mine in a recovery file|Overwrite it", 0);
+        if (choice != 1) {
+            std::string path;
+            const StoreResult kept = WriteRecoveryFile(path);
+            if (!kept.ok) {
+                message = ChangedOnDiskText() + "\n\n" + kept.message;
+                return SaveOutcome::Failed;
+            }
+            message = ChangedOnDiskText() + "\n\nYour edits are kept in " + path + ".";
+            if (reload) ReloadLoadedFile();
+            return SaveOutcome::KeptInRecovery;
+        }
+    }
+    const StoreResult saved = SaveCurrentFile();
+    message = saved.message;
+    return saved.ok ? SaveOutcome::Saved : SaveOutcome::Failed;
+}
+
+bool Compile() {
+    CommitText();
+    std::string message;
+    switch (SaveLoadedFile(true, true, message)) {
+    case SaveOutcome::Saved: return true;
+    case SaveOutcome::KeptInRecovery: Tell(message, "Not saved"); return false;
+    case SaveOutcome::Failed: break;
+    }
+    Tell(message + "\n\nYour edits are still here; nothing was lost.", "Not saved");
+    return false;
+}
+
+bool LoadFile() {
+    CommitText();
+    std::string message;
+    const SaveOutcome saved = SaveLoadedFile(true, false, message);
+    if (saved == SaveOutcome::Failed) {
+        // Leaving the file would lose the edits that could not be written: stay on it.
+        Tell(message + "\n\nThe file stays open with your edits; nothing else was loaded.", "Not saved");
+        return false;
+    }
+    if (saved == SaveOutcome::KeptInRecovery) Tell(message, "Not saved");
+    ClearItemControls();
+    return ReadIntoScreen(LanguageFolder(Selected(g_editor.fold)) + "\\" + FileName(Selected(g_editor.file)));
 }
 
 // ---- zazovi.cfg ----
@@ -170,9 +271,14 @@ bool WriteLastPosition() {
     std::array<uint8_t, 12> bytes{};
     for (int v = 0; v < 3; ++v)
         for (int b = 0; b < 4; ++b) bytes[v * 4 + b] = static_cast<uint8_t>(static_cast<uint32_t>(values[v]) >> (8 * b));
-    std::ofstream out(kConfigFile, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return static_cast<bool>(out.flush());
+    // Like the texts: a full disk must not leave a cut-off file in place of the old one.
+    const StoreResult written = ReplaceFile(kConfigFile, std::string(bytes.begin(), bytes.end()));
+    if (!written.ok) {
+        const std::string message = written.message + "\n\nThe editor will not reopen at this place next time.";
+        if (PlatHasWindow()) Tell(message, "Not saved");
+        else PlatMessageBox(message.c_str(), "Not saved", true);
+    }
+    return written.ok;
 }
 
 // ---- main screen ----
@@ -183,6 +289,8 @@ void BuildMainScreen() {
     g_editor.fold = dynamic_cast<ComboBox*>(Make("ComboBox", "Fold", "FileFrame", 10, 17, 100, 20));
 
     if (ProjectMessage scan = ScanLanguageFolders(); !scan.ok) Fatal(scan);
+    // Another editor on the project may be saving into its temporary files right now.
+    if (!g_editor.sharedProject) RemoveLeftoverTemporaries();
     for (int i = 0; i < LanguageFolderCount(); ++i) g_editor.fold->AddItem(LanguageFolder(i).c_str());
     if (ProjectMessage verify = VerifyLanguageFiles(); !verify.ok) Fatal(verify);
     SetLoadingText("Making backup...");
@@ -212,7 +320,84 @@ void BuildMainScreen() {
     SetActiveSheet("Sheet01");
 }
 
+// ---- leaving ----
+
+ExitRoad HowTheLoopEnded() {
+    if (g_engine.quitRequested) return ExitRoad::Signal;
+    return PlatHasWindow() ? ExitRoad::ExitButton : ExitRoad::WindowClosed;
+}
+
+ExitOutcome FinishEditing(ExitRoad road) {
+    WriteLastPosition();
+    CommitText();
+    const bool canAsk = road == ExitRoad::ExitButton && PlatHasWindow();
+    std::string message;
+    const SaveOutcome saved = SaveLoadedFile(canAsk, false, message);
+    if (saved == SaveOutcome::Saved) return {true, 0};
+    if (saved == SaveOutcome::KeptInRecovery) {
+        TellAtExit(message, "Not saved");
+        return {true, 1};
+    }
+    if (canAsk) {
+        const int choice = Ask(message + "\n\nGo back to the editor and try again, or quit and keep your edits "
+                                         "in a recovery file?",
+                               "Not saved", "Back to the editor|Quit", 0);
+        if (choice == 0) return {false, 0};
+    }
+    std::string path;
+    const StoreResult kept = WriteRecoveryFile(path);
+    if (kept.ok) {
+        TellAtExit(message + "\n\nWhat could not be saved is kept in " + path + ".", "Not saved");
+        return {true, 1};
+    }
+    const std::string lost = message + "\n\nNo recovery file could be written either: " + kept.message;
+    if (canAsk && PlatHasWindow() &&
+        Ask(lost, "Not saved", "Back to the editor|Quit without saving", 0) == 0)
+        return {false, 0};
+    TellAtExit(lost, "Not saved");
+    return {true, 1};
+}
+
+void LeaveWithoutSaving() {
+    // Disarmed first: losing the display on the way out must not save emptied texts.
+    PlatSetEmergencyHandler(nullptr);
+    FreeItems();
+    std::exit(0);
+}
+
+void EmergencySave() {
+    CommitText();
+    std::string message;
+    const SaveOutcome saved = SaveLoadedFile(false, false, message);
+    if (saved == SaveOutcome::Saved) return;
+    std::fprintf(stderr, "Not saved: %s\n", message.c_str());
+    if (saved == SaveOutcome::KeptInRecovery) return;
+    std::string path;
+    const StoreResult kept = WriteRecoveryFile(path);
+    if (kept.ok) std::fprintf(stderr, "What could not be saved is kept in %s\n", path.c_str());
+    else std::fprintf(stderr, "No recovery file could be written either: %s\n", kept.message.c_str());
+}
+
 // ---- the run ----
+
+namespace {
+
+// True when the editor may go on: the project is ours, or the user opens it anyway.
+bool ClaimProject() {
+    LockOwner owner;
+    if (TakeProjectLock(owner)) return true;
+    std::error_code ec;
+    const std::string folder = HostPathString(std::filesystem::current_path(ec));
+    const std::string text = "The project " + folder + " is open in another editor (process " +
+                             std::to_string(owner.pid) + " on " + (owner.host.empty() ? "an unknown machine" : owner.host) +
+                             ").\n\nTwo editors on one project write over each other's work. If that editor is "
+                             "no longer running, open the project anyway.";
+    if (Ask(text, "Project already open", "Quit|Open anyway", 0) != 1) return false;
+    g_editor.sharedProject = true;
+    return true;
+}
+
+}  // namespace
 
 int RunEditor(const std::string& fontFallback) {
     PlatShowCursor(false);
@@ -230,24 +415,19 @@ int RunEditor(const std::string& fontFallback) {
     font->scale = 1.0f;
     SetFont(font);
 
+    if (!ClaimProject()) return 0;
+    std::atexit(ReleaseProjectLock);  // every way out, the start-up failures' exit(0) included
+
     BuildMainScreen();
     PlatSetEmergencyHandler(EmergencySave);
     Begin2D();
-    for (;;) {
+    ExitOutcome outcome;
+    do {
         RunEngine();
-        WriteLastPosition();
-        CommitText();
-        const StoreResult saved = SaveCurrentFile();
-        if (saved.ok || !PlatHasWindow()) {
-            if (!saved.ok) std::fprintf(stderr, "Not saved: %s\n", saved.message.c_str());
-            break;
-        }
-        // Never leave silently with the work unsaved: the user decides.
-        const int choice = MsgBox((saved.message + "\n\nYour edits are still open in the editor.").c_str(),
-                                  "Not saved", "Back to the editor|Quit without saving");
-        if (choice != 0) break;
-    }
+        outcome = FinishEditing(HowTheLoopEnded());
+    } while (!outcome.leave);
     PlatSetEmergencyHandler(nullptr);
     FreeItems();
-    return 0;
+    ReleaseProjectLock();
+    return outcome.code;
 }

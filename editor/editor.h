@@ -8,6 +8,7 @@
 #include <string_view>
 
 class ComboBox;
+class Control;
 class ListBox;
 
 struct EditorState {
@@ -15,6 +16,17 @@ struct EditorState {
     ComboBox* fold = nullptr;
     ComboBox* file = nullptr;
     ListBox* items = nullptr;
+    // The item in the text box and the text the box showed for it, so that an item
+    // only looked at is never stored back.
+    int32_t shownItem = -1;
+    std::string shownText;
+    // Opened although another editor holds the project's lock: its temporary files
+    // may be in use and are left alone.
+    bool sharedProject = false;
+    // The question box being asked (its dialog slot) and the answer Escape gives.
+    int askSlot = -1;
+    int askEscapeChoice = 0;
+    void (*askOuterHook)(Control*) = nullptr;
 };
 extern EditorState g_editor;
 
@@ -31,6 +43,44 @@ void ShowItem(int32_t i);   // item i into Item, Desc, Text and the ItemsFrame c
 bool LoadFile();
 void OnItemSelect(int32_t i);
 bool Compile();             // commit and save; the user is told when the save fails
+
+// What became of the loaded file's texts when they were to be saved.
+enum class SaveOutcome {
+    Saved,           // written to the .loc
+    KeptInRecovery,  // another program had changed the .loc: the texts went to a recovery file
+    Failed,          // neither; the texts are still only in memory
+};
+// Saves the loaded file, but never over a file another program changed since it was
+// read: then, when `canAsk`, the user chooses between overwriting it and keeping the
+// edits in a recovery file (and, with `reload`, loading the file as it now is);
+// without asking the edits go to a recovery file. `message` says what happened
+// (the reason of a failure, the recovery file's path).
+SaveOutcome SaveLoadedFile(bool canAsk, bool reload, std::string& message);
+// A message box whose buttons are `buttons` ("A|B"); Escape answers `escapeChoice`
+// instead of quitting the editor. -1 when the window went away meanwhile.
+int Ask(const std::string& text, const char* title, const char* buttons, int escapeChoice);
+
+// ---- leaving ----
+// How the main loop was left, which decides what a failed final save can still do.
+enum class ExitRoad {
+    ExitButton,    // the window is still there: the user can go back to the editor
+    WindowClosed,  // Escape, Alt+F4, the close box: only the system box is left
+    Signal,        // SIGTERM, SIGINT, SIGHUP: the system wants the program to end
+};
+ExitRoad HowTheLoopEnded();
+struct ExitOutcome {
+    bool leave = true;  // false: the user went back to the editor
+    int code = 0;       // the program's exit code when leaving
+};
+// After the main loop: writes zazovi.cfg, stores the text box and saves. A save that
+// fails (or finds the file changed by another program, without a way to ask) leaves
+// the texts in a recovery file, says where, and gives exit code 1.
+ExitOutcome FinishEditing(ExitRoad road);
+// "Exit w/out saving": nothing is written, not even by the emergency save.
+[[noreturn]] void LeaveWithoutSaving();
+// The program is being ended from outside (the display is lost, the session ends):
+// stores the text box and saves, or writes a recovery file. Needs no window.
+void EmergencySave();
 
 // ---- zazovi.cfg ----
 struct LastPosition {

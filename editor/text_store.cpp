@@ -7,12 +7,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <system_error>
 
 #if defined(_WIN32)
 #include <io.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -112,13 +114,11 @@ void PutInt16(std::string& out, int value) {
     out.push_back(static_cast<char>((value >> 8) & 0xFF));
 }
 
-// A text goes to disk up to its first NUL, as the format has always done.
-std::string_view StoredPart(const std::string& text) { return std::string_view(text.c_str()); }
-
 StoreResult EncodeLoc(const std::string& file, std::string& bytes) {
     size_t total = 2;
     for (int i = 0; i < g_store.itemCount; ++i) {
-        const size_t length = StoredPart(g_store.texts[i]).size();
+        // Whole, as read: a NUL byte inside a text is part of it.
+        const size_t length = g_store.texts[i].size();
         if (length > static_cast<size_t>(kMaxTextBytes))
             return Fail("Cannot save " + file + ": the text of item " + std::to_string(i) + " is " +
                         std::to_string(length) + " bytes long, and a .loc text holds at most " +
@@ -129,12 +129,38 @@ StoreResult EncodeLoc(const std::string& file, std::string& bytes) {
     bytes.reserve(total);
     PutInt16(bytes, g_store.itemCount);
     for (int i = 0; i < g_store.itemCount; ++i) {
-        const std::string_view text = StoredPart(g_store.texts[i]);
-        PutInt16(bytes, static_cast<int>(text.size()));
-        bytes.append(text);
+        PutInt16(bytes, static_cast<int>(g_store.texts[i].size()));
+        bytes.append(g_store.texts[i]);
     }
     return {};
 }
+
+// The rename is only a change of the folder: until the folder itself reaches the disk
+// a power cut can bring the old file back. Windows has no call for a folder and
+// keeps its metadata in the journal, so there the rename is as far as it goes.
+void FlushFolderOf(const std::string& hostPath) {
+#if !defined(_WIN32)
+    const fs::path parent = fs::path(hostPath).parent_path();
+    const int fd = open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    (void)fsync(fd);  // some file systems refuse it for folders; the file itself is on disk already
+    close(fd);
+#else
+    (void)hostPath;
+#endif
+}
+
+DiskFingerprint FingerprintOf(const std::string& path, const std::string& bytes) {
+    DiskFingerprint print;
+    std::error_code ec;
+    print.time = fs::last_write_time(HostFsPath(HostPath(path)), ec);
+    print.size = bytes.size();
+    print.hash = std::hash<std::string_view>{}(bytes);
+    print.known = true;
+    return print;
+}
+
+}  // namespace
 
 // Writes `bytes` to "<path>.tmp" beside the target, flushes it to disk, gives
 // it the old file's permissions and renames it over the target. On any failure
@@ -144,6 +170,13 @@ StoreResult ReplaceFile(const std::string& path, const std::string& bytes) {
     const std::string target = HostPath(path);
     const std::string tmp = HostPath(tmpPath);
     std::error_code ec;
+
+    // Replacing goes through a new file, which the folder's rights allow even over a
+    // read-only one; but read-only means "do not change", so it is refused here, as
+    // Windows refuses to rename over it.
+    const fs::file_status current = fs::status(HostFsPath(target), ec);
+    if (!ec && fs::is_regular_file(current) && (current.permissions() & fs::perms::owner_write) == fs::perms::none)
+        return Fail("Cannot save " + target + ": the file is read-only");
 
     FilePtr f = OpenDataFile(tmpPath, "wb");
     if (!f) {
@@ -177,10 +210,9 @@ StoreResult ReplaceFile(const std::string& path, const std::string& bytes) {
         fs::remove(HostFsPath(tmp), ec);
         return Fail("Cannot save " + target + ": cannot replace it with " + tmp + ": " + why);
     }
+    FlushFolderOf(target);
     return {};
 }
-
-}  // namespace
 
 std::string HostPath(const std::string& path) {
     std::string host = path;
@@ -245,6 +277,7 @@ StoreResult ReadTexts(const std::string& key) {
     g_store.descriptions.assign(count, {});
     g_store.itemCount = count;
     g_store.key = key;
+    g_store.onDisk = FingerprintOf(path, bytes);
     return {};
 }
 
@@ -290,7 +323,85 @@ StoreResult SaveCurrentFile() {
     std::string bytes;
     StoreResult r = EncodeLoc(HostPath(path), bytes);
     if (!r.ok) return r;
-    return ReplaceFile(path, bytes);
+    r = ReplaceFile(path, bytes);
+    if (r.ok) g_store.onDisk = FingerprintOf(path, bytes);
+    return r;
+}
+
+bool LoadedFileChangedOnDisk() {
+    if (g_store.key.empty() || !g_store.onDisk.known) return false;
+    const std::string path = LocPath(g_store.key);
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes).ok) return false;
+    const DiskFingerprint now = FingerprintOf(path, bytes);
+    const DiskFingerprint& then = g_store.onDisk;
+    return now.size != then.size || now.hash != then.hash || now.time != then.time;
+}
+
+namespace {
+
+// Puts `bytes` at `target` only if nothing is there: a hard link of a finished
+// temporary file fails instead of replacing, so even a file made at the same moment
+// by someone else is safe. Where links are not possible (FAT) the file is renamed
+// after a last look.
+bool PlaceWithoutReplacing(const fs::path& target, const std::string& bytes) {
+    std::error_code ec;
+    if (fs::exists(target, ec) || ec) return false;
+    const std::string tmp = HostPathString(target) + ".tmp";
+    FilePtr f(OpenHostFile(tmp, "wb"));
+    if (!f) return false;
+    const bool written =
+        std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size() && FlushToDisk(f.get());
+    if (std::fclose(f.release()) != 0 || !written) {
+        fs::remove(HostFsPath(tmp), ec);
+        return false;
+    }
+    fs::create_hard_link(HostFsPath(tmp), target, ec);
+    bool placed = !ec;
+    if (ec && !fs::exists(target)) {
+        fs::rename(HostFsPath(tmp), target, ec);
+        placed = !ec;
+    }
+    fs::remove(HostFsPath(tmp), ec);
+    if (placed) FlushFolderOf(HostPathString(target));
+    return placed;
+}
+
+bool PlaceNumbered(const fs::path& first, const std::string& bytes, std::string& path) {
+    for (int n = 1; n <= 99; ++n) {
+        fs::path candidate = first;
+        if (n > 1) candidate += std::to_string(n);
+        if (PlaceWithoutReplacing(candidate, bytes)) {
+            std::error_code ec;
+            const fs::path full = fs::absolute(candidate, ec);
+            path = HostPathString(ec ? candidate : full);
+            return true;
+        }
+        std::error_code ec;
+        if (!fs::exists(candidate, ec)) return false;  // the folder refuses new files
+    }
+    return false;
+}
+
+}  // namespace
+
+StoreResult WriteRecoveryFile(std::string& path) {
+    path.clear();
+    if (g_store.key.empty()) return Fail("Nothing is loaded, so there is nothing to recover");
+    const std::string loc = HostPath(LocPath(g_store.key));
+    std::string bytes;
+    StoreResult r = EncodeLoc(loc, bytes);
+    if (!r.ok) return r;
+    if (PlaceNumbered(HostFsPath(loc + ".recovered"), bytes, path)) return {};
+    // The language folder takes no new file (read-only, full): the user's temporary
+    // folder, under a name that still says which language and file it holds.
+    std::error_code ec;
+    const fs::path temp = fs::temp_directory_path(ec);
+    std::string flat = g_store.key;
+    for (char& c : flat)
+        if (c == '\\') c = '-';
+    if (!ec && PlaceNumbered(temp / HostFsPath("zazovi-" + flat + ".loc.recovered"), bytes, path)) return {};
+    return Fail("Cannot write a recovery file for " + loc + " beside it or in the temporary folder");
 }
 
 void FreeItems() {
@@ -306,6 +417,7 @@ void ResetStore() {
     g_store.texts.clear();
     g_store.itemCount = 0;
     g_store.key.clear();
+    g_store.onDisk = {};
 }
 
 int ItemCount() { return g_store.itemCount; }

@@ -25,6 +25,15 @@ struct StoreResult {
     std::string message;
 };
 
+// What the loaded .loc file looked like on disk when it was read or last written, so
+// that a save can tell whether another program (another editor) wrote it meanwhile.
+struct DiskFingerprint {
+    bool known = false;
+    uintmax_t size = 0;
+    std::filesystem::file_time_type time{};
+    size_t hash = 0;  // of the whole file's bytes
+};
+
 struct TextStore {
     // Parallel tables: entry i of each belongs to item i. They always hold
     // `itemCount` entries.
@@ -33,6 +42,7 @@ struct TextStore {
     std::vector<std::string> texts;
     int16_t itemCount = 0;
     std::string key;  // "Folder\file" of the loaded file; empty = nothing loaded
+    DiskFingerprint onDisk;
 
     // Only the first `fileCount` names take part in anything; the rest are
     // kept because the list has always had these slots.
@@ -64,6 +74,19 @@ bool SetItemText(int i, std::string_view text);
 // Writes the loaded file back to "Texts\<key>.loc" through a temporary file, so
 // the old file is replaced only by a complete new one. Empty key: writes nothing.
 StoreResult SaveCurrentFile();
+// True when the loaded file on disk is no longer the one this store read or last
+// wrote: its size, time or content differ. A file that is gone or cannot be read is
+// not "changed": saving over it then overwrites nobody's work.
+bool LoadedFileChangedOnDisk();
+// Writes the loaded texts, in the .loc format, to a new file that holds what could not
+// be saved: "<.loc path>.recovered" beside the .loc (or .recovered2, 3, ... when taken),
+// else the same in the user's temporary folder. Never writes over an existing file.
+// On success `path` is the file's full host path.
+StoreResult WriteRecoveryFile(std::string& path);
+// Writes `bytes` to `path` (documented form) through "<path>.tmp": written, flushed to
+// disk, renamed over the old file, and the folder flushed, so the old file is replaced
+// only by a complete new one, even across a power cut.
+StoreResult ReplaceFile(const std::string& path, const std::string& bytes);
 // Empties every item's strings; the count and the key stay as they are.
 void FreeItems();
 // Back to the start-up state: no items, count 0, empty key.

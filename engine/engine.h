@@ -51,6 +51,9 @@ struct EngineState {
     uint8_t pausedBeforeMinimise = 0;
     uint8_t closeAllowed = 1;
     uint8_t escapeQuits = 1;
+    // WM_QUIT came (a signal, the session ending): the loop ends, and does not start
+    // again, until whoever handles the request clears it.
+    uint8_t quitRequested = 0;
     uint8_t colorTags = 1;
     float doubleClickTime = 0.4f;
     uint64_t framesPresented = 0;

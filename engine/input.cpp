@@ -203,6 +203,10 @@ intptr_t EngineWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     case WM_PAINT:
         if (g_engine.paintLoading) PaintLoadingScreen();
         return PlatDefWindowProc(message, wParam, lParam);
+    case WM_QUIT:
+        g_engine.quitRequested = 1;
+        g_engine.running = 0;
+        return 0;
     case WM_CLOSE:
         if (!g_engine.closeAllowed) return 0;
         g_engine.running = 0;

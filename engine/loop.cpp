@@ -40,7 +40,7 @@ void WaitForWork() {
 
 void RunEngine() {
     if (g_input.keyNames[0][0] == 0) LoadKeyNames();
-    g_engine.running = 1;
+    g_engine.running = g_engine.quitRequested ? 0 : 1;
     int x = 0, y = 0;
     PlatGetCursorClientPos(&x, &y);
     g_input.lastMouseX = x;

@@ -253,11 +253,12 @@ int16_t MsgBox(const char* textArg, const char* titleArg, const char* buttons) {
     // application's next frame does not see the whole wait as one step.
     const bool wasPaused = g_engine.clockPaused;
     if (!wasPaused) PauseClock();
-    while (g_commonDialogs.slots[box.slot] == 1 && PlatHasWindow()) EngineFrame();
+    // A quit request (SIGTERM at shutdown) cannot wait for a user who may not be there.
+    while (g_commonDialogs.slots[box.slot] == 1 && PlatHasWindow() && !g_engine.quitRequested) EngineFrame();
     if (!wasPaused) ResumeClock();
 
     const int state = g_commonDialogs.slots[box.slot];
     CloseCommonDialog(&box);
-    // The window went away (the program is quitting) before a button was pressed.
+    // The window went away, or the program was asked to end, before a button was pressed.
     return state >= 2 ? static_cast<int16_t>(state - 2) : int16_t{-1};
 }

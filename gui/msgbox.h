@@ -44,6 +44,6 @@ bool OpenCommonDialog(const char* title, float w, float h, OpenDialog* record);
 void CloseCommonDialog(OpenDialog* record);
 
 // Shows the message and waits for a button; returns its index (0 = first), -1 for a
-// null argument or an empty button list (error 8), when no slot is free or the window
-// goes away while waiting; 0 when no font is available (error 7).
+// null argument or an empty button list (error 8), when no slot is free, or when the window
+// goes away or the program is asked to quit while waiting; 0 when no font is available (error 7).
 int16_t MsgBox(const char* text, const char* title, const char* buttons);

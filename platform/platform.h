@@ -134,7 +134,9 @@ std::string PlatGetClipboardText();                // empty when there is no tex
 void PlatMessageBox(const char* text, const char* caption, bool errorIcon);
 // Called when the program is about to be ended from outside with no way back (the
 // display connection is lost, the session ends), so that unsaved work can be written.
-void PlatSetEmergencyHandler(void (*handler)());
+// Returns the handler it replaces.
+using PlatEmergencyHandler = void (*)();
+PlatEmergencyHandler PlatSetEmergencyHandler(PlatEmergencyHandler handler);
 std::string PlatModuleFileName();                  // full path of the running program
 char PlatPathSeparator();                          // '\\' on Windows, '/' elsewhere
 // The program's arguments as UTF-8, the program itself first. On Windows main's argv
@@ -142,6 +144,11 @@ char PlatPathSeparator();                          // '\\' on Windows, '/' elsew
 std::vector<std::string> PlatCommandLine();
 // fopen for a UTF-8 path; on Windows through the wide call, so any name opens.
 FILE* PlatOpenFile(const char* utf8Path, const char* mode);
+// This process's id, the machine's name, and whether a process of this machine with
+// that id still runs (true when that cannot be told): a lock file names its owner so.
+uint32_t PlatProcessId();
+std::string PlatHostName();
+bool PlatProcessRunning(uint32_t pid);
 
 // ---- resources compiled into the program --------------------------------------------
 // Finds, loads and locks a resource by type name and numeric id; null when missing.

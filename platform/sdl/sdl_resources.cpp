@@ -1,6 +1,10 @@
 // sdl_resources.cpp - what the desktop and test backends share beyond the window:
 // resources compiled into the program (made by tools/resgen), found by type and id as
 // the Windows resource calls find them, and the command line and file opening on POSIX.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -35,3 +39,18 @@ std::vector<std::string> PlatCommandLine() {
 
 // POSIX file names are bytes; UTF-8 ones open as they are.
 FILE* PlatOpenFile(const char* utf8Path, const char* mode) { return std::fopen(utf8Path, mode); }
+
+uint32_t PlatProcessId() { return static_cast<uint32_t>(getpid()); }
+
+std::string PlatHostName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return {};
+    return name;
+}
+
+// Signal 0 checks that the process exists without touching it; EPERM means it does,
+// under another user.
+bool PlatProcessRunning(uint32_t pid) {
+    if (pid == 0 || pid > static_cast<uint32_t>(INT32_MAX)) return false;
+    return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}

@@ -1,6 +1,7 @@
 // sdl_system.cpp - the desktop backend's time, input queue, cursor, clipboard,
 // message box, process and resource services on SDL2 and POSIX.
 #include <SDL2/SDL.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,10 +17,27 @@ namespace {
 
 struct SdlSystemState {
     std::deque<PlatMsg> queue;
+    bool hangupHandled = false;
     bool paced = true;
     uint64_t lastPresent = 0;  // performance-counter units
 };
 SdlSystemState g_sys;
+
+// Set by the signal handler, read by the message pump: all a handler may safely do.
+volatile sig_atomic_t g_hangup = 0;
+
+void OnHangup(int) { g_hangup = 1; }
+
+// SDL turns SIGINT and SIGTERM into its quit event; a closed terminal's SIGHUP would
+// end the program on the spot, edits and all, so it asks for the same orderly end.
+void CatchHangup() {
+    if (g_sys.hangupHandled) return;
+    g_sys.hangupHandled = true;
+    struct sigaction action {};
+    action.sa_handler = OnHangup;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGHUP, &action, nullptr);
+}
 
 }  // namespace
 
@@ -35,6 +53,11 @@ void PlatGetDesktopSize(int* width, int* height) {
 }
 
 bool PlatPeekMessage(PlatMsg* msg) {
+    CatchHangup();
+    if (g_hangup) {
+        g_hangup = 0;
+        g_sys.queue.push_back({WM_QUIT, 0, 0});
+    }
     if (g_sys.queue.empty() && SDL_WasInit(SDL_INIT_VIDEO)) SdlDrainEvents(&g_sys.queue);
     if (!g_sys.queue.empty()) {
         *msg = g_sys.queue.front();

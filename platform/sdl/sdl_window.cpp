@@ -129,7 +129,11 @@ void PlatRegisterWindowClass(PlatWndProc proc) {
 
 void PlatUnregisterWindowClass() { g_sdl.proc = nullptr; }
 
-void PlatSetEmergencyHandler(void (*handler)()) { g_sdl.emergency = handler; }
+PlatEmergencyHandler PlatSetEmergencyHandler(PlatEmergencyHandler handler) {
+    const PlatEmergencyHandler previous = g_sdl.emergency;
+    g_sdl.emergency = handler;
+    return previous;
+}
 
 bool PlatCreateWindow(const char16_t* title, int x, int y, int width, int height, PlatWindowStyle style) {
     EnsureVideo();
@@ -486,6 +490,10 @@ void SdlDrainEvents(std::deque<PlatMsg>* out) {
         }
         case SDL_MOUSEWHEEL:
             if (e.wheel.y != 0) out->push_back({WM_MOUSEWHEEL, MakeWheelWParam(e.wheel.y > 0 ? 120 : -120), 0});
+            break;
+        case SDL_QUIT:
+            // SDL's answer to SIGINT and SIGTERM: the system asks the program to end.
+            out->push_back({WM_QUIT, 0, 0});
             break;
         case SDL_WINDOWEVENT:
             switch (e.window.event) {

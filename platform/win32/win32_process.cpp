@@ -47,3 +47,26 @@ FILE* PlatOpenFile(const char* utf8Path, const char* mode) {
     const std::wstring wideMode(mode, mode + std::strlen(mode));
     return _wfopen(wide.c_str(), wideMode.c_str());
 }
+
+uint32_t PlatProcessId() { return GetCurrentProcessId(); }
+
+std::string PlatHostName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &size)) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// A process that ended may still be open somewhere; its exit code then says so.
+bool PlatProcessRunning(uint32_t pid) {
+    if (pid == 0) return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}

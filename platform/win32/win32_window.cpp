@@ -149,7 +149,11 @@ std::string Win32Narrow(const wchar_t* utf16, int length) {
 
 // ---- window class and window ----
 
-void PlatSetEmergencyHandler(void (*handler)()) { g_win.emergency = handler; }
+PlatEmergencyHandler PlatSetEmergencyHandler(PlatEmergencyHandler handler) {
+    const PlatEmergencyHandler previous = g_win.emergency;
+    g_win.emergency = handler;
+    return previous;
+}
 
 void PlatRegisterWindowClass(PlatWndProc proc) {
     g_win.proc = proc;

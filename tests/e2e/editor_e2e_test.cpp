@@ -193,3 +193,90 @@ TEST(EditorEndToEnd, AfterLongRestsTypingAndCompileAreTakenAtOnce) {
     ed.Click(kExitX, kButtonsY);
     EXPECT_EQ(ed.WaitExit(), 0);
 }
+
+TEST(EditorEndToEnd, SignalsEndTheEditorAsExitDoes) {
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        Editor ed("signal_" + std::to_string(sig));
+        const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+        ASSERT_TRUE(ed.Start());
+        ed.Click(kRowX, RowY(4));
+        const std::string text = "typed before signal " + std::to_string(sig);
+        ReplaceText(ed, text);  // still only in the text box
+        kill(ed.pid, sig);
+        EXPECT_EQ(ed.WaitExit(), 0) << sig;
+        EXPECT_EQ(Texts(loc)[4], text) << sig;
+        EXPECT_EQ(ReadBytes(ed.dir / "zazovi.cfg").at(8), 4) << sig;
+        EXPECT_FALSE(fs::exists(ed.dir / "zazovi.lock")) << sig;
+    }
+}
+
+TEST(EditorEndToEnd, FailedSaveOnEscapeIsToldAndKeptInARecoveryFile) {
+    Editor ed("escape_fail");
+    const fs::path folder = ed.dir / "Texts" / FirstFolder(ed.dir);
+    const std::vector<uint8_t> before = ReadBytes(folder / "menu.loc");
+    ASSERT_TRUE(ed.Start());
+    ed.Click(kRowX, RowY(3));
+    ReplaceText(ed, "only in memory");
+    fs::permissions(folder / "menu.loc", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
+                    fs::perm_options::replace);
+    ed.Key("Escape");
+    const fs::path recovered = folder / "menu.loc.recovered";
+    for (int i = 0; i < 100 && !fs::exists(recovered); ++i) Sleep(100);
+    ASSERT_TRUE(fs::exists(recovered));
+    Sleep(1000);
+    // The window is gone; the system's box says where the texts are and waits for its
+    // one button, at the middle of its bottom edge.
+    const std::string info = "xwininfo -name 'Not saved' 2>/dev/null";
+    const std::string box = ed.X(info + " | awk '/Window id/{print $4}'");
+    ASSERT_FALSE(box.empty());
+    EXPECT_FALSE(ed.Exited());
+    const int width = std::atoi(ed.X(info + " | awk '/Width/{print $2}'").c_str());
+    const int height = std::atoi(ed.X(info + " | awk '/Height/{print $2}'").c_str());
+    ed.X("xdotool mousemove --window " + std::to_string(std::stoul(box, nullptr, 16)) + " " +
+         std::to_string(width / 2) + " " + std::to_string(height - 25));
+    Sleep(300);
+    ed.X("xdotool click 1");
+    EXPECT_EQ(ed.WaitExit(), 1);
+    EXPECT_EQ(ReadBytes(folder / "menu.loc"), before);
+    const std::vector<std::string> kept = Texts(recovered);
+    ASSERT_EQ(kept.size(), 12u);
+    EXPECT_EQ(kept[3], "only in memory");
+}
+
+TEST(EditorEndToEnd, ASecondEditorOnAnOpenProjectSaysSo) {
+    Editor first("lock_first");
+    Editor second("lock_second");
+    fs::remove_all(second.dir);
+    second.dir = first.dir;
+    ASSERT_TRUE(first.Start());
+    EXPECT_TRUE(fs::exists(first.dir / "zazovi.lock"));
+    ASSERT_TRUE(second.Start());
+    EXPECT_FALSE(second.Exited());  // asking: quit or open anyway
+    second.Key("Return");           // "Quit"
+    EXPECT_EQ(second.WaitExit(), 0);
+    EXPECT_FALSE(first.Exited());
+    EXPECT_TRUE(fs::exists(first.dir / "zazovi.lock"));
+    first.X("xdotool mousemove --window " + first.window + " 600 150");
+    first.Click(kExitX, kButtonsY);
+    EXPECT_EQ(first.WaitExit(), 0);
+    EXPECT_FALSE(fs::exists(first.dir / "zazovi.lock"));
+}
+
+TEST(EditorEndToEnd, EscapeInTheNotSavedBoxGoesBackToTheEditor) {
+    Editor ed("escape_back");
+    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    ASSERT_TRUE(ed.Start());
+    ed.Click(kRowX, RowY(2));
+    ReplaceText(ed, "saved at last");
+    const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(loc, readOnly, fs::perm_options::replace);
+    ed.Click(kExitX, kButtonsY);  // "Not saved": back to the editor, or quit
+    ed.Key("Escape");
+    Sleep(500);
+    EXPECT_FALSE(ed.Exited());
+    EXPECT_FALSE(fs::exists(loc.string() + ".recovered"));
+    fs::permissions(loc, readOnly | fs::perms::owner_write, fs::perm_options::replace);
+    ed.Click(kExitX, kButtonsY);
+    EXPECT_EQ(ed.WaitExit(), 0);
+    EXPECT_EQ(Texts(loc)[2], "saved at last");
+}

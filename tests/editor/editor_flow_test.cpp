@@ -65,12 +65,25 @@ std::string Prop(const char* control) {
     return text.c_str();
 }
 
-// Presses the first button of every message box as soon as it is built, and keeps
-// what the boxes said.
+// Answers every message box as soon as it is built: with the next of g_answers (the
+// first button when none is left), -1 meaning Escape, -2 a quit request; and keeps what
+// the boxes said.
 std::vector<std::string> g_boxTexts;
+std::vector<int> g_answers;
+int g_answer = 0;
 void AnswerBoxes(Control* c) {
+    if (std::strncmp(c->name, "QUARNEL_Common_Dialog_", 22) == 0) {
+        g_answer = g_answers.empty() ? 0 : g_answers.front();
+        if (!g_answers.empty()) g_answers.erase(g_answers.begin());
+        if (g_answer == -1) {
+            TestKeyDown(VK_ESCAPE, 0x01);
+            TestKeyUp(VK_ESCAPE, 0x01);
+        }
+        if (g_answer == -2) TestPostMessage(WM_QUIT, 0, 0);  // SIGTERM while the box waits
+    }
     if (std::strncmp(c->name, "QUARNEL_CD_Label_", 17) == 0) g_boxTexts.push_back(Prop(c->name));
-    if (std::strncmp(c->name, "QUARNEL_CD_Button_", 18) == 0 && c->name[std::strlen(c->name) - 1] == '0') {
+    if (g_answer >= 0 && std::strncmp(c->name, "QUARNEL_CD_Button_", 18) == 0 &&
+        c->name[std::strlen(c->name) - 1] == '0' + g_answer) {
         float x, y;
         c->ScreenPos(&x, &y);
         TestAdvanceTicks(1000);
@@ -100,6 +113,7 @@ protected:
         WriteDesc(dir_ / "Descriptions" / "keyboard.desc", 20);
         fs::current_path(dir_);
         g_boxTexts.clear();
+        g_answers.clear();
         g_commonDialogs.creationHook = AnswerBoxes;
     }
     void TearDown() override {
@@ -244,6 +258,7 @@ TEST_F(EditorFlow, DamagedFileIsReportedAndNeverWrittenOver) {
     ASSERT_FALSE(g_boxTexts.empty());
     EXPECT_NE(g_boxTexts.back().find("menu.loc"), std::string::npos);
     EXPECT_EQ(g_editor.items->items.size(), 0u);
+    EXPECT_EQ(Prop("FileFrame"), "File");  // names no file, since none is loaded
     EXPECT_TRUE(Compile());  // nothing loaded: nothing written
     EXPECT_EQ(Bytes(Loc("German", "menu")), damaged);
 }
@@ -305,4 +320,231 @@ TEST(EditorStartDeath, MissingFileEndsAfterItsMessage) {
             std::exit(3);
         },
         testing::ExitedWithCode(0), "");
+}
+
+// --- nothing the translator typed or stored is lost ---------------------------------
+
+namespace {
+
+std::string LocBytes(const std::vector<std::string>& texts) {
+    std::string out;
+    Put16(out, static_cast<int>(texts.size()));
+    for (const std::string& t : texts) Put16(out, static_cast<int>(t.size())), out += t;
+    return out;
+}
+
+// The path a box named after "kept in ", up to the full stop that ends the sentence.
+std::string KeptIn(const std::string& boxText) {
+    const size_t at = boxText.find("kept in ");
+    if (at == std::string::npos) return {};
+    const size_t end = boxText.find(".\n", at) != std::string::npos ? boxText.find(".\n", at) : boxText.rfind('.');
+    return boxText.substr(at + 8, end - at - 8);
+}
+
+}  // namespace
+
+TEST_F(EditorFlow, LookingAtItemsWritesThemBackByteForByte) {
+    const std::vector<std::string> stored = {"New\r\nGame\tX", std::string("a\0b", 3), "plain", "trailing CR\r",
+                                             "\t\ttabbed\r\n"};
+    WriteLoc(Loc("English", "menu"), stored);
+    Build();
+    Choose("English", 0);
+    ASSERT_TRUE(LoadFile());
+    for (int i = 0; i < 5; ++i) g_editor.items->SelectItem(i);
+    ASSERT_TRUE(Compile());
+    EXPECT_EQ(Bytes(Loc("English", "menu")), LocBytes(stored));
+    const ExitOutcome out = FinishEditing(ExitRoad::ExitButton);
+    EXPECT_TRUE(out.leave);
+    EXPECT_EQ(out.code, 0);
+    EXPECT_EQ(Bytes(Loc("English", "menu")), LocBytes(stored));
+}
+
+TEST_F(EditorFlow, AnEditKeepsTheItemsLineEndsAndTabs) {
+    WriteLoc(Loc("English", "menu"), {"New\r\nGame\tX", "b", "c", "d", "e"});
+    Build();
+    Choose("English", 0);
+    ASSERT_TRUE(LoadFile());
+    g_editor.items->SelectItem(0);
+    SetControlProperty("Text", "Text", "New\nGame X\nMore");
+    g_editor.items->SelectItem(1);
+    EXPECT_EQ(ItemText(0), "New\r\nGame\tX\r\nMore");
+}
+
+TEST_F(EditorFlow, FailedFinalSaveLeavesTheTextsInARecoveryFile) {
+    struct Case {
+        const char* what;
+        ExitRoad road;
+        bool folderGone;  // else the temporary file is blocked
+    };
+    const Case cases[] = {
+        {"Exit button, then Quit", ExitRoad::ExitButton, false},
+        {"window closed", ExitRoad::WindowClosed, false},
+        {"signal", ExitRoad::Signal, false},
+        {"window closed, language folder gone", ExitRoad::WindowClosed, true},
+    };
+    for (const Case& c : cases) {
+        Build();
+        Choose("German", 0);
+        ASSERT_TRUE(LoadFile());
+        g_editor.items->SelectItem(2);
+        SetControlProperty("Text", "Text", "rescued text");
+        const fs::path folder = dir_ / "Texts" / "German";
+        const std::string before = Bytes(folder / "menu.loc");
+        if (c.folderGone) {
+            fs::rename(folder, dir_ / "moved");
+            std::ofstream(folder) << "not a folder";
+        } else {
+            fs::create_directories(folder / "menu.loc.tmp" / "blocker");
+            // Taken names are never written over: the next free one is used.
+            std::ofstream(folder / "menu.loc.recovered") << "older recovery";
+        }
+        g_boxTexts.clear();
+        if (c.road == ExitRoad::ExitButton) g_answers = {1};  // "Quit"
+        const ExitOutcome out = FinishEditing(c.road);
+        EXPECT_TRUE(out.leave) << c.what;
+        EXPECT_EQ(out.code, 1) << c.what;
+        ASSERT_FALSE(g_boxTexts.empty()) << c.what;
+        const std::string path = KeptIn(g_boxTexts.back());
+        EXPECT_EQ(Bytes(path), LocBytes({"German menu 0", "German menu 1", "rescued text", "German menu 3",
+                                         "German menu 4"}))
+            << c.what << ": " << g_boxTexts.back();
+        if (c.folderGone) {
+            // Compared as spelled with a final separator (Windows' temporary folder has one).
+            EXPECT_EQ((fs::path(path).parent_path() / "").lexically_normal(),
+                      (fs::temp_directory_path() / "").lexically_normal())
+                << c.what;
+            fs::remove(path);
+            fs::remove(folder);
+            fs::rename(dir_ / "moved", folder);
+        } else {
+            EXPECT_TRUE(fs::equivalent(path, folder / "menu.loc.recovered2")) << c.what << ": " << path;
+            EXPECT_EQ(Bytes(folder / "menu.loc.recovered"), "older recovery") << c.what;
+            fs::remove_all(folder / "menu.loc.tmp");
+            fs::remove(folder / "menu.loc.recovered");
+            fs::remove(folder / "menu.loc.recovered2");
+        }
+        EXPECT_EQ(Bytes(folder / "menu.loc"), before) << c.what;
+        TearDownScreen();
+    }
+}
+
+TEST_F(EditorFlow, NotSavedBoxGoesBackToTheEditorOnItsFirstButtonAndOnEscape) {
+    for (const int answer : {0, -1}) {
+        Build();
+        g_editor.items->SelectItem(1);
+        SetControlProperty("Text", "Text", "still mine");
+        const fs::path blocker = dir_ / "Texts" / LanguageFolder(0) / "menu.loc.tmp" / "blocker";
+        fs::create_directories(blocker);
+        g_answers = {answer};
+        const ExitOutcome out = FinishEditing(ExitRoad::ExitButton);
+        EXPECT_FALSE(out.leave) << answer;
+        EXPECT_TRUE(PlatHasWindow()) << answer;
+        EXPECT_EQ(ItemText(1), "still mine");
+        EXPECT_FALSE(fs::exists(dir_ / "Texts" / LanguageFolder(0) / "menu.loc.recovered"));
+        fs::remove_all(blocker.parent_path());
+        EXPECT_EQ(FinishEditing(ExitRoad::ExitButton).code, 0);
+        EXPECT_NE(Bytes(Loc(LanguageFolder(0).c_str(), "menu")).find("still mine"), std::string::npos);
+        TearDownScreen();
+    }
+}
+
+TEST_F(EditorFlow, AFileChangedByAnotherProgramIsNeverOverwrittenUnseen) {
+    struct Case {
+        const char* what;
+        int answer;  // 0 keep mine in a recovery file and reload, 1 overwrite, -1 Escape,
+                     // -2 a quit request while asking; 9: no one to ask
+    };
+    for (const Case& c : {Case{"keep and reload", 0}, Case{"overwrite", 1}, Case{"Escape", -1},
+                          Case{"quit request", -2}, Case{"emergency save", 9}}) {
+        WriteLoc(Loc("German", "menu"), Numbered("German menu ", 5));
+        Build();
+        Choose("German", 0);
+        ASSERT_TRUE(LoadFile());
+        g_editor.items->SelectItem(3);
+        SetControlProperty("Text", "Text", "mine");
+        // Another editor saves its own edit of the same file meanwhile.
+        const std::string theirs = LocBytes({"a", "b", "c", "theirs", "e"});
+        std::ofstream(Loc("German", "menu"), std::ios::binary | std::ios::trunc) << theirs;
+        g_answers = {c.answer};
+        if (c.answer == 9) EmergencySave();
+        else Compile();
+        g_engine.quitRequested = 0;
+        const std::string mine = LocBytes({"German menu 0", "German menu 1", "German menu 2", "mine", "German menu 4"});
+        const fs::path recovered = Loc("German", "menu").string() + ".recovered";
+        if (c.answer == 1) {
+            EXPECT_EQ(Bytes(Loc("German", "menu")), mine) << c.what;
+            EXPECT_FALSE(fs::exists(recovered)) << c.what;
+        } else {
+            EXPECT_EQ(Bytes(Loc("German", "menu")), theirs) << c.what;
+            EXPECT_EQ(Bytes(recovered), mine) << c.what;
+            if (c.answer != 9) {
+                EXPECT_EQ(Prop("Text"), "theirs") << c.what;  // reloaded, on the same item
+            }
+        }
+        fs::remove(recovered);
+        TearDownScreen();
+    }
+}
+
+TEST_F(EditorFlow, QuitRequestEndsTheLoopAndSavesLikeExit) {
+    Build();
+    g_editor.items->SelectItem(2);
+    SetControlProperty("Text", "Text", "typed before SIGTERM");
+    TestPostMessage(WM_QUIT, 0, 0);
+    RunEngine();  // returns only because the request ended the loop
+    EXPECT_EQ(HowTheLoopEnded(), ExitRoad::Signal);
+    const ExitOutcome out = FinishEditing(HowTheLoopEnded());
+    g_engine.quitRequested = 0;
+    EXPECT_EQ(out.code, 0);
+    EXPECT_NE(Bytes(Loc(LanguageFolder(0).c_str(), "menu")).find("typed before SIGTERM"), std::string::npos);
+    EXPECT_EQ(Bytes(dir_ / "zazovi.cfg").substr(8), std::string("\x02\0\0\0", 4));
+}
+
+TEST_F(EditorFlow, ConfigurationIsReplacedWholeOrNotAtAll) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    const std::string old("\x01\0\0\0\x02\0\0\0\x03\0\0\0", 12);
+    std::ofstream(dir_ / "zazovi.cfg", std::ios::binary) << old;
+    Build();
+    // Writes to /dev/full fail with "no space left", like a full disk.
+    fs::create_symlink("/dev/full", dir_ / "zazovi.cfg.tmp");
+    g_boxTexts.clear();
+    EXPECT_FALSE(WriteLastPosition());
+    EXPECT_EQ(Bytes(dir_ / "zazovi.cfg"), old);
+    ASSERT_EQ(g_boxTexts.size(), 1u);
+    EXPECT_NE(g_boxTexts[0].find("zazovi.cfg"), std::string::npos) << g_boxTexts[0];
+}
+
+TEST_F(EditorFlow, TemporaryFilesOfAKilledSaveAreRemovedAtStart) {
+    std::ofstream(Loc("German", "keyboard").string() + ".tmp") << "half a save";
+    std::ofstream(dir_ / "zazovi.cfg.tmp") << "half";
+    fs::create_directories(Loc("English", "game").string() + ".tmp/not ours");
+    Build();
+    EXPECT_FALSE(fs::exists(Loc("German", "keyboard").string() + ".tmp"));
+    EXPECT_FALSE(fs::exists(dir_ / "zazovi.cfg.tmp"));
+    EXPECT_TRUE(fs::exists(Loc("English", "game").string() + ".tmp/not ours"));
+}
+
+TEST(EditorExitDeath, ExitWithoutSavingDisarmsTheEmergencySave) {
+    EXPECT_EXIT(
+        {
+            EnsureTestEngine();
+            SetFont(LoadFont(QK_BINARY_DIR "/zazovi_font.dsf"));
+            const fs::path dir = fs::temp_directory_path() / ("qk_editor_nosave_" + std::to_string(::getpid()));
+            fs::remove_all(dir);
+            for (const char* file : {"menu", "game", "keyboard"}) {
+                WriteLoc(dir / "Texts" / "English" / (std::string(file) + ".loc"), {"kept", "also kept"});
+                WriteDesc(dir / "Descriptions" / (std::string(file) + ".desc"), 2);
+            }
+            fs::current_path(dir);
+            BuildMainScreen();
+            g_editor.items->SelectItem(0);
+            PlatSetEmergencyHandler(EmergencySave);
+            // The display is lost while the program ends: what is still armed runs then.
+            std::atexit([] {
+                if (PlatEmergencyHandler armed = PlatSetEmergencyHandler(nullptr)) armed();
+                std::_Exit(Bytes(fs::path("Texts") / "English" / "menu.loc") == LocBytes({"kept", "also kept"}) ? 6 : 5);
+            });
+            LeaveWithoutSaving();
+        },
+        testing::ExitedWithCode(6), "");
 }

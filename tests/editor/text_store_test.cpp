@@ -159,12 +159,30 @@ TEST_F(TextStoreRoundTrip, EditedTextIsWrittenInTheFormat) {
     EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"a", "Zeile\nmit <color 0 255 0>Farbe"}));
 }
 
-TEST_F(TextStoreRoundTrip, TextIsWrittenUpToItsFirstNul) {
-    MakeGermanMenu({"a"});
+TEST_F(TextStoreRoundTrip, TextsWithNulBytesAreKeptWhole) {
+    const std::vector<std::string> texts = {std::string("ab\0cd", 5), std::string("\0", 1), std::string("x\0", 2)};
+    MakeGermanMenu(texts);
     LoadGermanMenu();
-    ASSERT_TRUE(SetItemText(0, std::string("ab\0cd", 5)));
+    EXPECT_EQ(ItemText(0), texts[0]);
     ASSERT_TRUE(SaveCurrentFile().ok);
-    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"ab"}));
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes(texts));
+}
+
+TEST_F(TextStoreRoundTrip, ChangesByOtherProgramsAreSeenAndOwnSavesAreNot) {
+    MakeGermanMenu({"a", "b"});
+    LoadGermanMenu();
+    EXPECT_FALSE(LoadedFileChangedOnDisk());
+    SetItemText(0, "mine");
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_FALSE(LoadedFileChangedOnDisk());
+    // Same size, other bytes: only the content tells.
+    const auto time = fs::last_write_time(kGermanMenu);
+    WriteFile(kGermanMenu, LocBytes({"your", "b"}));
+    fs::last_write_time(kGermanMenu, time);
+    EXPECT_TRUE(LoadedFileChangedOnDisk());
+    // Gone: saving overwrites nobody's work.
+    fs::remove(kGermanMenu);
+    EXPECT_FALSE(LoadedFileChangedOnDisk());
 }
 
 TEST_F(TextStoreRoundTrip, TrailingBytesAfterLastRecordAreIgnored) {
@@ -360,6 +378,20 @@ TEST_F(TextStoreSave, UnwritableTempKeepsOldFileAndItems) {
     fs::remove_all(kGermanMenuTmp);
     ASSERT_TRUE(SaveCurrentFile().ok);
     EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"new"}));
+}
+
+TEST_F(TextStoreSave, ReadOnlyFileIsNotReplaced) {
+    MakeGermanMenu({"old"});
+    LoadGermanMenu();
+    SetItemText(0, "new");
+    fs::permissions(kGermanMenu, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const StoreResult r = SaveCurrentFile();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("read-only"), std::string::npos) << r.message;
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"old"}));
+    EXPECT_FALSE(fs::exists(kGermanMenuTmp));
+    fs::permissions(kGermanMenu, fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(TextStoreSave, FolderGoneKeepsItems) {
