@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/app_icon.h"
 #include "editor/project.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
@@ -216,6 +217,8 @@ int RunEditor(const std::string& fontFallback) {
     PlatShowCursor(false);
     InitEngine(kEditorTitle);
     CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
+    const std::vector<uint8_t> icon = DrawAppIcon(kAppIconSize);
+    PlatSetWindowIcon(icon.data(), kAppIconSize, kAppIconSize);
     InitGL();
 
     Font* font = LoadFont(kFontFile);

@@ -94,6 +94,9 @@ void PlatMoveWindow(int x, int y, int width, int height);  // outer size
 void PlatShowWindow();
 void PlatUpdateWindow();                           // paints now if an update is pending
 void PlatInvalidateWindow();                       // queues a WM_PAINT
+// The window's icon (title bar, task bar, window switcher) from RGBA pixels, top row
+// first; the window keeps its own copy. Ignored when there is no window.
+void PlatSetWindowIcon(const uint8_t* rgba, int width, int height);
 
 // ---- messages ---------------------------------------------------------------------
 bool PlatPeekMessage(PlatMsg* msg);                // removes and returns the next message
@@ -131,6 +134,9 @@ void PlatMessageBox(const char* text, const char* caption, bool errorIcon);
 // display connection is lost, the session ends), so that unsaved work can be written.
 void PlatSetEmergencyHandler(void (*handler)());
 std::string PlatModuleFileName();                  // full path of the running program
+// The user's own folder for this program's files (~/.local/share/zazovi, or
+// %APPDATA%\zazovi), made when missing; empty when there is none.
+std::string PlatUserDataFolder();
 char PlatPathSeparator();                          // '\\' on Windows, '/' elsewhere
 // The program's arguments as UTF-8, the program itself first. On Windows main's argv
 // is in the ANSI code page and loses every character outside it; this never does.

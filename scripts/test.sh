@@ -13,4 +13,5 @@ else
   (cd build && ctest --output-on-failure -j 2) || status=1
 fi
 scripts/windows.sh || status=1
+scripts/package_test.sh || status=1  # the release packages, installed and used
 exit $status

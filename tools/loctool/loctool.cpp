@@ -26,6 +26,7 @@ const char* const kUsage =
     "  loctool pack <in.txt> <out.loc> [<out.desc>] the text form back into the files\n"
     "  loctool pack --desc <in.txt> <out.desc>      names and descriptions alone\n"
     "  loctool check <project folder>               the editor's start-up verification\n"
+    "  loctool --version | --help\n"
     "exit code: 0 ok, 1 a problem (check prints it, the others say it on stderr), 2 usage\n";
 
 struct FileCloser {
@@ -141,6 +142,11 @@ int Check(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "--help") == 0)) {
+        std::printf("loctool %s\n", QK_VERSION);
+        if (argv[1][2] == 'h') std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (argc < 3) {
         std::fputs(kUsage, stderr);
         return 2;
