@@ -43,6 +43,34 @@ if(WIN32)
   install(FILES ${QK_HOST_BUILD}/zazovi_font.dsf DESTINATION .)
   install(DIRECTORY ${QK_HOST_BUILD}/sample/Texts ${QK_HOST_BUILD}/sample/Descriptions DESTINATION .)
   qk_install_docs(.)
+  # The program file's own icon, shown by Explorer: the window's picture at three
+  # sizes, drawn by iconmake built for the build machine and packed by ImageMagick.
+  if(CMAKE_CROSSCOMPILING)
+    find_program(QK_CONVERT convert REQUIRED)
+    set(QK_ICONMAKE ${CMAKE_BINARY_DIR}/host/iconmake)
+    add_custom_command(
+      OUTPUT ${QK_ICONMAKE}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
+      COMMAND ${QK_HOST_CXX} -std=c++17 -O1 -I${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tools/iconmake/iconmake.cpp
+              ${CMAKE_SOURCE_DIR}/editor/app_icon.cpp -o ${QK_ICONMAKE}
+      DEPENDS ${CMAKE_SOURCE_DIR}/tools/iconmake/iconmake.cpp ${CMAKE_SOURCE_DIR}/editor/app_icon.cpp
+              ${CMAKE_SOURCE_DIR}/editor/app_icon.h
+      COMMENT "Building iconmake for the build machine"
+      VERBATIM)
+    set(QK_ICO ${QK_GEN_DIR}/zazovi.ico)
+    add_custom_command(
+      OUTPUT ${QK_ICO}
+      COMMAND ${QK_ICONMAKE} 48 ${QK_GEN_DIR}/icon48.pam
+      COMMAND ${QK_ICONMAKE} 32 ${QK_GEN_DIR}/icon32.pam
+      COMMAND ${QK_ICONMAKE} 16 ${QK_GEN_DIR}/icon16.pam
+      COMMAND ${QK_CONVERT} ${QK_GEN_DIR}/icon48.pam ${QK_GEN_DIR}/icon32.pam ${QK_GEN_DIR}/icon16.pam ${QK_ICO}
+      DEPENDS ${QK_ICONMAKE}
+      COMMENT "Drawing the program's icon"
+      VERBATIM)
+    file(WRITE ${QK_GEN_DIR}/zazovi_icon.rc "1 ICON \"${QK_ICO}\"\n")
+    set_source_files_properties(${QK_GEN_DIR}/zazovi_icon.rc PROPERTIES OBJECT_DEPENDS ${QK_ICO})
+    target_sources(zazovi PRIVATE ${QK_GEN_DIR}/zazovi_icon.rc)
+  endif()
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME zazovi-${PROJECT_VERSION}-windows-x64)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
@@ -58,9 +86,11 @@ else()
   set(CPACK_PACKAGE_FILE_NAME zazovi-${PROJECT_VERSION}-linux-x86_64)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION text)
-  # The run-time libraries (SDL2, GL, GLU, FreeType, X11, the C++ library) as the
-  # binary needs them, found by dpkg-shlibdeps.
+  # The run-time libraries the binary links (SDL2, GL, GLU, FreeType, X11, the C++
+  # library) are found by dpkg-shlibdeps. SDL opens libGL.so.1 itself at run time, so
+  # dpkg-shlibdeps cannot see that one: it is listed.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1")
   # A desktop with a Mesa or vendor GL driver; the GL library alone draws nothing.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri")
 endif()

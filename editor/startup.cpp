@@ -113,6 +113,7 @@ bool EnterUserSampleProject(const std::string& programFolder, const std::string&
 int AnswerCommandLineOption(const std::vector<std::string>& args) {
     if (args.size() < 2 || args[1].empty() || args[1][0] != '-') return -1;
     const std::string& option = args[1];
+    PlatAttachParentConsole();
     const std::string version = std::string("zazovi ") + QK_VERSION + "\n";
     const std::string usage =
         "usage: zazovi [PROJECT_FOLDER]\n"

@@ -141,6 +141,9 @@ char PlatPathSeparator();                          // '\\' on Windows, '/' elsew
 // The program's arguments as UTF-8, the program itself first. On Windows main's argv
 // is in the ANSI code page and loses every character outside it; this never does.
 std::vector<std::string> PlatCommandLine();
+// Lets what the program prints reach the console it was started from: a Windows GUI
+// program has no standard output of its own unless it is redirected. Elsewhere a no-op.
+void PlatAttachParentConsole();
 // fopen for a UTF-8 path; on Windows through the wide call, so any name opens.
 FILE* PlatOpenFile(const char* utf8Path, const char* mode);
 

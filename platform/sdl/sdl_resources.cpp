@@ -34,4 +34,6 @@ std::vector<std::string> PlatCommandLine() {
 }
 
 // POSIX file names are bytes; UTF-8 ones open as they are.
+void PlatAttachParentConsole() {}  // a program here always has the terminal's streams
+
 FILE* PlatOpenFile(const char* utf8Path, const char* mode) { return std::fopen(utf8Path, mode); }

@@ -1,15 +1,16 @@
 // What a released program shows of itself: the programs' --version and --help (printed
 // without starting the editor or touching a project), and the editor's icon on its real
 // window, read back from the X server.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "e2e_support.h"
 #include "editor/app_icon.h"
+
+// Xlib's macros (None, Bool, Status) would break GoogleTest's headers: it comes last.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 using namespace e2e;
 
@@ -59,7 +60,7 @@ TEST(WindowIcon, IsTheEditorsPictureOnItsWindow) {
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
     const Window window = std::stoul(editor.window);
-    Atom type = None;
+    Atom type = 0;
     int format = 0;
     unsigned long count = 0, left = 0;
     unsigned char* data = nullptr;

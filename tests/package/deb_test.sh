@@ -49,8 +49,9 @@ fail() {
 
 # The run-time libraries the program links are the package's dependencies.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libsdl2 libgl1 libfreetype6 libstdc++6; do
-    grep -q "$lib" <<< "$depends" || fail "the package does not depend on $lib (Depends: $depends)"
+names=$(tr ',|' '\n\n' <<< "$depends" | sed 's/(.*//; s/ //g')
+for lib in libsdl2-2.0-0 libgl1 libglu1 libfreetype6 libstdc++6; do
+    grep -qxF "$lib" <<< "$names" || fail "the package does not depend on $lib (Depends: $depends)"
 done
 
 ours=1
