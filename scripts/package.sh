@@ -23,7 +23,7 @@ if [ ! -f "$win_build/CPackConfig.cmake" ]; then
 fi
 cmake --build "$win_build" -j 2 --target zazovi loctool
 
-# CPack works in a folder of its own; only the packages themselves go to dist/.
+# CPack works in a folder of its own; only the packages and their SHA-256 sums go to dist/.
 mkdir -p "$dist"
 work=$(mktemp -d "$dist/.cpack.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -32,7 +32,7 @@ trap 'rm -rf "$work"' EXIT
 made=()
 for f in "$work"/linux/*.deb "$work"/linux/*.tar.gz "$work"/windows/*.zip; do
     [ -f "$f" ] || { echo "package.sh: CPack made no $(basename "$f")" >&2; exit 1; }
-    mv -f "$f" "$dist/"
+    mv -f "$f" "$f.sha256" "$dist/"
     made+=("dist/$(basename "$f")")
 done
 printf '%s\n' "${made[@]}"
