@@ -83,7 +83,8 @@ bool EnterUserSampleProject(const std::string& programFolder, const std::string&
     if (!fs::is_directory(project / "Texts", ec)) {
         // Copied beside its final name and renamed, so an interrupted copy is never
         // mistaken for the user's project at the next start.
-        const fs::path partial = project.string() + ".partial";
+        fs::path partial = project;
+        partial += ".partial";
         fs::remove_all(partial, ec);
         fs::create_directories(partial, ec);
         for (const char* part : {"Texts", "Descriptions"}) {
@@ -95,8 +96,8 @@ bool EnterUserSampleProject(const std::string& programFolder, const std::string&
             fs::permissions(it->path(), fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
         if (!ec) fs::rename(partial, project, ec);
         if (ec) {
-            fs::remove_all(partial, ec);
             *error = "Cannot copy the sample project into " + HostPathString(project) + ": " + ec.message();
+            fs::remove_all(partial, ec);
             return false;
         }
     }

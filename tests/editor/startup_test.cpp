@@ -67,9 +67,9 @@ struct InstalledTree {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    bool Enter(const fs::path& user, std::string* error) {
+    bool Enter(const fs::path& userFolder, std::string* error) {
         return EnterUserSampleProject(
-            program.string(), share.string(), [user] { return user.string(); }, error);
+            program.string(), share.string(), [userFolder] { return userFolder.string(); }, error);
     }
 
     fs::path root, start, share, program, user;
@@ -148,5 +148,6 @@ TEST(EnterUserSampleProject, FailuresAreReportedAndLeaveNoHalfCopy) {
     error.clear();
     EXPECT_FALSE(tree.Enter(tree.user, &error));
     EXPECT_NE(error.find("Cannot copy the sample project"), std::string::npos) << error;
+    EXPECT_EQ(error.find("Success"), std::string::npos) << "the reason is the failure's own: " << error;
     EXPECT_EQ(fs::current_path(), tree.start);
 }
