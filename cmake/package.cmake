@@ -10,10 +10,9 @@ foreach(target zazovi loctool dsfmake editor_core e2e_tests)
   endif()
 endforeach()
 
-# The fonts' licences travel with the fonts made from them; a font added to the
-# editor adds its licence here.
-set(QK_FONT_LICENCES "/usr/share/doc/fonts-dejavu-core/copyright=font-licence-DejaVu.txt"
-    CACHE STRING "Licence files of the fonts zazovi_font.dsf is made from, as FILE=NAME")
+# The fonts' licences travel with the fonts made from them (FILE=NAME, installed as
+# NAME); a font added to zazovi_font.dsf adds its licence here.
+set(QK_FONT_LICENCES "/usr/share/doc/fonts-dejavu-core/copyright=font-licence-DejaVu.txt")
 
 function(qk_install_docs destination)
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${destination})
