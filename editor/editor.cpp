@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "editor/edited_text.h"
+#include "editor/app_icon.h"
 #include "editor/project.h"
 #include "editor/project_lock.h"
 #include "editor/text_store.h"
@@ -403,6 +404,8 @@ int RunEditor(const std::string& fontFallback) {
     PlatShowCursor(false);
     InitEngine(kEditorTitle);
     CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
+    const std::vector<uint8_t> icon = DrawAppIcon(kAppIconSize);
+    PlatSetWindowIcon(icon.data(), kAppIconSize, kAppIconSize);
     InitGL();
 
     Font* font = LoadFont(kFontFile);

@@ -1,5 +1,6 @@
-// main.cpp - the editor's entry point: work in the program's folder (or in the project
-// folder given as the one argument), run the editor, shut the engine down.
+// main.cpp - the editor's entry point: answer --help and --version, work in the
+// program's folder (or in the project folder given as the one argument, or in the
+// user's copy of an installed sample), run the editor, shut the engine down.
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -12,14 +13,23 @@
 #include "platform/platform.h"
 
 int main() {
+    // UTF-8 throughout: the folder names the font fallback, the argument a project
+    // folder that may hold any letters (main's argv on Windows would lose them).
+    const std::vector<std::string> args = PlatCommandLine();
+    // --help and --version answer before anything is opened or entered.
+    if (const int code = AnswerCommandLineOption(args); code >= 0) return code;
     // A project folder named on the command line is relative to where it was typed.
     std::error_code noStartFolder;
     const std::filesystem::path startFolder = std::filesystem::current_path(noStartFolder);
     EnterProgramFolder();
-    // UTF-8 throughout: the folder names the font fallback, the argument a project
-    // folder that may hold any letters (main's argv on Windows would lose them).
     const std::string programFolder = HostPathString(std::filesystem::current_path());
-    const std::vector<std::string> args = PlatCommandLine();
+    // An installed program keeps its font and sample project under share/.
+    const std::string installedFolder = InstalledDataFolder(PlatModuleFileName(), PlatPathSeparator());
+    std::string sampleError;
+    if (args.size() < 2 && !EnterUserSampleProject(programFolder, installedFolder, PlatUserDataFolder, &sampleError)) {
+        PlatMessageBox(sampleError.c_str(), "VRD3 Localization Kit", true);
+        return 1;
+    }
     if (args.size() == 2) {
         // A translator's own project: its Texts, Descriptions and zazovi.cfg are used;
         // the font comes from the project when it has one, else from the program.
@@ -29,7 +39,7 @@ int main() {
             return 1;
         }
     }
-    const int code = RunEditor(programFolder);
+    const int code = RunEditor(FontFallbackFolder(programFolder, installedFolder));
     ShutdownEngine();
     return code;
 }

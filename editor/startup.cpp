@@ -1,10 +1,13 @@
-// startup.cpp - the editor's working directory: the program's own folder, with a
-// trailing build-output folder stripped so a freshly built program finds its data.
+// startup.cpp - the editor's start: its working directory (the program's own folder,
+// with a trailing build-output folder stripped so a freshly built program finds its
+// data), the installed program's font and sample project, --help and --version.
 #include "editor/startup.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "editor/editor.h"
 #include "editor/text_store.h"
 #include "platform/platform.h"
 
@@ -42,4 +45,111 @@ bool EnterProjectFolder(const std::filesystem::path& startFolder, const std::str
         return false;
     }
     return true;
+}
+
+// ---- the installed program ----
+
+namespace {
+
+constexpr const char* kSampleFolderName = "Sample project";
+
+bool HasFile(const std::string& folder, const char* name) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(HostFsPath(folder) / name, ec);
+}
+
+bool HasFolder(const std::string& folder, const char* name) {
+    std::error_code ec;
+    return std::filesystem::is_directory(HostFsPath(folder) / name, ec);
+}
+
+}  // namespace
+
+std::string InstalledDataFolder(const std::string& programPath, char separator) {
+    const size_t bin = programPath.rfind(separator);
+    if (bin == std::string::npos || bin == 0) return {};
+    const size_t prefix = programPath.rfind(separator, bin - 1);
+    if (prefix == std::string::npos) return {};
+    return programPath.substr(0, prefix) + separator + "share" + separator + "zazovi";
+}
+
+std::string FontFallbackFolder(const std::string& programFolder, const std::string& installedFolder) {
+    if (!HasFile(programFolder, kFontFile) && !installedFolder.empty() && HasFile(installedFolder, kFontFile))
+        return installedFolder;
+    return programFolder;
+}
+
+std::string UserSampleProjectFolder(const std::string& userFolder) {
+    return HostPathString(HostFsPath(userFolder) / kSampleFolderName);
+}
+
+bool EnterUserSampleProject(const std::string& programFolder, const std::string& installedFolder,
+                            const std::function<std::string()>& userFolderOf, std::string* error) {
+    namespace fs = std::filesystem;
+    if (HasFolder(programFolder, "Texts") || installedFolder.empty()) return true;
+    const std::string installedSample = HostPathString(HostFsPath(installedFolder) / "sample");
+    if (!HasFolder(installedSample, "Texts")) return true;
+    const std::string userFolder = userFolderOf();
+    if (userFolder.empty()) {
+        *error =
+            "There is no folder of your own to copy the sample project into. "
+            "Start the editor with your project folder as its argument.";
+        return false;
+    }
+    const fs::path project = HostFsPath(UserSampleProjectFolder(userFolder));
+    std::error_code ec;
+    if (!fs::is_directory(project / "Texts", ec)) {
+        // Copied beside its final name and renamed, so an interrupted copy is never
+        // mistaken for the user's project at the next start.
+        fs::path partial = project;
+        partial += ".partial";
+        fs::remove_all(partial, ec);
+        fs::create_directories(partial, ec);
+        for (const char* part : {"Texts", "Descriptions"}) {
+            if (!ec) fs::copy(HostFsPath(installedSample) / part, partial / part, fs::copy_options::recursive, ec);
+        }
+        // The installed files may be read-only; the user's copy must be writable.
+        for (auto it = fs::recursive_directory_iterator(partial, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec))
+            fs::permissions(it->path(), fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+        if (!ec) fs::rename(partial, project, ec);
+        if (ec) {
+            *error = "Cannot copy the sample project into " + HostPathString(project) + ": " + ec.message();
+            fs::remove_all(partial, ec);
+            return false;
+        }
+    }
+    fs::current_path(project, ec);
+    if (ec) {
+        *error = "Cannot open the project folder " + HostPathString(project) + ": " + ec.message();
+        return false;
+    }
+    return true;
+}
+
+// ---- --help and --version ----
+
+int AnswerCommandLineOption(const std::vector<std::string>& args) {
+    if (args.size() < 2 || args[1].empty() || args[1][0] != '-') return -1;
+    const std::string& option = args[1];
+    PlatAttachParentConsole();
+    const std::string version = std::string("zazovi ") + QK_VERSION + "\n";
+    const std::string usage =
+        "usage: zazovi [PROJECT_FOLDER]\n"
+        "       zazovi --help | --version\n"
+        "\n"
+        "Edits the localized texts of a game. PROJECT_FOLDER holds Texts/<language>/*.loc and\n"
+        "Descriptions/*.desc; the editor works in it (its backup in \"Texts Backup\", its last\n"
+        "position in zazovi.cfg). Without one it works in the program's own folder, or, when\n"
+        "installed, in your own copy of the sample project.\n";
+    if (option == "--version") {
+        std::fputs(version.c_str(), stdout);
+        return 0;
+    }
+    if (option == "--help" || option == "-h") {
+        std::fputs((version + usage).c_str(), stdout);
+        return 0;
+    }
+    std::fputs(("zazovi: unknown option " + option + "\n" + usage).c_str(), stderr);
+    return 2;
 }

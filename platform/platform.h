@@ -95,6 +95,9 @@ void PlatMoveWindow(int x, int y, int width, int height);  // outer size
 void PlatShowWindow();
 void PlatUpdateWindow();                           // paints now if an update is pending
 void PlatInvalidateWindow();                       // queues a WM_PAINT
+// The window's icon (title bar, task bar, window switcher) from RGBA pixels, top row
+// first; the window keeps its own copy. Ignored when there is no window.
+void PlatSetWindowIcon(const uint8_t* rgba, int width, int height);
 
 // ---- messages ---------------------------------------------------------------------
 bool PlatPeekMessage(PlatMsg* msg);                // removes and returns the next message
@@ -138,10 +141,16 @@ void PlatMessageBox(const char* text, const char* caption, bool errorIcon);
 using PlatEmergencyHandler = void (*)();
 PlatEmergencyHandler PlatSetEmergencyHandler(PlatEmergencyHandler handler);
 std::string PlatModuleFileName();                  // full path of the running program
+// The user's own folder for this program's files (~/.local/share/zazovi, or
+// %APPDATA%\zazovi), made when missing; empty when there is none.
+std::string PlatUserDataFolder();
 char PlatPathSeparator();                          // '\\' on Windows, '/' elsewhere
 // The program's arguments as UTF-8, the program itself first. On Windows main's argv
 // is in the ANSI code page and loses every character outside it; this never does.
 std::vector<std::string> PlatCommandLine();
+// Lets what the program prints reach the console it was started from: a Windows GUI
+// program has no standard output of its own unless it is redirected. Elsewhere a no-op.
+void PlatAttachParentConsole();
 // fopen for a UTF-8 path; on Windows through the wide call, so any name opens.
 FILE* PlatOpenFile(const char* utf8Path, const char* mode);
 // This process's id, the machine's name, and whether a process of this machine with

@@ -16,4 +16,5 @@ fi
 # The same suite again under the sanitizers, then the fuzz targets (build-san/).
 scripts/sanitize.sh || status=1
 scripts/windows.sh || status=1
+scripts/package_test.sh || status=1  # the release packages, installed and used
 exit $status

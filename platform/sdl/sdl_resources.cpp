@@ -38,6 +38,8 @@ std::vector<std::string> PlatCommandLine() {
 }
 
 // POSIX file names are bytes; UTF-8 ones open as they are.
+void PlatAttachParentConsole() {}  // a program here always has the terminal's streams
+
 FILE* PlatOpenFile(const char* utf8Path, const char* mode) { return std::fopen(utf8Path, mode); }
 
 uint32_t PlatProcessId() { return static_cast<uint32_t>(getpid()); }

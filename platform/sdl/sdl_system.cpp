@@ -144,5 +144,14 @@ std::string PlatModuleFileName() {
     return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
 }
 
+std::string PlatUserDataFolder() {
+    // SDL follows XDG_DATA_HOME, falling back to ~/.local/share, and makes the folder.
+    char* path = SDL_GetPrefPath("", "zazovi");
+    std::string out = path ? path : "";
+    SDL_free(path);
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    return out;
+}
+
 char PlatPathSeparator() { return '/'; }
 

@@ -164,6 +164,16 @@ void PlatDestroyWindow() {
 
 bool PlatHasWindow() { return g_sdl.window != nullptr; }
 
+void PlatSetWindowIcon(const uint8_t* rgba, int width, int height) {
+    if (!g_sdl.window || !rgba || width <= 0 || height <= 0) return;
+    // SDL copies the pixels into the window's icon property; the surface is only a view.
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(rgba), width, height, 32,
+                                                              width * 4, SDL_PIXELFORMAT_RGBA32);
+    if (!surface) return;
+    SDL_SetWindowIcon(g_sdl.window, surface);
+    SDL_FreeSurface(surface);
+}
+
 void PlatGetWindowRect(PlatRect* rect) {
     *rect = {};
     if (!g_sdl.window) return;

@@ -22,6 +22,7 @@ void TestClearMessages();
 void TestSetCursorClientPos(int x, int y);
 void TestSetDesktopSize(int width, int height);  // 0, 0: the real screen's
 void TestSetModuleFileName(const std::string& path);
+void TestSetUserDataFolder(const std::string& path);  // empty: none
 void TestSetClipboard(const std::string& text);
 const std::vector<TestMessageBox>& TestMessageBoxes();
 void TestClearMessageBoxes();

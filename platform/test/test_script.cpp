@@ -87,9 +87,11 @@ void PlatMessageBox(const char* text, const char* caption, bool errorIcon) {
 }
 
 std::string PlatModuleFileName() { return g_script.moduleFileName; }
+std::string PlatUserDataFolder() { return g_script.userDataFolder; }
 
 // ---- controls for tests ----
 
+void TestSetUserDataFolder(const std::string& path) { g_script.userDataFolder = path; }
 void TestSetTicks(uint32_t ticks) { g_script.ticks = ticks; }
 void TestAdvanceTicks(uint32_t milliseconds) { g_script.ticks += milliseconds; }
 uint32_t TestSleptMilliseconds() { return g_script.slept; }

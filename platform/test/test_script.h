@@ -16,6 +16,7 @@ struct TestScript {
     int cursorX = 0, cursorY = 0;
     int desktopW = 0, desktopH = 0;  // 0: the real screen's
     std::string moduleFileName;
+    std::string userDataFolder;  // empty: the user has none
     std::string clipboard;
     std::vector<TestMessageBox> boxes;
     int swaps = 0;

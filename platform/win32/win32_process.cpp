@@ -1,6 +1,7 @@
 // win32_process.cpp - what the desktop and test Win32 backends share beyond the window:
-// resources compiled into the program, the command line as UTF-8 and file opening by
-// UTF-8 name through the wide calls.
+// resources compiled into the program, the command line as UTF-8, the parent's console
+// and file opening by UTF-8 name through the wide calls.
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -35,6 +36,14 @@ std::vector<std::string> PlatCommandLine() {
     if (!argv) return args;
     for (int i = 0; i < count; ++i) args.push_back(Win32Narrow(argv.get()[i]));
     return args;
+}
+
+void PlatAttachParentConsole() {
+    // Redirected output (a pipe, a file) is already there; only a console is missing.
+    if (GetStdHandle(STD_OUTPUT_HANDLE) != nullptr && GetStdHandle(STD_OUTPUT_HANDLE) != INVALID_HANDLE_VALUE) return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
 }
 
 FILE* PlatOpenFile(const char* utf8Path, const char* mode) {

@@ -6,6 +6,8 @@
 
 #include "platform/win32/win32_internal.h"
 
+#include <shlobj.h>
+
 namespace {
 
 struct Win32SystemState {
@@ -187,6 +189,14 @@ std::string PlatModuleFileName() {
         if (n < path.size()) return Win32Narrow(path.c_str(), static_cast<int>(n));
         path.resize(path.size() * 2);  // truncated: try a larger buffer
     }
+}
+
+std::string PlatUserDataFolder() {
+    wchar_t appData[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, appData) != S_OK) return {};
+    const std::wstring folder = std::wstring(appData) + L"\\zazovi";
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return {};
+    return Win32Narrow(folder.c_str());
 }
 
 char PlatPathSeparator() { return '\\'; }

@@ -32,6 +32,7 @@ struct Win32WindowState {
     int paintW = 0, paintH = 0;
     COLORREF textColor = RGB(0, 255, 0);
     void (*emergency)() = nullptr;
+    HICON icon = nullptr;            // set with WM_SETICON, destroyed after the window
 };
 Win32WindowState g_win;
 
@@ -212,6 +213,8 @@ void PlatDestroyWindow() {
     g_win.dc = nullptr;
     DestroyWindow(hwnd);  // WM_DESTROY reaches the engine on the way
     FreePaintSurface();
+    if (g_win.icon) DestroyIcon(g_win.icon);
+    g_win.icon = nullptr;
     if (g_win.unregisterPending) {
         g_win.unregisterPending = false;
         UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
@@ -220,6 +223,50 @@ void PlatDestroyWindow() {
 }
 
 bool PlatHasWindow() { return g_win.hwnd != nullptr; }
+
+void PlatSetWindowIcon(const uint8_t* rgba, int width, int height) {
+    if (!g_win.hwnd || !rgba || width <= 0 || height <= 0) return;
+    // A 32-bit top-down DIB with alpha is an icon's colour plane; the mask is unused
+    // then, but CreateIconIndirect still wants one.
+    BITMAPV5HEADER header = {};
+    header.bV5Size = sizeof header;
+    header.bV5Width = width;
+    header.bV5Height = -height;
+    header.bV5Planes = 1;
+    header.bV5BitCount = 32;
+    header.bV5Compression = BI_BITFIELDS;
+    header.bV5RedMask = 0x00FF0000;
+    header.bV5GreenMask = 0x0000FF00;
+    header.bV5BlueMask = 0x000000FF;
+    header.bV5AlphaMask = 0xFF000000;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP color = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    HBITMAP mask = CreateBitmap(width, height, 1, 1, nullptr);
+    HICON icon = nullptr;
+    if (color && mask && bits) {
+        auto* out = static_cast<uint8_t*>(bits);
+        for (int i = 0; i < width * height; ++i) {
+            out[4 * i + 0] = rgba[4 * i + 2];
+            out[4 * i + 1] = rgba[4 * i + 1];
+            out[4 * i + 2] = rgba[4 * i + 0];
+            out[4 * i + 3] = rgba[4 * i + 3];
+        }
+        ICONINFO info = {};
+        info.fIcon = TRUE;
+        info.hbmMask = mask;
+        info.hbmColor = color;
+        icon = CreateIconIndirect(&info);
+    }
+    if (color) DeleteObject(color);
+    if (mask) DeleteObject(mask);
+    if (!icon) return;
+    SendMessageW(g_win.hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(g_win.hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    if (g_win.icon) DestroyIcon(g_win.icon);
+    g_win.icon = icon;
+}
 
 void PlatGetWindowRect(PlatRect* rect) {
     *rect = {};

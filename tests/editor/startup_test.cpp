@@ -1,11 +1,13 @@
-// The working folder derived from the program's path, and the project folder from
-// the command line.
+// The working folder derived from the program's path, the project folder from the
+// command line, the installed program's font and its user's copy of the sample project.
 #include "editor/startup.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 TEST(ProgramWorkingFolder, StripsBuildFoldersInTheirOrder) {
@@ -57,4 +59,134 @@ TEST(EnterProjectFolder, RelativeNamesAreTakenFromTheStartFolder) {
 
     fs::current_path(old);
     fs::remove_all(root);
+}
+
+TEST(InstalledDataFolder, IsShareBesideTheProgramsBinFolder) {
+    EXPECT_EQ(InstalledDataFolder("/usr/bin/zazovi", '/'), "/usr/share/zazovi");
+    EXPECT_EQ(InstalledDataFolder("/opt/kit/bin/zazovi", '/'), "/opt/kit/share/zazovi");
+    EXPECT_EQ(InstalledDataFolder("C:\\Kit\\bin\\zazovi.exe", '\\'), "C:\\Kit\\share\\zazovi");
+    // A program at the root has no folder above its own.
+    EXPECT_EQ(InstalledDataFolder("/zazovi", '/'), "");
+    EXPECT_EQ(InstalledDataFolder("zazovi", '/'), "");
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// An installed tree (<root>/share/zazovi with the font and the sample), a program
+// folder and a user folder, all in a scratch folder of the test's own.
+struct InstalledTree {
+    explicit InstalledTree(const std::string& name) {
+        root = fs::temp_directory_path() / ("qk_installed_" + name);
+        share = root / "share" / "zazovi";
+        program = root / "bin";
+        user = root / "user";
+        fs::remove_all(root);
+        fs::create_directories(share / "sample" / "Texts" / "English");
+        fs::create_directories(share / "sample" / "Descriptions");
+        fs::create_directories(program);
+        Write(share / "zazovi_font.dsf", "font");
+        Write(share / "sample" / "Texts" / "English" / "menu.loc", "installed");
+        Write(share / "sample" / "Descriptions" / "menu.desc", "names");
+        start = fs::current_path();
+    }
+    ~InstalledTree() {
+        std::error_code ec;
+        fs::current_path(start, ec);
+        for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(root, ec);
+    }
+    static void Write(const fs::path& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    static std::string Read(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    bool Enter(const fs::path& userFolder, std::string* error) {
+        return EnterUserSampleProject(
+            program.string(), share.string(), [userFolder] { return userFolder.string(); }, error);
+    }
+
+    fs::path root, start, share, program, user;
+};
+
+}  // namespace
+
+TEST(FontFallbackFolder, ProgramFolderFirstThenTheInstalledOne) {
+    InstalledTree tree("font");
+    const std::string program = tree.program.string(), share = tree.share.string();
+    EXPECT_EQ(FontFallbackFolder(program, share), share) << "only the installed folder has the font";
+    EXPECT_EQ(FontFallbackFolder(program, ""), program) << "not installed: the program's folder, as always";
+    InstalledTree::Write(tree.program / "zazovi_font.dsf", "own");
+    EXPECT_EQ(FontFallbackFolder(program, share), program) << "a font beside the program wins";
+    fs::remove(tree.program / "zazovi_font.dsf");
+    fs::remove(tree.share / "zazovi_font.dsf");
+    EXPECT_EQ(FontFallbackFolder(program, share), program) << "neither has one: the program's message names it";
+}
+
+TEST(EnterUserSampleProject, CopiesTheInstalledSampleOnceAndWorksInTheCopy) {
+    InstalledTree tree("copy");
+    // The installed files are read-only, as under /usr/share to a user.
+    const fs::path installedLoc = tree.share / "sample" / "Texts" / "English" / "menu.loc";
+    fs::permissions(installedLoc, fs::perms::owner_read);
+    std::string error;
+    ASSERT_TRUE(tree.Enter(tree.user, &error)) << error;
+    const fs::path project = UserSampleProjectFolder(tree.user.string());
+    EXPECT_EQ(fs::current_path(), project);
+    EXPECT_EQ(InstalledTree::Read(project / "Descriptions" / "menu.desc"), "names");
+    // The copy is the user's own: writable, and kept as the user left it.
+    InstalledTree::Write(project / "Texts" / "English" / "menu.loc", "edited");
+    EXPECT_EQ(InstalledTree::Read(project / "Texts" / "English" / "menu.loc"), "edited");
+    fs::current_path(tree.start);
+    ASSERT_TRUE(tree.Enter(tree.user, &error)) << error;
+    EXPECT_EQ(InstalledTree::Read(project / "Texts" / "English" / "menu.loc"), "edited")
+        << "copied again over the edit";
+    EXPECT_EQ(InstalledTree::Read(installedLoc), "installed");
+    EXPECT_FALSE(fs::exists(project.string() + ".partial"));
+}
+
+TEST(EnterUserSampleProject, LeavesTheWorkingFolderAloneUnlessInstalledWithoutAProject) {
+    struct Case {
+        const char* what;
+        bool programHasTexts, installed, userFolder, expectOk;
+    };
+    const Case cases[] = {
+        {"a project beside the program (a portable or freshly built program)", true, true, true, true},
+        {"nothing installed (the program's folder is the project, as always)", false, false, true, true},
+    };
+    for (const Case& c : cases) {
+        InstalledTree tree("alone");
+        if (c.programHasTexts) fs::create_directories(tree.program / "Texts");
+        if (!c.installed) fs::remove_all(tree.share);
+        bool asked = false;
+        std::string error;
+        const bool ok = EnterUserSampleProject(
+            tree.program.string(), tree.share.string(),
+            [&] {
+                asked = true;
+                return tree.user.string();
+            },
+            &error);
+        EXPECT_EQ(ok, c.expectOk) << c.what;
+        EXPECT_FALSE(asked) << c.what << ": the user's folder is made only when it is used";
+        EXPECT_EQ(fs::current_path(), tree.start) << c.what;
+    }
+}
+
+TEST(EnterUserSampleProject, FailuresAreReportedAndLeaveNoHalfCopy) {
+    InstalledTree tree("fail");
+    std::string error;
+    EXPECT_FALSE(tree.Enter("", &error));
+    EXPECT_NE(error.find("argument"), std::string::npos) << error;
+    // The user's folder is a file: nothing can be made in it.
+    InstalledTree::Write(tree.user, "not a folder");
+    error.clear();
+    EXPECT_FALSE(tree.Enter(tree.user, &error));
+    EXPECT_NE(error.find("Cannot copy the sample project"), std::string::npos) << error;
+    EXPECT_EQ(error.find("Success"), std::string::npos) << "the reason is the failure's own: " << error;
+    EXPECT_EQ(fs::current_path(), tree.start);
 }

@@ -1,8 +1,9 @@
 // win32_backend_test.cpp - the native Windows backend with real Win32 underneath (run
 // under Wine here): keys injected with SendInput and translated from the lParams
 // Windows builds, the window's client area, the GDI loading screen read back through
-// GDI, the clipboard as other Windows programs see it, typed characters outside the
-// Basic Multilingual Plane (text_input_test.cpp), and the key-name resource.
+// GDI, the window icon read back through GDI, the clipboard as other Windows programs
+// see it, typed characters outside the Basic Multilingual Plane (text_input_test.cpp),
+// and the key-name resource.
 #include <gtest/gtest.h>
 
 #include "platform/win32/win32_internal.h"
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/app_icon.h"
 #include "engine/engine.h"
 #include "tests/win32/win32_test_support.h"
 
@@ -145,6 +147,40 @@ TEST_F(Win32Test, FixedFrameWindowHasExactly800By600ClientAreaCentredWithItsFram
     wchar_t cls[32] = {};
     GetClassNameW(Win32Window(), cls, 32);
     EXPECT_EQ(std::wstring(cls), L"CopperKestrel");
+}
+
+TEST_F(Win32Test, WindowIconIsTheEditorsPictureAsWindowsReadsItBack) {
+    const std::vector<uint8_t> rgba = DrawAppIcon(kAppIconSize);
+    PlatSetWindowIcon(rgba.data(), kAppIconSize, kAppIconSize);
+    for (WPARAM which : {ICON_BIG, ICON_SMALL}) {
+        const HICON icon = reinterpret_cast<HICON>(SendMessageW(Win32Window(), WM_GETICON, which, 0));
+        ASSERT_NE(icon, nullptr);
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = kAppIconSize;
+        bi.bmiHeader.biHeight = -kAppIconSize;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        std::vector<uint8_t> bgra(rgba.size());
+        HDC screen = GetDC(nullptr);
+        const int rows = GetDIBits(screen, info.hbmColor, 0, kAppIconSize, bgra.data(), &bi, DIB_RGB_COLORS);
+        ReleaseDC(nullptr, screen);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        ASSERT_EQ(rows, kAppIconSize);
+        // Opaque pixels keep their colour exactly (red and blue in Windows' order).
+        int mismatches = 0, opaque = 0;
+        for (size_t i = 0; i < rgba.size(); i += 4) {
+            if (rgba[i + 3] != 255) continue;
+            ++opaque;
+            mismatches += bgra[i] != rgba[i + 2] || bgra[i + 1] != rgba[i + 1] || bgra[i + 2] != rgba[i];
+        }
+        EXPECT_GT(opaque, kAppIconSize * kAppIconSize / 2);
+        EXPECT_EQ(mismatches, 0) << (which == ICON_BIG ? "big icon" : "small icon");
+    }
 }
 
 TEST(Win32Window, PopupModeIsExactly800By600WithoutAFrame) {

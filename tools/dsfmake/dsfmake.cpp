@@ -157,6 +157,10 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("dsfmake %s\n", QK_VERSION);
+        return 0;
+    }
     if (argc < 4) return Usage();
     const char* fontPath = argv[1];
     const int pixelSize = std::atoi(argv[2]);

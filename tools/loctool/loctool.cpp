@@ -31,6 +31,7 @@ const char* const kUsage =
     "  loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv]\n"
     "  loctool stats PROJECT [--source REFLANG] [--format table|json]\n"
     "                                               (loctool COMMAND --help says more)\n"
+    "  loctool --version | --help\n"
     "exit code: 0 ok, 1 a problem (check prints it, the others say it on stderr), 2 usage\n";
 
 struct FileCloser {
@@ -146,6 +147,10 @@ int Check(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("loctool %s\n", QK_VERSION);
+        return 0;
+    }
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
         return 0;

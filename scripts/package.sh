@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Makes the release packages into dist/: the Debian package and the .tar.gz of the
+# install layout from the Linux build in build/, and the Windows ZIP from the
+# cross-build in build-win/. Both builds are brought up to date first (made by
+# scripts/setup.sh and scripts/windows.sh when missing); nothing is rebuilt from scratch.
+# QK_HOST_BUILD and QK_WIN_BUILD name other Linux and Windows build folders.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+host_build=${QK_HOST_BUILD:-$PWD/build}
+win_build=${QK_WIN_BUILD:-$PWD/build-win}
+dist=$PWD/dist
+
+[ -f "$host_build/CPackConfig.cmake" ] || scripts/setup.sh
+cmake --build "$host_build" -j 2 --target zazovi loctool zazovi_font sample_project zazovi_icon
+if [ ! -f "$win_build/CPackConfig.cmake" ]; then
+    command -v x86_64-w64-mingw32-g++-posix > /dev/null || {
+        echo "package.sh: the Windows ZIP needs mingw-w64: run scripts/windows.sh once" >&2
+        exit 1
+    }
+    cmake -S . -B "$win_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+          -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQK_HOST_BUILD="$host_build" > /dev/null
+fi
+cmake --build "$win_build" -j 2 --target zazovi loctool
+
+# CPack works in a folder of its own; only the packages and their SHA-256 sums go to dist/.
+mkdir -p "$dist"
+work=$(mktemp -d "$dist/.cpack.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+(cd "$host_build" && cpack -B "$work/linux" > "$work/linux.log") || { cat "$work/linux.log" >&2; exit 1; }
+(cd "$win_build" && cpack -B "$work/windows" > "$work/windows.log") || { cat "$work/windows.log" >&2; exit 1; }
+made=()
+for f in "$work"/linux/*.deb "$work"/linux/*.tar.gz "$work"/windows/*.zip; do
+    [ -f "$f" ] || { echo "package.sh: CPack made no $(basename "$f")" >&2; exit 1; }
+    mv -f "$f" "$f.sha256" "$dist/"
+    made+=("dist/$(basename "$f")")
+done
+printf '%s\n' "${made[@]}"
