@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libsdl2-dev libgl1-mesa-dev libgl1-mesa-dri
           libglu1-mesa-dev libfreetype-dev fonts-dejavu-core libgtest-dev libbenchmark-dev
-          xvfb xauth xdotool xclip x11-utils imagemagick)
+          xvfb xauth xdotool xclip x11-utils imagemagick
+          fonts-wqy-zenhei)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
