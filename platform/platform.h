@@ -94,6 +94,10 @@ void PlatMoveWindow(int x, int y, int width, int height);  // outer size
 void PlatShowWindow();
 void PlatUpdateWindow();                           // paints now if an update is pending
 void PlatInvalidateWindow();                       // queues a WM_PAINT
+// Where the text caret is, in client pixels, so that an input method opens its
+// composition and candidate windows there rather than in a corner of the screen.
+void PlatSetTextInputSpot(const PlatRect& caret);
+PlatRect PlatTextInputSpot();                      // the last spot set, for checks
 
 // ---- messages ---------------------------------------------------------------------
 bool PlatPeekMessage(PlatMsg* msg);                // removes and returns the next message
