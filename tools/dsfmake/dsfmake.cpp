@@ -18,8 +18,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -335,7 +335,8 @@ int main(int argc, char** argv) {
         Cell cell;
         cell.codePoint = c;
         if (faceIndex >= 0) {
-            if (RenderCell(faces[size_t(faceIndex)], c, lineHeight, ascent, faceIndex > 0, cell) > 0) clipped.push_back(c);
+            if (RenderCell(faces[size_t(faceIndex)], c, lineHeight, ascent, faceIndex > 0, cell) > 0)
+                clipped.push_back(c);
             ++perFace[size_t(faceIndex)];
         }
         cells.push_back(std::move(cell));
