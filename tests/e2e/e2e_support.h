@@ -116,6 +116,17 @@ public:
         Sleep(1500);
         return !window.empty();
     }
+    // Waits until the main screen has replaced the loading screen (its grey margin
+    // shows where the loading screen is black): a busy machine can take longer to
+    // make the backup than Start waits. False after `ms` without it.
+    bool WaitForMainScreen(int ms = 20000) {
+        for (int waited = 0; waited < ms && !Exited(); waited += 200) {
+            const std::string pixel = X("import -window " + window + " -crop 1x1+2+300 txt:- 2>/dev/null | tail -n 1");
+            if (pixel.find("(225,225,225)") != std::string::npos) return true;
+            Sleep(200);
+        }
+        return false;
+    }
     // Real input, in client coordinates (without a window manager the window is the
     // client area).
     void Click(int x, int y) {

@@ -153,12 +153,17 @@ TEST(EditorEndToEnd, CjkTypedAndPastedFromAnotherProgramIsCompiledAsItsExactUtf8
     const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
     const std::vector<std::string> before = Texts(loc);
     ASSERT_TRUE(ed.Start());
+    ASSERT_TRUE(ed.WaitForMainScreen());
     ed.Click(kRowX, RowY(1));
     ed.Click(kTextX, kTextY);
     ed.Key("ctrl+a");
-    // xdotool maps a spare key to each non-Latin character it types: one character a
-    // call, or a burst races the keymap. 𠮷 lies outside the basic plane.
-    for (const char* c : {"日", "本", "語", "한", "\xF0\xA0\xAE\xB7"}) ed.Type(c);
+    // xdotool maps a spare key to each non-Latin character it types and maps it back
+    // afterwards: one character a call, held long enough that a busy editor still
+    // reads the key while it means that character. 𠮷 lies outside the basic plane.
+    for (const char* c : {"日", "本", "語", "한", "\xF0\xA0\xAE\xB7"}) {
+        ed.X(std::string("xdotool type --delay 1000 '") + c + "'");
+        Sleep(500);
+    }
 
     // Another program offers text on the clipboard; xclip runs in the foreground as its
     // owner so that it can be ended afterwards.
