@@ -153,16 +153,27 @@ TEST(EditorEndToEnd, CjkTypedAndPastedFromAnotherProgramIsCompiledAsItsExactUtf8
     const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
     const std::vector<std::string> before = Texts(loc);
     ASSERT_TRUE(ed.Start());
-    ASSERT_TRUE(ed.WaitForMainScreen());
     ed.Click(kRowX, RowY(1));
     ed.Click(kTextX, kTextY);
     ed.Key("ctrl+a");
     // xdotool maps a spare key to each non-Latin character it types and maps it back
-    // afterwards: one character a call, held long enough that a busy editor still
-    // reads the key while it means that character. 𠮷 lies outside the basic plane.
-    for (const char* c : {"日", "本", "語", "한", "\xF0\xA0\xAE\xB7"}) {
-        ed.X(std::string("xdotool type --delay 1000 '") + c + "'");
-        Sleep(500);
+    // afterwards, so on a busy machine the editor may read the key after it lost its
+    // meaning (nothing arrives) or took the next one's. Each character is typed alone
+    // and checked through the clipboard; one that did not arrive as itself is taken
+    // back and typed again, so what lands in the file is what the editor was sent.
+    // 𠮷 lies outside the basic plane.
+    std::string typed;
+    for (const std::string c : {"日", "本", "語", "한", "\xF0\xA0\xAE\xB7"}) {
+        std::string now;
+        for (int attempt = 0; attempt < 4 && now != typed + c; ++attempt) {
+            if (now.size() > typed.size()) ed.Key("BackSpace");
+            ed.X("xdotool type --delay 1000 '" + c + "'");
+            Sleep(300);
+            ed.Key("ctrl+a ctrl+c Right");  // Right leaves the caret at the end
+            now = ed.X("timeout 5 xclip -selection clipboard -o 2>/dev/null");
+        }
+        ASSERT_EQ(now, typed + c);
+        typed += c;
     }
 
     // Another program offers text on the clipboard; xclip runs in the foreground as its
