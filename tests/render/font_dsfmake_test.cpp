@@ -2,9 +2,12 @@
 // trip through the reader, the layout the loader relies on, the scripts translators
 // need (Chinese, Japanese and Korean merged from a second face, Latin untouched by
 // it), CJK line breaking, what dsfmake reports, and legible pixels at scale 1.0.
+#include <gtest/gtest.h>
+#ifndef _WIN32
+// The face's own coverage, to compare with; dsfmake and FreeType are Linux-build tools.
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <gtest/gtest.h>
+#endif
 #include <unistd.h>
 
 #include <cstdio>
@@ -43,7 +46,7 @@ std::string RunCommand(const std::string& command, int& status) {
 }
 
 // The coverage bytes of a glyph's cell, row by row.
-std::vector<uint8_t> CellPixels(const DsfFile& file, const Glyph& g) {
+[[maybe_unused]] std::vector<uint8_t> CellPixels(const DsfFile& file, const Glyph& g) {
     std::vector<uint8_t> cell;
     const DsfPage& page = file.pages[g.page];
     for (int y = 0; y < file.height; ++y)
@@ -51,7 +54,7 @@ std::vector<uint8_t> CellPixels(const DsfFile& file, const Glyph& g) {
     return cell;
 }
 
-const Glyph* FindRecord(const DsfFile& file, int32_t c) {
+[[maybe_unused]] const Glyph* FindRecord(const DsfFile& file, int32_t c) {
     for (const Glyph& g : file.glyphs)
         if (g.codePoint == c) return &g;
     return nullptr;
@@ -126,6 +129,9 @@ TEST(BuiltFont, RoundTripsAndFindsEveryCodePointItHolds) {
 }
 
 TEST(BuiltFont, HoldsEveryCjkCodePointTheFaceHasWithLatinLeftToDejaVu) {
+#ifdef _WIN32
+    GTEST_SKIP() << "dsfmake and FreeType are tools of the Linux build";
+#else
     const DsfFile file = ReadBuiltFont();
     EXPECT_LE(file.pages.size(), 255u);
     const Font* font = CreateFontFromDsf(file, false);
@@ -182,6 +188,7 @@ TEST(BuiltFont, HoldsEveryCjkCodePointTheFaceHasWithLatinLeftToDejaVu) {
     for (uint8_t a : cell) inked += a > 127;
     EXPECT_GT(inked, 15);
     EXPECT_GE(ideograph->advance, 11);
+#endif
 }
 
 TEST(BuiltFont, CjkTextWrapsBetweenCharactersKeepingMarksWithTheirNeighbours) {
