@@ -12,7 +12,8 @@ endforeach()
 
 # The fonts' licences travel with the fonts made from them (FILE=NAME, installed as
 # NAME); a font added to zazovi_font.dsf adds its licence here.
-set(QK_FONT_LICENCES "/usr/share/doc/fonts-dejavu-core/copyright=font-licence-DejaVu.txt")
+set(QK_FONT_LICENCES "/usr/share/doc/fonts-dejavu-core/copyright=font-licence-DejaVu.txt"
+                      "/usr/share/doc/fonts-wqy-zenhei/copyright=font-licence-WenQuanYi.txt")
 
 function(qk_install_docs destination)
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${destination})

@@ -48,7 +48,7 @@ foreach(variant platform_win32 platform_win32_test)
   endif()
   add_library(${variant} STATIC platform/gl_picture.cpp platform/win32/win32_window.cpp platform/win32/win32_process.cpp ${system_source})
   target_include_directories(${variant} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${variant} PUBLIC OpenGL::GL gdi32 user32 shell32 winmm)
+  target_link_libraries(${variant} PUBLIC OpenGL::GL gdi32 user32 shell32 winmm imm32)
 endforeach()
 
 # mingw's GL/gl.h pulls in all of <windows.h> unless the two calling-convention macros

@@ -115,6 +115,10 @@ extern InputState g_input;
 bool IsKeyDown(uint8_t code);
 void GetMousePos(float* x, float* y);
 void SetMousePos(float x, float y);
+// Tells the platform where the focused text box's caret is (virtual coordinates, the
+// top of the caret and its height), so an input method's windows open beside it.
+// Cheap to call every frame: only a change reaches the platform.
+void SetTextInputSpot(float x, float y, float height);
 void LoadKeyNames();
 const char* KeyName(uint8_t code);
 uint8_t TranslateKey(uint32_t virtualKey, intptr_t lParam);

@@ -35,6 +35,19 @@ void SetMousePos(float x, float y) {
     g_input.mouseY = y;
 }
 
+void SetTextInputSpot(float x, float y, float height) {
+    // Virtual coordinates stretch over the client area; the platform wants pixels.
+    const float sx = g_engine.virtualWidth > 0 ? float(g_engine.clientWidth) / g_engine.virtualWidth : 1.0f;
+    const float sy = g_engine.virtualHeight > 0 ? float(g_engine.clientHeight) / g_engine.virtualHeight : 1.0f;
+    PlatRect spot;
+    spot.left = int(x * sx);
+    spot.top = int(y * sy);
+    spot.right = spot.left + 1;
+    spot.bottom = int((y + height) * sy + 0.5f);
+    const PlatRect last = PlatTextInputSpot();
+    if (spot.left != last.left || spot.top != last.top || spot.bottom != last.bottom) PlatSetTextInputSpot(spot);
+}
+
 void LoadKeyNames() {
     size_t size = 0;
     const uint8_t* data = PlatLoadResource("NAM", 102, &size);

@@ -98,6 +98,10 @@ void PlatInvalidateWindow();                       // queues a WM_PAINT
 // The window's icon (title bar, task bar, window switcher) from RGBA pixels, top row
 // first; the window keeps its own copy. Ignored when there is no window.
 void PlatSetWindowIcon(const uint8_t* rgba, int width, int height);
+// Where the text caret is, in client pixels, so that an input method opens its
+// composition and candidate windows there rather than in a corner of the screen.
+void PlatSetTextInputSpot(const PlatRect& caret);
+PlatRect PlatTextInputSpot();                      // the last spot set, for checks
 
 // ---- messages ---------------------------------------------------------------------
 bool PlatPeekMessage(PlatMsg* msg);                // removes and returns the next message

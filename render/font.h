@@ -89,8 +89,10 @@ float TextWidthFont(const char* text, const Font* font);
 // return it holds the codes of the line (glyph indices, -1 for missing glyphs, and
 // the bytes of colour tags), which are also stored in codes when given (room for
 // count entries). Lines break after a blank or one of , . ? ! ; : ( ) & % - + when
-// they can; a word wider than the line is cut; a line always takes at least one
-// character, so callers that fit line after line always finish.
+// they can, and next to Chinese, Japanese and Korean characters between any two of
+// them, except that a closing mark (、。」 small kana ...) never starts a line and an
+// opening mark (「（ ...) never ends one; a word wider than the line is cut; a line
+// always takes at least one character, so callers that fit line after line always finish.
 int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, int& count, float& lineWidth);
 
 // Height of text wrapped to maxWidth, from scrollY down, at most maxHeight (0: 32,000).

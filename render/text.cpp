@@ -67,6 +67,50 @@ bool IsBreakChar(int32_t c) {
     }
 }
 
+// Chinese, Japanese and Korean: scripts written without spaces between words, whose
+// lines may break between any two characters.
+bool IsCjk(int32_t c) {
+    return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
+}
+
+// Marks that never start a line: closing brackets and quotes, commas and stops,
+// iteration marks, the prolonged-sound mark and the small kana, which belong to the
+// syllable before them.
+bool ClosesLine(int32_t c) {
+    static constexpr char32_t kClosing[] =
+        U"、。，．！？：；）」』】〉》〕〗〙〛］｝｠〞〟’”・ー〜゛゜ゝゞヽヾ々〻"
+        U"ぁぃぅぇぉっゃゅょゎゕゖァィゥェォッャュョヮヵヶ)]},.!?:;%";
+    if (c >= 0x31F0 && c <= 0x31FF) return true;  // small katakana for Ainu
+    for (char32_t k : kClosing)
+        if (int32_t(k) == c) return true;
+    return false;
+}
+
+// Marks that never end a line: opening brackets and quotes.
+bool OpensLine(int32_t c) {
+    static constexpr char32_t kOpening[] = U"（「『【〈《〔〖〘〚［｛｟〝‘“([{";
+    for (char32_t k : kOpening)
+        if (int32_t(k) == c) return true;
+    return false;
+}
+
+// Whether a line may break between two characters as CJK text breaks: anywhere next
+// to a CJK character, except before a closing mark or after an opening one. Text
+// without CJK characters never gets a break here.
+bool CjkBreakBetween(int32_t before, int32_t c) {
+    if (!IsCjk(before) && !IsCjk(c)) return false;
+    return !ClosesLine(c) && !OpensLine(before) && c != ' ' && before != ' ';
+}
+
+// Whether text starts with a CJK closing mark (。、」 ...).
+bool StartsWithCjkCloser(const char* text, int avail) {
+    if (uint8_t(text[0]) < 0xE2) return false;  // everything below U+2000
+    int32_t c;
+    DecodeUtf8N(text, avail, c);
+    return c >= 0x2E80 && ClosesLine(c);
+}
+
 // Binds a glyph's page only when it differs from the previous glyph's.
 struct PageBinder {
     int bound = -1;
@@ -174,6 +218,7 @@ int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, 
     const float scale = font->scale, missing = font->height * scale;
     float remaining = maxWidth, width = 0, breakWidth = 0;
     int codeCount = 0, breakPos = -1, breakCount = 0;
+    int32_t previous = -1;  // the last character, colour tags not counted
     bool hasCharacter = false;
     int pos = 0;
     auto finish = [&](int consumed, int finalCount, float finalWidth) {
@@ -199,6 +244,10 @@ int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, 
         const Glyph* g = GlyphAt(font, index);
         const float w = g ? g->advance * scale : missing;
         if (!g) index = -1;
+        // CJK text breaks between characters; the test costs one compare for
+        // everything below U+2E80, so other scripts keep their speed and lines.
+        if ((c >= 0x2E80 || previous >= 0x2E80) && hasCharacter && CjkBreakBetween(previous, c))
+            breakPos = pos, breakCount = codeCount, breakWidth = width;
         remaining -= w;
         if (remaining < 0) {
             if (breakPos >= 0) return finish(breakPos, breakCount, breakWidth);
@@ -211,7 +260,11 @@ int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, 
         ++codeCount;
         hasCharacter = true;
         pos += n;
-        if (IsBreakChar(c)) breakPos = pos, breakCount = codeCount, breakWidth = width;
+        // After a blank or a mark the line may break, unless what follows is a CJK
+        // closing mark, which must not start the next line.
+        if (IsBreakChar(c) && !(pos < avail && StartsWithCjkCloser(text + pos, avail - pos)))
+            breakPos = pos, breakCount = codeCount, breakWidth = width;
+        previous = c;
     }
     return finish(pos, codeCount, width);
 }

@@ -498,6 +498,10 @@ void MLTextBox::Draw() {
             SetColor(textColor);
             DrawTextBox(x + 2, y + 2, width, h - 4, text.c_str(), cBlock, ALIGN_LEFT, -1, 0);
             if (nSel != 0) DrawSelection(width);
+            if (HasFocus()) {
+                const TextPos c = CaretXY(cPos + nSel, width);
+                SetTextInputSpot(x + 2 + c.x, std::clamp(y + 2 + c.y - cBlock, y, y + h), LineHeight());
+            }
             if ((caretVisible || IsKeyDown(KEY_MOUSE1)) && HasFocus()) {
                 const TextPos c = CaretXY(cPos + nSel, width);
                 ClipPlaneGuard clipTop(4, 0, 1, -double(y));

@@ -369,6 +369,7 @@ void TextBox::Draw() {
             SetColor(textColor);
             DrawText(tx, y + 2, text.c_str(), ALIGN_LEFT);
         }
+        if (HasFocus()) SetTextInputSpot(x + ex + 2 - scroll, y + 2, lineH);
         if (caretVisible && HasFocus()) {
             // Over a selection the caret is white, so it shows on the highlight.
             SetColor(nSel ? ((color & 0xFF000000u) | 0x00FFFFFFu) : textColor);

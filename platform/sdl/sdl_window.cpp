@@ -32,6 +32,7 @@ struct SdlWindowState {
     FT_Face face = nullptr;
     bool faceTried = false;
     void (*emergency)() = nullptr;
+    PlatRect textInputSpot;
 };
 SdlWindowState g_sdl;
 
@@ -161,6 +162,14 @@ void PlatDestroyWindow() {
     if (!g_sdl.gl) SDL_DestroyWindow(window);
     else SDL_HideWindow(window);  // the GL context still needs its drawable until it is deleted
 }
+
+void PlatSetTextInputSpot(const PlatRect& caret) {
+    g_sdl.textInputSpot = caret;
+    SDL_Rect rect{caret.left, caret.top, std::max(1, caret.right - caret.left), std::max(1, caret.bottom - caret.top)};
+    if (g_sdl.window) SDL_SetTextInputRect(&rect);
+}
+
+PlatRect PlatTextInputSpot() { return g_sdl.textInputSpot; }
 
 bool PlatHasWindow() { return g_sdl.window != nullptr; }
 

@@ -11,6 +11,7 @@
 #endif
 #include <windows.h>
 #include <mmsystem.h>
+#include <imm.h>
 
 // platform.h names the same messages, size types and virtual keys as constants with
 // Windows' own values; the macros would turn its declarations into numbers.

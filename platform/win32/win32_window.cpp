@@ -33,6 +33,7 @@ struct Win32WindowState {
     COLORREF textColor = RGB(0, 255, 0);
     void (*emergency)() = nullptr;
     HICON icon = nullptr;            // set with WM_SETICON, destroyed after the window
+    PlatRect textInputSpot;
 };
 Win32WindowState g_win;
 
@@ -221,6 +222,30 @@ void PlatDestroyWindow() {
         g_win.classRegistered = false;
     }
 }
+
+// Composed text itself needs nothing here: the window is a Unicode one, so
+// DefWindowProcW turns the input method's WM_IME_COMPOSITION into WM_IME_CHAR and
+// that into WM_CHAR, one UTF-16 unit each, which the engine already handles.
+void PlatSetTextInputSpot(const PlatRect& caret) {
+    g_win.textInputSpot = caret;
+    if (!g_win.hwnd) return;
+    HIMC context = ImmGetContext(g_win.hwnd);
+    if (!context) return;  // no input method for this window's thread
+    COMPOSITIONFORM composition{};
+    composition.dwStyle = CFS_POINT;
+    composition.ptCurrentPos = {caret.left, caret.top};
+    ImmSetCompositionWindow(context, &composition);
+    // The candidate list goes below the caret's line and never covers it.
+    CANDIDATEFORM candidates{};
+    candidates.dwIndex = 0;
+    candidates.dwStyle = CFS_EXCLUDE;
+    candidates.ptCurrentPos = {caret.left, caret.bottom};
+    candidates.rcArea = {caret.left, caret.top, caret.right, caret.bottom};
+    ImmSetCandidateWindow(context, &candidates);
+    ImmReleaseContext(g_win.hwnd, context);
+}
+
+PlatRect PlatTextInputSpot() { return g_win.textInputSpot; }
 
 bool PlatHasWindow() { return g_win.hwnd != nullptr; }
 

@@ -131,7 +131,22 @@ public:
         // Without a window manager the keyboard follows the pointer: keep it over the window.
         if (!window.empty()) X("xdotool mousemove --window " + window + " 600 150");
         Sleep(1500);
+        // Clicks made while the backup still runs are lost. A start that shows a
+        // message box instead never gets there, and goes on after the wait.
+        if (!window.empty()) WaitForMainScreen(10000);
         return !window.empty();
+    }
+    // Waits until the main screen has replaced the loading screen (its grey margin
+    // shows where the loading screen is black): a busy machine can take longer to
+    // make the backup than Start waits. False after `ms` without it.
+    bool WaitForMainScreen(int ms = 20000) {
+        for (int waited = 0; waited < ms && !Exited(); waited += 200) {
+            const std::string pixel =
+                X("timeout 5 import -window " + window + " -crop 1x1+2+300 txt:- 2>/dev/null | tail -n 1");
+            if (pixel.find("(225,225,225)") != std::string::npos) return true;
+            Sleep(200);
+        }
+        return false;
     }
     // Real input, in client coordinates (without a window manager the window is the
     // client area).

@@ -233,6 +233,47 @@ TEST_F(LoctoolProgram, CheckSaysOkOrTheEditorsMessage) {
     EXPECT_EQ(r.out, "File 'keyboard.loc' is missing in folder 'German'.\n");
 }
 
+TEST_F(LoctoolProgram, CheckWithAFontNamesPerLanguageTheCharactersTheFontLacks) {
+    const fs::path project = dir_ / "project";
+    const std::string font = QK_BINARY_DIR "/zazovi_font.dsf";
+    // Japanese uses an ideograph from outside the basic plane (𠀋) and an emoji (🎮);
+    // Korean a character the font has; English nothing unusual.
+    auto writeProject = [&](const std::string& japaneseMenu) {
+        const std::pair<std::string, std::string> texts[] = {
+            {"English", "New Game"}, {"Japanese", japaneseMenu}, {"Korean", "새 게임"}};
+        for (const auto& [lang, menu] : texts)
+            for (const char* file : {"menu", "game", "keyboard"}) {
+                std::string loc;
+                const std::string text = std::string(file) == "menu" ? menu : "<color 255,0,0>OK\n";
+                ASSERT_TRUE(loctext::EncodeLoc({MakeItem("", "", text)}, file, loc).ok);
+                WriteFile(project / "Texts" / lang / (std::string(file) + ".loc"), loc);
+            }
+    };
+    writeProject("ニューゲーム\xF0\xA0\x80\x8B\xF0\x9F\x8E\xAE。");
+    ToolRun r = RunLoctool("check --font " + Quoted(font) + " " + Quoted(project), dir_);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out,
+              "Folder 'Japanese': 2 characters the font lacks: U+1F3AE \xF0\x9F\x8E\xAE U+2000B "
+              "\xF0\xA0\x80\x8B\n");
+
+    writeProject("ニューゲーム。");
+    r = RunLoctool("check --font " + Quoted(font) + " " + Quoted(project), dir_);
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.out, "OK\n");
+
+    // The sample's translations, Chinese, Japanese and Korean included, need nothing more.
+    r = RunLoctool("check --font " + Quoted(font) + " " + Quoted(QK_BINARY_DIR "/sample"), dir_);
+    EXPECT_EQ(r.code, 0) << r.out;
+
+    r = RunLoctool("check --font " + Quoted(dir_ / "none.dsf") + " " + Quoted(project), dir_);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("none.dsf"), std::string::npos) << r.err;
+    WriteFile(dir_ / "text.dsf", "not a font");
+    r = RunLoctool("check --font " + Quoted(dir_ / "text.dsf") + " " + Quoted(project), dir_);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("is not a .dsf font"), std::string::npos) << r.err;
+}
+
 // The sample the build packs must be a project the editor opens: it passes the
 // start-up check, and every file loads with its names and descriptions.
 TEST(SampleProject, PackedSamplePassesTheCheckAndEveryFileLoads) {
@@ -245,7 +286,7 @@ TEST(SampleProject, PackedSamplePassesTheCheckAndEveryFileLoads) {
     EXPECT_TRUE(m.ok) << m.text;
     if (m.ok) m = VerifyLanguageFiles();
     EXPECT_TRUE(m.ok) << m.text;
-    EXPECT_EQ(LanguageFolderCount(), 4);
+    EXPECT_EQ(LanguageFolderCount(), 7);
 
     const int counts[] = {12, 20, 16};
     for (int f = 0; f < LanguageFolderCount(); ++f)

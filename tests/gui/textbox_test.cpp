@@ -75,6 +75,29 @@ TEST_F(TextBoxTest, ListsElevenPropertiesOfItsOwnAndChangeBeforeTheCommonEvents)
     EXPECT_EQ(FindControlClass("TextBox")->tabStopByDefault, 1);
 }
 
+TEST_F(TextBoxTest, InputMethodWindowsFollowTheCaretInClientPixels) {
+    // Where an input method opens its candidate list: at the caret, which moves on as
+    // composed characters arrive and back as the caret steps over them.
+    const float sx = float(g_engine.clientWidth) / g_engine.virtualWidth;
+    const float sy = float(g_engine.clientHeight) / g_engine.virtualHeight;
+    GuiDraw();
+    const PlatRect start = PlatTextInputSpot();
+    EXPECT_NEAR(start.left, (100 + 2) * sx, 1.0f);
+    EXPECT_NEAR(start.top, (100 + 2) * sy, 1.0f);
+    EXPECT_NEAR(start.bottom - start.top, TestFont()->height * TestFont()->scale * sy, 1.0f);
+
+    for (uint16_t c : {0x65E5, 0x672C, 0x8A9E}) TestChar(c);  // 日本語, as an input method commits it
+    PumpMessages();
+    GuiDraw();
+    ASSERT_EQ(box->text, "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
+    EXPECT_NEAR(PlatTextInputSpot().left - start.left, TextWidthFont(box->text.c_str(), TestFont()) * sx, 1.0f);
+    EXPECT_EQ(PlatTextInputSpot().top, start.top);
+
+    for (int i = 0; i < 3; ++i) Tap(VK_LEFT);  // one whole character a step
+    GuiDraw();
+    EXPECT_EQ(PlatTextInputSpot().left, start.left);
+}
+
 TEST_F(TextBoxTest, TypedUtf16PairsBecomeOneUtf8CharacterAndLoneHalvesAreDropped) {
     Type("a");
     TestChar(0xD83D), TestChar(0xDE00);  // U+1F600 as a surrogate pair

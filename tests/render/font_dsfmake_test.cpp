@@ -1,7 +1,13 @@
 // font_dsfmake_test.cpp - the font the build makes with dsfmake: a byte-exact round
 // trip through the reader, the layout the loader relies on, the scripts translators
-// need, what dsfmake reports, and legible pixels at scale 1.0.
+// need (Chinese, Japanese and Korean merged from a second face, Latin untouched by
+// it), CJK line breaking, what dsfmake reports, and legible pixels at scale 1.0.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+// The face's own coverage, to compare with; dsfmake and FreeType are Linux-build tools.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#endif
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,6 +26,8 @@ namespace {
 const char* const kBuiltFont = QK_BINARY_DIR "/zazovi_font.dsf";
 const char* const kDsfmake = QK_BINARY_DIR "/tools/dsfmake/dsfmake";
 const char* const kDejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+const char* const kCjkFace = "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc";
+constexpr int kCjkFaceIndex = 2;  // WenQuanYi Zen Hei Sharp, the face with bitmap strikes
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -35,6 +43,55 @@ std::string RunCommand(const std::string& command, int& status) {
     while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
     status = pclose(pipe);
     return out;
+}
+
+// The coverage bytes of a glyph's cell, row by row.
+[[maybe_unused]] std::vector<uint8_t> CellPixels(const DsfFile& file, const Glyph& g) {
+    std::vector<uint8_t> cell;
+    const DsfPage& page = file.pages[g.page];
+    for (int y = 0; y < file.height; ++y)
+        for (int x = 0; x < g.width; ++x) cell.push_back(page.alpha[size_t(g.v + y) * page.texWidth + g.u + x]);
+    return cell;
+}
+
+[[maybe_unused]] const Glyph* FindRecord(const DsfFile& file, int32_t c) {
+    for (const Glyph& g : file.glyphs)
+        if (g.codePoint == c) return &g;
+    return nullptr;
+}
+
+DsfFile ReadBuiltFont() {
+    DsfFile file;
+    EXPECT_TRUE(ReadDsf(ReadBytes(kBuiltFont), file)) << kBuiltFont;
+    return file;
+}
+
+// The lines FitLine makes of text at a width, and the pen travel of each.
+std::vector<std::string> WrapLines(const std::string& text, float width, const Font* font, std::vector<float>& travel) {
+    std::vector<std::string> lines;
+    for (size_t pos = 0; pos < text.size();) {
+        int count = int(text.size() - pos);
+        float lineWidth;
+        const int n = FitLine(text.c_str() + pos, width, font, nullptr, count, lineWidth);
+        if (n <= 0) break;
+        lines.push_back(text.substr(pos, size_t(n)));
+        travel.push_back(lineWidth);
+        pos += size_t(n);
+    }
+    return lines;
+}
+
+std::string FirstCharacter(const std::string& s) {
+    size_t n = 1;
+    while (n < s.size() && (uint8_t(s[n]) & 0xC0) == 0x80) ++n;
+    return s.substr(0, n);
+}
+
+std::string LastCharacter(const std::string& s) {
+    size_t at = s.size();
+    while (at > 0 && (uint8_t(s[--at]) & 0xC0) == 0x80) {
+    }
+    return s.substr(at);
 }
 
 }  // namespace
@@ -71,6 +128,110 @@ TEST(BuiltFont, RoundTripsAndFindsEveryCodePointItHolds) {
         for (int32_t c = first; c <= last; ++c) EXPECT_GE(FindGlyph(c, font), 0) << std::hex << "U+" << c;
 }
 
+TEST(BuiltFont, HoldsEveryCjkCodePointTheFaceHasWithLatinLeftToDejaVu) {
+#ifdef _WIN32
+    GTEST_SKIP() << "dsfmake and FreeType are tools of the Linux build";
+#else
+    const DsfFile file = ReadBuiltFont();
+    EXPECT_LE(file.pages.size(), 255u);
+    const Font* font = CreateFontFromDsf(file, false);
+    ASSERT_NE(font, nullptr);
+
+    FT_Library library;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    FT_Face face;
+    ASSERT_EQ(FT_New_Face(library, kCjkFace, kCjkFaceIndex, &face), 0) << kCjkFace << " is missing";
+    const std::pair<int32_t, int32_t> ranges[] = {
+        {0x3000, 0x303F}, {0x3040, 0x309F}, {0x30A0, 0x30FF}, {0x31F0, 0x31FF}, {0x3130, 0x318F},
+        {0x4E00, 0x9FFF}, {0xAC00, 0xD7A3}, {0xF900, 0xFAFF}, {0xFF00, 0xFFEF},
+    };
+    int held = 0, lacking = 0;
+    for (auto [first, last] : ranges)
+        for (int32_t c = first; c <= last; ++c) {
+            if (FT_Get_Char_Index(face, FT_ULong(c)) == 0) continue;
+            ++held;
+            if (FindGlyph(c, font) < 0 && ++lacking <= 10) ADD_FAILURE() << std::hex << "U+" << c << " is missing";
+        }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    EXPECT_EQ(lacking, 0);
+    EXPECT_GT(held, 30000);  // the face really covers the scripts; a wrong face index would not
+
+    // Latin, Greek and Cyrillic glyphs are DejaVu's, pixel for pixel, as in a font made
+    // from DejaVu alone: merging the CJK face moved nothing of theirs.
+    const auto dir = std::filesystem::temp_directory_path() / ("qk_dejavu_only_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string alone = (dir / "dejavu.dsf").string();
+    int status = -1;
+    const std::string report = RunCommand(
+        std::string(kDsfmake) + " " + kDejaVu + " 12 " + alone + " 0x20-0x7E,0xA0-0x17F,0x391-0x3C9,0x410-0x44F,0x2026",
+        status);
+    ASSERT_EQ(status, 0) << report;
+    DsfFile dejavu;
+    ASSERT_TRUE(ReadDsf(ReadBytes(alone), dejavu));
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(dejavu.height, file.height);
+    for (int32_t c :
+         {int32_t('A'), int32_t('g'), int32_t('W'), int32_t('1'), 0xC4, 0xE9, 0x3A9, 0x3B2, 0x416, 0x44F, 0x2026}) {
+        const Glyph* merged = FindRecord(file, c);
+        const Glyph* own = FindRecord(dejavu, c);
+        ASSERT_TRUE(merged && own) << std::hex << "U+" << c;
+        EXPECT_EQ(merged->advance, own->advance) << std::hex << "U+" << c;
+        ASSERT_EQ(merged->width, own->width) << std::hex << "U+" << c;
+        EXPECT_EQ(CellPixels(file, *merged), CellPixels(dejavu, *own)) << std::hex << "U+" << c;
+    }
+    // And an ideograph has ink that sits wholly inside the line.
+    const Glyph* ideograph = FindRecord(file, 0x6587);  // 文
+    ASSERT_NE(ideograph, nullptr);
+    const std::vector<uint8_t> cell = CellPixels(file, *ideograph);
+    int inked = 0;
+    for (uint8_t a : cell) inked += a > 127;
+    EXPECT_GT(inked, 15);
+    EXPECT_GE(ideograph->advance, 11);
+#endif
+}
+
+TEST(BuiltFont, CjkTextWrapsBetweenCharactersKeepingMarksWithTheirNeighbours) {
+    const DsfFile file = ReadBuiltFont();
+    const Font* font = CreateFontFromDsf(file, false);
+    ASSERT_NE(font, nullptr);
+    const float em = CharWidthFont(0x6587, font);
+    const std::vector<std::string> closing = {"、", "。", "，", "．", "！", "？", "）", "」",
+                                              "』", "】", "〉", "》", "っ", "ゃ", "ョ", "ー"};
+    const std::vector<std::string> opening = {"（", "「", "『", "【", "〈", "《"};
+    const std::string texts[] = {
+        "宿屋の主人：落盤以来、鉱山には幽霊が出るって噂さ。降りていった者は誰一人戻ってこなかった。"
+        "「錆びた鍵」を手に入れた。扉には鍵がかかっている。近くに鍵があるかもしれない。",
+        "旅店老板：听说自从塌方以后，矿井里就开始闹鬼了。（下去的人）没有一个回来过！《失踪的商队》。",
+        "ジャンプ、ダッシュ、チョッキ。ちょっと待って！『ショップ』へ。",
+        "Press <color 255,200,0>スペース<color default> key to jump（ジャンプ）。",
+    };
+    for (const std::string& text : texts)
+        for (int chars = 3; chars <= 16; ++chars) {
+            const float width = em * float(chars);
+            std::vector<float> travel;
+            const std::vector<std::string> lines = WrapLines(text, width, font, travel);
+            std::string joined;
+            for (size_t i = 0; i < lines.size(); ++i) {
+                const std::string& line = lines[i];
+                joined += line;
+                const std::string where =
+                    "at " + std::to_string(chars) + " em, line " + std::to_string(i) + ": " + line;
+                EXPECT_LE(travel[i], width) << where;
+                if (i > 0) {
+                    for (const std::string& mark : closing) EXPECT_NE(FirstCharacter(line), mark) << where;
+                }
+                if (i + 1 < lines.size()) {
+                    for (const std::string& mark : opening) EXPECT_NE(LastCharacter(line), mark) << where;
+                    // Broken between characters, not at the first chance: at most three
+                    // characters move down with a mark they must not be parted from.
+                    EXPECT_LE(width - travel[i], 3 * em) << where;
+                }
+            }
+            EXPECT_EQ(joined, text);
+        }
+}
+
 TEST(Dsfmake, WritesWhatItReportsAndNamesWhatIsMissing) {
 #ifdef _WIN32
     GTEST_SKIP() << "dsfmake is a tool of the Linux build";
@@ -98,8 +259,27 @@ TEST(Dsfmake, WritesWhatItReportsAndNamesWhatIsMissing) {
 
     RunCommand(std::string(kDsfmake) + " " + kDejaVu + " 12 " + out + " 0x20-zz", status);
     EXPECT_NE(status, 0);
-    RunCommand(std::string(kDsfmake) + " " + (dir / "none.ttf").string() + " 12 " + out + " 65", status);
+    std::string said =
+        RunCommand(std::string(kDsfmake) + " " + (dir / "none.ttf").string() + " 12 " + out + " 65", status);
     EXPECT_NE(status, 0);
+    EXPECT_NE(said.find("none.ttf: No such file or directory"), std::string::npos) << said;
+    // A file that is there but is no font: FreeType's own reason.
+    std::ofstream(dir / "text.ttf") << "not a font";
+    said = RunCommand(
+        std::string(kDsfmake) + " " + out + " 12 " + kDejaVu + ":0x41 " + (dir / "text.ttf").string() + "#1:0x4E00",
+        status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(said.find("text.ttf (face 1): "), std::string::npos) << said;
+
+    // Merged faces: a code point comes from the first face that lists it and has it,
+    // and one that no face has is reported.
+    const std::string merged = (dir / "merged.dsf").string();
+    said = RunCommand(
+        std::string(kDsfmake) + " " + merged + " 12 " + kDejaVu + ":0x20-0x7E " + kCjkFace + "#2:0x41,0x4E00,0xE000",
+        status);
+    EXPECT_EQ(status, 0) << said;
+    EXPECT_NE(said.find("97 glyphs on 1 pages"), std::string::npos) << said;
+    EXPECT_NE(said.find("missing: 1 code points U+E000"), std::string::npos) << said;
     std::filesystem::remove_all(dir);
 }
 

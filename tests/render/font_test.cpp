@@ -306,6 +306,32 @@ TEST(FitLine, BreaksAfterTheLastBlankThatFits) {
     EXPECT_EQ(FitLine("abc", 100, font, nullptr, count, width), 0);
 }
 
+TEST(FitLine, TextWithoutCjkBreaksOnlyAfterBlanksAndItsMarks) {
+    // Every mark a line may break after, at two widths; the lines are the ones text
+    // without Chinese, Japanese or Korean has always had.
+    const Font* font = TestFont();
+    const std::string text = "Hello, world. Stay (calm) & go-on+yes 50%!";
+    const struct {
+        int chars;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {10, {"Hello, ", "world. ", "Stay (", "calm) & ", "go-on+yes ", "50%!"}},
+        {6, {"Hello,", " ", "world.", " Stay ", "(calm)", " & go-", "on+", "yes ", "50%!"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> lines;
+        for (size_t pos = 0; pos < text.size();) {
+            int count = int(text.size() - pos);
+            float width;
+            const int n = FitLine(text.c_str() + pos, float(c.chars * kTestAdvance), font, nullptr, count, width);
+            ASSERT_GT(n, 0);
+            lines.push_back(text.substr(pos, size_t(n)));
+            pos += size_t(n);
+        }
+        EXPECT_EQ(lines, c.lines) << c.chars << " characters wide";
+    }
+}
+
 TEST(FitLine, AlwaysTakesAtLeastOneCharacter) {
     const Font* font = TestFont();
     int count = 3;

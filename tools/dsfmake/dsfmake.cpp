@@ -1,17 +1,25 @@
-// dsfmake - rasterises a TrueType/OpenType font with FreeType into a .dsf bitmap font:
+// dsfmake - rasterises TrueType/OpenType faces with FreeType into one .dsf bitmap font:
 // the printable ASCII block first (ASCII-direct), then every other requested code point
-// the font has, in order; glyph cells packed into alpha pages of at most 256 x 256.
+// some face has, in order; glyph cells packed into alpha pages of at most 256 x 256.
+// Several faces merge in priority order: a code point comes from the first face that
+// lists it and has a glyph for it, so a CJK face fills in only what a Latin face lacks.
 //
-//   dsfmake FONT PIXEL_SIZE OUTPUT.dsf RANGE...
+//   dsfmake OUTPUT.dsf PIXEL_SIZE FACE:RANGE[,RANGE...] [FACE:RANGE...]...
+//   dsfmake FONT PIXEL_SIZE OUTPUT.dsf RANGE...          (one face, every range from it)
+//   FACE: PATH[#INDEX][@PIXELS] - the face INDEX of a collection (.ttc), rendered at
+//   PIXELS instead of PIXEL_SIZE; the line height and baseline come from the first face.
 //   RANGE: a code point or FIRST-LAST, decimal, 0x hex or U+hex; several may be
 //   joined with commas ("0x20-0x7E,0xA0-0x17F,U+20AC").
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -63,9 +71,12 @@ bool ParseRanges(const std::string& arg, std::set<int32_t>& codePoints) {
 
 // Renders one glyph into a cell as tall as the line, its baseline `ascent` rows down.
 // The cell starts at the pen position; a glyph that reaches left of the pen is moved
-// right onto it, and one that reaches past its advance widens the cell. Returns the
-// number of bitmap rows that did not fit the line.
-int RenderCell(FT_Face face, int32_t codePoint, int lineHeight, int ascent, Cell& cell) {
+// right onto it, and one that reaches past its advance widens the cell. A glyph of a
+// fallback face (fitToLine) that would poke out above or below the line but is not
+// taller than it is moved up or down into it: its face's own baseline sits a little
+// differently, and a cut ideograph is worse than one a pixel off the Latin baseline.
+// Returns the number of bitmap rows that did not fit the line.
+int RenderCell(FT_Face face, int32_t codePoint, int lineHeight, int ascent, bool fitToLine, Cell& cell) {
     cell.codePoint = codePoint;
     if (FT_Load_Char(face, FT_ULong(codePoint), FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) != 0) return 0;
     const FT_GlyphSlot slot = face->glyph;
@@ -75,15 +86,21 @@ int RenderCell(FT_Face face, int32_t codePoint, int lineHeight, int ascent, Cell
     cell.width = std::max(cell.advance, left + int(bitmap.width));
     cell.alpha.assign(size_t(cell.width) * lineHeight, 0);
 
+    int top = ascent - slot->bitmap_top;
+    if (fitToLine && int(bitmap.rows) <= lineHeight) top = std::clamp(top, 0, lineHeight - int(bitmap.rows));
+    // Embedded bitmap strikes may come as 1-bit masks; outlines render to 8-bit coverage.
+    const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
     int clipped = 0;
     for (int row = 0; row < int(bitmap.rows); ++row) {
-        const int y = ascent - slot->bitmap_top + row;
+        const int y = top + row;
         if (y < 0 || y >= lineHeight) {
             ++clipped;
             continue;
         }
         const uint8_t* src = bitmap.buffer + row * bitmap.pitch;
-        for (int x = 0; x < int(bitmap.width); ++x) cell.alpha[size_t(y) * cell.width + left + x] = src[x];
+        uint8_t* dst = &cell.alpha[size_t(y) * cell.width + left];
+        for (int x = 0; x < int(bitmap.width); ++x)
+            dst[x] = mono ? ((src[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0) : src[x];
     }
     return clipped;
 }
@@ -149,9 +166,138 @@ void PrintCodePoints(const char* what, const std::vector<int32_t>& list) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: dsfmake FONT PIXEL_SIZE OUTPUT.dsf RANGE...\n"
-                 "  RANGE: CODE or FIRST-LAST (decimal, 0x.. or U+..), comma-separated lists allowed\n");
+                 "usage: dsfmake OUTPUT.dsf PIXEL_SIZE FACE:RANGES [FACE:RANGES]...\n"
+                 "       dsfmake FONT PIXEL_SIZE OUTPUT.dsf RANGE...\n"
+                 "  FACE: PATH[#INDEX][@PIXELS] (a face of a collection, its own pixel size)\n"
+                 "  RANGE: CODE or FIRST-LAST (decimal, 0x.. or U+..), comma-separated lists allowed\n"
+                 "  a code point comes from the first face that lists it and has it\n");
     return 2;
+}
+
+// One face as the command line names it, and the code points asked of it.
+struct FaceSpec {
+    std::string path;
+    long index = 0;
+    int pixels = 0;  // 0: the font's pixel size
+    std::set<int32_t> ranges;
+};
+
+struct Job {
+    std::string outPath;
+    int pixelSize = 0;
+    std::vector<FaceSpec> faces;
+};
+
+bool EndsWith(const std::string& s, const char* suffix) {
+    const size_t n = std::strlen(suffix);
+    return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+// Reads "PATH[#INDEX][@PIXELS]:RANGES". The ranges follow the last colon, so a
+// Windows drive letter in the path stays part of it.
+bool ParseFaceSpec(const std::string& arg, FaceSpec& face) {
+    const size_t colon = arg.rfind(':');
+    if (colon == std::string::npos || colon == 0) return false;
+    if (!ParseRanges(arg.substr(colon + 1), face.ranges)) return false;
+    face.path = arg.substr(0, colon);
+    auto takeNumber = [&](char mark, long& value) {
+        const size_t at = face.path.rfind(mark);
+        if (at == std::string::npos) return true;
+        const std::string digits = face.path.substr(at + 1);
+        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return true;
+        value = std::strtol(digits.c_str(), nullptr, 10);
+        face.path.resize(at);
+        return true;
+    };
+    long pixels = 0;
+    takeNumber('@', pixels);
+    takeNumber('#', face.index);
+    face.pixels = int(pixels);
+    return !face.path.empty() && (pixels == 0 || (pixels >= 4 && pixels <= 200));
+}
+
+// Both command shapes; false (with a message) for anything unreadable.
+bool ParseCommandLine(int argc, char** argv, Job& job) {
+    const bool merging = EndsWith(argv[1], ".dsf") || EndsWith(argv[1], ".DSF");
+    job.pixelSize = std::atoi(argv[2]);
+    if (job.pixelSize < 4 || job.pixelSize > 200) {
+        std::fprintf(stderr, "dsfmake: pixel size %s is not between 4 and 200\n", argv[2]);
+        return false;
+    }
+    if (merging) {
+        job.outPath = argv[1];
+        for (int i = 3; i < argc; ++i) {
+            FaceSpec face;
+            if (!ParseFaceSpec(argv[i], face)) {
+                std::fprintf(stderr, "dsfmake: cannot read the face \"%s\" (PATH[#INDEX][@PIXELS]:RANGES)\n", argv[i]);
+                return false;
+            }
+            job.faces.push_back(std::move(face));
+        }
+        return true;
+    }
+    job.outPath = argv[3];
+    FaceSpec face;
+    face.path = argv[1];
+    for (int i = 4; i < argc; ++i) {
+        if (!ParseRanges(argv[i], face.ranges)) {
+            std::fprintf(stderr, "dsfmake: cannot read the range \"%s\"\n", argv[i]);
+            return false;
+        }
+    }
+    job.faces.push_back(std::move(face));
+    return true;
+}
+
+// The FreeType library and the faces opened in it, released together whatever path
+// the program leaves by.
+struct FreeType {
+    FT_Library library = nullptr;
+    std::vector<FT_Face> faces;
+    ~FreeType() {
+        for (FT_Face face : faces) FT_Done_Face(face);
+        if (library) FT_Done_FreeType(library);
+    }
+};
+
+std::string FreeTypeError(FT_Error error) {
+    const char* text = FT_Error_String(error);
+    return text ? text : "FreeType error " + std::to_string(error);
+}
+
+// Opens a face at its pixel size; on failure says which file and why.
+FT_Face OpenFace(FreeType& ft, const FaceSpec& spec, int pixelSize) {
+    // FreeType reports a file it cannot open only as "cannot open resource":
+    // the system's own reason (no such file, no permission) tells the user more.
+    if (FILE* probe = std::fopen(spec.path.c_str(), "rb"))
+        std::fclose(probe);
+    else {
+        std::fprintf(stderr, "dsfmake: cannot open the font %s: %s\n", spec.path.c_str(), std::strerror(errno));
+        return nullptr;
+    }
+    FT_Face face = nullptr;
+    FT_Error error = FT_New_Face(ft.library, spec.path.c_str(), FT_Long(spec.index), &face);
+    if (error != 0) {
+        std::fprintf(stderr, "dsfmake: cannot open the font %s (face %ld): %s\n", spec.path.c_str(), spec.index,
+                     FreeTypeError(error).c_str());
+        return nullptr;
+    }
+    ft.faces.push_back(face);
+    const int pixels = spec.pixels ? spec.pixels : pixelSize;
+    error = FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels));
+    if (error != 0) {
+        std::fprintf(stderr, "dsfmake: the font %s has no %d px size: %s\n", spec.path.c_str(), pixels,
+                     FreeTypeError(error).c_str());
+        return nullptr;
+    }
+    return face;
+}
+
+// The first face that lists c and has a glyph for it, -1 if none.
+int FaceFor(const Job& job, const std::vector<FT_Face>& faces, int32_t c) {
+    for (size_t i = 0; i < faces.size(); ++i)
+        if (job.faces[i].ranges.count(c) && FT_Get_Char_Index(faces[i], FT_ULong(c)) != 0) return int(i);
+    return -1;
 }
 
 }  // namespace
@@ -162,61 +308,61 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc < 4) return Usage();
-    const char* fontPath = argv[1];
-    const int pixelSize = std::atoi(argv[2]);
-    const char* outPath = argv[3];
-    if (pixelSize < 4 || pixelSize > 200) {
-        std::fprintf(stderr, "dsfmake: pixel size %s is not between 4 and 200\n", argv[2]);
-        return 2;
-    }
-    std::set<int32_t> requested;
-    for (int i = 4; i < argc; ++i) {
-        if (!ParseRanges(argv[i], requested)) {
-            std::fprintf(stderr, "dsfmake: cannot read the range \"%s\"\n", argv[i]);
-            return 2;
-        }
-    }
+    Job job;
+    if (!ParseCommandLine(argc, argv, job)) return 2;
 
-    FT_Library library;
-    FT_Face face;
-    if (FT_Init_FreeType(&library) != 0) {
-        std::fprintf(stderr, "dsfmake: FreeType does not start\n");
+    FreeType ft;
+    if (FT_Error error = FT_Init_FreeType(&ft.library); error != 0) {
+        std::fprintf(stderr, "dsfmake: FreeType does not start: %s\n", FreeTypeError(error).c_str());
         return 1;
     }
-    if (FT_New_Face(library, fontPath, 0, &face) != 0 || FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixelSize)) != 0) {
-        std::fprintf(stderr, "dsfmake: cannot open the font %s at %d px\n", fontPath, pixelSize);
-        FT_Done_FreeType(library);  // frees a face that opened but took no size, too
-        return 1;
+    std::vector<FT_Face> faces;
+    for (const FaceSpec& spec : job.faces) {
+        FT_Face face = OpenFace(ft, spec, job.pixelSize);
+        if (!face) return 1;
+        faces.push_back(face);
     }
-    const int ascent = int((face->size->metrics.ascender + 63) >> 6);
-    const int descent = int((-face->size->metrics.descender + 63) >> 6);
+    const FT_Face primary = faces[0];
+    const int ascent = int((primary->size->metrics.ascender + 63) >> 6);
+    const int descent = int((-primary->size->metrics.descender + 63) >> 6);
     const int lineHeight = ascent + descent;
 
+    std::set<int32_t> requested;
+    for (const FaceSpec& spec : job.faces) requested.insert(spec.ranges.begin(), spec.ranges.end());
+
     // Control characters have no glyphs; 32..127 always come first, in order, so the
-    // loader can find printable ASCII by arithmetic. A code point of that block the
-    // font lacks (DEL) gets an empty cell.
+    // loader can find printable ASCII by arithmetic. A code point of that block no
+    // face has (DEL) gets an empty cell.
     std::vector<Cell> cells;
     std::vector<int32_t> missing;
     std::vector<int32_t> clipped;
-    for (int32_t c = 32; c < 128; ++c) {
+    std::vector<size_t> perFace(faces.size(), 0);
+    auto addCell = [&](int32_t c, int faceIndex) {
         Cell cell;
-        if (FT_Get_Char_Index(face, FT_ULong(c)) != 0) {
-            if (RenderCell(face, c, lineHeight, ascent, cell) > 0) clipped.push_back(c);
-        } else {
-            cell.codePoint = c;
-            if (requested.count(c) && c != 127) missing.push_back(c);
+        cell.codePoint = c;
+        if (faceIndex >= 0) {
+            if (RenderCell(faces[size_t(faceIndex)], c, lineHeight, ascent, faceIndex > 0, cell) > 0)
+                clipped.push_back(c);
+            ++perFace[size_t(faceIndex)];
         }
         cells.push_back(std::move(cell));
+    };
+    for (int32_t c = 32; c < 128; ++c) {
+        // ASCII always comes from the first face that has it, asked for or not.
+        int from = FaceFor(job, faces, c);
+        if (from < 0)
+            for (size_t i = 0; i < faces.size() && from < 0; ++i)
+                if (FT_Get_Char_Index(faces[i], FT_ULong(c)) != 0) from = int(i);
+        if (from < 0 && requested.count(c) && c != 127) missing.push_back(c);
+        addCell(c, from);
     }
     for (int32_t c : requested) {
         if (c < 128) continue;
-        if (FT_Get_Char_Index(face, FT_ULong(c)) == 0) {
+        const int from = FaceFor(job, faces, c);
+        if (from < 0)
             missing.push_back(c);
-            continue;
-        }
-        Cell cell;
-        if (RenderCell(face, c, lineHeight, ascent, cell) > 0) clipped.push_back(c);
-        cells.push_back(std::move(cell));
+        else
+            addCell(c, from);
     }
 
     DsfFile font;
@@ -225,25 +371,31 @@ int main(int argc, char** argv) {
     font.scale = 1.0f;
     font.asciiDirect = 1;
     PackPages(cells, lineHeight, font);
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
 
     const std::vector<uint8_t> bytes = WriteDsf(font);
     if (bytes.empty()) {
         std::fprintf(stderr, "dsfmake: %zu pages do not fit a .dsf file (at most 255)\n", font.pages.size());
         return 1;
     }
-    FILE* out = std::fopen(outPath, "wb");
-    if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() || std::fclose(out) != 0) {
-        std::fprintf(stderr, "dsfmake: cannot write %s\n", outPath);
+    FILE* out = std::fopen(job.outPath.c_str(), "wb");
+    if (!out) {
+        std::fprintf(stderr, "dsfmake: cannot write %s: %s\n", job.outPath.c_str(), std::strerror(errno));
+        return 1;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (std::fclose(out) != 0 || !written) {
+        std::fprintf(stderr, "dsfmake: cannot write %s: %s\n", job.outPath.c_str(), std::strerror(errno));
         return 1;
     }
 
-    std::printf("dsfmake: wrote %s: %zu glyphs on %zu pages, line height %d px (ascent %d), %zu bytes\n", outPath,
-                font.glyphs.size(), font.pages.size(), lineHeight, ascent, bytes.size());
-    for (size_t p = 0; p < font.pages.size(); ++p)
-        std::printf("  page %zu: %d x %d (texture %u x %u)\n", p, font.pages[p].width, font.pages[p].height,
-                    font.pages[p].texWidth, font.pages[p].texHeight);
+    std::printf("dsfmake: wrote %s: %zu glyphs on %zu pages, line height %d px (ascent %d), %zu bytes\n",
+                job.outPath.c_str(), font.glyphs.size(), font.pages.size(), lineHeight, ascent, bytes.size());
+    for (size_t i = 0; i < faces.size(); ++i)
+        std::printf("  face %zu: %zu glyphs from %s\n", i + 1, perFace[i], job.faces[i].path.c_str());
+    if (font.pages.size() <= 8)
+        for (size_t p = 0; p < font.pages.size(); ++p)
+            std::printf("  page %zu: %d x %d (texture %u x %u)\n", p, font.pages[p].width, font.pages[p].height,
+                        font.pages[p].texWidth, font.pages[p].texHeight);
     PrintCodePoints("reach beyond the line and are cut", clipped);
     PrintCodePoints("missing", missing);
     return 0;

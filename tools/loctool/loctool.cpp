@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/project.h"
+#include "tools/loctool/font_coverage.h"
 #include "tools/loctool/exchange_commands.h"
 #include "tools/loctool/loc_text.h"
 
@@ -27,6 +28,7 @@ const char* const kUsage =
     "  loctool pack <in.txt> <out.loc> [<out.desc>] the text form back into the files\n"
     "  loctool pack --desc <in.txt> <out.desc>      names and descriptions alone\n"
     "  loctool check <project folder>               the editor's start-up verification\n"
+    "  loctool check --font <font.dsf> <project>    and the characters each language uses that the font lacks\n"
     "  loctool export --format po|xliff|csv PROJECT LANGUAGE [--source REFLANG] [-o FILE]\n"
     "  loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv]\n"
     "  loctool stats PROJECT [--source REFLANG] [--format table|json]\n"
@@ -130,16 +132,22 @@ int Pack(const std::vector<std::string>& args) {
 }
 
 int Check(const std::vector<std::string>& args) {
-    if (args.size() != 1) return -1;
+    const bool withFont = !args.empty() && args[0] == "--font";
+    if (args.size() != (withFont ? 3u : 1u)) return -1;
+    // The font path is taken whole before entering the project, where a relative
+    // one would no longer lead to it.
     std::error_code ec;
-    fs::current_path(args[0], ec);
-    if (ec) return Report(loctext::Fail("Cannot enter the project folder " + args[0] + ": " + ec.message()));
+    const std::string fontPath = withFont ? fs::absolute(args[1], ec).string() : std::string();
+    const std::string& project = args.back();
+    fs::current_path(project, ec);
+    if (ec) return Report(loctext::Fail("Cannot enter the project folder " + project + ": " + ec.message()));
     ProjectMessage m = ScanLanguageFolders();
     if (m.ok) m = VerifyLanguageFiles();
     if (!m.ok) {
         std::printf("%s\n", m.text.c_str());
         return 1;
     }
+    if (withFont && CheckFontCoverage(fontPath) != 0) return 1;
     std::printf("OK\n");
     return 0;
 }

@@ -1,0 +1,115 @@
+// font_coverage.cpp - the characters of a project's texts checked against the glyphs
+// of a .dsf font. Reads the font through the same format module as the editor, and
+// every language's .loc files through loctool's own reader.
+#include "tools/loctool/font_coverage.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "editor/project.h"
+#include "render/dsf.h"
+#include "tools/loctool/loc_text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kShown = 8;  // code points named per folder; the count says the rest
+
+bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// Adds every code point of UTF-8 text, line feeds and other controls left out (they
+// are never drawn). A broken sequence counts as U+FFFD, which is what a user sees.
+void CollectCodePoints(const std::string& text, std::set<int32_t>& out) {
+    for (size_t i = 0; i < text.size();) {
+        const uint8_t lead = uint8_t(text[i]);
+        int need = lead < 0x80 ? 0 : lead >= 0xF0 && lead < 0xF8 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+        int32_t c = need == 3 ? lead & 0x07 : need == 2 ? lead & 0x0F : need == 1 ? lead & 0x1F : lead;
+        size_t n = 1;
+        for (; need > 0 && int(n) <= need && i + n < text.size() && (uint8_t(text[i + n]) & 0xC0) == 0x80; ++n)
+            c = c << 6 | (text[i + n] & 0x3F);
+        if (need < 0 || int(n) <= need) c = 0xFFFD;
+        if (c >= 32) out.insert(c);
+        i += n;
+    }
+}
+
+// Every character the texts of one language folder use.
+std::set<int32_t> FolderCodePoints(const std::string& folder) {
+    std::set<int32_t> used;
+    std::error_code ec;
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(fs::path("Texts") / folder, ec))
+        if (entry.path().extension() == ".loc") files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
+        std::vector<uint8_t> bytes;
+        std::vector<loctext::Item> items;
+        if (!ReadBytes(file.string(), bytes)) continue;
+        const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        if (!loctext::ParseLoc(view, file.string(), items).ok) continue;  // the folder check reports it
+        for (const loctext::Item& item : items) CollectCodePoints(item.text, used);
+    }
+    return used;
+}
+
+std::string Utf8(int32_t c) {
+    std::string s;
+    if (c < 0x80) {
+        s += char(c);
+    } else if (c < 0x800) {
+        s += char(0xC0 | c >> 6), s += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        s += char(0xE0 | c >> 12), s += char(0x80 | (c >> 6 & 0x3F)), s += char(0x80 | (c & 0x3F));
+    } else {
+        s += char(0xF0 | c >> 18), s += char(0x80 | (c >> 12 & 0x3F)), s += char(0x80 | (c >> 6 & 0x3F));
+        s += char(0x80 | (c & 0x3F));
+    }
+    return s;
+}
+
+}  // namespace
+
+int CheckFontCoverage(const std::string& fontPath) {
+    std::vector<uint8_t> bytes;
+    DsfFile font;
+    if (!ReadBytes(fontPath, bytes)) {
+        std::fprintf(stderr, "loctool: Cannot open the font %s: %s\n", fontPath.c_str(), std::strerror(errno));
+        return 1;
+    }
+    if (!ReadDsf(bytes, font)) {
+        std::fprintf(stderr, "loctool: %s is not a .dsf font\n", fontPath.c_str());
+        return 1;
+    }
+    std::set<int32_t> glyphs;
+    for (const Glyph& g : font.glyphs) glyphs.insert(g.codePoint);
+
+    bool anyMissing = false;
+    for (int i = 0; i < LanguageFolderCount(); ++i) {
+        const std::string& folder = LanguageFolder(i);
+        std::vector<int32_t> missing;
+        for (int32_t c : FolderCodePoints(folder))
+            if (!glyphs.count(c)) missing.push_back(c);
+        if (missing.empty()) continue;
+        anyMissing = true;
+        std::printf("Folder '%s': %zu character%s the font lacks:", folder.c_str(), missing.size(),
+                    missing.size() == 1 ? "" : "s");
+        for (size_t k = 0; k < missing.size() && k < kShown; ++k)
+            std::printf(" U+%04X %s", unsigned(missing[k]), Utf8(missing[k]).c_str());
+        std::printf("%s\n", missing.size() > kShown ? " ..." : "");
+    }
+    return anyMissing ? 1 : 0;
+}
