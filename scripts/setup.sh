@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake ninja-build pkg-config libsdl2-dev libgl1-mesa-dev libgl1-mesa-dri
           libglu1-mesa-dev libfreetype-dev fonts-dejavu-core libgtest-dev libbenchmark-dev
           xvfb xauth xdotool xclip x11-utils imagemagick
-          libgettextpo-dev gettext libxml2-dev libxml2-utils libcsv-dev python3)
+          libgettextpo-dev gettext libxml2-dev libxml2-utils libcsv-dev python3
+          libinih-dev libhunspell-dev hunspell-de-de nlohmann-json3-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
