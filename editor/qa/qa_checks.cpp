@@ -78,14 +78,12 @@ size_t ParseBrace(std::string_view s, size_t p, Placeholder& out) {
     return q + 1 - p;
 }
 
-std::string Written(std::string_view text, const ByteRange& r) {
-    return std::string(text.substr(r.begin, r.end - r.begin));
-}
+std::string_view Written(std::string_view text, const ByteRange& r) { return text.substr(r.begin, r.end - r.begin); }
 
-std::string Joined(const std::vector<std::string>& parts) {
+std::string Joined(const std::vector<std::string_view>& parts) {
     if (parts.empty()) return "none";
     std::string out;
-    for (const std::string& p : parts) out += (out.empty() ? "" : " ") + p;
+    for (const std::string_view p : parts) out.append(out.empty() ? "" : " ").append(p);
     return out;
 }
 
@@ -106,7 +104,7 @@ bool EndsWithDefaultTag(std::string_view text) {
 void CheckMalformedTags(std::string_view text, const ColourTags& tags, std::vector<std::string>& problems) {
     for (const ByteRange& r : tags.malformed)
         problems.push_back("Colour tags: \"" + Shortened(text.substr(r.begin, r.end - r.begin)) +
-                           "\" is not a well-formed tag");
+                           "\" is not a well-formed tag (the font reads <color R,G,B> and <color default>)");
 }
 
 void CompareColourTags(std::string_view text, std::string_view reference, const ColourTags& mine,
@@ -118,9 +116,10 @@ void CompareColourTags(std::string_view text, std::string_view reference, const 
         return;  // a missing reset shows in the count; one message is enough
     }
     for (size_t i = 0; i < mine.tags.size(); ++i) {
-        const std::string a = Written(text, mine.tags[i]), b = Written(reference, theirs.tags[i]);
+        const std::string_view a = Written(text, mine.tags[i]), b = Written(reference, theirs.tags[i]);
         if (a == b) continue;
-        problems.push_back("Colour tags: tag " + std::to_string(i + 1) + " is " + a + ", in the reference " + b);
+        problems.push_back("Colour tags: tag " + std::to_string(i + 1) + " is " + std::string(a) +
+                           ", in the reference " + std::string(b));
         return;
     }
     const bool setsColour = std::any_of(mine.tags.begin(), mine.tags.end(), [&](const ByteRange& r) {
@@ -132,10 +131,10 @@ void CompareColourTags(std::string_view text, std::string_view reference, const 
 
 void ComparePlaceholders(std::string_view text, std::string_view reference, std::vector<std::string>& problems) {
     const std::vector<Placeholder> mine = FindPlaceholders(text), theirs = FindPlaceholders(reference);
-    std::vector<std::string> a, b;
+    std::vector<std::string_view> a, b;
     for (const Placeholder& p : mine) a.push_back(Written(text, p.range));
     for (const Placeholder& p : theirs) b.push_back(Written(reference, p.range));
-    std::vector<std::string> sortedA = a, sortedB = b;
+    std::vector<std::string_view> sortedA = a, sortedB = b;
     std::sort(sortedA.begin(), sortedA.end());
     std::sort(sortedB.begin(), sortedB.end());
     if (sortedA != sortedB) {
@@ -144,7 +143,7 @@ void ComparePlaceholders(std::string_view text, std::string_view reference, std:
     }
     // The same set: only those without a position must keep their order, since the
     // game fills them from its arguments one after the other.
-    std::vector<std::string> orderA, orderB;
+    std::vector<std::string_view> orderA, orderB;
     for (const Placeholder& p : mine)
         if (!p.brace && p.position == 0) orderA.push_back(p.spec);
     for (const Placeholder& p : theirs)

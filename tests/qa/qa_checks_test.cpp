@@ -46,12 +46,14 @@ TEST(QaCheckItem, ColourTagsTripOnMissingChangedAndMalformedTags) {
         {"a malformed tag",
          red,
          "<color 255;0;0>Rot<color default>",
-         {"Colour tags: \"<color 255;0;0>\" is not a well-formed tag",
+         {"Colour tags: \"<color 255;0;0>\" is not a well-formed tag (the font reads <color R,G,B> and <color "
+          "default>)",
           "Colour tags: the reference has 2, this text 1"}},
         {"a capitalised tag the font prints",
          red,
          "<Color 255,0,0>Rot<color default>",
-         {"Colour tags: \"<Color 255,0,0>\" is not a well-formed tag",
+         {"Colour tags: \"<Color 255,0,0>\" is not a well-formed tag (the font reads <color R,G,B> and <color "
+          "default>)",
           "Colour tags: the reference has 2, this text 1"}},
         {"another colour",
          red,
@@ -133,7 +135,8 @@ TEST(QaCheckItem, UntranslatedAndReferenceTextsAreCheckedOnlyForWhatNeedsNoRefer
     EXPECT_TRUE(qa::CheckItem(broken, broken, true).empty());
     // In the reference language itself, a malformed tag and the length still count.
     EXPECT_EQ(qa::CheckItem(broken, broken, false, {3}),
-              (std::vector<std::string>{"Colour tags: \"<color 300;0>\" is not a well-formed tag",
+              (std::vector<std::string>{"Colour tags: \"<color 300;0>\" is not a well-formed tag (the font reads "
+                                        "<color R,G,B> and <color default>)",
                                         "Length: 16 characters, the limit is 3"}));
 }
 

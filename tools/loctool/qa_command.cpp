@@ -1,6 +1,6 @@
 // qa_command.cpp - loctool qa: runs the checks of editor/qa (and Hunspell with
 // --spell) over every language and file of a project and lists the problems, one a
-// line or as JSON (nlohmann-json, which escapes every string it writes).
+// line or as JSON (nlohmann-json, which escapes every string it writes; keys in the order written).
 #include "tools/loctool/qa_command.h"
 
 #include <cstdio>
@@ -113,17 +113,17 @@ void PrintText(const std::vector<Problem>& problems, size_t items) {
 }
 
 void PrintJson(const std::vector<Problem>& problems, size_t items, const std::string& reference) {
-    nlohmann::json list = nlohmann::json::array();
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const Problem& p : problems)
         list.push_back({{"language", p.language},
                         {"file", p.file + ".loc"},
                         {"item", p.item},
                         {"name", p.name},
                         {"message", p.message}});
-    const nlohmann::json out = {
+    const nlohmann::ordered_json out = {
         {"reference", reference}, {"problems", list}, {"summary", {{"problems", problems.size()}, {"items", items}}}};
     // Texts that are not UTF-8 get U+FFFD rather than stopping the report.
-    std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+    std::printf("%s\n", out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
 }
 
 }  // namespace
