@@ -6,6 +6,7 @@
 #include <ini.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>

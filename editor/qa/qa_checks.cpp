@@ -209,7 +209,8 @@ ColourTags FindColourTags(std::string_view text) {
 std::vector<Placeholder> FindPlaceholders(std::string_view text) {
     std::vector<Placeholder> found;
     Placeholder p;
-    for (size_t i = 0; i < text.size();) {
+    // Jumps from one '%', '{' or '}' to the next: most of a text is none of them.
+    for (size_t i = text.find_first_of("%{}"); i < text.size(); i = text.find_first_of("%{}", i)) {
         const char c = text[i];
         const char next = i + 1 < text.size() ? text[i + 1] : '\0';
         size_t n = 0;

@@ -107,6 +107,56 @@ std::string Convert(const std::string& from, const std::string& to, const std::s
     return out;
 }
 
+// Calls found(range, word) for each word of the text. The word is handed as a view of
+// one reused buffer, so that spelling a long text allocates nothing per word.
+template <typename Found>
+void ForEachWord(std::string_view text, Found found) {
+    const std::vector<unsigned char> mark = MarkSkipped(text);
+    std::string word;
+    size_t begin = 0;
+    bool inWord = false, hasDigit = false;  // a word with a digit is skipped, and so is one glued to a placeholder
+    size_t lastLetterEnd = 0, gluedFrom = std::string_view::npos;
+    std::string_view pendingJoin;  // a joiner seen after a letter, kept only if a letter follows
+    const auto finish = [&] {
+        if (inWord && !hasDigit) found(ByteRange{begin, lastLetterEnd}, std::string_view(word));
+        inWord = hasDigit = false;
+        pendingJoin = {};
+    };
+    for (size_t i = 0; i < text.size();) {
+        if (mark[i] == 1) {  // a tag: the word goes on if a letter follows it
+            while (i < text.size() && mark[i] == 1) ++i;
+            continue;
+        }
+        if (mark[i] == 2) {  // letters glued to a placeholder ("{0}th", "%sx") are no word of their own
+            if (lastLetterEnd == i) hasDigit = true;
+            finish();
+            while (i < text.size() && mark[i] == 2) ++i;
+            gluedFrom = i;
+            continue;
+        }
+        size_t length = 1;
+        const char32_t c = Decode(text, i, length);
+        if (IsLetter(c) || IsDigit(c)) {
+            if (!inWord) {
+                begin = i;
+                word.clear();
+                inWord = true;
+                hasDigit = i == gluedFrom;
+            }
+            hasDigit = hasDigit || IsDigit(c);
+            word.append(pendingJoin).append(text.substr(i, length));
+            pendingJoin = {};
+            lastLetterEnd = i + length;
+        } else if (inWord && IsJoiner(c) && pendingJoin.empty() && lastLetterEnd == i) {
+            pendingJoin = text.substr(i, length);
+        } else {
+            finish();
+        }
+        i += length;
+    }
+    finish();
+}
+
 }  // namespace
 
 std::string DictionaryName(const std::string& folder, const ProjectSettings& settings) {
@@ -132,53 +182,8 @@ std::string FindDictionary(const std::string& name, const std::vector<std::strin
 }
 
 std::vector<Word> SplitWords(std::string_view text) {
-    const std::vector<unsigned char> mark = MarkSkipped(text);
     std::vector<Word> words;
-    Word current;
-    bool inWord = false, hasDigit = false;  // a word with a digit is skipped, and so is one glued to a placeholder
-    size_t lastLetterEnd = 0, gluedFrom = std::string_view::npos;
-    std::string pendingJoin;  // a joiner seen after a letter, kept only if a letter follows
-    const auto finish = [&] {
-        if (inWord && !hasDigit) {
-            current.range.end = lastLetterEnd;
-            words.push_back(current);
-        }
-        inWord = hasDigit = false;
-        pendingJoin.clear();
-    };
-    for (size_t i = 0; i < text.size();) {
-        if (mark[i] == 1) {  // a tag: the word goes on if a letter follows it
-            while (i < text.size() && mark[i] == 1) ++i;
-            continue;
-        }
-        if (mark[i] == 2) {  // letters glued to a placeholder ("{0}th", "%sx") are no word of their own
-            if (lastLetterEnd == i) hasDigit = true;
-            finish();
-            while (i < text.size() && mark[i] == 2) ++i;
-            gluedFrom = i;
-            continue;
-        }
-        size_t length = 1;
-        const char32_t c = Decode(text, i, length);
-        if (IsLetter(c) || IsDigit(c)) {
-            if (!inWord) {
-                current = Word{{i, i}, {}};
-                inWord = true;
-                hasDigit = i == gluedFrom;
-            }
-            hasDigit = hasDigit || IsDigit(c);
-            current.text += pendingJoin;
-            pendingJoin.clear();
-            current.text.append(text.substr(i, length));
-            lastLetterEnd = i + length;
-        } else if (inWord && IsJoiner(c) && pendingJoin.empty() && lastLetterEnd == i) {
-            pendingJoin.assign(text.substr(i, length));
-        } else {
-            finish();
-        }
-        i += length;
-    }
-    finish();
+    ForEachWord(text, [&](ByteRange range, std::string_view word) { words.push_back({range, std::string(word)}); });
     return words;
 }
 
@@ -238,11 +243,11 @@ std::string SpellChecker::FromDictionary(const std::string& bytes) const {
     return ok ? out : std::string();
 }
 
-bool SpellChecker::IsCorrect(const std::string& word) {
+bool SpellChecker::IsCorrect(std::string_view word) {
     if (!hunspell_) return true;
     if (const auto it = known_.find(word); it != known_.end()) return it->second;
     std::string converted;
-    const bool correct = ToDictionary(word, converted) && hunspell_->spell(converted);
+    const bool correct = ToDictionary(std::string(word), converted) && hunspell_->spell(converted);
     known_.emplace(word, correct);
     return correct;
 }
@@ -250,8 +255,9 @@ bool SpellChecker::IsCorrect(const std::string& word) {
 std::vector<Word> SpellChecker::Misspelled(std::string_view text) {
     std::vector<Word> wrong;
     if (!hunspell_) return wrong;
-    for (Word& w : SplitWords(text))
-        if (!IsCorrect(w.text)) wrong.push_back(std::move(w));
+    ForEachWord(text, [&](ByteRange range, std::string_view word) {
+        if (!IsCorrect(word)) wrong.push_back({range, std::string(word)});
+    });
     return wrong;
 }
 

@@ -50,7 +50,7 @@ class SpellChecker {
     bool Open(const std::string& base, std::string& message);
     bool IsOpen() const { return hunspell_ != nullptr; }
 
-    bool IsCorrect(const std::string& word);
+    bool IsCorrect(std::string_view word);
     // The misspelled words of a text, in text order.
     std::vector<Word> Misspelled(std::string_view text);
     // Up to `most` suggestions for a word, best first, in UTF-8.
@@ -63,8 +63,14 @@ class SpellChecker {
     std::string FromDictionary(const std::string& bytes) const;
 
     std::unique_ptr<Hunspell> hunspell_;
-    std::string encoding_;                         // empty for UTF-8
-    std::unordered_map<std::string, bool> known_;  // word -> correct, as Hunspell is slow per call
+    std::string encoding_;  // empty for UTF-8
+    // Lets the cache be asked with a view of the text, without a string per word.
+    struct WordHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    // word -> correct: Hunspell is slow per call, and a text repeats its words
+    std::unordered_map<std::string, bool, WordHash, std::equal_to<>> known_;
 };
 
 }  // namespace qa

@@ -3,6 +3,7 @@
 // line or as JSON (nlohmann-json, which escapes every string it writes; keys in the order written).
 #include "tools/loctool/qa_command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
