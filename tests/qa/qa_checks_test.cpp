@@ -141,7 +141,7 @@ TEST(QaCheckItem, UntranslatedAndReferenceTextsAreCheckedOnlyForWhatNeedsNoRefer
 }
 
 TEST(QaPlaceholders, RangesCoverWhatIsWritten) {
-    const std::string text = "%1$-3s {0}%%{{x}} %5.2lf";
+    const std::string text = "%1$-3s {0}%%d{{x}} %5.2lf";  // "%%d" and "{{x}}" are plain text
     const std::vector<qa::Placeholder> found = qa::FindPlaceholders(text);
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(text.substr(found[0].range.begin, found[0].range.end - found[0].range.begin), "%1$-3s");
