@@ -17,7 +17,7 @@ namespace {
 
 struct ParseState {
     std::string_view text;
-    size_t offset = 0;
+    size_t offset = 0, lineStart = 0;
     int line = 0;
     ProjectSettings* settings = nullptr;
     std::vector<std::pair<int, std::string>> problems;  // by line, as inih reports its own error last
@@ -37,6 +37,7 @@ char* ReadLine(char* buffer, int size, void* stream) {
     std::memcpy(buffer, state->text.data() + state->offset, n);
     buffer[n] = '\0';
     ++state->line;
+    state->lineStart = state->offset;
     if (stop - state->offset > static_cast<size_t>(size - 1)) {
         state->problems.emplace_back(state->line, "the line is too long");
         buffer[0] = '\0';
@@ -69,6 +70,14 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
     if (s != "length" && s != "dictionary") {
         state->problems.emplace_back(
             line, "'" + key + "' is in the unknown section [" + s + "]; the sections are [length] and [dictionary]");
+        return 1;
+    }
+    // inih reads an indented line as more of the value above it and hands it over
+    // under that name; such a line is almost always a name = value line typed with a
+    // blank, so no entry may be indented.
+    const char first = state->text[state->lineStart];
+    if (first == ' ' || first == '\t') {
+        state->problems.emplace_back(line, "the line is indented; start it at the left edge");
         return 1;
     }
     const auto [previous, fresh] = state->seen.emplace(s + "/" + key, state->line);

@@ -181,6 +181,9 @@ TEST(QaProjectSettings, BadLinesAreNamedAndGoodOnesKept) {
          "[dictionary]\nGerman = ../../etc/passwd\n",
          {"zazovi-project.ini line 2: the dictionary of 'German' must be a name such as de_DE, or none, not "
           "'../../etc/passwd'"}},
+        {"an indented line",
+         "[length]\nmenu = 40\n  game = 30\n",
+         {"zazovi-project.ini line 3: the line is indented; start it at the left edge"}},
         {"a line that is neither",
          "[length]\nmenu 40\n",
          {"zazovi-project.ini line 2: not a [section] or a name = value line"}},
