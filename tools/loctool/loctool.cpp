@@ -14,6 +14,7 @@
 #include "tools/loctool/font_coverage.h"
 #include "tools/loctool/exchange_commands.h"
 #include "tools/loctool/loc_text.h"
+#include "tools/loctool/qa_command.h"
 
 namespace fs = std::filesystem;
 using loctext::Item;
@@ -32,6 +33,7 @@ const char* const kUsage =
     "  loctool export --format po|xliff|csv PROJECT LANGUAGE [--source REFLANG] [-o FILE]\n"
     "  loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv]\n"
     "  loctool stats PROJECT [--source REFLANG] [--format table|json]\n"
+    "  loctool qa PROJECT [--spell] [--format text|json] [--source REFLANG]\n"
     "                                               (loctool COMMAND --help says more)\n"
     "  loctool --version | --help\n"
     "exit code: 0 ok, 1 a problem (check prints it, the others say it on stderr), 2 usage\n";
@@ -182,6 +184,8 @@ int main(int argc, char** argv) {
         code = ImportCommand(args);
     else if (command == "stats")
         code = StatsCommand(args);
+    else if (command == "qa")
+        code = QaCommand(args);
     if (code < 0) {
         std::fputs(kUsage, stderr);
         return 2;

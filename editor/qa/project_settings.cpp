@@ -1,0 +1,137 @@
+// project_settings.cpp - reads zazovi-project.ini with inih. inih finds sections and
+// name = value pairs; the line numbers for messages come from the line reader here,
+// which hands inih one line at a time.
+#include "editor/qa/project_settings.h"
+
+#include <ini.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace qa {
+namespace {
+
+struct ParseState {
+    std::string_view text;
+    size_t offset = 0, lineStart = 0;
+    int line = 0;
+    ProjectSettings* settings = nullptr;
+    std::vector<std::pair<int, std::string>> problems;  // by line, as inih reports its own error last
+    std::map<std::string, int> seen;                    // "section/name" -> line, to catch a name given twice
+};
+
+std::string At(int line) { return std::string(kProjectSettingsFile) + " line " + std::to_string(line) + ": "; }
+
+char* ReadLine(char* buffer, int size, void* stream) {
+    auto* state = static_cast<ParseState*>(stream);
+    if (state->offset >= state->text.size() || size < 2) return nullptr;
+    const size_t end = state->text.find('\n', state->offset);
+    const size_t stop = end == std::string_view::npos ? state->text.size() : end + 1;
+    // inih keeps reading a line longer than its buffer as the next one; such a line
+    // is cut here, so that the count stays right, and is refused as too long.
+    size_t n = std::min(stop - state->offset, static_cast<size_t>(size - 1));
+    std::memcpy(buffer, state->text.data() + state->offset, n);
+    buffer[n] = '\0';
+    ++state->line;
+    state->lineStart = state->offset;
+    if (stop - state->offset > static_cast<size_t>(size - 1)) {
+        state->problems.emplace_back(state->line, "the line is too long");
+        buffer[0] = '\0';
+    }
+    state->offset = stop;
+    return buffer;
+}
+
+bool ValidDictionaryName(const std::string& value) {
+    if (value.empty() || value.size() > 64) return false;
+    for (char c : value)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != '@') return false;
+    return true;
+}
+
+bool ParseLimit(const std::string& value, size_t& limit) {
+    if (value.empty() || value.size() > 5 || value.find_first_not_of("0123456789") != std::string::npos) return false;
+    limit = std::stoul(value);
+    return limit > 0 && limit <= 32767;
+}
+
+int OnEntry(void* user, const char* section, const char* name, const char* value) {
+    auto* state = static_cast<ParseState*>(user);
+    const int line = state->line;
+    const std::string s = section, key = name, v = value ? value : "";
+    if (s.empty()) {
+        state->problems.emplace_back(line, "'" + key + "' comes before any [length] or [dictionary] section");
+        return 1;
+    }
+    if (s != "length" && s != "dictionary") {
+        state->problems.emplace_back(
+            line, "'" + key + "' is in the unknown section [" + s + "]; the sections are [length] and [dictionary]");
+        return 1;
+    }
+    // inih reads an indented line as more of the value above it and hands it over
+    // under that name; such a line is almost always a name = value line typed with a
+    // blank, so no entry may be indented.
+    const char first = state->text[state->lineStart];
+    if (first == ' ' || first == '\t') {
+        state->problems.emplace_back(line, "the line is indented; start it at the left edge");
+        return 1;
+    }
+    const auto [previous, fresh] = state->seen.emplace(s + "/" + key, state->line);
+    if (!fresh) {
+        state->problems.emplace_back(line, "'" + key + "' is given a second time in [" + s + "] (first on line " +
+                                               std::to_string(previous->second) + ")");
+        return 1;
+    }
+    if (s == "length") {
+        size_t limit = 0;
+        if (!ParseLimit(v, limit))
+            state->problems.emplace_back(
+                line, "the length of '" + key + "' must be a whole number from 1 to 32767, not '" + v + "'");
+        else
+            state->settings->lengthLimits[key] = limit;
+    } else if (!ValidDictionaryName(v)) {
+        state->problems.emplace_back(
+            line, "the dictionary of '" + key + "' must be a name such as de_DE, or none, not '" + v + "'");
+    } else {
+        state->settings->dictionaries[key] = v;
+    }
+    return 1;
+}
+
+}  // namespace
+
+std::vector<std::string> ParseProjectSettings(std::string_view text, ProjectSettings& settings) {
+    settings = {};
+    ParseState state;
+    state.text = text;
+    state.settings = &settings;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") state.offset = 3;  // as some Windows editors save it
+    const int firstError = ini_parse_stream(ReadLine, &state, OnEntry, &state);
+    // inih names only the first line it could not read at all; entries it read went
+    // through OnEntry, whose problems carry their own lines.
+    if (firstError > 0 && std::none_of(state.problems.begin(), state.problems.end(),
+                                       [&](const auto& p) { return p.first == firstError; }))
+        state.problems.emplace_back(firstError, "not a [section] or a name = value line");
+    std::stable_sort(state.problems.begin(), state.problems.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> out;
+    for (const auto& [line, what] : state.problems) out.push_back(At(line) + what);
+    return out;
+}
+
+std::vector<std::string> LoadProjectSettings(const std::string& folder, ProjectSettings& settings) {
+    settings = {};
+    const std::filesystem::path path = std::filesystem::path(folder) / kProjectSettingsFile;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {std::string("Cannot read ") + path.string()};
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ParseProjectSettings(text, settings);
+}
+
+}  // namespace qa

@@ -1,0 +1,32 @@
+// project_settings.h - the optional project settings file "zazovi-project.ini" in the
+// project folder: a length limit per text file and a dictionary per language folder.
+//
+//   [length]           ; characters as the player sees them (colour tags not counted)
+//   menu = 40
+//   [dictionary]       ; a Hunspell dictionary name, or "none" to check no spelling
+//   Deutsch = de_DE
+//   Klingon = none
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qa {
+
+inline constexpr const char* kProjectSettingsFile = "zazovi-project.ini";
+
+struct ProjectSettings {
+    std::map<std::string, size_t> lengthLimits;       // by file name ("menu")
+    std::map<std::string, std::string> dictionaries;  // by language folder; "none" = off
+};
+
+// Parses the file's text into `settings`. Returns the problems, one per bad line, as
+// "zazovi-project.ini line 3: ..."; the good lines are taken all the same.
+std::vector<std::string> ParseProjectSettings(std::string_view text, ProjectSettings& settings);
+// Reads the file from `folder`; a missing file is no problem and gives no settings.
+std::vector<std::string> LoadProjectSettings(const std::string& folder, ProjectSettings& settings);
+
+}  // namespace qa

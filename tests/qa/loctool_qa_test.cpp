@@ -1,0 +1,168 @@
+// loctool_qa_test.cpp - loctool qa run as the program on a small project with planted
+// problems: the line format, the summary, the exit codes, JSON with the same content,
+// spelling with the German dictionary, and a settings file with a bad line.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "editor/text_store.h"
+#include "tools/loctool/loc_text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kLoctool = QK_BINARY_DIR "/tools/loctool/loctool";
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+struct Outcome {
+    int code = -1;
+    std::string out, err;
+};
+
+// Item names and, per language, the texts of the menu file; the other files get one
+// clean item each.
+const std::vector<std::string> kNames = {"Start", "Coins", "Warn", "Lines", "Same", "Empty", "Typo"};
+const std::vector<std::string> kEnglish = {
+    "Start", "%d coins", "<color 255,0,0>Warning<color default>", "one\ntwo", "Audio", "Options", "Error"};
+const std::vector<std::string> kGerman = {"Starten", "Münzen", "<color 255,0,0>Warnung", "eins zwei", "Audio",
+                                          "",        "Fehlr"};
+
+class LoctoolQa : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(kLoctool)) << kLoctool << " is not built";
+        dir_ = fs::temp_directory_path() / ("qk_qa_" + std::to_string(getpid()));
+        fs::remove_all(dir_);
+        start_ = fs::current_path();
+        WriteProject(kEnglish, kGerman);
+    }
+    void TearDown() override {
+        fs::current_path(start_);
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    // Written through the editor's own .loc writer; the .desc through loctool's format module.
+    void WriteFile(const std::string& language, const std::string& file, const std::vector<std::string>& texts) {
+        fs::create_directories(dir_ / "Texts" / language);
+        fs::current_path(dir_);
+        ResetStore();
+        g_store.key = language + "\\" + file;
+        g_store.texts = texts;
+        g_store.names.assign(texts.size(), {});
+        g_store.descriptions.assign(texts.size(), {});
+        g_store.itemCount = static_cast<int16_t>(texts.size());
+        ASSERT_TRUE(SaveCurrentFile().ok);
+        ResetStore();
+        fs::current_path(start_);
+    }
+    void WriteProject(const std::vector<std::string>& english, const std::vector<std::string>& german) {
+        std::vector<loctext::Item> items(kNames.size());
+        for (size_t i = 0; i < kNames.size(); ++i) items[i].name = kNames[i];
+        std::string desc;
+        ASSERT_TRUE(loctext::EncodeDesc(items, "menu.desc", desc).ok);
+        fs::create_directories(dir_ / "Descriptions");
+        std::ofstream(dir_ / "Descriptions" / "menu.desc", std::ios::binary) << desc;
+        items.resize(1);
+        items[0].name = "Only";
+        ASSERT_TRUE(loctext::EncodeDesc(items, "x.desc", desc).ok);
+        for (const char* file : {"game", "keyboard"}) {
+            std::ofstream(dir_ / "Descriptions" / (std::string(file) + ".desc"), std::ios::binary) << desc;
+            WriteFile("English", file, {"Yes"});
+            WriteFile("German", file, {"Ja"});
+        }
+        WriteFile("English", "menu", english);
+        WriteFile("German", "menu", german);
+    }
+    Outcome Qa(const std::string& options) {
+        const fs::path out = dir_ / "out.txt", err = dir_ / "err.txt";
+        const std::string command = "\"" + kLoctool + "\" qa \"" + dir_.string() + "\" " + options + " >\"" +
+                                    out.string() + "\" 2>\"" + err.string() + "\"";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(out), ReadBytes(err)};
+    }
+
+    fs::path dir_, start_;
+};
+
+TEST_F(LoctoolQa, ListsEachPlantedProblemOnItsLineAndFails) {
+    const Outcome o = Qa("");
+    EXPECT_EQ(o.code, 1) << o.err;
+    EXPECT_EQ(o.out,
+              "German/menu.loc:1:Coins: Placeholders: the reference has %d, this text none\n"
+              "German/menu.loc:2:Warn: Colour tags: the reference has 2, this text 1\n"
+              "German/menu.loc:3:Lines: Line breaks: the reference has 1, this text 0\n"
+              "3 problems in 3 items\n");
+}
+
+TEST_F(LoctoolQa, CleanProjectPassesAndLimitsAndSpellingAddProblems) {
+    std::vector<std::string> german = {
+        "Starten", "%d Münzen", "<color 255,0,0>Warnung<color default>", "eins\nzwei", "Audio", "", "Fehler"};
+    WriteProject(kEnglish, german);
+    Outcome o = Qa("--spell");
+    EXPECT_EQ(o.code, 0) << o.out << o.err;
+    EXPECT_EQ(o.out, "no problems\n");
+
+    std::ofstream(dir_ / "zazovi-project.ini") << "[length]\nmenu = 8\n";
+    german.back() = "Fehlr";
+    WriteProject(kEnglish, german);
+    o = Qa("--spell --source English");
+    EXPECT_EQ(o.code, 1);
+    EXPECT_EQ(o.out,
+              "German/menu.loc:1:Coins: Length: 9 characters, the limit is 8\n"
+              "German/menu.loc:3:Lines: Length: 9 characters, the limit is 8\n"
+              "German/menu.loc:6:Typo: Spelling: Fehlr\n"
+              "3 problems in 3 items\n");
+}
+
+TEST_F(LoctoolQa, JsonHoldsTheSameProblems) {
+    const Outcome o = Qa("--format json");
+    EXPECT_EQ(o.code, 1);
+    const nlohmann::json j = nlohmann::json::parse(o.out);
+    EXPECT_EQ(j["reference"], "English");
+    ASSERT_EQ(j["problems"].size(), 3u);
+    EXPECT_EQ(j["problems"][1], (nlohmann::json{{"language", "German"},
+                                                {"file", "menu.loc"},
+                                                {"item", 2},
+                                                {"name", "Warn"},
+                                                {"message", "Colour tags: the reference has 2, this text 1"}}));
+    EXPECT_EQ(j["summary"]["problems"], 3);
+}
+
+TEST_F(LoctoolQa, BadSettingsUnknownNamesAndUsageAreRefused) {
+    const struct {
+        const char* settings;
+        const char* options;
+        int code;
+        const char* err;  // a line stderr must hold
+    } cases[] = {
+        {"[length]\nmenu = lots\n", "", 1,
+         "loctool: zazovi-project.ini line 2: the length of 'menu' must be a whole number from 1 to 32767, not "
+         "'lots'\n"},
+        {"[length]\nmneu = 40\n", "", 1,
+         "loctool: zazovi-project.ini: [length] names 'mneu', which is not a file of the project\n"},
+        {"", "--format xml", 2, "usage: loctool qa"},
+        {"", "--source Klingon", 1, "loctool: The reference language 'Klingon' has no folder under Texts\n"},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(dir_ / "zazovi-project.ini") << c.settings;
+        const Outcome o = Qa(c.options);
+        EXPECT_EQ(o.code, c.code) << c.settings << c.options;
+        EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
+    }
+}
+
+}  // namespace

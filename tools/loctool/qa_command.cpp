@@ -1,0 +1,185 @@
+// qa_command.cpp - loctool qa: runs the checks of editor/qa (and Hunspell with
+// --spell) over every language and file of a project and lists the problems, one a
+// line or as JSON (nlohmann-json, which escapes every string it writes; keys in the order written).
+#include "tools/loctool/qa_command.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "editor/qa/project_settings.h"
+#include "editor/qa/qa_checks.h"
+#include "editor/qa/spelling.h"
+#include "tools/loctool/project_texts.h"
+
+namespace {
+
+const char* const kQaHelp =
+    "usage: loctool qa PROJECT [--spell] [--format text|json] [--source REFLANG]\n"
+    "\n"
+    "Checks every translated text of every language folder against the reference text\n"
+    "(REFLANG, else English, else the first folder): colour tags, placeholders, line\n"
+    "breaks, leading and trailing spaces, and the length limits of zazovi-project.ini.\n"
+    "--spell also checks spelling with the Hunspell dictionary of each language.\n"
+    "One line per problem:  language/file.loc:item-index:item-name: what\n"
+    "then a summary line; --format json prints the same as one JSON object.\n"
+    "exit code: 0 no problem, 1 a problem (or an unreadable project), 2 usage\n";
+
+struct Options {
+    std::string project, format = "text", source;
+    bool spell = false, help = false;
+};
+
+bool ParseQaOptions(const std::vector<std::string>& args, Options& o) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--spell") {
+            o.spell = true;
+        } else if ((a == "--format" || a == "--source") && i + 1 < args.size()) {
+            (a == "--format" ? o.format : o.source) = args[++i];
+        } else if (!a.empty() && a[0] != '-' && o.project.empty()) {
+            o.project = a;
+        } else {
+            return false;
+        }
+    }
+    return o.help || (!o.project.empty() && (o.format == "text" || o.format == "json"));
+}
+
+struct Problem {
+    std::string language, file, name, message;
+    size_t item = 0;
+};
+
+int Fail(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) std::fprintf(stderr, "loctool: %s\n", line.c_str());
+    return 1;
+}
+
+// Settings that name a file or folder the project does not have are almost always a
+// typo that would silently switch a check off.
+std::vector<std::string> UnknownNames(const qa::ProjectSettings& settings, const projtexts::Project& project) {
+    std::vector<std::string> out;
+    for (const auto& [file, limit] : settings.lengthLimits)
+        if (std::find(project.files.begin(), project.files.end(), file) == project.files.end())
+            out.push_back(std::string(qa::kProjectSettingsFile) + ": [length] names '" + file +
+                          "', which is not a file of the project");
+    for (const auto& [folder, dictionary] : settings.dictionaries)
+        if (!projtexts::HasLanguage(project, folder))
+            out.push_back(std::string(qa::kProjectSettingsFile) + ": [dictionary] names '" + folder +
+                          "', which is not a language folder of the project");
+    return out;
+}
+
+// One checker per language with a dictionary; languages without one are said on stderr.
+std::map<std::string, std::unique_ptr<qa::SpellChecker>> OpenCheckers(const projtexts::Project& project,
+                                                                      const qa::ProjectSettings& settings) {
+    std::map<std::string, std::unique_ptr<qa::SpellChecker>> checkers;
+    for (const std::string& language : project.languages) {
+        const std::string name = qa::DictionaryName(language, settings);
+        const std::string base = qa::FindDictionary(name);
+        std::string message;
+        auto checker = std::make_unique<qa::SpellChecker>();
+        if (!base.empty() && checker->Open(base, message)) {
+            checkers[language] = std::move(checker);
+        } else {
+            std::fprintf(stderr, "loctool: %s: %s; its spelling is not checked\n", language.c_str(),
+                         name.empty() ? "no dictionary is known for this folder"
+                                      : ("the dictionary " + name + " is not installed").c_str());
+        }
+    }
+    return checkers;
+}
+
+std::string SpellingProblem(qa::SpellChecker& checker, const std::string& text) {
+    std::string words;
+    for (const qa::Word& w : checker.Misspelled(text)) words += (words.empty() ? "" : ", ") + w.text;
+    return words.empty() ? std::string() : "Spelling: " + words;
+}
+
+void PrintText(const std::vector<Problem>& problems, size_t items) {
+    for (const Problem& p : problems)
+        std::printf("%s/%s.loc:%zu:%s: %s\n", p.language.c_str(), p.file.c_str(), p.item, p.name.c_str(),
+                    p.message.c_str());
+    if (problems.empty())
+        std::printf("no problems\n");
+    else
+        std::printf("%zu problem%s in %zu item%s\n", problems.size(), problems.size() == 1 ? "" : "s", items,
+                    items == 1 ? "" : "s");
+}
+
+void PrintJson(const std::vector<Problem>& problems, size_t items, const std::string& reference) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Problem& p : problems)
+        list.push_back({{"language", p.language},
+                        {"file", p.file + ".loc"},
+                        {"item", p.item},
+                        {"name", p.name},
+                        {"message", p.message}});
+    const nlohmann::ordered_json out = {
+        {"reference", reference}, {"problems", list}, {"summary", {{"problems", problems.size()}, {"items", items}}}};
+    // Texts that are not UTF-8 get U+FFFD rather than stopping the report.
+    std::printf("%s\n", out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+}
+
+}  // namespace
+
+int QaCommand(const std::vector<std::string>& args) {
+    Options o;
+    if (!ParseQaOptions(args, o)) {
+        std::fputs(kQaHelp, stderr);
+        return 2;
+    }
+    if (o.help) {
+        std::fputs(kQaHelp, stdout);
+        return 0;
+    }
+    std::error_code ec;
+    const std::string folder = std::filesystem::absolute(o.project, ec).string();
+    qa::ProjectSettings settings;
+    if (const auto errors = qa::LoadProjectSettings(folder, settings); !errors.empty()) return Fail(errors);
+
+    projtexts::Project project;
+    std::string reference;
+    projtexts::LanguageTexts refTexts;
+    loctext::Result r = projtexts::OpenProject(o.project, project);
+    if (r.ok) r = projtexts::PickReference(project, o.source, reference);
+    if (r.ok) r = projtexts::LoadLanguage(project, reference, refTexts);
+    if (!r.ok) return Fail({r.message});
+    if (const auto unknown = UnknownNames(settings, project); !unknown.empty()) return Fail(unknown);
+
+    std::map<std::string, std::unique_ptr<qa::SpellChecker>> checkers;
+    if (o.spell) checkers = OpenCheckers(project, settings);
+
+    std::vector<Problem> problems;
+    size_t items = 0;
+    for (const std::string& language : project.languages) {
+        projtexts::LanguageTexts texts;
+        if (!(r = projtexts::LoadLanguage(project, language, texts)).ok) return Fail({r.message});
+        const bool other = language != reference;
+        const auto checker = checkers.find(language);
+        for (size_t f = 0; f < project.files.size(); ++f) {
+            const std::string& file = project.files[f];
+            const auto limit = settings.lengthLimits.find(file);
+            const qa::LengthLimit length{limit == settings.lengthLimits.end() ? 0 : limit->second};
+            for (size_t i = 0; i < texts[f].size(); ++i) {
+                const std::string& text = texts[f][i];
+                std::vector<std::string> found = qa::CheckItem(text, refTexts[f][i], other, length);
+                if (checker != checkers.end() && !qa::IsUntranslated(text, refTexts[f][i], other))
+                    if (std::string s = SpellingProblem(*checker->second, text); !s.empty()) found.push_back(s);
+                items += found.empty() ? 0 : 1;
+                for (std::string& m : found) problems.push_back({language, file, project.names[f][i], std::move(m), i});
+            }
+        }
+    }
+    if (o.format == "json")
+        PrintJson(problems, items, reference);
+    else
+        PrintText(problems, items);
+    return problems.empty() ? 0 : 1;
+}
