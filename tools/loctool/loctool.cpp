@@ -162,6 +162,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("loctool %s\n", QK_VERSION);
         std::fputs(kUsage, stdout);
         return 0;
     }
