@@ -120,12 +120,8 @@ void SetSomeProperty(FuzzedDataProvider& in, const std::string& name) {
             SetControlProperty(name.c_str(), prop.c_str(), &f);
             break;
         }
-        case PROP_BACKGROUND:
-            // TODO: fuzz colours here again once a colour set as the Background of a
-            // Sheet (surface, function and texture modes) or of a style-2 Button is no
-            // longer followed as a pointer; today any colour crashes the next frame.
-            // Pointers are never fuzzed: which kind a background holds depends on its
-            // mode, and one of the wrong kind is the caller's fault. A colour never is.
+        case PROP_FUNCTION:
+            // An application's drawing function: a pointer, never fuzzed.
             break;
         case PROP_SKIN:
         case PROP_SCROLLBARSKIN: {
