@@ -58,13 +58,13 @@ size_t ParsePrintf(std::string_view s, size_t p, Placeholder& out) {
         position = std::stoi(std::string(s.substr(q, digits)));
         q += digits + 1;
     }
-    const size_t spec = PrintfSpecLength(s, q);
-    if (spec == 0) return 0;
-    out.range = {p, q + spec};
-    out.spec = "%" + std::string(s.substr(q, spec));
+    const size_t conversion = PrintfSpecLength(s, q);
+    if (conversion == 0) return 0;
+    out.range = {p, q + conversion};
+    out.written = "%" + std::string(s.substr(q, conversion));
     out.position = position;
     out.brace = false;
-    return q + spec - p;
+    return q + conversion - p;
 }
 
 size_t ParseBrace(std::string_view s, size_t p, Placeholder& out) {
@@ -72,7 +72,7 @@ size_t ParseBrace(std::string_view s, size_t p, Placeholder& out) {
     while (q < s.size() && IsNameChar(s[q])) ++q;
     if (q == p + 1 || q >= s.size() || s[q] != '}') return 0;
     out.range = {p, q + 1};
-    out.spec = std::string(s.substr(p, q + 1 - p));
+    out.written = std::string(s.substr(p, q + 1 - p));
     out.position = 0;
     out.brace = true;
     return q + 1 - p;
@@ -145,9 +145,9 @@ void ComparePlaceholders(std::string_view text, std::string_view reference, std:
     // game fills them from its arguments one after the other.
     std::vector<std::string_view> orderA, orderB;
     for (const Placeholder& p : mine)
-        if (!p.brace && p.position == 0) orderA.push_back(p.spec);
+        if (!p.brace && p.position == 0) orderA.push_back(p.written);
     for (const Placeholder& p : theirs)
-        if (!p.brace && p.position == 0) orderB.push_back(p.spec);
+        if (!p.brace && p.position == 0) orderB.push_back(p.written);
     if (orderA != orderB)
         problems.push_back("Placeholders: " + Joined(orderA) + " are in another order than in the reference (" +
                            Joined(orderB) + "); use positions such as %1$s to reorder");

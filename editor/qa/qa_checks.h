@@ -31,7 +31,7 @@ size_t ColourTagLength(std::string_view s);
 // A printf-style ("%s", "%-5.2f", "%1$s") or brace-style ("{0}", "{name}") placeholder.
 struct Placeholder {
     ByteRange range;
-    std::string spec;  // as written, without the position: "%.2f", "{name}"
+    std::string written;  // as written, without the position: "%.2f", "{name}"
     int position = 0;  // 1 for "%1$s"; 0 when not positional (brace ones are by name)
     bool brace = false;
 };

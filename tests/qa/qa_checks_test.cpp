@@ -146,7 +146,7 @@ TEST(QaPlaceholders, RangesCoverWhatIsWritten) {
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(text.substr(found[0].range.begin, found[0].range.end - found[0].range.begin), "%1$-3s");
     EXPECT_EQ(found[0].position, 1);
-    EXPECT_EQ(found[0].spec, "%-3s");
+    EXPECT_EQ(found[0].written, "%-3s");
     EXPECT_EQ(text.substr(found[1].range.begin, found[1].range.end - found[1].range.begin), "{0}");
     EXPECT_EQ(text.substr(found[2].range.begin), "%5.2lf");
 }

@@ -266,27 +266,27 @@ std::string FreeTypeError(FT_Error error) {
 }
 
 // Opens a face at its pixel size; on failure says which file and why.
-FT_Face OpenFace(FreeType& ft, const FaceSpec& spec, int pixelSize) {
+FT_Face OpenFace(FreeType& ft, const FaceSpec& source, int pixelSize) {
     // FreeType reports a file it cannot open only as "cannot open resource":
     // the system's own reason (no such file, no permission) tells the user more.
-    if (FILE* probe = std::fopen(spec.path.c_str(), "rb"))
+    if (FILE* probe = std::fopen(source.path.c_str(), "rb"))
         std::fclose(probe);
     else {
-        std::fprintf(stderr, "dsfmake: cannot open the font %s: %s\n", spec.path.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "dsfmake: cannot open the font %s: %s\n", source.path.c_str(), std::strerror(errno));
         return nullptr;
     }
     FT_Face face = nullptr;
-    FT_Error error = FT_New_Face(ft.library, spec.path.c_str(), FT_Long(spec.index), &face);
+    FT_Error error = FT_New_Face(ft.library, source.path.c_str(), FT_Long(source.index), &face);
     if (error != 0) {
-        std::fprintf(stderr, "dsfmake: cannot open the font %s (face %ld): %s\n", spec.path.c_str(), spec.index,
+        std::fprintf(stderr, "dsfmake: cannot open the font %s (face %ld): %s\n", source.path.c_str(), source.index,
                      FreeTypeError(error).c_str());
         return nullptr;
     }
     ft.faces.push_back(face);
-    const int pixels = spec.pixels ? spec.pixels : pixelSize;
+    const int pixels = source.pixels ? source.pixels : pixelSize;
     error = FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels));
     if (error != 0) {
-        std::fprintf(stderr, "dsfmake: the font %s has no %d px size: %s\n", spec.path.c_str(), pixels,
+        std::fprintf(stderr, "dsfmake: the font %s has no %d px size: %s\n", source.path.c_str(), pixels,
                      FreeTypeError(error).c_str());
         return nullptr;
     }
@@ -317,8 +317,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::vector<FT_Face> faces;
-    for (const FaceSpec& spec : job.faces) {
-        FT_Face face = OpenFace(ft, spec, job.pixelSize);
+    for (const FaceSpec& source : job.faces) {
+        FT_Face face = OpenFace(ft, source, job.pixelSize);
         if (!face) return 1;
         faces.push_back(face);
     }
@@ -328,7 +328,7 @@ int main(int argc, char** argv) {
     const int lineHeight = ascent + descent;
 
     std::set<int32_t> requested;
-    for (const FaceSpec& spec : job.faces) requested.insert(spec.ranges.begin(), spec.ranges.end());
+    for (const FaceSpec& source : job.faces) requested.insert(source.ranges.begin(), source.ranges.end());
 
     // Control characters have no glyphs; 32..127 always come first, in order, so the
     // loader can find printable ASCII by arithmetic. A code point of that block no
