@@ -76,7 +76,8 @@ add_executable(zazovi WIN32 editor/main.cpp $<TARGET_OBJECTS:qk_resources>)
 target_link_libraries(zazovi PRIVATE editor_core quarnel platform_win32)
 
 # loctool, the command-line companion: it needs neither GL nor the engine.
-add_executable(loctool tools/loctool/loctool.cpp editor/project.cpp editor/text_store.cpp)
+add_executable(loctool tools/loctool/loctool.cpp tools/loctool/font_coverage.cpp render/dsf.cpp editor/project.cpp
+               editor/text_store.cpp)
 target_include_directories(loctool PRIVATE ${CMAKE_SOURCE_DIR})
 
 # --- version, install layout and the ZIP ---

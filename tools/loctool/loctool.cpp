@@ -12,9 +12,11 @@
 
 #include "editor/project.h"
 #include "tools/loctool/font_coverage.h"
-#include "tools/loctool/exchange_commands.h"
 #include "tools/loctool/loc_text.h"
+#if QK_LOCTOOL_EXCHANGE
+#include "tools/loctool/exchange_commands.h"
 #include "tools/loctool/qa_command.h"
+#endif
 
 namespace fs = std::filesystem;
 using loctext::Item;
@@ -179,6 +181,7 @@ int main(int argc, char** argv) {
         code = Pack(args);
     else if (command == "check")
         code = Check(args);
+#if QK_LOCTOOL_EXCHANGE
     else if (command == "export")
         code = ExportCommand(args);
     else if (command == "import")
@@ -187,6 +190,14 @@ int main(int argc, char** argv) {
         code = StatsCommand(args);
     else if (command == "qa")
         code = QaCommand(args);
+#else
+    // The Windows build has no gettext, libxml2, libcsv or Hunspell to build these on.
+    else if (command == "export" || command == "import" || command == "stats" || command == "qa") {
+        std::fprintf(stderr, "loctool: %s is not part of this build of loctool; the Linux build has it\n",
+                     command.c_str());
+        code = 1;
+    }
+#endif
     if (code < 0) {
         std::fputs(kUsage, stderr);
         return 2;
