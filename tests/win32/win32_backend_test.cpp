@@ -114,6 +114,8 @@ TEST_F(Win32Test, LosingTheFocusToAnotherWindowReleasesTheHeldKeys) {
     Pump(60);
     DestroyWindow(other);
     Pump(30);
+}
+
 TEST_F(Win32Test, WaitingForMessagesEndsForPostedInputAndForMessagesAlreadyPeeked) {
     Pump(100);
     // Posted from elsewhere, typed, or seen by an earlier peek and left queued: each
