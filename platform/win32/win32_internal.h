@@ -95,6 +95,10 @@ HWND Win32Window();
 bool Win32GLContextAllowed();
 // Called after every buffer swap; the desktop backend paces to the refresh rate here.
 void Win32AfterSwap();
+// Whether the caret's spot is handed to the input method. The scripted backend keeps the
+// spot for checks only: moving the IME windows makes Windows repaint and notify the
+// window, frames that scripted input did not ask for.
+bool Win32UsesInputMethod();
 // Hands a message straight to the window procedure, as if Windows had dispatched it to
 // the program's window (the test backend's injected input has no MSG of its own).
 intptr_t Win32DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);

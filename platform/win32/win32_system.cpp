@@ -94,6 +94,7 @@ intptr_t PlatDispatchMessage(const PlatMsg* msg) {
 }
 
 bool Win32GLContextAllowed() { return true; }
+bool Win32UsesInputMethod() { return true; }
 
 // Swapping does not wait for the display under every driver (software GL does
 // not); sleep out the rest of the 60 Hz period so an idle loop does not spin a core.

@@ -52,5 +52,6 @@ intptr_t PlatDispatchMessage(const PlatMsg* msg) {
 }
 
 bool Win32GLContextAllowed() { return ScriptAllowsGLContext(); }
+bool Win32UsesInputMethod() { return false; }
 void Win32AfterSwap() { ++g_script.swaps; }
 char PlatPathSeparator() { return '\\'; }

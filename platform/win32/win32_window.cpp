@@ -228,7 +228,7 @@ void PlatDestroyWindow() {
 // that into WM_CHAR, one UTF-16 unit each, which the engine already handles.
 void PlatSetTextInputSpot(const PlatRect& caret) {
     g_win.textInputSpot = caret;
-    if (!g_win.hwnd) return;
+    if (!g_win.hwnd || !Win32UsesInputMethod()) return;
     HIMC context = ImmGetContext(g_win.hwnd);
     if (!context) return;  // no input method for this window's thread
     COMPOSITIONFORM composition{};
