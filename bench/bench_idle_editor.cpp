@@ -154,7 +154,7 @@ size_t TypedLength() {
 // handled after the drawing shows only in the next frame).
 size_t g_drawnLength = 0;
 class DrawnTextProbe : public Control {
-public:
+  public:
     void Draw() override { g_drawnLength = TypedLength(); }
 };
 

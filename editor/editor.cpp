@@ -5,16 +5,16 @@
 
 #include <array>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include "editor/edited_text.h"
 #include "editor/app_icon.h"
+#include "editor/edited_text.h"
 #include "editor/project.h"
 #include "editor/project_lock.h"
 #include "editor/text_store.h"
@@ -67,8 +67,10 @@ void AskKeyDown(int32_t key) {
 void AskHook(Control* c) {
     if (g_editor.askOuterHook) g_editor.askOuterHook(c);
     int slot = -1;
-    if (std::sscanf(c->name, "QUARNEL_Common_Dialog_%d", &slot) == 1) g_editor.askSlot = slot;
-    else if (std::strncmp(c->name, "QUARNEL_CD_Button_", 18) != 0) return;
+    if (std::sscanf(c->name, "QUARNEL_Common_Dialog_%d", &slot) == 1)
+        g_editor.askSlot = slot;
+    else if (std::strncmp(c->name, "QUARNEL_CD_Button_", 18) != 0)
+        return;
     BindControlEvent(c->name, "KeyDown", AskKeyDown);
 }
 
@@ -214,9 +216,13 @@ bool Compile() {
     CommitText();
     std::string message;
     switch (SaveLoadedFile(true, true, message)) {
-    case SaveOutcome::Saved: return true;
-    case SaveOutcome::KeptInRecovery: Tell(message, "Not saved"); return false;
-    case SaveOutcome::Failed: break;
+        case SaveOutcome::Saved:
+            return true;
+        case SaveOutcome::KeptInRecovery:
+            Tell(message, "Not saved");
+            return false;
+        case SaveOutcome::Failed:
+            break;
     }
     Tell(message + "\n\nYour edits are still here; nothing was lost.", "Not saved");
     return false;
@@ -271,13 +277,16 @@ bool WriteLastPosition() {
                                g_editor.items ? g_editor.items->current : -1};
     std::array<uint8_t, 12> bytes{};
     for (int v = 0; v < 3; ++v)
-        for (int b = 0; b < 4; ++b) bytes[v * 4 + b] = static_cast<uint8_t>(static_cast<uint32_t>(values[v]) >> (8 * b));
+        for (int b = 0; b < 4; ++b)
+            bytes[v * 4 + b] = static_cast<uint8_t>(static_cast<uint32_t>(values[v]) >> (8 * b));
     // Like the texts: a full disk must not leave a cut-off file in place of the old one.
     const StoreResult written = ReplaceFile(kConfigFile, std::string(bytes.begin(), bytes.end()));
     if (!written.ok) {
         const std::string message = written.message + "\n\nThe editor will not reopen at this place next time.";
-        if (PlatHasWindow()) Tell(message, "Not saved");
-        else PlatMessageBox(message.c_str(), "Not saved", true);
+        if (PlatHasWindow())
+            Tell(message, "Not saved");
+        else
+            PlatMessageBox(message.c_str(), "Not saved", true);
     }
     return written.ok;
 }
@@ -340,8 +349,9 @@ ExitOutcome FinishEditing(ExitRoad road) {
         return {true, 1};
     }
     if (canAsk) {
-        const int choice = Ask(message + "\n\nGo back to the editor and try again, or quit and keep your edits "
-                                         "in a recovery file?",
+        const int choice = Ask(message +
+                                   "\n\nGo back to the editor and try again, or quit and keep your edits "
+                                   "in a recovery file?",
                                "Not saved", "Back to the editor|Quit", 0);
         if (choice == 0) return {false, 0};
     }
@@ -352,8 +362,7 @@ ExitOutcome FinishEditing(ExitRoad road) {
         return {true, 1};
     }
     const std::string lost = message + "\n\nNo recovery file could be written either: " + kept.message;
-    if (canAsk && PlatHasWindow() &&
-        Ask(lost, "Not saved", "Back to the editor|Quit without saving", 0) == 0)
+    if (canAsk && PlatHasWindow() && Ask(lost, "Not saved", "Back to the editor|Quit without saving", 0) == 0)
         return {false, 0};
     TellAtExit(lost, "Not saved");
     return {true, 1};
@@ -375,8 +384,10 @@ void EmergencySave() {
     if (saved == SaveOutcome::KeptInRecovery) return;
     std::string path;
     const StoreResult kept = WriteRecoveryFile(path);
-    if (kept.ok) std::fprintf(stderr, "What could not be saved is kept in %s\n", path.c_str());
-    else std::fprintf(stderr, "No recovery file could be written either: %s\n", kept.message.c_str());
+    if (kept.ok)
+        std::fprintf(stderr, "What could not be saved is kept in %s\n", path.c_str());
+    else
+        std::fprintf(stderr, "No recovery file could be written either: %s\n", kept.message.c_str());
 }
 
 // ---- the run ----
@@ -390,7 +401,8 @@ bool ClaimProject() {
     std::error_code ec;
     const std::string folder = HostPathString(std::filesystem::current_path(ec));
     const std::string text = "The project " + folder + " is open in another editor (process " +
-                             std::to_string(owner.pid) + " on " + (owner.host.empty() ? "an unknown machine" : owner.host) +
+                             std::to_string(owner.pid) + " on " +
+                             (owner.host.empty() ? "an unknown machine" : owner.host) +
                              ").\n\nTwo editors on one project write over each other's work. If that editor is "
                              "no longer running, open the project anyway.";
     if (Ask(text, "Project already open", "Quit|Open anyway", 0) != 1) return false;

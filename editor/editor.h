@@ -35,14 +35,14 @@ constexpr const char* kConfigFile = "zazovi.cfg";
 constexpr const char* kFontFile = "zazovi_font.dsf";
 
 // ---- editing flow ----
-void CommitText();          // the text box into the selected item
-void ShowItem(int32_t i);   // item i into Item, Desc, Text and the ItemsFrame caption
+void CommitText();         // the text box into the selected item
+void ShowItem(int32_t i);  // item i into Item, Desc, Text and the ItemsFrame caption
 // Saves the file being left, then loads the folder and file chosen in Fold and File.
 // False (after telling the user) when the old file could not be saved, so nothing was
 // loaded and the edits stay in memory, or when the new file could not be read.
 bool LoadFile();
 void OnItemSelect(int32_t i);
-bool Compile();             // commit and save; the user is told when the save fails
+bool Compile();  // commit and save; the user is told when the save fails
 
 // What became of the loaded file's texts when they were to be saved.
 enum class SaveOutcome {

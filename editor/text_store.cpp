@@ -36,9 +36,7 @@ std::string DescPath(const std::string& file) { return "Descriptions\\" + file +
 
 // The one place where data files are opened: the documented path is mapped to
 // the host's form here and nowhere else.
-FilePtr OpenDataFile(const std::string& path, const char* mode) {
-    return FilePtr(OpenHostFile(HostPath(path), mode));
-}
+FilePtr OpenDataFile(const std::string& path, const char* mode) { return FilePtr(OpenHostFile(HostPath(path), mode)); }
 
 StoreResult Fail(const std::string& message) { return {false, message}; }
 
@@ -89,21 +87,19 @@ struct ByteReader {
 
 // Reads one record (16-bit signed length, then that many bytes) into `out`.
 // `what` names the record in the message, e.g. "the text of item 3".
-StoreResult ReadRecord(ByteReader& in, const std::string& file, const std::string& what,
-                       std::string& out) {
+StoreResult ReadRecord(ByteReader& in, const std::string& file, const std::string& what, std::string& out) {
     const size_t at = in.pos;
     int16_t length = 0;
     if (!in.ReadInt16(length))
         return Fail(file + " is cut short: it ends at byte " + std::to_string(in.data.size()) +
                     " before the length of " + what);
     if (length < 0)
-        return Fail(file + " is damaged: " + what + " has the negative length " +
-                    std::to_string(length) + " (at byte " + std::to_string(at) + ")");
+        return Fail(file + " is damaged: " + what + " has the negative length " + std::to_string(length) +
+                    " (at byte " + std::to_string(at) + ")");
     const auto size = static_cast<size_t>(length);
     if (in.data.size() - in.pos < size)
-        return Fail(file + " is cut short: " + what + " needs " + std::to_string(size) +
-                    " bytes from byte " + std::to_string(in.pos) + " but the file ends at byte " +
-                    std::to_string(in.data.size()));
+        return Fail(file + " is cut short: " + what + " needs " + std::to_string(size) + " bytes from byte " +
+                    std::to_string(in.pos) + " but the file ends at byte " + std::to_string(in.data.size()));
     out.assign(in.data.substr(in.pos, size));
     in.pos += size;
     return {};
@@ -183,8 +179,7 @@ StoreResult ReplaceFile(const std::string& path, const std::string& bytes) {
         const int err = errno;
         return Fail("Cannot save " + target + ": cannot create " + tmp + ": " + ErrnoText(err));
     }
-    const bool written =
-        std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size() && FlushToDisk(f.get());
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size() && FlushToDisk(f.get());
     const int writeErr = errno;
     const bool closed = std::fclose(f.release()) == 0;
     if (!written || !closed) {
@@ -199,8 +194,7 @@ StoreResult ReplaceFile(const std::string& path, const std::string& bytes) {
         if (ec) {
             const std::string why = ec.message();
             fs::remove(HostFsPath(tmp), ec);
-            return Fail("Cannot save " + target + ": cannot give " + tmp +
-                        " the old file's permissions: " + why);
+            return Fail("Cannot save " + target + ": cannot give " + tmp + " the old file's permissions: " + why);
         }
     }
 
@@ -262,9 +256,7 @@ StoreResult ReadTexts(const std::string& key) {
     if (!in.ReadInt16(count))
         return Fail(file + " is cut short: it holds only " + std::to_string(bytes.size()) +
                     " of the 2 bytes of the item count");
-    if (count < 0)
-        return Fail(file + " is damaged: its item count is negative (" + std::to_string(count) +
-                    ")");
+    if (count < 0) return Fail(file + " is damaged: its item count is negative (" + std::to_string(count) + ")");
 
     std::vector<std::string> texts(count);
     for (int i = 0; i < count; ++i) {
@@ -284,8 +276,7 @@ StoreResult ReadTexts(const std::string& key) {
 StoreResult ReadDescriptions() {
     if (g_store.key.empty()) return Fail("Cannot read descriptions: no .loc file is loaded");
     const size_t slash = g_store.key.find('\\');
-    const std::string part =
-        slash == std::string::npos ? g_store.key : g_store.key.substr(slash + 1);
+    const std::string part = slash == std::string::npos ? g_store.key : g_store.key.substr(slash + 1);
     const std::string path = DescPath(part);
     const std::string file = HostPath(path);
     const int count = g_store.itemCount;
@@ -296,9 +287,7 @@ StoreResult ReadDescriptions() {
     ByteReader in{bytes};
     for (int i = 0; r.ok && i < count; ++i) {
         r = ReadRecord(in, file, "the name of item " + std::to_string(i), names[i]);
-        if (r.ok)
-            r = ReadRecord(in, file, "the description of item " + std::to_string(i),
-                           descriptions[i]);
+        if (r.ok) r = ReadRecord(in, file, "the description of item " + std::to_string(i), descriptions[i]);
     }
     if (!r.ok) {
         // Texts without their names cannot be edited sensibly; unload them all
@@ -350,8 +339,7 @@ bool PlaceWithoutReplacing(const fs::path& target, const std::string& bytes) {
     const std::string tmp = HostPathString(target) + ".tmp";
     FilePtr f(OpenHostFile(tmp, "wb"));
     if (!f) return false;
-    const bool written =
-        std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size() && FlushToDisk(f.get());
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size() && FlushToDisk(f.get());
     if (std::fclose(f.release()) != 0 || !written) {
         fs::remove(HostFsPath(tmp), ec);
         return false;
@@ -423,23 +411,15 @@ void ResetStore() {
 int ItemCount() { return g_store.itemCount; }
 const std::string& CurrentKey() { return g_store.key; }
 
-const std::string& ItemName(int i) {
-    return i >= 0 && i < g_store.itemCount ? g_store.names[i] : kEmpty;
-}
-const std::string& ItemDescription(int i) {
-    return i >= 0 && i < g_store.itemCount ? g_store.descriptions[i] : kEmpty;
-}
-const std::string& ItemText(int i) {
-    return i >= 0 && i < g_store.itemCount ? g_store.texts[i] : kEmpty;
-}
+const std::string& ItemName(int i) { return i >= 0 && i < g_store.itemCount ? g_store.names[i] : kEmpty; }
+const std::string& ItemDescription(int i) { return i >= 0 && i < g_store.itemCount ? g_store.descriptions[i] : kEmpty; }
+const std::string& ItemText(int i) { return i >= 0 && i < g_store.itemCount ? g_store.texts[i] : kEmpty; }
 
 int FileCount() { return g_store.fileCount; }
 const std::string& FileName(int i) { return i >= 0 && i < kFileSlots ? g_store.files[i] : kEmpty; }
 
 int FolderCount() { return static_cast<int>(g_store.folders.size()); }
-const std::string& FolderName(int i) {
-    return i >= 0 && i < FolderCount() ? g_store.folders[i] : kEmpty;
-}
+const std::string& FolderName(int i) { return i >= 0 && i < FolderCount() ? g_store.folders[i] : kEmpty; }
 bool AddFolder(std::string_view name) {
     if (g_store.folders.size() >= static_cast<size_t>(kMaxFolders)) return false;
     g_store.folders.emplace_back(name);

@@ -46,8 +46,7 @@ struct TextStore {
 
     // Only the first `fileCount` names take part in anything; the rest are
     // kept because the list has always had these slots.
-    std::array<std::string, kFileSlots> files = {"menu",       "game",       "keyboard",
-                                                 "tutorial01", "tutorial02", "tutorial03"};
+    std::array<std::string, kFileSlots> files = {"menu", "game", "keyboard", "tutorial01", "tutorial02", "tutorial03"};
     int16_t fileCount = 3;
 
     std::vector<std::string> folders;  // language folders, at most kMaxFolders

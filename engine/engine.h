@@ -11,11 +11,21 @@
 
 // Engine key codes beyond the platform's virtual keys.
 enum : uint8_t {
-    KEY_MOUSE1 = 230, KEY_MOUSE2 = 231, KEY_MOUSE3 = 232,
-    KEY_WHEEL_UP = 238, KEY_WHEEL_DOWN = 239,
-    KEY_LSHIFT = 241, KEY_RSHIFT = 242, KEY_LCTRL = 243, KEY_RCTRL = 244,
-    KEY_LALT = 245, KEY_RALT = 246, KEY_NUMENTER = 247,
-    KEY_ANY_CTRL = 253, KEY_ANY_ALT = 254, KEY_ANY_SHIFT = 255,
+    KEY_MOUSE1 = 230,
+    KEY_MOUSE2 = 231,
+    KEY_MOUSE3 = 232,
+    KEY_WHEEL_UP = 238,
+    KEY_WHEEL_DOWN = 239,
+    KEY_LSHIFT = 241,
+    KEY_RSHIFT = 242,
+    KEY_LCTRL = 243,
+    KEY_RCTRL = 244,
+    KEY_LALT = 245,
+    KEY_RALT = 246,
+    KEY_NUMENTER = 247,
+    KEY_ANY_CTRL = 253,
+    KEY_ANY_ALT = 254,
+    KEY_ANY_SHIFT = 255,
 };
 
 // Window modes of CreateEngineWindow.
@@ -62,10 +72,10 @@ struct EngineState {
     std::vector<std::string> pendingScreenshots;
     // drawing on demand (loop.cpp): with idleWait set, a turn of the loop that has
     // nothing to draw waits in the platform layer instead of drawing the same picture
-    uint8_t idleWait = 1;             // cleared by QK_NO_IDLE_WAIT=1 (for comparisons)
-    uint8_t frameChanged = 1;         // something changed since the last drawn frame (so the first is drawn)
-    uint8_t settleFrame = 0;          // one more frame to show what the last update changed
-    uint8_t wakePending = 0;          // a frame is due at wakeTick
+    uint8_t idleWait = 1;      // cleared by QK_NO_IDLE_WAIT=1 (for comparisons)
+    uint8_t frameChanged = 1;  // something changed since the last drawn frame (so the first is drawn)
+    uint8_t settleFrame = 0;   // one more frame to show what the last update changed
+    uint8_t wakePending = 0;   // a frame is due at wakeTick
     uint32_t wakeTick = 0;
 };
 extern EngineState g_engine;

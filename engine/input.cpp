@@ -18,10 +18,14 @@ void (*g_screenshotHook)(const char* path) = nullptr;
 
 bool IsKeyDown(uint8_t code) {
     switch (code) {
-    case KEY_ANY_SHIFT: return g_input.keys[KEY_LSHIFT] || g_input.keys[KEY_RSHIFT];
-    case KEY_ANY_ALT: return g_input.keys[KEY_LALT] || g_input.keys[KEY_RALT];
-    case KEY_ANY_CTRL: return g_input.keys[KEY_LCTRL] || g_input.keys[KEY_RCTRL];
-    default: return g_input.keys[code] != 0;
+        case KEY_ANY_SHIFT:
+            return g_input.keys[KEY_LSHIFT] || g_input.keys[KEY_RSHIFT];
+        case KEY_ANY_ALT:
+            return g_input.keys[KEY_LALT] || g_input.keys[KEY_RALT];
+        case KEY_ANY_CTRL:
+            return g_input.keys[KEY_LCTRL] || g_input.keys[KEY_RCTRL];
+        default:
+            return g_input.keys[code] != 0;
     }
 }
 
@@ -64,28 +68,45 @@ uint8_t TranslateKey(uint32_t vk, intptr_t lParam) {
     const unsigned scan = (static_cast<uint32_t>(lParam) >> 16) & 0xFF;
     const bool extended = (static_cast<uint32_t>(lParam) >> 24) & 1;
     switch (vk) {
-    case VK_SHIFT: return scan == 0x2A ? KEY_LSHIFT : KEY_RSHIFT;
-    case VK_CONTROL: return extended ? KEY_RCTRL : KEY_LCTRL;
-    case VK_MENU: return extended ? KEY_RALT : KEY_LALT;
-    case VK_RETURN: return extended ? uint8_t{KEY_NUMENTER} : uint8_t{VK_RETURN};
-    default: break;
+        case VK_SHIFT:
+            return scan == 0x2A ? KEY_LSHIFT : KEY_RSHIFT;
+        case VK_CONTROL:
+            return extended ? KEY_RCTRL : KEY_LCTRL;
+        case VK_MENU:
+            return extended ? KEY_RALT : KEY_LALT;
+        case VK_RETURN:
+            return extended ? uint8_t{KEY_NUMENTER} : uint8_t{VK_RETURN};
+        default:
+            break;
     }
     if (!extended) {
         // The keypad with Num Lock off sends the navigation keys without the
         // extended flag; they keep their keypad identity.
         switch (vk) {
-        case VK_CLEAR: return 101;
-        case VK_PRIOR: return 105;
-        case VK_NEXT: return 99;
-        case VK_END: return 97;
-        case VK_HOME: return 103;
-        case VK_LEFT: return 100;
-        case VK_UP: return 104;
-        case VK_RIGHT: return 102;
-        case VK_DOWN: return 98;
-        case VK_INSERT: return 96;
-        case VK_DELETE: return 110;
-        default: break;
+            case VK_CLEAR:
+                return 101;
+            case VK_PRIOR:
+                return 105;
+            case VK_NEXT:
+                return 99;
+            case VK_END:
+                return 97;
+            case VK_HOME:
+                return 103;
+            case VK_LEFT:
+                return 100;
+            case VK_UP:
+                return 104;
+            case VK_RIGHT:
+                return 102;
+            case VK_DOWN:
+                return 98;
+            case VK_INSERT:
+                return 96;
+            case VK_DELETE:
+                return 110;
+            default:
+                break;
         }
     }
     return static_cast<uint8_t>(vk);
@@ -129,7 +150,8 @@ intptr_t KeyDownSteps(uint8_t c, uint32_t message, uintptr_t wParam, intptr_t lP
     if (c == g_input.lastClickButton) {
         const uint32_t elapsed = PlatGetTickCount() - g_input.clickTick;  // wraps like the counter
         if (static_cast<double>(elapsed) < g_engine.doubleClickTime * 1000.0) {
-            if (std::fabs(g_input.mouseX - g_input.clickX) < 5.0f && std::fabs(g_input.mouseY - g_input.clickY) < 5.0f) {
+            if (std::fabs(g_input.mouseX - g_input.clickX) < 5.0f &&
+                std::fabs(g_input.mouseY - g_input.clickY) < 5.0f) {
                 GuiDoubleClick(c);
                 g_input.lastClickButton = 255;
             }
@@ -210,47 +232,54 @@ intptr_t EngineWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     // Any message may change the picture (input, a resize, an exposure, a restore).
     RequestFrame();
     switch (message) {
-    case WM_SIZE:
-        Resized(wParam, lParam);
-        return PlatDefWindowProc(message, wParam, lParam);
-    case WM_PAINT:
-        if (g_engine.paintLoading) PaintLoadingScreen();
-        return PlatDefWindowProc(message, wParam, lParam);
-    case WM_QUIT:
-        g_engine.quitRequested = 1;
-        g_engine.running = 0;
-        return 0;
-    case WM_CLOSE:
-        if (!g_engine.closeAllowed) return 0;
-        g_engine.running = 0;
-        return PlatDefWindowProc(message, wParam, lParam);
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        if (wParam == VK_ESCAPE && g_engine.escapeQuits) return Quit(message, wParam, lParam);
-        if (wParam == VK_F4 && g_engine.closeAllowed && IsKeyDown(KEY_ANY_ALT)) return Quit(message, wParam, lParam);
-        return KeyDownSteps(TranslateKey(static_cast<uint32_t>(wParam), lParam), message, wParam, lParam);
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-        return KeyUpSteps(TranslateKey(static_cast<uint32_t>(wParam), lParam));
-    case WM_CHAR:
-        if (wParam >= 32) GuiChar(static_cast<uint16_t>(wParam));
-        return PlatDefWindowProc(message, wParam, lParam);
-    case WM_KILLFOCUS:
-        FocusLost();
-        return PlatDefWindowProc(message, wParam, lParam);
-    case WM_MOUSEMOVE:
-        MouseMoved();
-        return PlatDefWindowProc(message, wParam, lParam);
-    case WM_LBUTTONDOWN: return KeyDownSteps(KEY_MOUSE1, message, wParam, lParam);
-    case WM_RBUTTONDOWN: return KeyDownSteps(KEY_MOUSE2, message, wParam, lParam);
-    case WM_MBUTTONDOWN: return KeyDownSteps(KEY_MOUSE3, message, wParam, lParam);
-    case WM_LBUTTONUP: return KeyUpSteps(KEY_MOUSE1);
-    case WM_RBUTTONUP: return KeyUpSteps(KEY_MOUSE2);
-    case WM_MBUTTONUP: return KeyUpSteps(KEY_MOUSE3);
-    case WM_MOUSEWHEEL:
-        Wheel(wParam);
-        return PlatDefWindowProc(message, wParam, lParam);
-    default:
-        return PlatDefWindowProc(message, wParam, lParam);
+        case WM_SIZE:
+            Resized(wParam, lParam);
+            return PlatDefWindowProc(message, wParam, lParam);
+        case WM_PAINT:
+            if (g_engine.paintLoading) PaintLoadingScreen();
+            return PlatDefWindowProc(message, wParam, lParam);
+        case WM_QUIT:
+            g_engine.quitRequested = 1;
+            g_engine.running = 0;
+            return 0;
+        case WM_CLOSE:
+            if (!g_engine.closeAllowed) return 0;
+            g_engine.running = 0;
+            return PlatDefWindowProc(message, wParam, lParam);
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (wParam == VK_ESCAPE && g_engine.escapeQuits) return Quit(message, wParam, lParam);
+            if (wParam == VK_F4 && g_engine.closeAllowed && IsKeyDown(KEY_ANY_ALT))
+                return Quit(message, wParam, lParam);
+            return KeyDownSteps(TranslateKey(static_cast<uint32_t>(wParam), lParam), message, wParam, lParam);
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            return KeyUpSteps(TranslateKey(static_cast<uint32_t>(wParam), lParam));
+        case WM_CHAR:
+            if (wParam >= 32) GuiChar(static_cast<uint16_t>(wParam));
+            return PlatDefWindowProc(message, wParam, lParam);
+        case WM_KILLFOCUS:
+            FocusLost();
+            return PlatDefWindowProc(message, wParam, lParam);
+        case WM_MOUSEMOVE:
+            MouseMoved();
+            return PlatDefWindowProc(message, wParam, lParam);
+        case WM_LBUTTONDOWN:
+            return KeyDownSteps(KEY_MOUSE1, message, wParam, lParam);
+        case WM_RBUTTONDOWN:
+            return KeyDownSteps(KEY_MOUSE2, message, wParam, lParam);
+        case WM_MBUTTONDOWN:
+            return KeyDownSteps(KEY_MOUSE3, message, wParam, lParam);
+        case WM_LBUTTONUP:
+            return KeyUpSteps(KEY_MOUSE1);
+        case WM_RBUTTONUP:
+            return KeyUpSteps(KEY_MOUSE2);
+        case WM_MBUTTONUP:
+            return KeyUpSteps(KEY_MOUSE3);
+        case WM_MOUSEWHEEL:
+            Wheel(wParam);
+            return PlatDefWindowProc(message, wParam, lParam);
+        default:
+            return PlatDefWindowProc(message, wParam, lParam);
     }
 }

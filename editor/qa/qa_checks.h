@@ -32,7 +32,7 @@ size_t ColourTagLength(std::string_view s);
 struct Placeholder {
     ByteRange range;
     std::string written;  // as written, without the position: "%.2f", "{name}"
-    int position = 0;  // 1 for "%1$s"; 0 when not positional (brace ones are by name)
+    int position = 0;     // 1 for "%1$s"; 0 when not positional (brace ones are by name)
     bool brace = false;
 };
 // "%%", "{{" and "}}" are escapes, not placeholders.
