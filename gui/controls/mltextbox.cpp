@@ -1,8 +1,7 @@
-// mltextbox.cpp - the multi-line text editor. Every position is a byte offset into UTF-8
-// text that the keys and the mouse keep on character boundaries; the layout (caret place,
-// hit test, selection cells) walks the same wrapped lines that DrawTextBox draws.
+// mltextbox.cpp - the multi-line text editor: what it adds to the shared editing core.
+// The layout (caret place, hit test, selection cells, marks) walks the same wrapped lines
+// that DrawTextBox draws.
 #include "gui/controls/mltextbox.h"
-#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -10,6 +9,7 @@
 #include <cstring>
 
 #include "engine/engine.h"
+#include "gui/controls/control_support.h"
 #include "gui/gui.h"
 #include "platform/platform.h"
 
@@ -58,7 +58,7 @@ void ForEachLine(const Font* font, std::string_view s, float width, Fn fn) {
 
 }  // namespace
 
-MLTextBox::MLTextBox() {
+MLTextBox::MLTextBox() : TextEdit("MLTextBox") {
     font = GetFont();
     text.reserve(size_t(capacity - 1));
     nSliderBlocks = int32_t(h - 4);
@@ -173,96 +173,30 @@ void MLTextBox::ScrollToCaret() {
 
 // ---- text operations ------------------------------------------------------------------
 
-// Keeps the anchor and the caret inside the text and on character boundaries: `cPos` and
-// `nSel` are stored as given when set by name, and Up/Down move the anchor alone.
-void MLTextBox::Sanitize() {
-    const int32_t len = Length();
-    auto snap = [&](int64_t p) {
-        int32_t q = int32_t(std::clamp<int64_t>(p, 0, len));
-        while (q > 0 && q < len && IsContinuation(text[size_t(q)])) --q;
-        return q;
-    };
-    cPos = snap(cPos);
-    nSel = snap(int64_t(cPos) + nSel) - cPos;
-}
-
-void MLTextBox::EraseSelection() {
-    Sanitize();
-    const int32_t start = std::min(cPos, cPos + nSel);
-    text.erase(size_t(start), size_t(std::abs(nSel)));
-    cPos = start;
-    nSel = 0;
-}
-
-void MLTextBox::DeleteSelection() {
-    EraseSelection();
-    RecomputeScroll();
-}
-
-bool MLTextBox::InsertText(int32_t pos, std::string_view str) {
-    if (const size_t nul = str.find('\0'); nul != std::string_view::npos) str = str.substr(0, nul);
-    if (pos < 0 || pos > Length()) return false;
-    Sanitize();
-    ResetBlink();
-    const int32_t n = int32_t(str.size() - size_t(std::count(str.begin(), str.end(), '\r')));
-    // Checked before anything changes: a refused insertion keeps the text and the selection.
-    if (int64_t(Length()) - std::abs(nSel) + n > kMaxTextBytes) {
-        noticeTimer = kNoticeSeconds;
-        return false;
+TextEdit::Fit MLTextBox::ShapeInsertion(Insertion& ins) {
+    std::string piece;
+    piece.reserve(ins.piece.size());
+    for (char b : ins.piece) {
+        if (b == '\r') continue;
+        piece.push_back(b == '\t' ? ' ' : b);
     }
-    while (pos > 0 && pos < Length() && IsContinuation(text[size_t(pos)])) --pos;
-    if (nSel != 0) {
-        const int32_t start = std::min(cPos, cPos + nSel), count = std::abs(nSel);
-        if (pos >= start + count)
-            pos -= count;
-        else if (pos > start)
-            pos = start;  // inside the selection: where it began
-        EraseSelection();
-    }
-    const int32_t needed = Length() + n + 1;
+    ins.piece = std::move(piece);
+    return Fit::DONE;
+}
+
+void MLTextBox::OnTextChanged() {
+    const int32_t needed = Length() + 1;
     if (needed > capacity) {
         while (capacity < needed) capacity += kCapacityStep;
         text.reserve(size_t(capacity - 1));
     }
-    std::string piece;
-    piece.reserve(size_t(n));
-    for (char b : str) {
-        if (b == '\r') continue;
-        piece.push_back(b == '\t' ? ' ' : b);
-    }
-    text.insert(size_t(pos), piece);
-    if (pos <= cPos) cPos += n;  // an insertion at the caret leaves it after the new text
     RecomputeScroll();
-    return true;
 }
 
 bool MLTextBox::SetText(const char* str) {
-    const std::string_view value = str ? std::string_view(str) : std::string_view();
-    if (int64_t(value.size()) - std::count(value.begin(), value.end(), '\r') > kMaxTextBytes) {
-        // Refused whole: a cut-off text would be lost silently once it is saved.
-        noticeTimer = kNoticeSeconds;
-        return false;
-    }
-    nSel = 0, cPos = 0;
-    pendingHighSurrogate = 0;
-    text.clear();  // keeps the buffer: the capacity never shrinks
-    InsertText(0, value);
-    cPos = Length();
+    if (!LoadText(str ? str : "")) return false;
     Raise(change);
     return true;
-}
-
-bool MLTextBox::Copy() {
-    Sanitize();
-    if (nSel == 0) return false;
-    const int32_t start = std::min(cPos, cPos + nSel);
-    return PlatSetClipboardText(text.substr(size_t(start), size_t(std::abs(nSel))));
-}
-
-void MLTextBox::Paste() {
-    const std::string clip = PlatGetClipboardText();
-    // No text on the clipboard: the selection stays, as it does for a refused paste.
-    if (!clip.empty()) InsertText(cPos, clip);
 }
 
 // ---- input ----------------------------------------------------------------------------
@@ -270,105 +204,32 @@ void MLTextBox::Paste() {
 void MLTextBox::OnKeyDown(int32_t key) {
     Raise(keyDown, key);
     Sanitize();
-    const bool shift = IsKeyDown(KEY_ANY_SHIFT), ctrl = IsKeyDown(KEY_ANY_CTRL);
-    const int32_t len = Length();
     switch (key) {
-        case VK_BACK:
-            if (nSel)
-                DeleteSelection();
-            else if (cPos > 0) {
-                const int32_t p = PrevChar(text, cPos);
-                text.erase(size_t(p), size_t(cPos - p));
-                cPos = p;
-                RecomputeScroll();
-            }
-            break;
-        case VK_DELETE:
-            if (nSel)
-                DeleteSelection();
-            else if (cPos < len) {
-                text.erase(size_t(cPos), size_t(NextChar(text, cPos) - cPos));
-                RecomputeScroll();
-            }
-            break;
         case VK_RETURN:
         case KEY_NUMENTER:
-            InsertText(cPos, "\n");
-            break;
-        case VK_LEFT:
-            ResetBlink();
-            if (shift)
-                nSel = PrevChar(text, cPos + nSel) - cPos;
-            else {
-                if (nSel == 0)
-                    cPos = PrevChar(text, cPos);
-                else if (nSel < 0)
-                    cPos += nSel;
-                nSel = 0;
-            }
-            ScrollToCaret();
-            break;
-        case VK_RIGHT:
-            ResetBlink();
-            if (shift)
-                nSel = NextChar(text, cPos + nSel) - cPos;
-            else {
-                if (nSel == 0)
-                    cPos = NextChar(text, cPos);
-                else if (nSel > 0)
-                    cPos += nSel;
-                nSel = 0;
-            }
-            ScrollToCaret();
+            TypeText("\n");
             break;
         case VK_UP:
-        case VK_DOWN: {
-            const float width = WrapWidth(), lineH = LineHeight();
-            const TextPos c = CaretXY(cPos, width);
-            const float target = key == VK_UP ? c.y - 0.5f * lineH : c.y + 1.5f * lineH;
-            cPos = CharIndexAtPoint(font, text, width, c.x, target);
-            // The selection moves with its anchor; it is cut back where it would leave the text.
-            Sanitize();
-            ResetBlink();
-            ScrollToCaret();
-            break;
-        }
-        case 'A':
-            if (ctrl) cPos = 0, nSel = len;
-            break;
-        case 'C':
-            if (ctrl) Copy();
-            break;
-        case 'X':
-            // The text goes only once it is safely on the clipboard.
-            if (ctrl && Copy()) DeleteSelection();
-            break;
-        case 'V':
-            if (ctrl) Paste();
+        case VK_DOWN:
+            MoveLine(key);
             break;
         default:
+            EditKey(key);
             break;
     }
 }
 
-void MLTextBox::OnChar(int32_t ch) {
-    // WM_CHAR brings characters outside the basic plane (and some that an input method
-    // composes) as two UTF-16 halves; they are joined here, and a half without its
-    // partner is dropped: it is no character.
-    if (ch >= 0xD800 && ch <= 0xDBFF) {
-        pendingHighSurrogate = uint16_t(ch);
-        return;
-    }
-    if (ch >= 0xDC00 && ch <= 0xDFFF) {
-        if (!pendingHighSurrogate) return;
-        ch = 0x10000 + ((pendingHighSurrogate - 0xD800) << 10) + (ch - 0xDC00);
-    }
-    pendingHighSurrogate = 0;
-    if (ch < 32 || ch > 0x10FFFF) return;  // Enter, Backspace and Tab act through OnKeyDown
+// Up and Down keep the caret's x on the neighbouring wrapped line.
+void MLTextBox::MoveLine(int32_t key) {
+    CloseEditStep();
+    const float width = WrapWidth(), lineH = LineHeight();
+    const TextPos c = CaretXY(cPos, width);
+    const float target = key == VK_UP ? c.y - 0.5f * lineH : c.y + 1.5f * lineH;
+    cPos = CharIndexAtPoint(font, text, width, c.x, target);
+    // The selection moves with its anchor; it is cut back where it would leave the text.
     Sanitize();
-    char bytes[8] = {};
-    EncodeUtf8(bytes, 0, ch);
-    InsertText(cPos, bytes);
+    ResetBlink();
+    ScrollToCaret();
 }
 
 void MLTextBox::OnMouseDown(int32_t key) {
@@ -382,20 +243,14 @@ void MLTextBox::OnMouseDown(int32_t key) {
     }
     nSel = 0;
     cPos = CharIndexAtPoint(font, text, WrapWidth(), mx - 2, my - 2 + cBlock);
+    CloseEditStep();
     mouseSelecting = 1;
     RecomputeScroll();
 }
 
 void MLTextBox::OnDoubleClick(int32_t key) {
     Raise(doubleClick, key);
-    Sanitize();
-    const int32_t len = Length();
-    int32_t s = cPos, e = cPos;
-    while (s >= 0 && !IsWordDelimiter(text[size_t(s)])) --s;
-    while (e < len && !IsWordDelimiter(text[size_t(e)])) ++e;
-    // Anchor at the word's end, caret at its start.
-    nSel = (s + 1) - e;
-    cPos = e;
+    SelectWordAtAnchor();
     // The press that made the double click started a drag; left running, the next
     // update would replace the word with the range from the pointer to the anchor.
     mouseSelecting = 0;
@@ -421,13 +276,7 @@ void MLTextBox::Update(float dt) {
     }
     if (!IsKeyDown(KEY_MOUSE1)) mouseSelecting = 0;
     if (mouseSelecting && (my < 0 || my > h)) GuiKeepDrawing();  // scrolling while dragged out
-    blinkTimer -= dt;
-    if (blinkTimer < 0) {
-        blinkTimer = kBlinkSeconds;
-        caretVisible = !caretVisible;
-        if (HasFocus()) GuiKeepDrawing();  // this frame was drawn with the old caret
-    }
-    if (HasFocus()) GuiWakeIn(blinkTimer);
+    TickCaret(dt, HasFocus());
     if (noticeTimer > 0) {
         noticeTimer = std::max(0.0f, noticeTimer - dt);
         GuiWakeIn(noticeTimer);  // the notice goes when it runs out (0: the next frame)
@@ -470,6 +319,32 @@ void MLTextBox::DrawSelection(float width) {
     });
 }
 
+// The marks' wavy lines, over the same wrapped lines as the text; a line feed in a mark
+// is not underlined.
+void MLTextBox::DrawMarks(float width) {
+    const float lineH = LineHeight();
+    const float top = y + 2, bottom = y + h - 2;
+    ClipPlaneGuard clipTop(4, 0, 1, -double(top));
+    ClipPlaneGuard clipBottom(5, 0, -1, double(bottom));
+    const int32_t len = Length();
+    int32_t line = 0;
+    ForEachLine(font, text, width, [&](int32_t start, int32_t end) {
+        const float ly = top + float(line++) * lineH - cBlock;
+        if (ly >= bottom) return false;
+        if (ly + lineH <= top) return true;
+        for (const TextMark& m : marks) {
+            if (int64_t(m.end) > len) continue;  // the text was set behind the marks' back
+            const int32_t from = std::max(int32_t(m.begin), start), to = std::min(int32_t(m.end), end);
+            if (from >= to) continue;
+            const int32_t glyphsTo = text[size_t(to - 1)] == '\n' ? to - 1 : to;
+            const float x0 = RunAdvance(font, text, start, from);
+            const float x1 = x0 + RunAdvance(font, text, from, glyphsTo);
+            DrawMarkLine(x + 2 + x0, x + 2 + x1, ly + lineH - 1);
+        }
+        return true;
+    });
+}
+
 void MLTextBox::DrawNotice() {
     static constexpr char kNotice[] = "Text full: at most 32767 bytes";
     const float lineH = LineHeight();
@@ -498,6 +373,7 @@ void MLTextBox::Draw() {
             SetColor(textColor);
             DrawTextBox(x + 2, y + 2, width, h - 4, text.c_str(), cBlock, ALIGN_LEFT, -1, 0);
             if (nSel != 0) DrawSelection(width);
+            if (!marks.empty()) DrawMarks(width);
             if (HasFocus()) {
                 const TextPos c = CaretXY(cPos + nSel, width);
                 SetTextInputSpot(x + 2 + c.x, std::clamp(y + 2 + c.y - cBlock, y, y + h), LineHeight());

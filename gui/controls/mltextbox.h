@@ -1,6 +1,6 @@
-// mltextbox.h - `MLTextBox`, the multi-line text editor: word-wrapped UTF-8 text with a
-// caret, a selection by keys or mouse, word selection, clipboard, caret blink, and a
-// scroll strip of its own along the right edge once the text is taller than the box.
+// mltextbox.h - `MLTextBox`, the multi-line text editor: the shared editing core
+// (text_edit.h) laid out as word-wrapped lines, with Up/Down between them, the mouse,
+// and a scroll strip of its own along the right edge once the text is taller than the box.
 #pragma once
 
 #include <cstdint>
@@ -8,42 +8,32 @@
 #include <string_view>
 
 #include "gui/controls/scrollbar.h"
+#include "gui/controls/text_edit.h"
 #include "render/draw.h"
 #include "render/font.h"
 
-// The text is held as UTF-8 and every position (`cPos`, `nSel`, the length) is a byte
-// offset; the keys and the mouse keep them on character boundaries. Colour tags are
-// shown and measured literally, so a translator can edit them. The inherited scroll
-// state is in pixels: `cBlock` is how far the text is moved up, `nBlocks` the largest
-// such offset (0 while the whole text fits, and then there is no strip).
-class MLTextBox : public ScrollBar {
+// The text is held as UTF-8 in the shared editing core (text_edit.h), every position a
+// byte offset. Colour tags are shown and measured literally, so a translator can edit
+// them. The inherited scroll state is in pixels: `cBlock` is how far the text is moved
+// up, `nBlocks` the largest such offset (0 while the whole text fits, and then there is
+// no strip).
+class MLTextBox : public ScrollBar, public TextEdit {
   public:
-    // The text layout keeps positions in 16 bits, so the text never grows past this many
-    // bytes: an insertion (typing, pasting, SetText) that would cross it is refused whole.
-    static constexpr int32_t kMaxTextBytes = 32767;
     static constexpr int32_t kInitialCapacity = 129;  // bytes, terminator included
     static constexpr int32_t kCapacityStep = 128;
-    static constexpr float kBlinkSeconds = 0.5f;
     static constexpr float kNoticeSeconds = 2.5f;  // how long the "text is full" notice shows
 
-    float blinkTimer = kBlinkSeconds;
-    uint8_t caretVisible = 0;
-    uint8_t mouseSelecting = 0;  // from a Mouse 1 press in the text until Mouse 1 is seen up
     // Bytes reserved for the text and its terminator: grows in steps of 128, never shrinks.
     int32_t capacity = kInitialCapacity;
-    PlainHandler change = nullptr;   // `Change`: raised only when `Text` is set
-    Font* font = nullptr;            // `Font`: the current font at construction
-    std::string text = "MLTextBox";  // `Text`, UTF-8
-    int32_t cPos = 7;                // `cPos`: the selection's fixed end (anchor)
-    int32_t nSel = 0;                // `nSel`: signed selection length; the caret is at cPos + nSel
+    PlainHandler change = nullptr;  // `Change`: raised only when `Text` is set
+    Font* font = nullptr;           // `Font`: the current font at construction
     Color color = MakeColor(236, 255, 236);
     Color textColor = MakeColor(0, 0, 0);  // also the caret
     Color selectedColor = MakeColor(0, 0, 0);
     Color selectedTextColor = MakeColor(255, 255, 255);
     Color borderColor = MakeColor(0, 0, 0);
-    float scrollBarWidth = 15.0f;       // `ScrollBarWidth`
-    uint16_t pendingHighSurrogate = 0;  // first half of a character typed as a UTF-16 pair
-    float noticeTimer = 0;              // > 0 while the "text is full" notice is shown
+    float scrollBarWidth = 15.0f;  // `ScrollBarWidth`
+    float noticeTimer = 0;         // > 0 while the "text is full" notice is shown
 
     MLTextBox();
 
@@ -53,8 +43,8 @@ class MLTextBox : public ScrollBar {
     void OnMouseDown(int32_t key) override;
     void OnDoubleClick(int32_t key) override;
     // Takes UTF-16 code units (what WM_CHAR carries, surrogate pairs joined) or whole code points.
-    void OnChar(int32_t ch) override;
-    void OnLoseFocus() override { nSel = 0; }  // keeps cPos; raises nothing
+    void OnChar(int32_t ch) override { TypeChar(ch); }
+    void OnLoseFocus() override { nSel = 0, CloseEditStep(); }  // keeps cPos; raises nothing
     void Size(float nw, float nh) override;
     bool SetProperty(const char* prop, const void* value) override;
     int ListProperties(PropertyEntry* table) override;  // 10 of its own + the 7 of ScrollBar
@@ -63,15 +53,9 @@ class MLTextBox : public ScrollBar {
 
     // ---- direct access for the application (the same as the `Text` property) ----
     const std::string& Text() const { return text; }
-    int32_t Length() const { return int32_t(text.size()); }
     // Replaces the whole text, puts the caret at its end and raises `Change`. False, with
     // the old text kept, when the new one is longer than kMaxTextBytes.
     bool SetText(const char* str);
-    // Inserts at byte offset pos (callers pass cPos), replacing the selection; carriage
-    // returns are dropped and tabs become spaces. False when nothing changed: pos outside
-    // the text, or the result would pass kMaxTextBytes (then the selection stays too).
-    bool InsertText(int32_t pos, std::string_view str);
-    void DeleteSelection();
 
     // ---- layout (pixels; text coordinates start at the text origin x + 2, y + 2) ----
     float LineHeight() const;
@@ -85,13 +69,17 @@ class MLTextBox : public ScrollBar {
     void RecomputeScroll();  // nBlocks, nSliderBlocks, cBlock from the text
     void ScrollToCaret();    // brings the line of cPos into view
 
+  protected:
+    // Carriage returns are dropped and tabs become spaces.
+    Fit ShapeInsertion(Insertion& ins) override;
+    void OnTextChanged() override;
+    void OnCaretMoved() override { ScrollToCaret(); }
+    void OnTextFull() override { noticeTimer = kNoticeSeconds; }
+
   private:
-    void Sanitize();
-    void EraseSelection();
-    void ResetBlink() { blinkTimer = kBlinkSeconds, caretVisible = 1; }
-    bool Copy();
-    void Paste();
+    void MoveLine(int32_t key);
     void DrawSelection(float width);
+    void DrawMarks(float width);
     void DrawNotice();
 };
 

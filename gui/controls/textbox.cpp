@@ -1,8 +1,7 @@
-// textbox.cpp - the single-line edit field. The text is UTF-8 and every position is a
-// byte offset that the keys, the mouse and the limits keep on character boundaries;
-// widths are measured whole characters at a time with colour tags off, as drawn.
+// textbox.cpp - the single-line edit field: what it adds to the shared editing core
+// (the limit and formats, the default button, scrolling, the mouse). Widths are measured
+// whole characters at a time with colour tags off, as drawn.
 #include "gui/controls/textbox.h"
-#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "gui/controls/control_support.h"
 #include "gui/gui.h"
 #include "platform/platform.h"
 #include "render/font.h"
@@ -35,30 +35,10 @@ struct TextBoxState {
 
 // ---- text operations ------------------------------------------------------------------
 
-// Keeps the caret and the selection inside the text and on character boundaries: the
-// API stores `cPos` and `nSel` as given, and the text may have changed under them.
-void TextBox::Sanitize() {
-    const int32_t len = int32_t(text.size());
-    auto snap = [&](int32_t p) {
-        p = std::clamp(p, 0, len);
-        while (p > 0 && p < len && IsContinuation(text[size_t(p)])) --p;
-        return p;
-    };
-    cPos = snap(cPos);
-    nSel = snap(int32_t(std::clamp<int64_t>(int64_t(cPos) + nSel, 0, len))) - cPos;
-}
-
-TextBox::Insert TextBox::TryInsert(int32_t pos, std::string_view str) {
-    if (pos < 0 || pos > int32_t(text.size())) return Insert::Refused;
-    Sanitize();
-    ResetBlink();
-    if (const size_t nul = str.find('\0'); nul != std::string_view::npos) str = str.substr(0, nul);
-
-    const int32_t selStart = std::min(cPos, cPos + nSel), selLen = std::abs(nSel);
-    if (nSel < 0) pos += nSel;  // the insertion lands where the selection began
-    std::string rest = text;
-    rest.erase(size_t(selStart), size_t(selLen));
-    pos = std::clamp(pos, 0, int32_t(rest.size()));
+TextEdit::Fit TextBox::ShapeInsertion(Insertion& ins) {
+    std::string_view str = ins.piece;
+    const std::string_view rest = ins.rest;
+    const int32_t pos = ins.at;
 
     // The limit counts the characters that stay: typing over a selection replaces it.
     if (maxLen != 0) {
@@ -70,60 +50,36 @@ TextBox::Insert TextBox::TryInsert(int32_t pos, std::string_view str) {
         }
         const bool wanted = !str.empty();
         str = str.substr(0, cut);
-        if (wanted && str.empty()) return Insert::Refused;  // full: keep the selection
+        if (wanted && str.empty()) return Fit::REFUSED;  // full: keep the selection
     }
 
     const std::string_view n = str;
     if (format == FORMAT_INTEGER) {
         // No leading zero, no sign: the field holds a positive whole number.
-        if (!n.empty() && pos == 0 && !(n[0] >= '1' && n[0] <= '9')) return Insert::Refused;
-        if (!std::all_of(n.begin(), n.end(), IsDigit)) return Insert::Refused;
+        if (!n.empty() && pos == 0 && !(n[0] >= '1' && n[0] <= '9')) return Fit::REFUSED;
+        if (!std::all_of(n.begin(), n.end(), IsDigit)) return Fit::REFUSED;
     } else if (format == FORMAT_FLOAT) {
         if (pos == 1 && !rest.empty() && rest[0] == '0' && (n.empty() || n[0] != '.'))
-            return Insert::Refused;  // after a leading zero only the point may follow
-        if (!std::all_of(n.begin(), n.end(), [](char b) { return IsDigit(b) || b == '.'; }))
-            return Insert::Refused;
+            return Fit::REFUSED;  // after a leading zero only the point may follow
+        if (!std::all_of(n.begin(), n.end(), [](char b) { return IsDigit(b) || b == '.'; })) return Fit::REFUSED;
+        // A point already in the text counts even while it is selected.
         const auto points = std::count(n.begin(), n.end(), '.');
-        if (points > 1 || (points == 1 && text.find('.') != std::string::npos)) return Insert::Refused;
+        if (points > 1 || (points == 1 && ins.text.find('.') != std::string_view::npos)) return Fit::REFUSED;
     }
-    if (rest.size() + n.size() > size_t(kMaxTextBytes)) return Insert::TooLong;
 
     std::string piece(n);
     for (char& b : piece) {
-        if (b == '\n' || b == '\r') b = '|';  // one line: line breaks stay visible
-        else if (b == '\t') b = ' ';
+        if (b == '\n' || b == '\r')
+            b = '|';  // one line: line breaks stay visible
+        else if (b == '\t')
+            b = ' ';
     }
-    rest.insert(size_t(pos), piece);
-    text = std::move(rest);
-    cPos = pos + int32_t(piece.size());
-    nSel = 0;
-    return Insert::Done;
-}
-
-bool TextBox::InsertText(int32_t pos, std::string_view str) {
-    return TryInsert(pos, str) == Insert::Done;
-}
-
-void TextBox::DeleteSelection() {
-    Sanitize();
-    const int32_t start = std::min(cPos, cPos + nSel);
-    text.erase(size_t(start), size_t(std::abs(nSel)));
-    cPos = start;
-    nSel = 0;
+    ins.piece = std::move(piece);
+    return Fit::DONE;
 }
 
 bool TextBox::SetText(const char* str) {
-    const std::string_view value = str ? str : "";
-    std::string old = std::move(text);
-    const int32_t oldPos = cPos, oldSel = nSel;
-    text.clear();
-    cPos = nSel = 0;
-    if (TryInsert(0, value) == Insert::TooLong) {
-        // Refused whole: a cut-off text would be a silent loss, so the old one stays.
-        text = std::move(old), cPos = oldPos, nSel = oldSel;
-        return false;
-    }
-    cPos = int32_t(text.size());
+    if (!LoadText(str ? str : "")) return false;
     Raise(change);
     scroll = 0;
     return true;
@@ -137,27 +93,14 @@ float TextBox::PrefixWidth(int32_t bytes) const {
 int32_t TextBox::CharIndexAtX(float px) const {
     ColorTagsOff tagsOff;
     const int32_t len = int32_t(text.size());
-    float x = 0;
+    float right = 0;
     for (int32_t pos = 0; pos < len;) {
         const int32_t next = NextChar(text, pos);
-        x += MeasureText(text.c_str() + pos, next - pos, font);
-        if (x > px) return pos;
+        right += MeasureText(text.c_str() + pos, next - pos, font);
+        if (right > px) return pos;
         pos = next;
     }
     return len;
-}
-
-bool TextBox::Copy() {
-    if (nSel == 0) return false;
-    const int32_t start = std::min(cPos, cPos + nSel);
-    return PlatSetClipboardText(text.substr(size_t(start), size_t(std::abs(nSel))));
-}
-
-void TextBox::Paste() {
-    const std::string clip = PlatGetClipboardText();
-    // The selection goes only with an insertion that is accepted, so a refused paste
-    // loses nothing.
-    if (!clip.empty()) InsertText(cPos, clip);
 }
 
 // ---- input ----------------------------------------------------------------------------
@@ -165,56 +108,11 @@ void TextBox::Paste() {
 void TextBox::OnKeyDown(int32_t key) {
     Raise(keyDown, key);
     Sanitize();
-    const bool shift = IsKeyDown(KEY_ANY_SHIFT), ctrl = IsKeyDown(KEY_ANY_CTRL);
-    switch (key) {
-    case VK_BACK:
-        if (nSel) DeleteSelection();
-        else if (cPos > 0) {
-            const int32_t p = PrevChar(text, cPos);
-            text.erase(size_t(p), size_t(cPos - p));
-            cPos = p;
-        }
-        break;
-    case VK_RETURN:
+    if (key == VK_RETURN) {
         if (!defaultButton.empty()) SetFocusTo(defaultButton.c_str());
-        break;
-    case VK_LEFT:
-        ResetBlink();
-        if (shift) nSel = PrevChar(text, cPos + nSel) - cPos;
-        else {
-            if (nSel == 0) cPos = PrevChar(text, cPos);
-            else if (nSel < 0) cPos += nSel;
-            nSel = 0;
-        }
-        break;
-    case VK_RIGHT:
-        ResetBlink();
-        if (shift) nSel = NextChar(text, cPos + nSel) - cPos;
-        else {
-            if (nSel == 0) cPos = NextChar(text, cPos);
-            else if (nSel > 0) cPos += nSel;
-            nSel = 0;
-        }
-        break;
-    case VK_DELETE:
-        if (nSel) DeleteSelection();
-        else if (cPos < int32_t(text.size())) text.erase(size_t(cPos), size_t(NextChar(text, cPos) - cPos));
-        break;
-    case 'A':
-        if (ctrl) cPos = 0, nSel = int32_t(text.size());
-        break;
-    case 'C':
-        if (ctrl) Copy();
-        break;
-    case 'X':
-        // The text goes only once it is safely on the clipboard.
-        if (ctrl && Copy()) DeleteSelection();
-        break;
-    case 'V':
-        if (ctrl) Paste();
-        break;
-    default: break;
+        return;
     }
+    EditKey(key);
 }
 
 void TextBox::OnKeyUp(int32_t key) {
@@ -232,31 +130,13 @@ void TextBox::OnKeyUp(int32_t key) {
     chain.pop_back();
 }
 
-void TextBox::OnChar(int32_t ch) {
-    // WM_CHAR brings characters outside the basic plane as two UTF-16 halves; they are
-    // joined here, and a half without its partner is dropped (it is no character).
-    if (ch >= 0xD800 && ch <= 0xDBFF) {
-        pendingHighSurrogate = uint16_t(ch);
-        return;
-    }
-    if (ch >= 0xDC00 && ch <= 0xDFFF) {
-        if (!pendingHighSurrogate) return;
-        ch = 0x10000 + ((pendingHighSurrogate - 0xD800) << 10) + (ch - 0xDC00);
-    }
-    pendingHighSurrogate = 0;
-    if (ch < 32 || ch > 0x10FFFF) return;  // control characters act through OnKeyDown
-    Sanitize();
-    char bytes[8] = {};
-    EncodeUtf8(bytes, 0, ch);
-    InsertText(cPos, bytes);
-}
-
 void TextBox::OnMouseDown(int32_t key) {
     nSel = 0;
     Raise(mouseDown, key);
     float mx, my;
     MouseLocal(&mx, &my);
     cPos = CharIndexAtX(mx + scroll);
+    CloseEditStep();
     mouseSelecting = 1;
 }
 
@@ -274,14 +154,7 @@ void TextBox::OnMouseMove(float dx, float dy) {
 
 void TextBox::OnDoubleClick(int32_t key) {
     Raise(doubleClick, key);
-    Sanitize();
-    const int32_t len = int32_t(text.size());
-    int32_t s = cPos, e = cPos;
-    while (s >= 0 && !IsWordDelimiter(text[size_t(s)])) --s;
-    while (e < len && !IsWordDelimiter(text[size_t(e)])) ++e;
-    // Anchor at the word's end, caret at its start.
-    nSel = (s + 1) - e;
-    cPos = e;
+    SelectWordAtAnchor();
 }
 
 // ---- per frame ------------------------------------------------------------------------
@@ -322,13 +195,7 @@ void TextBox::Update(float dt) {
     }
     if (!IsKeyDown(KEY_MOUSE1)) mouseSelecting = 0;
     if (mouseSelecting && (mx < 0 || mx > w)) GuiKeepDrawing();  // scrolling while dragged out
-    blinkTimer -= dt;
-    if (blinkTimer < 0) {
-        blinkTimer = 0.5f;
-        caretVisible = !caretVisible;
-        if (HasFocus()) GuiKeepDrawing();  // this frame was drawn with the old caret
-    }
-    if (HasFocus()) GuiWakeIn(blinkTimer);
+    TickCaret(dt, HasFocus());
 }
 
 void TextBox::Draw() {
@@ -369,6 +236,7 @@ void TextBox::Draw() {
             SetColor(textColor);
             DrawText(tx, y + 2, text.c_str(), ALIGN_LEFT);
         }
+        DrawMarks(tx);
         if (HasFocus()) SetTextInputSpot(x + ex + 2 - scroll, y + 2, lineH);
         if (caretVisible && HasFocus()) {
             // Over a selection the caret is white, so it shows on the highlight.
@@ -378,6 +246,14 @@ void TextBox::Draw() {
         }
     }
     SetFont(previous);
+}
+
+void TextBox::DrawMarks(float tx) {
+    const float bottom = y + 2 + (font ? font->height * font->scale : 0) - 1;
+    for (const TextMark& m : marks) {
+        if (m.end > text.size()) continue;  // the text was set behind the marks' back
+        DrawMarkLine(tx + PrefixWidth(int32_t(m.begin)), tx + PrefixWidth(int32_t(m.end)), bottom);
+    }
 }
 
 // ---- properties -----------------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "gui/controls/textbox.h"
 #include "render/font.h"
 #include "tests/gui/gui_test_support.h"
 
@@ -18,17 +19,14 @@ void CountChange() { ++g_changes; }
 
 constexpr int kX = 100, kY = 100;  // the box's place on the sheet
 
-class MLTextBoxTest : public GuiTest {
+// The input helpers both boxes' tests use.
+class BoxTest : public GuiTest {
   protected:
     void SetUp() override {
         GuiTest::SetUp();
         ASSERT_NE(TestFont(), nullptr);
         SetFont(TestFont());
         MakeSheet();
-        box = static_cast<MLTextBox*>(CreateControl("MLTextBox", "M", "S", kX, kY, 200, 100));
-        ASSERT_NE(box, nullptr);
-        SetControlProperty("M", "Text", "");
-        SetFocusTo("M");
         TestSetClipboard("");
         g_changes = 0;
     }
@@ -45,6 +43,28 @@ class MLTextBoxTest : public GuiTest {
     }
     static void Ctrl(uint8_t k) { Chord(VK_CONTROL, 0x1D, k); }
     static void Shift(uint8_t k) { Chord(VK_SHIFT, 0x2A, k); }
+    static void CtrlShift(uint8_t k) {
+        TestKeyDown(VK_SHIFT, 0x2A), PumpMessages();
+        Ctrl(k);
+        TestKeyUp(VK_SHIFT, 0x2A), PumpMessages();
+    }
+    // AltGr, as Windows reports it: left Ctrl with right Alt.
+    static void AltGr(uint8_t k) {
+        TestKeyDown(VK_MENU, 0x38, true), PumpMessages();
+        Ctrl(k);
+        TestKeyUp(VK_MENU, 0x38, true), PumpMessages();
+    }
+};
+
+class MLTextBoxTest : public BoxTest {
+  protected:
+    void SetUp() override {
+        BoxTest::SetUp();
+        box = static_cast<MLTextBox*>(CreateControl("MLTextBox", "M", "S", kX, kY, 200, 100));
+        ASSERT_NE(box, nullptr);
+        SetControlProperty("M", "Text", "");
+        SetFocusTo("M");
+    }
     // Screen point on the left edge of the character at byte offset i.
     void PointAt(int32_t i, int* px, int* py) const {
         const TextPos c = box->CaretXY(i, box->WrapWidth());
@@ -328,4 +348,181 @@ TEST_F(MLTextBoxTest, ClipboardCopiesAndCutsTheSelectedUtf8Bytes) {
     TestSetClipboard("kept");
     Ctrl('X');  // nothing selected: the clipboard stays
     EXPECT_EQ(PlatGetClipboardText(), "kept");
+}
+
+// ---- the editing core, in both boxes --------------------------------------------------------
+
+namespace {
+
+class EditCoreTest : public BoxTest, public ::testing::WithParamInterface<const char*> {
+  protected:
+    void SetUp() override {
+        BoxTest::SetUp();
+        control = CreateControl(GetParam(), "E", "S", kX, kY, 200, 100);
+        edit = TextEditOf(control);
+        ASSERT_NE(edit, nullptr);
+        SetText("");
+        SetFocusTo("E");
+    }
+    static void SetText(const char* t) { ASSERT_TRUE(SetControlProperty("E", "Text", t)); }
+
+    Control* control = nullptr;
+    TextEdit* edit = nullptr;
+};
+
+INSTANTIATE_TEST_SUITE_P(BothBoxes, EditCoreTest, ::testing::Values("TextBox", "MLTextBox"));
+
+}  // namespace
+
+TEST_P(EditCoreTest, TypingUndoesWordByWordAndRedoesWithCtrlYOrCtrlShiftZ) {
+    Type("hello world");
+    Ctrl('Z');
+    EXPECT_EQ(edit->text, "hello ");
+    Ctrl('Z'), Ctrl('Z');  // the second finds nothing left
+    EXPECT_EQ(edit->text, "");
+    Ctrl('Y');
+    EXPECT_EQ(edit->text, "hello ");
+    CtrlShift('Z');
+    EXPECT_EQ(edit->text, "hello world");
+    EXPECT_EQ(edit->cPos, 11);
+    // A caret jump ends the word being typed, and a new edit drops what could be redone.
+    Ctrl('Z');
+    Tap(VK_LEFT);
+    Type("x");
+    Ctrl('Y');
+    EXPECT_EQ(edit->text, "hellox ");
+    Ctrl('Z');
+    EXPECT_EQ(edit->text, "hello ");
+    // AltGr (Ctrl+Alt) types letters on many keyboards: it neither undoes nor selects.
+    AltGr('Z'), AltGr('A');
+    EXPECT_EQ(edit->text, "hello ");
+    EXPECT_EQ(edit->nSel, 0);
+}
+
+TEST_P(EditCoreTest, PasteCutAndDeletionsAreOneStepEachAndBringTheSelectionBack) {
+    SetText("one two three");
+    edit->cPos = 4, edit->nSel = 3;  // "two"
+    TestSetClipboard("2");
+    Ctrl('V');
+    EXPECT_EQ(edit->text, "one 2 three");
+    Ctrl('A'), Ctrl('X');
+    EXPECT_EQ(edit->text, "");
+    Ctrl('Z');
+    EXPECT_EQ(edit->text, "one 2 three");
+    Ctrl('Z');
+    EXPECT_EQ(edit->text, "one two three");
+    EXPECT_EQ(edit->cPos, 4);
+    EXPECT_EQ(edit->nSel, 3);
+    edit->cPos = 13, edit->nSel = 0;
+    for (int i = 0; i < 3; ++i) Tap(VK_BACK);
+    edit->cPos = 0;
+    Tap(VK_DELETE), Tap(VK_DELETE);
+    EXPECT_EQ(edit->text, "e two th");
+    Ctrl('Z');
+    EXPECT_EQ(edit->text, "one two th");
+    Ctrl('Z');
+    EXPECT_EQ(edit->text, "one two three");
+}
+
+TEST_P(EditCoreTest, HistoryIsClearedBySettingTextAndCanBeTakenAndPutBack) {
+    Type("ab");
+    SetText("loaded");
+    Ctrl('Z');  // a text set by name is a new item: nothing to undo
+    EXPECT_EQ(edit->text, "loaded");
+    Type("!");
+    EditHistory saved = TakeEditHistory(control);
+    EXPECT_FALSE(saved.Empty());
+    SetText("another item");
+    Type("x");
+    SetText("loaded!");  // back to the first item, its history with it
+    ASSERT_TRUE(PutEditHistory(control, std::move(saved)));
+    Ctrl('Z');
+    EXPECT_EQ(edit->text, "loaded");
+    // A history put on a text it was not made on is dropped, not applied.
+    saved = TakeEditHistory(control);
+    SetText("zz");
+    PutEditHistory(control, std::move(saved));
+    Ctrl('Y');
+    EXPECT_EQ(edit->text, "zz");
+    EXPECT_TRUE(edit->history.Empty());
+    // A replacement by the program is one step, and the caret follows it.
+    SetText("teh cat");
+    ASSERT_TRUE(ReplaceTextRange(control, 0, 3, "the"));
+    EXPECT_EQ(edit->text, "the cat");
+    EXPECT_EQ(edit->cPos, 3);
+    EXPECT_FALSE(ReplaceTextRange(control, 5, 99, "x"));
+    Ctrl('Z');
+    EXPECT_EQ(edit->text, "teh cat");
+    EXPECT_FALSE(PutEditHistory(FindControl("S"), {}));
+}
+
+TEST_P(EditCoreTest, HistoryKeepsTheNewestStepsWithinItsBounds) {
+    for (int i = 0; i < 150; ++i) edit->InsertText(edit->cPos, "x");
+    int undone = 0;
+    while (edit->Undo()) ++undone;
+    EXPECT_EQ(undone, int(EditHistory::kMaxSteps));
+    EXPECT_EQ(edit->text.size(), 150 - EditHistory::kMaxSteps);
+    // Whole-text replacements of 30000 bytes hold 60000 bytes each.
+    SetText(std::string(30000, 'a').c_str());
+    for (char c = 'b'; c < 'k'; ++c) ASSERT_TRUE(edit->ReplaceRange(0, edit->Length(), std::string(30000, c)));
+    EXPECT_LE(edit->history.bytes, EditHistory::kMaxBytes);
+    undone = 0;
+    while (edit->Undo()) ++undone;
+    EXPECT_EQ(undone, int(EditHistory::kMaxBytes / 60000));
+    EXPECT_EQ(edit->text, std::string(30000, char('k' - undone - 1)));
+}
+
+TEST_P(EditCoreTest, MarksMoveWithTheirWordsAndGoWhenTheWordIsEdited) {
+    SetText("aa bb cc");
+    ASSERT_TRUE(SetTextMarks(control, {{3, 5}, {6, 8}, {5, 3}, {7, 99}}));
+    EXPECT_EQ(GetTextMarks(control), (std::vector<TextMark>{{3, 5}, {6, 8}}));  // the bad ranges left out
+    edit->cPos = 0;
+    Type("x");
+    EXPECT_EQ(GetTextMarks(control), (std::vector<TextMark>{{4, 6}, {7, 9}}));
+    edit->cPos = 5;
+    Type("y");  // inside "bb"
+    EXPECT_EQ(GetTextMarks(control), (std::vector<TextMark>{{8, 10}}));
+    Ctrl('Z');
+    EXPECT_EQ(GetTextMarks(control), (std::vector<TextMark>{{7, 9}}));
+    SetText("new");
+    EXPECT_TRUE(GetTextMarks(control).empty());
+}
+
+TEST_P(EditCoreTest, WordAtTheCaretTakesLettersOfAnyScriptAndInnerApostrophes) {
+    SetText("l'eau don't, \xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87\xE2\x80\x94x");  // ... ключ—x
+    const struct {
+        int32_t caret;
+        TextMark word;
+    } cases[] = {{0, {0, 5}},    {5, {0, 5}},    {8, {6, 11}},  {12, {12, 12}},
+                 {17, {13, 21}}, {21, {13, 21}}, {24, {24, 25}}};
+    for (const auto& c : cases) {
+        edit->cPos = c.caret, edit->nSel = 0;
+        EXPECT_EQ(WordAtCaret(control), c.word) << c.caret;
+    }
+}
+
+TEST_P(EditCoreTest, MarkedWordIsUnderlinedInRedAndTheOthersAreNot) {
+    ShowGuiPointer(false);
+    SetControlProperty("E", "Color", ValColor(MakeColor(255, 255, 255)));
+    SetText("aaaa bbbb cccc");
+    ASSERT_TRUE(SetTextMarks(control, {{5, 9}}));
+    ClearScreen();
+    GuiDraw();
+    glFinish();
+    const Font* f = TestFont();
+    const int x0 = kX + 2 + int(MeasureText("aaaa ", -1, f)), x1 = kX + 2 + int(MeasureText("aaaa bbbb", -1, f));
+    const int bottom = kY + 2 + int(f->height * f->scale);
+    auto redPixels = [&](int from, int to) {
+        int n = 0;
+        for (int px = from; px < to; ++px)
+            for (int py = bottom - 4; py <= bottom; ++py) {
+                const Rgb c = ReadPixel(px, py);
+                n += c.r > 150 && c.g < 100 && c.b < 100;
+            }
+        return n;
+    };
+    EXPECT_GE(redPixels(x0 + 1, x1 - 1), x1 - x0 - 2);  // a tooth in every column
+    EXPECT_EQ(redPixels(kX + 2, x0 - 1), 0);
+    EXPECT_EQ(redPixels(x1 + 1, kX + 2 + int(MeasureText("aaaa bbbb cccc", -1, f))), 0);
+    ShowGuiPointer(true);
 }
