@@ -1,7 +1,8 @@
-// mltextbox_test.cpp - the multi-line text box through the real input path: clicks on
-// empty and newline-ended texts, pasting and typing (UTF-16 pairs, over a selection),
-// word selection, the editing keys over multi-byte characters, Change only from Text,
-// buffer growth, drag auto-scroll, the 32767-byte ceiling, and the wrapped caret.
+// mltextbox_test.cpp - the multi-line text box through the real input path (clicks on
+// empty and newline-ended texts, pasting over a selection, word selection, Up/Down,
+// buffer growth, drag auto-scroll, the 32767-byte ceiling, the wrapped caret), then the
+// editing core in both boxes: typing, keys and clipboard, undo/redo and its history,
+// marks under words with their red line, and the word at the caret.
 #include "gui/controls/mltextbox.h"
 
 #include <string>
@@ -93,36 +94,6 @@ class MLTextBoxTest : public BoxTest {
 };
 
 }  // namespace
-
-TEST_F(MLTextBoxTest, ListsItsPropertiesThenTheScrollBarsAndChangeBeforeScroll) {
-    PropertyEntry props[17];
-    ASSERT_EQ(box->ListProperties(nullptr), 17);
-    box->ListProperties(props);
-    const char* names[] = {"Font",          "Text",           "cPos",          "nSel",
-                           "Color",         "TextColor",      "SelectedColor", "SelectedTextColor",
-                           "BorderColor",   "ScrollBarWidth", "Step",          "nBlocks",
-                           "nSliderBlocks", "ScrollBarColor", "cBlock",        "vskin",
-                           "hskin"};
-    const int32_t types[] = {13, 8, 4, 4, 7, 7, 7, 7, 7, 5, 4, 4, 4, 7, 5, 17, 17};
-    for (int i = 0; i < 17; ++i) {
-        EXPECT_STREQ(props[i].name, names[i]);
-        EXPECT_EQ(props[i].type, types[i]) << names[i];
-    }
-    EventEntry events[15];
-    ASSERT_EQ(box->ListEvents(nullptr), 15);
-    box->ListEvents(events);
-    EXPECT_STREQ(events[0].name, "Change");
-    EXPECT_STREQ(events[1].name, "Scroll");
-    EXPECT_STREQ(events[2].name, "KeyDown");
-    EXPECT_EQ(FindControlClass("MLTextBox")->tabStopByDefault, 1);
-
-    auto* fresh = static_cast<MLTextBox*>(CreateControl("MLTextBox", "D", "S", 0, 0, 0, 0));
-    EXPECT_EQ(fresh->text, "MLTextBox");
-    EXPECT_EQ(fresh->cPos, 7);
-    EXPECT_EQ(fresh->capacity, 129);
-    EXPECT_EQ(fresh->font, TestFont());
-    EXPECT_EQ(fresh->color, MakeColor(236, 255, 236));
-}
 
 TEST_F(MLTextBoxTest, EmptyTextKeepsTheCaretAtZeroWhereverTheClickAndWhateverTheKey) {
     ClickAt(0);
@@ -235,27 +206,6 @@ TEST_F(MLTextBoxTest, UpAndDownKeepTheCarriedSelectionInsideTheText) {
     EXPECT_EQ(box->nSel, 2);
 }
 
-TEST_F(MLTextBoxTest, ChangeComesOnlyFromSettingTextAndTypingJoinsUtf16Pairs) {
-    BindControlEvent("M", "Change", &CountChange);
-    Type("ab");
-    TestChar(0xD83D), TestChar(0xDE00);  // U+1F600 as a pair
-    TestChar(0xDE00);                    // a low half alone
-    TestChar(0x0436), PumpMessages();    // ж
-    EXPECT_EQ(box->text, "ab\xF0\x9F\x98\x80\xD0\xB6");
-    Tap(VK_RETURN), Tap(VK_BACK);
-    Ctrl('A'), Ctrl('X'), Ctrl('V');
-    EXPECT_EQ(g_changes, 0);
-    EXPECT_EQ(box->text, "ab\xF0\x9F\x98\x80\xD0\xB6");
-    box->nSel = -3;
-    ASSERT_TRUE(SetControlProperty("M", "Text", "new <color default>text"));
-    EXPECT_EQ(g_changes, 1);
-    EXPECT_EQ(box->cPos, 23);
-    EXPECT_EQ(box->nSel, 0);
-    char read[64] = {};
-    ASSERT_TRUE(GetControlProperty("M", "Text", read));
-    EXPECT_STREQ(read, "new <color default>text");
-}
-
 TEST_F(MLTextBoxTest, BufferGrowsInStepsOf128AndNeverShrinks) {
     EXPECT_EQ(box->capacity, 129);
     Type(std::string(128, 'a'));
@@ -333,21 +283,6 @@ TEST_F(MLTextBoxTest, CaretAndUpFollowTheWrappedLinesOfTheWholeText) {
     Tap(VK_UP);
     EXPECT_EQ(box->CaretXY(box->cPos, width).y, 0.0f);
     EXPECT_EQ(box->cPos, 1);
-}
-
-TEST_F(MLTextBoxTest, ClipboardCopiesAndCutsTheSelectedUtf8Bytes) {
-    SetControlProperty("M", "Text",
-                       "x\xC3\xA9\xE2\x82\xAC"
-                       "y");
-    Tap(VK_LEFT);
-    Shift(VK_LEFT), Shift(VK_LEFT);
-    Ctrl('C');
-    EXPECT_EQ(PlatGetClipboardText(), "\xC3\xA9\xE2\x82\xAC");
-    Ctrl('X');
-    EXPECT_EQ(box->text, "xy");
-    TestSetClipboard("kept");
-    Ctrl('X');  // nothing selected: the clipboard stays
-    EXPECT_EQ(PlatGetClipboardText(), "kept");
 }
 
 // ---- the editing core, in both boxes --------------------------------------------------------
@@ -525,4 +460,71 @@ TEST_P(EditCoreTest, MarkedWordIsUnderlinedInRedAndTheOthersAreNot) {
     EXPECT_EQ(redPixels(kX + 2, x0 - 1), 0);
     EXPECT_EQ(redPixels(x1 + 1, kX + 2 + int(MeasureText("aaaa bbbb cccc", -1, f))), 0);
     ShowGuiPointer(true);
+}
+
+TEST_P(EditCoreTest, NewBoxesStartWithTheirClassNameAndTheCaretAtSeven) {
+    auto* fresh = TextEditOf(CreateControl(GetParam(), "D", "S", 0, 0, 0, 0));
+    EXPECT_EQ(fresh->text, GetParam());
+    EXPECT_EQ(fresh->cPos, 7);
+    EXPECT_EQ(FindControlClass(GetParam())->tabStopByDefault, 1);
+    if (auto* ml = dynamic_cast<MLTextBox*>(fresh)) {
+        EXPECT_EQ(ml->capacity, 129);
+    }
+}
+
+TEST_P(EditCoreTest, TypingJoinsUtf16PairsAndOnlySettingTextRaisesChange) {
+    BindControlEvent("E", "Change", &CountChange);
+    Type("a");
+    TestChar(0xD83D), TestChar(0xDE00);  // U+1F600 as a surrogate pair
+    TestChar(0x00E9), TestChar(0x20AC);  // é, €
+    TestChar(0xDE00);                    // a low half with no high half
+    TestChar(0xD83D), TestChar('b');     // a high half followed by a plain character
+    PumpMessages();
+    const std::string typed =
+        "a\xF0\x9F\x98\x80\xC3\xA9\xE2\x82\xAC"
+        "b";
+    EXPECT_EQ(edit->text, typed);
+    EXPECT_EQ(edit->cPos, int32_t(typed.size()));
+    Tap(VK_BACK), Type("b");
+    Ctrl('A'), Ctrl('X'), Ctrl('V');
+    EXPECT_EQ(edit->text, typed);
+    EXPECT_EQ(g_changes, 0);
+    edit->nSel = -3;
+    SetText("new <color default>text");
+    EXPECT_EQ(g_changes, 1);
+    EXPECT_EQ(edit->cPos, 23);
+    EXPECT_EQ(edit->nSel, 0);
+    char read[64] = {};
+    ASSERT_TRUE(GetControlProperty("E", "Text", read));
+    EXPECT_STREQ(read, "new <color default>text");  // colour tags kept as typed
+}
+
+TEST_P(EditCoreTest, KeysStepOverWholeCharactersAndTheClipboardTakesTheSelectedBytes) {
+    SetText("x\xC3\xA9y\xE2\x82\xAC");  // x é y €
+    Tap(VK_LEFT);
+    EXPECT_EQ(edit->cPos, 4);
+    Tap(VK_LEFT), Tap(VK_LEFT);
+    EXPECT_EQ(edit->cPos, 1);
+    Shift(VK_RIGHT);
+    EXPECT_EQ(edit->nSel, 2);
+    Ctrl('C');
+    EXPECT_EQ(PlatGetClipboardText(), "\xC3\xA9");
+    Ctrl('X');
+    EXPECT_EQ(edit->text, "xy\xE2\x82\xAC");
+    Tap(VK_DELETE);
+    EXPECT_EQ(edit->text, "x\xE2\x82\xAC");
+    Tap(VK_RIGHT), Tap(VK_BACK);
+    EXPECT_EQ(edit->text, "x");
+    Ctrl('V');
+    EXPECT_EQ(edit->text, "x\xC3\xA9");
+    // Copy and cut without a selection leave the clipboard and the text alone.
+    TestSetClipboard("kept");
+    Ctrl('X');
+    EXPECT_EQ(PlatGetClipboardText(), "kept");
+    EXPECT_EQ(edit->text, "x\xC3\xA9");
+    // Out-of-range positions set through the API are brought back before use.
+    SetControlProperty("E", "cPos", ValInt(99));
+    SetControlProperty("E", "nSel", ValInt(-500));
+    Tap(VK_DELETE);
+    EXPECT_EQ(edit->text, "");
 }

@@ -1,12 +1,14 @@
-// textbox_test.cpp - the single-line edit field driven through the real input path:
-// typing (UTF-16 pairs included), the integer and float formats, the character limit
-// with multi-byte text, the 32767-byte ceiling, clipboard, keys, the default button,
-// scrolling that follows the caret, and what the box looks like on screen.
+// textbox_test.cpp - what the single-line edit field adds to the shared editing core,
+// through the real input path: the integer and float formats, the character limit with
+// multi-byte text, the 32767-byte ceiling, line breaks shown as bars, the default button,
+// the input method's spot, scrolling that follows the caret, and how the box looks.
+// The editing keys, typing and undo of both boxes are tested in mltextbox_test.cpp.
+#include "gui/controls/textbox.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "gui/controls/textbox.h"
 #include "render/font.h"
 #include "tests/gui/gui_test_support.h"
 
@@ -18,7 +20,7 @@ int g_changes = 0;
 void CountChange() { ++g_changes; }
 
 class TextBoxTest : public GuiTest {
-protected:
+  protected:
     void SetUp() override {
         GuiTest::SetUp();
         ASSERT_NE(TestFont(), nullptr);
@@ -54,27 +56,6 @@ protected:
 
 }  // namespace
 
-TEST_F(TextBoxTest, ListsElevenPropertiesOfItsOwnAndChangeBeforeTheCommonEvents) {
-    PropertyEntry props[13];
-    ASSERT_EQ(box->ListProperties(nullptr), 13);
-    box->ListProperties(props);
-    const char* names[] = {"DefaultButton", "Text", "cPos", "nSel", "Color", "TextColor", "SelectedColor",
-                           "SelectedTextColor", "Format", "BorderColor", "MaxLen", "Font", "ToolTipText"};
-    const int32_t types[] = {8, 8, 4, 4, 7, 7, 7, 7, 15, 7, 4, 13, 8};
-    for (int i = 0; i < 13; ++i) {
-        EXPECT_STREQ(props[i].name, names[i]);
-        EXPECT_EQ(props[i].type, types[i]) << names[i];
-    }
-    EXPECT_STREQ(props[0].comment, "MaxLen:31");
-    EXPECT_STREQ(props[8].comment, "0-String;1-Integer;2-Float");
-    EventEntry events[14];
-    ASSERT_EQ(box->ListEvents(nullptr), 14);
-    box->ListEvents(events);
-    EXPECT_STREQ(events[0].name, "Change");
-    EXPECT_STREQ(events[1].name, "KeyDown");
-    EXPECT_EQ(FindControlClass("TextBox")->tabStopByDefault, 1);
-}
-
 TEST_F(TextBoxTest, InputMethodWindowsFollowTheCaretInClientPixels) {
     // Where an input method opens its candidate list: at the caret, which moves on as
     // composed characters arrive and back as the caret steps over them.
@@ -96,18 +77,6 @@ TEST_F(TextBoxTest, InputMethodWindowsFollowTheCaretInClientPixels) {
     for (int i = 0; i < 3; ++i) Tap(VK_LEFT);  // one whole character a step
     GuiDraw();
     EXPECT_EQ(PlatTextInputSpot().left, start.left);
-}
-
-TEST_F(TextBoxTest, TypedUtf16PairsBecomeOneUtf8CharacterAndLoneHalvesAreDropped) {
-    Type("a");
-    TestChar(0xD83D), TestChar(0xDE00);  // U+1F600 as a surrogate pair
-    TestChar(0x00E9), TestChar(0x20AC);  // é, €
-    TestChar(0xDE00);                    // a low half with no high half
-    TestChar(0xD83D), TestChar('b');     // a high half followed by a plain character
-    PumpMessages();
-    EXPECT_EQ(box->text, "a\xF0\x9F\x98\x80\xC3\xA9\xE2\x82\xAC" "b");
-    EXPECT_EQ(box->cPos, int32_t(box->text.size()));
-    EXPECT_EQ(g_changes, 0);
 }
 
 TEST_F(TextBoxTest, IntegerFormatRefusesLeadingZeroSignsAndLettersWhole) {
@@ -159,12 +128,14 @@ TEST_F(TextBoxTest, FloatFormatTakesOnePointAndOnlyThePointAfterALeadingZero) {
 TEST_F(TextBoxTest, MaxLenCountsCharactersNotBytesAndTypingReplacesASelection) {
     SetControlProperty("T", "MaxLen", ValInt(3));
     SetControlProperty("T", "Text", "\xC3\xA4\xC3\xB6");  // "äö": two characters, four bytes
-    TestSetClipboard("\xC3\xBC\xE2\x82\xAC" "x");        // "ü€x"
+    TestSetClipboard(
+        "\xC3\xBC\xE2\x82\xAC"
+        "x");  // "ü€x"
     Ctrl('V');
-    EXPECT_EQ(box->text, "\xC3\xA4\xC3\xB6\xC3\xBC");     // only "ü" fitted
+    EXPECT_EQ(box->text, "\xC3\xA4\xC3\xB6\xC3\xBC");  // only "ü" fitted
     EXPECT_EQ(box->cPos, 6);
     Type("y");
-    EXPECT_EQ(box->text, "\xC3\xA4\xC3\xB6\xC3\xBC");     // full: nothing changes
+    EXPECT_EQ(box->text, "\xC3\xA4\xC3\xB6\xC3\xBC");  // full: nothing changes
     // Typing over the whole text replaces it rather than only deleting it.
     Ctrl('A');
     Type("z");
@@ -210,36 +181,6 @@ TEST_F(TextBoxTest, SettingTextShowsLineBreaksAsBarsAndPutsTheCaretAtTheEnd) {
     EXPECT_STREQ(read, "a|b c");
 }
 
-TEST_F(TextBoxTest, KeysStepOverWholeCharactersAndClipboardCopiesCutsAndPastes) {
-    SetControlProperty("T", "Text", "x\xC3\xA9y\xE2\x82\xAC");  // x é y €
-    Tap(VK_LEFT);
-    EXPECT_EQ(box->cPos, 4);
-    Tap(VK_LEFT), Tap(VK_LEFT);
-    EXPECT_EQ(box->cPos, 1);
-    ShiftKey(VK_RIGHT);
-    EXPECT_EQ(box->nSel, 2);
-    Ctrl('C');
-    EXPECT_EQ(PlatGetClipboardText(), "\xC3\xA9");
-    Ctrl('X');
-    EXPECT_EQ(box->text, "xy\xE2\x82\xAC");
-    Tap(VK_DELETE);
-    EXPECT_EQ(box->text, "x\xE2\x82\xAC");
-    Tap(VK_RIGHT), Tap(VK_BACK);
-    EXPECT_EQ(box->text, "x");
-    Ctrl('V');
-    EXPECT_EQ(box->text, "x\xC3\xA9");
-    // Copy and cut without a selection leave the clipboard and the text alone.
-    TestSetClipboard("kept");
-    Ctrl('X');
-    EXPECT_EQ(PlatGetClipboardText(), "kept");
-    EXPECT_EQ(box->text, "x\xC3\xA9");
-    // Out-of-range positions set through the API are brought back before use.
-    SetControlProperty("T", "cPos", ValInt(99));
-    SetControlProperty("T", "nSel", ValInt(-500));
-    Tap(VK_DELETE);
-    EXPECT_EQ(box->text, "");
-}
-
 TEST_F(TextBoxTest, EnterHandsTheFocusAndTheKeyReleaseToTheDefaultButton) {
     CreateControl("TestBox", "Ok", "S", 300, 100, 60, 20);
     SetControlProperty("T", "DefaultButton", "Ok");
@@ -261,7 +202,8 @@ TEST_F(TextBoxTest, EnterEndsWhenDefaultButtonsFormACycle) {
         for (size_t i = 0; i < ring.size(); ++i) {
             if (!FindControl(ring[i])) CreateControl("TextBox", ring[i], "S", 100, 130 + 30 * float(i), 120, 20);
             SetControlProperty(ring[i], "DefaultButton", ring[(i + 1) % ring.size()]);
-            BindControlEvent(ring[i], "KeyUp", +[](int32_t) { ++releases; });
+            BindControlEvent(
+                ring[i], "KeyUp", +[](int32_t) { ++releases; });
         }
         SetFocusTo("T");
         releases = 0;
@@ -275,7 +217,7 @@ TEST_F(TextBoxTest, ClicksPlaceTheCaretBeforeTheCharacterAndDoubleClickSelectsAW
     SetControlProperty("T", "Text", "ab-cd");
     const float wa = CharWidthFont('a', TestFont());
     Press(int(100 + wa + 1), 110), Release(int(100 + wa + 1), 110);
-    EXPECT_EQ(box->cPos, 1);  // on "b": before it
+    EXPECT_EQ(box->cPos, 1);                                                  // on "b": before it
     TestMouseButton(WM_LBUTTONDOWN, int(100 + wa + 1), 110), PumpMessages();  // double click
     TestMouseButton(WM_LBUTTONUP, int(100 + wa + 1), 110), PumpMessages();
     EXPECT_EQ(box->cPos, 2);
@@ -310,11 +252,11 @@ TEST_F(TextBoxTest, DrawsItsBackgroundBorderAndSelectionHighlight) {
     ClearScreen();
     GuiDraw();
     glFinish();
-    EXPECT_EQ(ReadPixel(200, 110), (Rgb{0, 200, 0}));   // right of the text
-    const Rgb edge = ReadPixel(150, 100);  // the smoothed top edge covers half a pixel row
+    EXPECT_EQ(ReadPixel(200, 110), (Rgb{0, 200, 0}));  // right of the text
+    const Rgb edge = ReadPixel(150, 100);              // the smoothed top edge covers half a pixel row
     EXPECT_GE(edge.b, 100);
     EXPECT_LE(edge.g, 150);
-    EXPECT_EQ(ReadPixel(103, 103), (Rgb{255, 0, 0}));   // inside the highlight's corner
+    EXPECT_EQ(ReadPixel(103, 103), (Rgb{255, 0, 0}));  // inside the highlight's corner
     ShowGuiPointer(true);
 }
 
