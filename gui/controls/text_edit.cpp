@@ -181,7 +181,7 @@ void TextEdit::Record(EditStep step) {
         EditStep& last = h.undo.back();
         const size_t before = StepBytes(last);
         bool joined = false;
-        if (step.kind == EditStep::TYPING && step.removed.empty() &&
+        if (step.kind == EditStep::TYPING && step.removed.empty() && !last.inserted.empty() &&
             size_t(step.at) == size_t(last.at) + last.inserted.size() &&
             !(IsBreak(last.inserted.back()) && !IsBreak(step.inserted.front()))) {
             last.inserted += step.inserted;
