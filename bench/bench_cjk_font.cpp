@@ -21,6 +21,7 @@
 #include "platform/platform.h"
 #include "render/dsf.h"
 #include "render/font.h"
+#include "tests/support/loc_files.h"
 
 namespace fs = std::filesystem;
 
@@ -29,11 +30,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const fs::path kDir = fs::temp_directory_path() / "qk_bench_cjk_font";
-
-void Put16(std::string& out, int v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
 
 // The font as it was before the CJK face was merged in: dsfmake packs glyphs in
 // code-point order, so the ones below U+3000 and the pages they use are exactly it.
@@ -55,21 +51,15 @@ std::string MakeFontWithoutCjk() {
 // A two-language project of three 500-item files.
 void MakeProject() {
     for (const char* file : {"menu", "game", "keyboard"}) {
-        std::string loc, desc;
-        Put16(loc, 500);
+        std::vector<std::string> texts;
+        std::vector<std::pair<std::string, std::string>> descs;
         for (int i = 0; i < 500; ++i) {
-            const std::string text = "A typical game string, number " + std::to_string(i);
-            Put16(loc, int(text.size())), loc += text;
-            const std::string name = "Item" + std::to_string(i);
-            Put16(desc, int(name.size())), desc += name;
-            Put16(desc, 9), desc += "What for.";
+            texts.push_back("A typical game string, number " + std::to_string(i));
+            descs.emplace_back("Item" + std::to_string(i), "What for.");
         }
-        for (const char* lang : {"English", "Japanese"}) {
-            fs::create_directories(kDir / "Texts" / lang);
-            std::ofstream(kDir / "Texts" / lang / (std::string(file) + ".loc"), std::ios::binary) << loc;
-        }
-        fs::create_directories(kDir / "Descriptions");
-        std::ofstream(kDir / "Descriptions" / (std::string(file) + ".desc"), std::ios::binary) << desc;
+        for (const char* lang : {"English", "Japanese"})
+            locfixture::WriteFile(kDir / "Texts" / lang / (std::string(file) + ".loc"), locfixture::LocBytes(texts));
+        locfixture::WriteFile(kDir / "Descriptions" / (std::string(file) + ".desc"), locfixture::DescBytes(descs));
     }
 }
 

@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "editor/editor.h"
@@ -13,39 +12,26 @@
 #include "gui/controls/combobox.h"
 #include "platform/platform.h"
 #include "render/font.h"
+#include "tests/support/loc_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-void Put16(std::string& out, int v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-
-void Record(std::string& out, const std::string& text) {
-    Put16(out, static_cast<int>(text.size()));
-    out += text;
-}
 
 // Two languages of 4000-item files, and the main screen built on them.
 void Setup() {
     const fs::path dir = fs::temp_directory_path() / "qk_bench_editor_load";
     fs::remove_all(dir);
     for (const char* file : {"menu", "game", "keyboard"}) {
-        std::string loc, desc;
-        Put16(loc, 4000);
+        std::vector<std::string> texts;
+        std::vector<std::pair<std::string, std::string>> descs;
         for (int i = 0; i < 4000; ++i) {
-            Record(loc, "A typical game string of moderate length, number " + std::to_string(i));
-            Record(desc, "Item" + std::to_string(i));
-            Record(desc, "What the item is for and where it shows in the game.");
+            texts.push_back("A typical game string of moderate length, number " + std::to_string(i));
+            descs.emplace_back("Item" + std::to_string(i), "What the item is for and where it shows in the game.");
         }
-        for (const char* lang : {"English", "German"}) {
-            fs::create_directories(dir / "Texts" / lang);
-            std::ofstream(dir / "Texts" / lang / (std::string(file) + ".loc"), std::ios::binary) << loc;
-        }
-        fs::create_directories(dir / "Descriptions");
-        std::ofstream(dir / "Descriptions" / (std::string(file) + ".desc"), std::ios::binary) << desc;
+        for (const char* lang : {"English", "German"})
+            locfixture::WriteFile(dir / "Texts" / lang / (std::string(file) + ".loc"), locfixture::LocBytes(texts));
+        locfixture::WriteFile(dir / "Descriptions" / (std::string(file) + ".desc"), locfixture::DescBytes(descs));
     }
     fs::current_path(dir);
     PlatSetPresentPacing(false);

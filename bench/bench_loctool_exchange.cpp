@@ -7,10 +7,10 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/loc_files.h"
 #include "tools/loctool/exchange_commands.h"
 #include "tools/loctool/loc_text.h"
 
@@ -38,11 +38,6 @@ std::string TextOf(int l, int file, int i) {
     return text;
 }
 
-void Write(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 struct BenchProject {
     fs::path oldDir = fs::current_path();
     fs::path dir = fs::temp_directory_path() / "qk_bench_loctool_exchange";
@@ -52,18 +47,17 @@ struct BenchProject {
     BenchProject() {
         fs::remove_all(dir);
         for (int f = 0; f < 3; ++f) {
-            std::vector<loctext::Item> items(kItems);
-            for (int i = 0; i < kItems; ++i) {
-                items[i].name = "Item" + std::to_string(i);
-                items[i].desc = "Shown on screen " + std::to_string(i % 40) + "; keep it short.";
-            }
-            std::string bytes;
-            loctext::EncodeDesc(items, "desc", bytes);
-            Write(dir / "Descriptions" / (std::string(kFiles[f]) + ".desc"), bytes);
+            std::vector<std::pair<std::string, std::string>> descs;
+            for (int i = 0; i < kItems; ++i)
+                descs.emplace_back("Item" + std::to_string(i),
+                                   "Shown on screen " + std::to_string(i % 40) + "; keep it short.");
+            locfixture::WriteFile(dir / "Descriptions" / (std::string(kFiles[f]) + ".desc"),
+                                  locfixture::DescBytes(descs));
             for (int l = 0; l < kLanguages; ++l) {
-                for (int i = 0; i < kItems; ++i) items[i].text = TextOf(l, f, i);
-                loctext::EncodeLoc(items, "loc", bytes);
-                Write(dir / "Texts" / Language(l) / (std::string(kFiles[f]) + ".loc"), bytes);
+                std::vector<std::string> texts;
+                for (int i = 0; i < kItems; ++i) texts.push_back(TextOf(l, f, i));
+                locfixture::WriteFile(dir / "Texts" / Language(l) / (std::string(kFiles[f]) + ".loc"),
+                                      locfixture::LocBytes(texts));
             }
         }
         opened = projtexts::OpenProject(dir.string(), project);
@@ -96,7 +90,7 @@ void BM_ExportImportVsLoad(benchmark::State& state, const char* format) {
             loctext::Result r = projtexts::LoadLanguage(bench.project, language, texts);
             const auto t1 = Clock::now();
             if (r.ok) r = ExportLanguage(bench.project, language, "English", format, bytes);
-            if (r.ok) std::ofstream(path, std::ios::binary) << bytes;
+            if (r.ok) locfixture::WriteFile(path, bytes);
             const auto t2 = Clock::now();
             if (r.ok) r = ImportLanguage(bench.project, language, path, format, report);
             const auto t3 = Clock::now();

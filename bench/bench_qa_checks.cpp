@@ -14,6 +14,7 @@
 #include "editor/qa/spelling.h"
 #include "editor/text_store.h"
 #include "render/font.h"
+#include "tests/support/loc_files.h"
 
 namespace fs = std::filesystem;
 
@@ -39,29 +40,21 @@ double BestSeconds(Body body, int rounds = 5) {
 
 // ---- checking a file ----
 
-// English and German menu files of 4000 items with tags, placeholders and line feeds,
-// written by the editor's own writer.
+// English and German menu files of 4000 items with tags, placeholders and line feeds.
 void WriteFiles() {
     static bool written = false;
     if (written) return;
     const fs::path dir = fs::temp_directory_path() / "qk_bench_qa";
     fs::remove_all(dir);
     for (const char* lang : {"English", "German"}) {
-        fs::create_directories(dir / "Texts" / lang);
-        fs::current_path(dir);
-        ResetStore();
-        g_store.key = std::string(lang) + "\\menu";
-        g_store.itemCount = 4000;
-        g_store.names.assign(4000, {});
-        g_store.descriptions.assign(4000, {});
+        std::vector<std::string> texts;
         for (int i = 0; i < 4000; ++i)
-            g_store.texts.push_back(std::string(lang[0] == 'E'
-                                                    ? "<color 255,200,0>Reward:<color default> %d coins"
-                                                    : "<color 255,200,0>Belohnung:<color default> %d Münzen") +
-                                    " for quest {quest} number " + std::to_string(i) + "\nPress %1$s to go on.");
-        SaveCurrentFile();
+            texts.push_back(std::string(lang[0] == 'E' ? "<color 255,200,0>Reward:<color default> %d coins"
+                                                       : "<color 255,200,0>Belohnung:<color default> %d Münzen") +
+                            " for quest {quest} number " + std::to_string(i) + "\nPress %1$s to go on.");
+        locfixture::WriteFile(dir / "Texts" / lang / "menu.loc", locfixture::LocBytes(texts));
     }
-    ResetStore();
+    fs::current_path(dir);
     written = true;
 }
 

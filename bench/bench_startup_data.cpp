@@ -5,11 +5,11 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "editor/project.h"
 #include "editor/text_store.h"
+#include "tests/support/loc_files.h"
 
 namespace fs = std::filesystem;
 
@@ -21,11 +21,6 @@ constexpr int kFolders = 40;
 constexpr int kItems = 4000;
 constexpr int kTextBytes = 60;  // a typical short game string: about 250 KB per .loc
 
-void PutInt16(std::string& out, int v) {
-    out.push_back(static_cast<char>(v & 0xFF));
-    out.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
 // A project of kFolders languages, made the current directory while it lives.
 struct BenchProject {
     fs::path oldDir = fs::current_path();
@@ -36,28 +31,20 @@ struct BenchProject {
         fs::create_directories(dir / "Descriptions");
         fs::current_path(dir);
         for (const char* file : {"menu", "game", "keyboard"}) {
-            std::string desc;
-            for (int i = 0; i < kItems; ++i) {
-                const std::string name = std::string(file) + std::to_string(i);
-                PutInt16(desc, static_cast<int>(name.size()));
-                desc += name;
-                PutInt16(desc, 20);
-                desc += "what this item means";
-            }
-            std::ofstream(fs::path("Descriptions") / (std::string(file) + ".desc"), std::ios::binary) << desc;
+            std::vector<std::pair<std::string, std::string>> descs;
+            for (int i = 0; i < kItems; ++i) descs.emplace_back(file + std::to_string(i), "what this item means");
+            locfixture::WriteFile(fs::path("Descriptions") / (std::string(file) + ".desc"),
+                                  locfixture::DescBytes(descs));
             for (int f = 0; f < kFolders; ++f) {
-                std::string loc;
-                PutInt16(loc, kItems);
+                std::vector<std::string> texts;
                 for (int i = 0; i < kItems; ++i) {
                     std::string text = "Lang " + std::to_string(f) + " item " + std::to_string(i) + ": ";
                     while (static_cast<int>(text.size()) < kTextBytes)
                         text += static_cast<char>('a' + (text.size() * 7 + i) % 26);
-                    PutInt16(loc, kTextBytes);
-                    loc += text;
+                    texts.push_back(std::move(text));
                 }
                 const fs::path folder = fs::path("Texts") / ("Lang" + std::to_string(f));
-                fs::create_directories(folder);
-                std::ofstream(folder / (std::string(file) + ".loc"), std::ios::binary) << loc;
+                locfixture::WriteFile(folder / (std::string(file) + ".loc"), locfixture::LocBytes(texts));
             }
         }
     }

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "editor/text_store.h"
+#include "tests/support/loc_files.h"
 
 #if !defined(_WIN32)
 #include <unistd.h>
@@ -24,11 +24,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kItems = 4000;
 constexpr int kTextBytes = 250;  // 4000 x (2 + 250) bytes: about 1 MB
 
-void PutInt16(std::string& out, int v) {
-    out.push_back(static_cast<char>(v & 0xFF));
-    out.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
 // A working folder holding Texts/Bench/menu.loc and Descriptions/menu.desc,
 // made the current directory for the benchmark's lifetime.
 struct BenchFolder {
@@ -40,22 +35,19 @@ struct BenchFolder {
         fs::create_directories(dir / "Texts" / "Bench");
         fs::create_directories(dir / "Descriptions");
         fs::current_path(dir);
-        std::string loc, desc;
-        PutInt16(loc, kItems);
+        std::vector<std::string> texts;
         for (int i = 0; i < kItems; ++i) {
             std::string text = "Item " + std::to_string(i) +
                                ": <color 255 0 0>Gr\xC3\xBC\xC3\x9F"
                                "e\n";
             while (static_cast<int>(text.size()) < kTextBytes)
                 text += static_cast<char>('a' + (text.size() * 7 + i) % 26);
-            PutInt16(loc, kTextBytes);
-            loc += text;
-            PutInt16(desc, 4);
-            desc += "NAME";
-            PutInt16(desc, 0);
+            texts.push_back(std::move(text));
         }
-        std::ofstream(fs::path("Texts") / "Bench" / "menu.loc", std::ios::binary) << loc;
-        std::ofstream(fs::path("Descriptions") / "menu.desc", std::ios::binary) << desc;
+        locfixture::WriteFile(fs::path("Texts") / "Bench" / "menu.loc", locfixture::LocBytes(texts));
+        locfixture::WriteFile(
+            fs::path("Descriptions") / "menu.desc",
+            locfixture::DescBytes(std::vector<std::pair<std::string, std::string>>(kItems, {"NAME", ""})));
     }
     ~BenchFolder() {
         fs::current_path(oldDir);
@@ -64,9 +56,7 @@ struct BenchFolder {
     }
 };
 
-double Seconds(Clock::time_point a, Clock::time_point b) {
-    return std::chrono::duration<double>(b - a).count();
-}
+double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
 
 void SyncFile(const fs::path& path) {
 #if !defined(_WIN32)

@@ -71,6 +71,15 @@ add_library(editor_core STATIC ${QK_EDITOR_SOURCES})
 target_include_directories(editor_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(editor_core PUBLIC quarnel)
 
+# The one place that touches files and the .loc / .desc format module, as on Linux.
+add_library(platform_files STATIC platform/files.cpp)
+add_library(loc_format STATIC formats/loc_format.cpp)
+target_include_directories(platform_files PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(loc_format PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(platform_win32 PUBLIC platform_files)
+target_link_libraries(platform_win32_test PUBLIC platform_files)
+target_link_libraries(editor_core PUBLIC loc_format platform_files)
+
 # --- the editor: a GUI-subsystem program (no console window) ---
 add_executable(zazovi WIN32 editor/main.cpp $<TARGET_OBJECTS:qk_resources>)
 target_link_libraries(zazovi PRIVATE editor_core quarnel platform_win32)
@@ -79,6 +88,7 @@ target_link_libraries(zazovi PRIVATE editor_core quarnel platform_win32)
 add_executable(loctool tools/loctool/loctool.cpp tools/loctool/font_coverage.cpp render/dsf.cpp editor/project.cpp
                editor/text_store.cpp)
 target_include_directories(loctool PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(loctool PRIVATE loc_format platform_files)
 
 # --- version, install layout and the ZIP ---
 include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)

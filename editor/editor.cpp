@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -263,10 +262,9 @@ LastPosition ParseLastPosition(std::string_view bytes, int folderCount, int file
 }
 
 void RestoreLastPosition() {
-    std::array<char, 12> bytes{};
-    std::ifstream in(kConfigFile, std::ios::binary);
-    const size_t got = in ? static_cast<size_t>(in.read(bytes.data(), bytes.size()).gcount()) : 0;
-    const LastPosition at = ParseLastPosition({bytes.data(), got}, LanguageFolderCount(), FileCount());
+    std::string bytes;
+    PlatReadFile(kConfigFile, bytes, nullptr);  // none or unreadable: a fresh start
+    const LastPosition at = ParseLastPosition(bytes, LanguageFolderCount(), FileCount());
     if (g_editor.fold) g_editor.fold->selected = at.folder;
     if (g_editor.file) g_editor.file->selected = at.file;
     if (LoadFile() && g_editor.items) g_editor.items->SelectItem(at.item);
@@ -399,7 +397,7 @@ bool ClaimProject() {
     LockOwner owner;
     if (TakeProjectLock(owner)) return true;
     std::error_code ec;
-    const std::string folder = HostPathString(std::filesystem::current_path(ec));
+    const std::string folder = PlatPathString(std::filesystem::current_path(ec));
     const std::string text = "The project " + folder + " is open in another editor (process " +
                              std::to_string(owner.pid) + " on " +
                              (owner.host.empty() ? "an unknown machine" : owner.host) +

@@ -22,7 +22,7 @@ int main() {
     std::error_code noStartFolder;
     const std::filesystem::path startFolder = std::filesystem::current_path(noStartFolder);
     EnterProgramFolder();
-    const std::string programFolder = HostPathString(std::filesystem::current_path());
+    const std::string programFolder = PlatPathString(std::filesystem::current_path());
     // An installed program keeps its font and sample project under share/.
     const std::string installedFolder = InstalledDataFolder(PlatModuleFileName(), PlatPathSeparator());
     std::string sampleError;

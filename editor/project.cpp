@@ -12,6 +12,8 @@
 #include <system_error>
 
 #include "editor/text_store.h"
+#include "formats/loc_format.h"
+#include "platform/platform.h"
 
 namespace fs = std::filesystem;
 
@@ -43,7 +45,7 @@ ProjectMessage Fail(std::string text, const char* title) { return {false, std::m
 ProjectMessage ReadItemCount(const std::string& folder, const std::string& file, int16_t& count) {
     const std::string quoted = "'" + file + ".loc' in folder '" + folder + "'";
     errno = 0;
-    FilePtr f(OpenHostFile(HostPath(LocPath(folder, file)), "rb"));
+    FilePtr f(PlatOpenFile(HostPath(LocPath(folder, file)).c_str(), "rb"));
     if (!f) {
         const int err = errno;
         // A folder that is really a plain file (ENOTDIR) holds no files either.
@@ -62,7 +64,7 @@ ProjectMessage ReadItemCount(const std::string& folder, const std::string& file,
         return Fail("File " + quoted + " is damaged: it is " + std::to_string(got) +
                         " byte(s) long, too short to hold its item count.",
                     kVerifyTitle);
-    count = static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
+    count = locformat::DecodeInt16(bytes);
     if (count < 0)
         return Fail("File " + quoted + " is damaged: its item count is negative (" + std::to_string(count) + ").",
                     kVerifyTitle);
@@ -82,7 +84,7 @@ bool CopyForBackup(const std::string& from, const std::string& to, std::vector<c
     const std::string src = HostPath(from);
     const std::string dst = HostPath(to);
     errno = 0;
-    FilePtr in(OpenHostFile(src, "rb"));
+    FilePtr in(PlatOpenFile(src.c_str(), "rb"));
     if (!in) {
         reason = ErrnoText(errno);
         return false;
@@ -93,12 +95,12 @@ bool CopyForBackup(const std::string& from, const std::string& to, std::vector<c
         return false;
     }
     std::error_code ec;
-    fs::create_directories(HostFsPath(dst).parent_path(), ec);
+    fs::create_directories(PlatFsPath(dst).parent_path(), ec);
     if (ec) {
         reason = "cannot create the folder for " + dst + ": " + ec.message();
         return false;
     }
-    FilePtr out(OpenHostFile(dst, "wb"));
+    FilePtr out(PlatOpenFile(dst.c_str(), "wb"));
     if (!out) {
         reason = "cannot write " + dst + ": " + std::strerror(errno);
         return false;
@@ -190,8 +192,8 @@ ProjectMessage ScanLanguageFolders() {
     g_project.folders.clear();
     ClearFolders();
     std::error_code ec;
-    for (fs::directory_iterator it(HostFsPath(HostPath("Texts\\")), ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = HostPathString(it->path().filename());
+    for (fs::directory_iterator it(PlatFsPath(HostPath("Texts\\")), ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = PlatPathString(it->path().filename());
         if (name.empty() || name[0] == '.') continue;
         g_project.folders.push_back(std::move(name));
     }

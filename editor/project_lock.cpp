@@ -2,10 +2,7 @@
 // where none exists) and the clean-up of temporary files left by a killed save.
 #include "editor/project_lock.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -21,34 +18,12 @@ ProjectLockState g_projectLock;
 
 namespace {
 
-// Creates the lock file only if none exists: a hard link of a finished private file
-// fails when the name is taken, so two editors starting together cannot both win.
-bool CreateLockFile(const std::string& text) {
-    const fs::path mine = std::string(kLockFile) + "." + std::to_string(PlatProcessId());
-    {
-        std::ofstream out(mine, std::ios::binary | std::ios::trunc);
-        out << text;
-        if (!out.flush()) {
-            std::error_code ec;
-            fs::remove(mine, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::create_hard_link(mine, kLockFile, ec);
-    bool created = !ec;
-    if (ec && !fs::exists(kLockFile)) {  // a file system without links
-        fs::rename(mine, kLockFile, ec);
-        created = !ec;
-    }
-    fs::remove(mine, ec);
-    return created;
-}
+// PlatCreateNewFile never writes over a lock, so two editors starting together cannot both win.
+bool CreateLockFile(const std::string& text) { return PlatCreateNewFile(kLockFile, text); }
 
 bool ReadLockFile(LockOwner& owner) {
-    std::ifstream in(kLockFile, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), {}};
-    return ParseLockFile(text, owner);
+    std::string text;
+    return PlatReadFile(kLockFile, text, nullptr) && ParseLockFile(text, owner);
 }
 
 bool IsStale(const LockOwner& owner) { return owner.host == PlatHostName() && !PlatProcessRunning(owner.pid); }
@@ -107,6 +82,6 @@ void RemoveLeftoverTemporaries() {
             paths.push_back(HostPath("Texts\\" + LanguageFolder(f) + "\\" + FileName(i) + ".loc.tmp"));
     for (const std::string& path : paths) {
         std::error_code ec;
-        if (fs::is_regular_file(fs::symlink_status(HostFsPath(path), ec))) fs::remove(HostFsPath(path), ec);
+        if (fs::is_regular_file(fs::symlink_status(PlatFsPath(path), ec))) fs::remove(PlatFsPath(path), ec);
     }
 }

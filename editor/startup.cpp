@@ -8,7 +8,6 @@
 #include <system_error>
 
 #include "editor/editor.h"
-#include "editor/text_store.h"
 #include "platform/platform.h"
 
 std::string ProgramWorkingFolder(const std::string& programPath, char separator) {
@@ -26,11 +25,11 @@ std::string ProgramWorkingFolder(const std::string& programPath, char separator)
 void EnterProgramFolder() {
     const std::string folder = ProgramWorkingFolder(PlatModuleFileName(), PlatPathSeparator());
     std::error_code ignored;  // a failed change leaves the directory the program was started in
-    if (!folder.empty()) std::filesystem::current_path(HostFsPath(folder), ignored);
+    if (!folder.empty()) std::filesystem::current_path(PlatFsPath(folder), ignored);
 }
 
 bool EnterProjectFolder(const std::filesystem::path& startFolder, const std::string& argument, std::string* message) {
-    const std::filesystem::path named = HostFsPath(argument);
+    const std::filesystem::path named = PlatFsPath(argument);
     std::error_code error;
     if (named.is_relative() && startFolder.empty()) {
         *message = "Cannot open the project folder " + argument +
@@ -41,7 +40,7 @@ bool EnterProjectFolder(const std::filesystem::path& startFolder, const std::str
     const std::filesystem::path folder = startFolder / named;
     std::filesystem::current_path(folder, error);
     if (error) {
-        *message = "Cannot open the project folder " + HostPathString(folder) + ": " + error.message();
+        *message = "Cannot open the project folder " + PlatPathString(folder) + ": " + error.message();
         return false;
     }
     return true;
@@ -55,12 +54,12 @@ constexpr const char* kSampleFolderName = "Sample project";
 
 bool HasFile(const std::string& folder, const char* name) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(HostFsPath(folder) / name, ec);
+    return std::filesystem::is_regular_file(PlatFsPath(folder) / name, ec);
 }
 
 bool HasFolder(const std::string& folder, const char* name) {
     std::error_code ec;
-    return std::filesystem::is_directory(HostFsPath(folder) / name, ec);
+    return std::filesystem::is_directory(PlatFsPath(folder) / name, ec);
 }
 
 }  // namespace
@@ -80,14 +79,14 @@ std::string FontFallbackFolder(const std::string& programFolder, const std::stri
 }
 
 std::string UserSampleProjectFolder(const std::string& userFolder) {
-    return HostPathString(HostFsPath(userFolder) / kSampleFolderName);
+    return PlatPathString(PlatFsPath(userFolder) / kSampleFolderName);
 }
 
 bool EnterUserSampleProject(const std::string& programFolder, const std::string& installedFolder,
                             const std::function<std::string()>& userFolderOf, std::string* error) {
     namespace fs = std::filesystem;
     if (HasFolder(programFolder, "Texts") || installedFolder.empty()) return true;
-    const std::string installedSample = HostPathString(HostFsPath(installedFolder) / "sample");
+    const std::string installedSample = PlatPathString(PlatFsPath(installedFolder) / "sample");
     if (!HasFolder(installedSample, "Texts")) return true;
     const std::string userFolder = userFolderOf();
     if (userFolder.empty()) {
@@ -96,7 +95,7 @@ bool EnterUserSampleProject(const std::string& programFolder, const std::string&
             "Start the editor with your project folder as its argument.";
         return false;
     }
-    const fs::path project = HostFsPath(UserSampleProjectFolder(userFolder));
+    const fs::path project = PlatFsPath(UserSampleProjectFolder(userFolder));
     std::error_code ec;
     if (!fs::is_directory(project / "Texts", ec)) {
         // Copied beside its final name and renamed, so an interrupted copy is never
@@ -106,7 +105,7 @@ bool EnterUserSampleProject(const std::string& programFolder, const std::string&
         fs::remove_all(partial, ec);
         fs::create_directories(partial, ec);
         for (const char* part : {"Texts", "Descriptions"}) {
-            if (!ec) fs::copy(HostFsPath(installedSample) / part, partial / part, fs::copy_options::recursive, ec);
+            if (!ec) fs::copy(PlatFsPath(installedSample) / part, partial / part, fs::copy_options::recursive, ec);
         }
         // The installed files may be read-only; the user's copy must be writable.
         for (auto it = fs::recursive_directory_iterator(partial, ec); !ec && it != fs::recursive_directory_iterator();
@@ -114,14 +113,14 @@ bool EnterUserSampleProject(const std::string& programFolder, const std::string&
             fs::permissions(it->path(), fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
         if (!ec) fs::rename(partial, project, ec);
         if (ec) {
-            *error = "Cannot copy the sample project into " + HostPathString(project) + ": " + ec.message();
+            *error = "Cannot copy the sample project into " + PlatPathString(project) + ": " + ec.message();
             fs::remove_all(partial, ec);
             return false;
         }
     }
     fs::current_path(project, ec);
     if (ec) {
-        *error = "Cannot open the project folder " + HostPathString(project) + ": " + ec.message();
+        *error = "Cannot open the project folder " + PlatPathString(project) + ": " + ec.message();
         return false;
     }
     return true;

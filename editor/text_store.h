@@ -1,20 +1,15 @@
-// text_store.h - the editor's item tables and the .loc / .desc file formats.
-// Holds the names, descriptions and texts of the one loaded file, the file list
-// and the folder table. Pure standard library: no engine, no GUI.
+// text_store.h - the editor's item tables: the names, descriptions and texts of the
+// one loaded .loc / .desc pair, the file list and the folder table. Files go through
+// formats/loc_format and the platform's file calls: no engine, no GUI.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// A .loc count and a record length are signed 16-bit, so a file holds at most
-// this many items and a text at most this many bytes.
-constexpr int kMaxItems = 32767;
-constexpr int kMaxTextBytes = 32767;
 constexpr int kFileSlots = 16;
 constexpr int kMaxFolders = 512;
 
@@ -56,12 +51,7 @@ extern TextStore g_store;
 
 // Maps the documented '\' separator of data paths to the host's.
 std::string HostPath(const std::string& path);
-// Host paths are UTF-8 strings. POSIX takes those bytes as they are; Windows' narrow
-// file calls would read them in the ANSI code page and miss "Français", so there
-// these go through the wide calls.
-FILE* OpenHostFile(const std::string& hostPath, const char* mode);
-std::filesystem::path HostFsPath(const std::string& hostPath);
-std::string HostPathString(const std::filesystem::path& path);
+// Host paths are UTF-8; platform.h's PlatOpenFile, PlatFsPath and PlatPathString take them.
 
 // Loads "Texts\<key>.loc". On failure the store is left empty with an empty key.
 StoreResult ReadTexts(const std::string& key);
@@ -82,9 +72,8 @@ bool LoadedFileChangedOnDisk();
 // else the same in the user's temporary folder. Never writes over an existing file.
 // On success `path` is the file's full host path.
 StoreResult WriteRecoveryFile(std::string& path);
-// Writes `bytes` to `path` (documented form) through "<path>.tmp": written, flushed to
-// disk, renamed over the old file, and the folder flushed, so the old file is replaced
-// only by a complete new one, even across a power cut.
+// Writes `bytes` to `path` (documented form) through PlatReplaceFile: the old file is
+// replaced only by a complete new one, even across a power cut.
 StoreResult ReplaceFile(const std::string& path, const std::string& bytes);
 // Empties every item's strings; the count and the key stay as they are.
 void FreeItems();

@@ -2,14 +2,17 @@
 // Shaped after the few Win32/WGL/GDI services the engine uses: one window with a
 // window procedure fed Win32-style messages, a GL context, GDI-like painting for the
 // loading screen, a millisecond tick counter, the clipboard, a system message box,
-// the module file name and compiled-in resources. Backends: sdl/ (desktop) and
-// test/ (scripted clock, injected messages, fake clipboard, recorded message boxes).
+// the module file name, compiled-in resources and files. Backends: sdl/ (desktop), win32/
+// and test/ (scripted clock, injected messages, fake clipboard, recorded message boxes);
+// files.cpp serves all of them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // ---- Win32-style messages -------------------------------------------------------
@@ -155,13 +158,29 @@ std::vector<std::string> PlatCommandLine();
 // Lets what the program prints reach the console it was started from: a Windows GUI
 // program has no standard output of its own unless it is redirected. Elsewhere a no-op.
 void PlatAttachParentConsole();
-// fopen for a UTF-8 path; on Windows through the wide call, so any name opens.
-FILE* PlatOpenFile(const char* utf8Path, const char* mode);
 // This process's id, the machine's name, and whether a process of this machine with
 // that id still runs (true when that cannot be told): a lock file names its owner so.
 uint32_t PlatProcessId();
 std::string PlatHostName();
 bool PlatProcessRunning(uint32_t pid);
+
+// ---- files (platform/files.cpp, shared by every backend and the tools) -------------
+// Paths are UTF-8 in the host's form. POSIX takes those bytes as they are; Windows'
+// narrow calls would read them in the ANSI code page and miss "Français", so there
+// they go through the wide calls.
+FILE* PlatOpenFile(const char* utf8Path, const char* mode);
+std::filesystem::path PlatFsPath(const std::string& utf8Path);
+std::string PlatPathString(const std::filesystem::path& path);  // UTF-8; empty when it has none
+// The whole file; false with `error` saying "Cannot open|read <path>: why".
+bool PlatReadFile(const std::string& path, std::string& bytes, std::string* error);
+// Replaces `path` with `bytes` through "<path>.tmp": written, flushed to disk, given the
+// old file's permissions, renamed over the old file, and the folder flushed, so the old
+// file is replaced only by a complete new one, even across a power cut. A read-only
+// file is refused. On failure the old file is untouched and `why` says what went wrong.
+bool PlatReplaceFile(const std::string& path, std::string_view bytes, std::string* why);
+// Creates `path` holding `bytes`, complete and on disk, only if nothing is there: never
+// writes over a file, not even one another program makes at the same moment.
+bool PlatCreateNewFile(const std::string& path, std::string_view bytes);
 
 // ---- resources compiled into the program --------------------------------------------
 // Finds, loads and locks a resource by type name and numeric id; null when missing.

@@ -1,6 +1,6 @@
 // sdl_resources.cpp - what the desktop and test backends share beyond the window:
 // resources compiled into the program (made by tools/resgen), found by type and id as
-// the Windows resource calls find them, and the command line and file opening on POSIX.
+// the Windows resource calls find them, and the command line and process on POSIX.
 #include <signal.h>
 #include <unistd.h>
 
@@ -37,10 +37,7 @@ std::vector<std::string> PlatCommandLine() {
     return args;
 }
 
-// POSIX file names are bytes; UTF-8 ones open as they are.
 void PlatAttachParentConsole() {}  // a program here always has the terminal's streams
-
-FILE* PlatOpenFile(const char* utf8Path, const char* mode) { return std::fopen(utf8Path, mode); }
 
 uint32_t PlatProcessId() { return static_cast<uint32_t>(getpid()); }
 

@@ -1,6 +1,6 @@
 // win32_process.cpp - what the desktop and test Win32 backends share beyond the window:
 // resources compiled into the program, the command line as UTF-8, the parent's console
-// and file opening by UTF-8 name through the wide calls.
+// and the process and machine names.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -44,17 +44,6 @@ void PlatAttachParentConsole() {
     if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
     std::freopen("CONOUT$", "w", stdout);
     std::freopen("CONOUT$", "w", stderr);
-}
-
-FILE* PlatOpenFile(const char* utf8Path, const char* mode) {
-    if (!utf8Path || !mode) return nullptr;
-    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path, -1, nullptr, 0);
-    // Not UTF-8 at all: a name in the ANSI code page, which the narrow call understands.
-    if (n <= 0) return std::fopen(utf8Path, mode);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path, -1, wide.data(), n);
-    const std::wstring wideMode(mode, mode + std::strlen(mode));
-    return _wfopen(wide.c_str(), wideMode.c_str());
 }
 
 uint32_t PlatProcessId() { return GetCurrentProcessId(); }

@@ -7,6 +7,7 @@
 
 #include "e2e_support.h"
 #include "editor/project.h"
+#include "formats/loc_format.h"
 
 using namespace e2e;
 
@@ -23,15 +24,8 @@ constexpr int kLoadX = 257, kLoadY = 57, kFoldX = 60, kFoldY = 32;
 std::vector<std::string> Texts(const fs::path& file) {
     const std::vector<uint8_t> b = ReadBytes(file);
     std::vector<std::string> texts;
-    if (b.size() < 2) return texts;
-    const int count = static_cast<int16_t>(b[0] | (b[1] << 8));
-    size_t at = 2;
-    for (int i = 0; i < count && at + 2 <= b.size(); ++i) {
-        const int len = static_cast<int16_t>(b[at] | (b[at + 1] << 8));
-        at += 2;
-        texts.emplace_back(reinterpret_cast<const char*>(&b[at]), static_cast<size_t>(len));
-        at += static_cast<size_t>(len);
-    }
+    locformat::ParseLoc({reinterpret_cast<const char*>(b.data()), b.size()}, file.string(), locformat::Trailing::Ignore,
+                        texts);
     return texts;
 }
 
@@ -78,8 +72,8 @@ TEST(EditorEndToEnd, LoadingAnotherLanguageWritesTheFirstFile) {
     ASSERT_TRUE(ed.Start());
     ed.Click(kRowX, RowY(3));
     ReplaceText(ed, "edited before load");
-    ed.Click(kFoldX, kFoldY);           // open the folder list
-    ed.Click(kFoldX, kFoldY + 34);      // its second row
+    ed.Click(kFoldX, kFoldY);       // open the folder list
+    ed.Click(kFoldX, kFoldY + 34);  // its second row
     ed.Click(kLoadX, kLoadY);
     EXPECT_EQ(Texts(first)[3], "edited before load");
     ed.Click(kExitX, kButtonsY);

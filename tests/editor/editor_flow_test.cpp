@@ -18,33 +18,21 @@
 #include "gui/msgbox.h"
 #include "render/font.h"
 #include "support/engine_fixture.h"
+#include "support/loc_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void Put16(std::string& out, int v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
+using locfixture::LocBytes;
 
-void WriteLoc(const fs::path& p, const std::vector<std::string>& texts) {
-    std::string out;
-    Put16(out, static_cast<int>(texts.size()));
-    for (const std::string& t : texts) Put16(out, static_cast<int>(t.size())), out += t;
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << out;
-}
+void WriteLoc(const fs::path& p, const std::vector<std::string>& texts) { locfixture::WriteFile(p, LocBytes(texts)); }
 
 void WriteDesc(const fs::path& p, int count) {
-    std::string out;
-    for (int i = 0; i < count; ++i) {
-        const std::string name = "Name" + std::to_string(i), desc = "Description of item " + std::to_string(i);
-        Put16(out, static_cast<int>(name.size())), out += name;
-        Put16(out, static_cast<int>(desc.size())), out += desc;
-    }
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << out;
+    std::vector<std::pair<std::string, std::string>> items;
+    for (int i = 0; i < count; ++i)
+        items.emplace_back("Name" + std::to_string(i), "Description of item " + std::to_string(i));
+    locfixture::WriteFile(p, locfixture::DescBytes(items));
 }
 
 std::vector<std::string> Numbered(const std::string& prefix, int n) {
@@ -53,10 +41,7 @@ std::vector<std::string> Numbered(const std::string& prefix, int n) {
     return v;
 }
 
-std::string Bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+std::string Bytes(const fs::path& p) { return locfixture::ReadFile(p); }
 
 std::string Prop(const char* control) {
     Control* c = FindControl(control);
@@ -94,7 +79,7 @@ void AnswerBoxes(Control* c) {
 
 // A project with two languages of menu (5 items), game (0 items) and keyboard (20).
 class EditorFlow : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         EnsureTestEngine();
         static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
@@ -136,7 +121,9 @@ protected:
         g_editor = EditorState{};
         ResetStore();
     }
-    fs::path Loc(const char* lang, const char* file) const { return dir_ / "Texts" / lang / (std::string(file) + ".loc"); }
+    fs::path Loc(const char* lang, const char* file) const {
+        return dir_ / "Texts" / lang / (std::string(file) + ".loc");
+    }
     int FolderIndex(const char* name) const {
         for (int i = 0; i < LanguageFolderCount(); ++i)
             if (LanguageFolder(i) == name) return i;
@@ -259,7 +246,7 @@ TEST_F(EditorFlow, DamagedFileIsReportedAndNeverWrittenOver) {
     EXPECT_NE(g_boxTexts.back().find("menu.loc"), std::string::npos);
     EXPECT_EQ(g_editor.items->items.size(), 0u);
     EXPECT_EQ(Prop("FileFrame"), "File");  // names no file, since none is loaded
-    EXPECT_TRUE(Compile());  // nothing loaded: nothing written
+    EXPECT_TRUE(Compile());                // nothing loaded: nothing written
     EXPECT_EQ(Bytes(Loc("German", "menu")), damaged);
 }
 
@@ -325,13 +312,6 @@ TEST(EditorStartDeath, MissingFileEndsAfterItsMessage) {
 // --- nothing the translator typed or stored is lost ---------------------------------
 
 namespace {
-
-std::string LocBytes(const std::vector<std::string>& texts) {
-    std::string out;
-    Put16(out, static_cast<int>(texts.size()));
-    for (const std::string& t : texts) Put16(out, static_cast<int>(t.size())), out += t;
-    return out;
-}
 
 // The path a box named after "kept in ", up to the full stop that ends the sentence.
 std::string KeptIn(const std::string& boxText) {
@@ -405,8 +385,8 @@ TEST_F(EditorFlow, FailedFinalSaveLeavesTheTextsInARecoveryFile) {
         EXPECT_EQ(out.code, 1) << c.what;
         ASSERT_FALSE(g_boxTexts.empty()) << c.what;
         const std::string path = KeptIn(g_boxTexts.back());
-        EXPECT_EQ(Bytes(path), LocBytes({"German menu 0", "German menu 1", "rescued text", "German menu 3",
-                                         "German menu 4"}))
+        EXPECT_EQ(Bytes(path),
+                  LocBytes({"German menu 0", "German menu 1", "rescued text", "German menu 3", "German menu 4"}))
             << c.what << ": " << g_boxTexts.back();
         if (c.folderGone) {
             // Compared as spelled with a final separator (Windows' temporary folder has one).
@@ -466,8 +446,10 @@ TEST_F(EditorFlow, AFileChangedByAnotherProgramIsNeverOverwrittenUnseen) {
         const std::string theirs = LocBytes({"a", "b", "c", "theirs", "e"});
         std::ofstream(Loc("German", "menu"), std::ios::binary | std::ios::trunc) << theirs;
         g_answers = {c.answer};
-        if (c.answer == 9) EmergencySave();
-        else Compile();
+        if (c.answer == 9)
+            EmergencySave();
+        else
+            Compile();
         g_engine.quitRequested = 0;
         const std::string mine = LocBytes({"German menu 0", "German menu 1", "German menu 2", "mine", "German menu 4"});
         const fs::path recovered = Loc("German", "menu").string() + ".recovered";
@@ -542,7 +524,8 @@ TEST(EditorExitDeath, ExitWithoutSavingDisarmsTheEmergencySave) {
             // The display is lost while the program ends: what is still armed runs then.
             std::atexit([] {
                 if (PlatEmergencyHandler armed = PlatSetEmergencyHandler(nullptr)) armed();
-                std::_Exit(Bytes(fs::path("Texts") / "English" / "menu.loc") == LocBytes({"kept", "also kept"}) ? 6 : 5);
+                std::_Exit(Bytes(fs::path("Texts") / "English" / "menu.loc") == LocBytes({"kept", "also kept"}) ? 6
+                                                                                                                : 5);
             });
             LeaveWithoutSaving();
         },

@@ -10,33 +10,23 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "tools/loctool/loc_text.h"
+#include "tests/support/loc_files.h"
 
 namespace fs = std::filesystem;
-using loctext::Item;
 
 namespace {
 
 const std::string kLoctool = QK_BINARY_DIR "/tools/loctool/loctool";
 const char* const kFiles[] = {"menu", "game", "keyboard"};
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using locfixture::LocBytes;
+constexpr auto& ReadBytes = locfixture::ReadFile;
+constexpr auto& WriteBytes = locfixture::WriteFile;
 
 struct Outcome {
     int code = -1;
@@ -82,23 +72,11 @@ std::vector<Text> TrickyTexts() {
     };
 }
 
-std::string Loc(const std::vector<std::string>& texts) {
-    std::vector<Item> items(texts.size());
-    for (size_t i = 0; i < texts.size(); ++i) items[i].text = texts[i];
-    std::string bytes;
-    EXPECT_TRUE(loctext::EncodeLoc(items, "x.loc", bytes).ok);
-    return bytes;
-}
-
 std::string Desc(const std::vector<std::string>& names) {
-    std::vector<Item> items(names.size());
-    for (size_t i = 0; i < names.size(); ++i) {
-        items[i].name = names[i];
-        items[i].desc = "Description of " + names[i] + ",\nwith \"quotes\" and a second line";
-    }
-    std::string bytes;
-    EXPECT_TRUE(loctext::EncodeDesc(items, "x.desc", bytes).ok);
-    return bytes;
+    std::vector<std::pair<std::string, std::string>> items;
+    for (const std::string& name : names)
+        items.emplace_back(name, "Description of " + name + ",\nwith \"quotes\" and a second line");
+    return locfixture::DescBytes(items);
 }
 
 class LoctoolExchange : public testing::Test {
@@ -130,9 +108,9 @@ class LoctoolExchange : public testing::Test {
                 german.push_back("de " + all[i].english);
             }
             WriteBytes(project / "Descriptions" / (std::string(file) + ".desc"), Desc(names));
-            WriteBytes(project / "Texts" / "English" / (std::string(file) + ".loc"), Loc(english));
-            WriteBytes(project / "Texts" / "French" / (std::string(file) + ".loc"), Loc(french));
-            WriteBytes(project / "Texts" / "German" / (std::string(file) + ".loc"), Loc(german));
+            WriteBytes(project / "Texts" / "English" / (std::string(file) + ".loc"), LocBytes(english));
+            WriteBytes(project / "Texts" / "French" / (std::string(file) + ".loc"), LocBytes(french));
+            WriteBytes(project / "Texts" / "German" / (std::string(file) + ".loc"), LocBytes(german));
         }
         return project;
     }

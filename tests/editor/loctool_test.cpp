@@ -9,13 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "editor/project.h"
 #include "editor/text_store.h"
+#include "tests/support/loc_files.h"
 #include "tools/loctool/loc_text.h"
 
 namespace fs = std::filesystem;
@@ -52,16 +51,8 @@ std::vector<Item> TrickyItems() {
     };
 }
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    if (path.has_parent_path()) fs::create_directories(path.parent_path());
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using locfixture::ReadFile;
+using locfixture::WriteFile;
 
 TEST(LoctoolText, DumpAndPackGiveBackTheSameBytes) {
     std::string loc, desc;
@@ -243,10 +234,8 @@ TEST_F(LoctoolProgram, CheckWithAFontNamesPerLanguageTheCharactersTheFontLacks) 
             {"English", "New Game"}, {"Japanese", japaneseMenu}, {"Korean", "새 게임"}};
         for (const auto& [lang, menu] : texts)
             for (const char* file : {"menu", "game", "keyboard"}) {
-                std::string loc;
                 const std::string text = std::string(file) == "menu" ? menu : "<color 255,0,0>OK\n";
-                ASSERT_TRUE(loctext::EncodeLoc({MakeItem("", "", text)}, file, loc).ok);
-                WriteFile(project / "Texts" / lang / (std::string(file) + ".loc"), loc);
+                WriteFile(project / "Texts" / lang / (std::string(file) + ".loc"), locfixture::LocBytes({text}));
             }
     };
     writeProject("ニューゲーム\xF0\xA0\x80\x8B\xF0\x9F\x8E\xAE。");

@@ -8,13 +8,12 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "editor/text_store.h"
+#include "platform/platform.h"
+#include "tests/support/loc_files.h"
 
 namespace fs = std::filesystem;
 
@@ -22,27 +21,15 @@ namespace {
 
 const char* const kFiles[] = {"menu", "game", "keyboard"};
 
-std::string Int16(int v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+using locfixture::Int16;
+using locfixture::ReadFile;
+using locfixture::WriteFile;
 
 // A .loc whose texts tell where they came from, so copies can be told apart.
 std::string LocBytes(int count, const std::string& tag) {
-    std::string out = Int16(count);
-    for (int i = 0; i < count; ++i) {
-        const std::string text = tag + " #" + std::to_string(i);
-        out += Int16(static_cast<int>(text.size())) + text;
-    }
-    return out;
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    if (path.has_parent_path()) fs::create_directories(path.parent_path());
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    std::vector<std::string> texts;
+    for (int i = 0; i < count; ++i) texts.push_back(tag + " #" + std::to_string(i));
+    return locfixture::LocBytes(texts);
 }
 
 fs::path Loc(const std::string& folder, const std::string& file) {
@@ -155,7 +142,7 @@ TEST(FolderNameLess, IgnoresCaseAsNtfsDoesThenFallsBackToBytes) {
 TEST_F(ProjectTest, ScanListsFoldersByNameWhateverTheDirectoryOrder) {
     const std::vector<std::string> byName = {"Deutsch", "english", "Español",  "Français",
                                              "Zulu",    "_old",    "Ελληνικά", "Русский"};
-    for (const std::string& name : byName) fs::create_directories(HostFsPath(HostPath("Texts\\" + name)));
+    for (const std::string& name : byName) fs::create_directories(PlatFsPath(HostPath("Texts\\" + name)));
     ASSERT_TRUE(ScanLanguageFolders().ok);
     EXPECT_EQ(g_project.folders, byName);
     ASSERT_EQ(FolderCount(), static_cast<int>(byName.size()));

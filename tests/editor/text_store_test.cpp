@@ -7,44 +7,21 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "tests/support/loc_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Int16(int v) {
-    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
-}
-
-std::string Record(const std::string& text) { return Int16(static_cast<int>(text.size())) + text; }
-
-std::string LocBytes(const std::vector<std::string>& texts) {
-    std::string out = Int16(static_cast<int>(texts.size()));
-    for (const auto& t : texts) out += Record(t);
-    return out;
-}
-
-std::string DescBytes(const std::vector<std::pair<std::string, std::string>>& items) {
-    std::string out;
-    for (const auto& [name, desc] : items) out += Record(name) + Record(desc);
-    return out;
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
+using locfixture::DescBytes;
+using locfixture::Int16;
+using locfixture::LocBytes;
+using locfixture::ReadFile;
+using locfixture::Record;
+using locfixture::WriteFile;
 
 const fs::path kGermanMenu = fs::path("Texts") / "German" / "menu.loc";
 const fs::path kGermanMenuTmp = fs::path("Texts") / "German" / "menu.loc.tmp";
@@ -53,13 +30,12 @@ const fs::path kMenuDesc = fs::path("Descriptions") / "menu.desc";
 // Every test runs in its own empty folder, made the working directory because
 // the store uses paths relative to it; the store starts empty.
 class TextStoreTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         static std::atomic<int> serial{0};
         oldDir_ = fs::current_path();
         dir_ = fs::temp_directory_path() /
-               ("qk_text_store_" +
-                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
+               ("qk_text_store_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
                 std::to_string(serial++));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
@@ -249,7 +225,7 @@ TEST_F(TextStoreBadFiles, DamagedLocFailsWholeAndSaysWhere) {
         std::vector<std::string> said;  // words the message must hold
     };
     const Case cases[] = {
-        {"\x05", {"menu.loc"}},                                                  // shorter than the count
+        {"\x05", {"menu.loc"}},                                                   // shorter than the count
         {Int16(3) + Record("one") + Record("two"), {"item 2"}},                   // fewer records
         {Int16(1) + Int16(100) + "only a few bytes", {"item 0"}},                 // record cut short
         {Int16(2) + Record("ok") + Int16(-5) + "abcde", {"negative", "item 1"}},  // negative length
@@ -303,8 +279,8 @@ TEST_F(TextStoreBadFiles, DamagedDescFailsAndUnloadsTheTexts) {
     };
     const Case cases[] = {
         {{"a", "b", "c"}, DescBytes({{"n0", "d0"}, {"n1", "d1"}}), "name of item 2"},  // fewer items
-        {{"a"}, Record("n0"), "description of item 0"},                                 // last one missing
-        {{"a"}, Int16(-2) + Record("d0"), "negative"},                                  // negative length
+        {{"a"}, Record("n0"), "description of item 0"},                                // last one missing
+        {{"a"}, Int16(-2) + Record("d0"), "negative"},                                 // negative length
     };
     for (const Case& c : cases) {
         WriteFile(kGermanMenu, LocBytes(c.texts));
@@ -443,8 +419,8 @@ TEST_F(TextStoreSave, FullDiskKeepsOldFileAndItems) {
 
 TEST_F(TextStoreSave, PermissionsOfTheOldFileAreKept) {
     MakeGermanMenu({"old"});
-    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                       fs::perms::others_read | fs::perms::others_write;
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read |
+                       fs::perms::others_write;
     fs::permissions(kGermanMenu, perms, fs::perm_options::replace);
     LoadGermanMenu();
     SetItemText(0, "new");

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "editor/text_store.h"
+#include "formats/loc_format.h"
+#include "tests/support/loc_files.h"
 #include "tools/loctool/loc_text.h"
 
 namespace fs = std::filesystem;
@@ -26,70 +28,31 @@ void Check(bool condition, const char* what) {
     std::abort();
 }
 
-void WriteFile(const char* path, std::string_view bytes) {
-    std::FILE* f = std::fopen(path, "wb");
-    Check(f != nullptr, "cannot create a scratch file");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-std::string ReadFile(const char* path) {
-    std::string bytes;
-    std::FILE* f = std::fopen(path, "rb");
-    Check(f != nullptr, "cannot open a scratch file");
-    char chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-    std::fclose(f);
-    return bytes;
-}
-
-// A text as the store writes it at most: up to a NUL byte, which older saves cut at.
-std::string_view UpToNul(std::string_view s) { return s.substr(0, s.find('\0')); }
-
-// The bytes of a .loc image that its count's records take (the rest is a tail).
-size_t LocRecordBytes(const std::vector<std::string>& texts) {
-    size_t n = 2;
-    for (const std::string& t : texts) n += 2 + t.size();
-    return n;
-}
-
 void CheckStore(std::string_view loc, std::string_view desc) {
-    WriteFile("Texts/L/menu.loc", loc);
-    WriteFile("Descriptions/menu.desc", desc);
+    locfixture::WriteFile("Texts/L/menu.loc", loc);
+    locfixture::WriteFile("Descriptions/menu.desc", desc);
     const StoreResult texts = ReadTexts("L\\menu");
     Check(texts.ok == !CurrentKey().empty(), "a failed read left a file loaded, or a good one none");
     Check(texts.ok || !texts.message.empty(), "a refused .loc has no message");
 
-    std::vector<loctext::Item> items;
-    const loctext::Result tool = loctext::ParseLoc(loc, "menu.loc", items);
-    if (tool.ok) {
-        Check(texts.ok, "loctool reads a .loc that the editor refuses");
-        Check(ItemCount() == static_cast<int>(items.size()), "the readers disagree on the count");
-        for (int i = 0; i < ItemCount(); ++i) Check(ItemText(i) == items[i].text, "the readers disagree on a text");
-    }
+    // loctool's strict reading: the same records, and nothing after them.
+    std::vector<std::string> strict;
+    const bool whole = locformat::ParseLoc(loc, "menu.loc", locformat::Trailing::Refuse, strict).ok;
+    if (whole) Check(texts.ok, "the editor refuses a .loc that loctool reads");
     if (!texts.ok) return;
-
-    std::vector<std::string> read(ItemCount());
-    for (int i = 0; i < ItemCount(); ++i) read[i] = ItemText(i);
-    if (LocRecordBytes(read) == loc.size())
-        Check(tool.ok, "the editor reads a .loc without a tail that loctool refuses");
+    const std::vector<std::string> read = g_store.texts;
+    if (whole) Check(read == strict, "the editor and loctool read other texts");
 
     const StoreResult descs = ReadDescriptions();
     Check(descs.ok || CurrentKey().empty(), "a refused .desc left the texts loaded");
     if (!descs.ok) return;
 
-    // Written back and read again, every text is what was read (up to a NUL at most).
+    // Written back and read again, every text is what was read, NUL bytes included.
     Check(SaveCurrentFile().ok, "saving a file that was just read failed");
-    const std::string saved = ReadFile("Texts/L/menu.loc");
+    const std::string saved = locfixture::ReadFile("Texts/L/menu.loc");
     Check(ReadTexts("L\\menu").ok, "the saved file cannot be read back");
-    Check(ItemCount() == static_cast<int>(read.size()), "the saved file has another count");
-    for (int i = 0; i < ItemCount(); ++i) Check(UpToNul(ItemText(i)) == UpToNul(read[i]), "a saved text changed");
-    if (LocRecordBytes(read) == loc.size()) {
-        bool hasNul = false;
-        for (const std::string& t : read) hasNul |= t.find('\0') != std::string::npos;
-        if (!hasNul) Check(saved == loc, "a file read and saved unchanged is not identical");
-    }
+    Check(g_store.texts == read, "a saved text changed");
+    if (whole) Check(saved == loc, "a file read and saved unchanged is not identical");
 }
 
 // loctool's own round trips: what it reads, it writes back byte for byte.

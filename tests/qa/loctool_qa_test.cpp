@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/text_store.h"
-#include "tools/loctool/loc_text.h"
+#include "tests/support/loc_files.h"
 
 namespace fs = std::filesystem;
 
@@ -55,32 +54,16 @@ class LoctoolQa : public testing::Test {
         fs::remove_all(dir_, ec);
     }
 
-    // Written through the editor's own .loc writer; the .desc through loctool's format module.
     void WriteFile(const std::string& language, const std::string& file, const std::vector<std::string>& texts) {
-        fs::create_directories(dir_ / "Texts" / language);
-        fs::current_path(dir_);
-        ResetStore();
-        g_store.key = language + "\\" + file;
-        g_store.texts = texts;
-        g_store.names.assign(texts.size(), {});
-        g_store.descriptions.assign(texts.size(), {});
-        g_store.itemCount = static_cast<int16_t>(texts.size());
-        ASSERT_TRUE(SaveCurrentFile().ok);
-        ResetStore();
-        fs::current_path(start_);
+        locfixture::WriteFile(dir_ / "Texts" / language / (file + ".loc"), locfixture::LocBytes(texts));
     }
     void WriteProject(const std::vector<std::string>& english, const std::vector<std::string>& german) {
-        std::vector<loctext::Item> items(kNames.size());
-        for (size_t i = 0; i < kNames.size(); ++i) items[i].name = kNames[i];
-        std::string desc;
-        ASSERT_TRUE(loctext::EncodeDesc(items, "menu.desc", desc).ok);
-        fs::create_directories(dir_ / "Descriptions");
-        std::ofstream(dir_ / "Descriptions" / "menu.desc", std::ios::binary) << desc;
-        items.resize(1);
-        items[0].name = "Only";
-        ASSERT_TRUE(loctext::EncodeDesc(items, "x.desc", desc).ok);
+        std::vector<std::pair<std::string, std::string>> names;
+        for (const std::string& name : kNames) names.emplace_back(name, "");
+        locfixture::WriteFile(dir_ / "Descriptions" / "menu.desc", locfixture::DescBytes(names));
         for (const char* file : {"game", "keyboard"}) {
-            std::ofstream(dir_ / "Descriptions" / (std::string(file) + ".desc"), std::ios::binary) << desc;
+            locfixture::WriteFile(dir_ / "Descriptions" / (std::string(file) + ".desc"),
+                                  locfixture::DescBytes({{"Only", ""}}));
             WriteFile("English", file, {"Yes"});
             WriteFile("German", file, {"Ja"});
         }

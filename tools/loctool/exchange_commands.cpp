@@ -14,6 +14,7 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "platform/platform.h"
 #include "tools/loctool/exchange.h"
 #include "tools/loctool/project_texts.h"
 
@@ -116,46 +117,20 @@ int Report(const Result& r) {
 }
 
 Result ReadWhole(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) return Fail("Cannot read " + path + ": it is a folder");
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return Fail("Cannot open " + path + ": " + std::strerror(errno));
-    char chunk[64 * 1024];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-    const bool failed = std::ferror(f);
-    const int err = errno;
-    std::fclose(f);
-    if (failed) return Fail("Cannot read " + path + ": " + std::strerror(err));
-    return {};
+    Result r;
+    r.ok = PlatReadFile(path, bytes, &r.message);
+    return r;
 }
 
-// The exported file replaces an older one only when complete: "<path>.tmp" renamed over it.
+// The exported file replaces an older one only when complete (PlatReplaceFile).
 Result WriteOutput(const std::string& path, const std::string& bytes) {
     if (path.empty()) {
         if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
             return Fail(std::string("Cannot write to standard output: ") + std::strerror(errno));
         return {};
     }
-    const std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return Fail("Cannot write " + path + ": cannot create " + tmp + ": " + std::strerror(errno));
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const int err = errno;
-    const bool closed = std::fclose(f) == 0;
-    std::error_code ec;
-    if (!written || !closed) {
-        const std::string why = std::strerror(written ? errno : err);
-        fs::remove(tmp, ec);
-        return Fail("Cannot write " + tmp + ": " + why);
-    }
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        const std::string why = ec.message();
-        fs::remove(tmp, ec);
-        return Fail("Cannot write " + path + ": " + why);
-    }
+    std::string why;
+    if (!PlatReplaceFile(path, bytes, &why)) return Fail("Cannot write " + path + ": " + why);
     return {};
 }
 

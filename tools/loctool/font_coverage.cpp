@@ -1,6 +1,6 @@
 // font_coverage.cpp - the characters of a project's texts checked against the glyphs
 // of a .dsf font. Reads the font through the same format module as the editor, and
-// every language's .loc files through loctool's own reader.
+// every language's .loc files through the .loc format module.
 #include "tools/loctool/font_coverage.h"
 
 #include <algorithm>
@@ -8,13 +8,12 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <vector>
 
 #include "editor/project.h"
+#include "platform/platform.h"
 #include "render/dsf.h"
 #include "tools/loctool/loc_text.h"
 
@@ -25,10 +24,10 @@ namespace {
 constexpr size_t kShown = 8;  // code points named per folder; the count says the rest
 
 bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    std::string read;
+    if (!PlatReadFile(path, read, nullptr)) return false;
+    bytes.assign(read.begin(), read.end());
+    return true;
 }
 
 // Adds every code point of UTF-8 text, line feeds and other controls left out (they
@@ -56,11 +55,10 @@ std::set<int32_t> FolderCodePoints(const std::string& folder) {
         if (entry.path().extension() == ".loc") files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
-        std::vector<uint8_t> bytes;
+        std::string bytes;
         std::vector<loctext::Item> items;
-        if (!ReadBytes(file.string(), bytes)) continue;
-        const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        if (!loctext::ParseLoc(view, file.string(), items).ok) continue;  // the folder check reports it
+        if (!PlatReadFile(file.string(), bytes, nullptr)) continue;
+        if (!loctext::ParseLoc(bytes, file.string(), items).ok) continue;  // the folder check reports it
         for (const loctext::Item& item : items) CollectCodePoints(item.text, used);
     }
     return used;

@@ -1,6 +1,6 @@
-// loc_text.h - the .loc / .desc binary formats and loctool's readable text form,
-// both ways. Header-only so that the tool and the editor's tests share one copy
-// without a library of its own. Pure standard library.
+// loc_text.h - loctool's readable text form of .loc / .desc files, both ways, and
+// the binary formats (formats/loc_format) over its items. Header-only so that the tool,
+// its tests and the fuzzers share one copy.
 //
 // The text form, one block per item:
 //
@@ -24,147 +24,65 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/loc_format.h"
+
 namespace loctext {
 
-// A .loc count and a record length are signed 16-bit.
-constexpr int kMaxCount = 32767;
-constexpr int kMaxLength = 32767;
+using locformat::Fail;
+using locformat::kMaxCount;
+using locformat::kMaxLength;
+using locformat::Result;
 
 struct Item {
     std::string name, desc, text;
     bool hasName = false, hasDesc = false, hasText = false;
 };
 
-// `message` names the file and says what is wrong when `ok` is false.
-struct Result {
-    bool ok = true;
-    std::string message;
-};
-
-inline Result Fail(std::string message) { return {false, std::move(message)}; }
-
-// ---- binary formats ------------------------------------------------------------
-
-struct ByteReader {
-    std::string_view data;
-    size_t pos = 0;
-
-    size_t Left() const { return data.size() - pos; }
-    bool ReadInt16(int& value) {
-        if (Left() < 2) return false;
-        const auto lo = static_cast<uint8_t>(data[pos]);
-        const auto hi = static_cast<uint8_t>(data[pos + 1]);
-        value = static_cast<int16_t>(static_cast<uint16_t>(lo | (hi << 8)));
-        pos += 2;
-        return true;
-    }
-};
-
-inline void PutInt16(std::string& out, int value) {
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>((value >> 8) & 0xFF));
-}
-
-// One record: a signed 16-bit length, then that many bytes. `what` names it.
-inline Result ReadRecord(ByteReader& in, const std::string& file, const std::string& what, std::string& out) {
-    const size_t at = in.pos;
-    int length = 0;
-    if (!in.ReadInt16(length))
-        return Fail(file + " is cut short: it ends at byte " + std::to_string(in.data.size()) +
-                    " before the length of " + what);
-    if (length < 0)
-        return Fail(file + " is damaged: " + what + " has the negative length " + std::to_string(length) +
-                    " (at byte " + std::to_string(at) + ")");
-    if (in.Left() < static_cast<size_t>(length))
-        return Fail(file + " is cut short: " + what + " needs " + std::to_string(length) + " bytes from byte " +
-                    std::to_string(in.pos) + " but the file ends at byte " + std::to_string(in.data.size()));
-    out.assign(in.data.substr(in.pos, static_cast<size_t>(length)));
-    in.pos += static_cast<size_t>(length);
-    return {};
-}
-
-// Bytes after the last item would be lost by a dump, so they are refused.
-inline Result CheckNoTail(const ByteReader& in, const std::string& file, int count) {
-    if (in.Left() == 0) return {};
-    return Fail(file + " has " + std::to_string(in.Left()) + " byte(s) after the last of its " + std::to_string(count) +
-                " items (is it damaged, or from another file?)");
-}
+// ---- binary formats: formats/loc_format, over items ---------------------------------
+// A dump would lose bytes after the last item, so the tool refuses them.
 
 // Reads a whole .loc file into the texts of `items` (resized to its count).
 inline Result ParseLoc(std::string_view bytes, const std::string& file, std::vector<Item>& items) {
-    ByteReader in{bytes};
-    int count = 0;
-    if (!in.ReadInt16(count))
-        return Fail(file + " is cut short: it holds " + std::to_string(bytes.size()) +
-                    " of the 2 bytes of the item count");
-    if (count < 0) return Fail(file + " is damaged: its item count is negative (" + std::to_string(count) + ")");
-    items.assign(static_cast<size_t>(count), Item{});
-    for (int i = 0; i < count; ++i) {
-        Result r = ReadRecord(in, file, "the text of item " + std::to_string(i), items[i].text);
-        if (!r.ok) return r;
+    std::vector<std::string> texts;
+    const Result r = locformat::ParseLoc(bytes, file, locformat::Trailing::Refuse, texts);
+    items.assign(texts.size(), Item{});
+    for (size_t i = 0; i < texts.size(); ++i) {
+        items[i].text = std::move(texts[i]);
         items[i].hasText = true;
     }
-    return CheckNoTail(in, file, count);
+    return r;
 }
 
 // Reads a .desc file into the names and descriptions of `items`. With
 // `untilEnd` the file alone decides the count (it stores none) and `items` is
 // resized to it; otherwise it must hold exactly items.size() items.
 inline Result ParseDesc(std::string_view bytes, const std::string& file, bool untilEnd, std::vector<Item>& items) {
-    ByteReader in{bytes};
-    if (untilEnd) items.clear();
-    for (size_t i = 0; untilEnd ? in.Left() > 0 : i < items.size(); ++i) {
-        if (untilEnd) items.emplace_back();
-        Item& item = items[i];
-        Result r = ReadRecord(in, file, "the name of item " + std::to_string(i), item.name);
-        if (r.ok) r = ReadRecord(in, file, "the description of item " + std::to_string(i), item.desc);
-        if (!r.ok) return r;
-        item.hasName = item.hasDesc = true;
-        if (i >= static_cast<size_t>(kMaxCount))
-            return Fail(file + " holds more than " + std::to_string(kMaxCount) + " items");
+    locformat::Descriptions read;
+    const int count = untilEnd ? locformat::kUntilEnd : static_cast<int>(items.size());
+    const Result r = locformat::ParseDesc(bytes, file, count, locformat::Trailing::Refuse, read);
+    if (untilEnd) items.assign(read.names.size(), Item{});
+    for (size_t i = 0; i < read.names.size(); ++i) {
+        items[i].name = std::move(read.names[i]);
+        items[i].desc = std::move(read.descs[i]);
+        items[i].hasName = items[i].hasDesc = true;
     }
-    return CheckNoTail(in, file, static_cast<int>(items.size()));
-}
-
-inline Result CheckLength(const std::string& value, const std::string& file, const char* what, size_t i) {
-    if (value.size() <= static_cast<size_t>(kMaxLength)) return {};
-    return Fail(file + ": the " + what + " of item " + std::to_string(i) + " is " + std::to_string(value.size()) +
-                " bytes long; a record holds at most " + std::to_string(kMaxLength));
-}
-
-inline Result CheckCount(const std::vector<Item>& items, const std::string& file) {
-    if (items.size() <= static_cast<size_t>(kMaxCount)) return {};
-    return Fail(file + ": " + std::to_string(items.size()) + " items; a file holds at most " +
-                std::to_string(kMaxCount));
+    return r;
 }
 
 // Texts are written whole, NUL bytes included: the tool never cuts what it packs.
 inline Result EncodeLoc(const std::vector<Item>& items, const std::string& file, std::string& out) {
-    Result r = CheckCount(items, file);
-    if (!r.ok) return r;
-    out.clear();
-    PutInt16(out, static_cast<int>(items.size()));
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (!(r = CheckLength(items[i].text, file, "text", i)).ok) return r;
-        PutInt16(out, static_cast<int>(items[i].text.size()));
-        out += items[i].text;
-    }
-    return {};
+    std::vector<std::string> texts;
+    for (const Item& item : items) texts.push_back(item.text);
+    return locformat::EncodeLoc(texts, file, out);
 }
 
 inline Result EncodeDesc(const std::vector<Item>& items, const std::string& file, std::string& out) {
-    Result r = CheckCount(items, file);
-    if (!r.ok) return r;
-    out.clear();
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (!(r = CheckLength(items[i].name, file, "name", i)).ok) return r;
-        if (!(r = CheckLength(items[i].desc, file, "description", i)).ok) return r;
-        PutInt16(out, static_cast<int>(items[i].name.size()));
-        out += items[i].name;
-        PutInt16(out, static_cast<int>(items[i].desc.size()));
-        out += items[i].desc;
+    locformat::Descriptions desc;
+    for (const Item& item : items) {
+        desc.names.push_back(item.name);
+        desc.descs.push_back(item.desc);
     }
-    return {};
+    return locformat::EncodeDesc(desc, file, out);
 }
 
 // ---- text form ------------------------------------------------------------------

@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "editor/project.h"
+#include "platform/platform.h"
 #include "tools/loctool/font_coverage.h"
 #include "tools/loctool/loc_text.h"
 #if QK_LOCTOOL_EXCHANGE
@@ -40,45 +40,17 @@ const char* const kUsage =
     "  loctool --version | --help\n"
     "exit code: 0 ok, 1 a problem (check prints it, the others say it on stderr), 2 usage\n";
 
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
-
 Result ReadFile(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) return loctext::Fail("Cannot read " + path + ": it is a folder");
-    FilePtr f(std::fopen(path.c_str(), "rb"));
-    if (!f) return loctext::Fail("Cannot open " + path + ": " + std::strerror(errno));
-    char chunk[64 * 1024];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) bytes.append(chunk, n);
-    if (std::ferror(f.get())) return loctext::Fail("Cannot read " + path + ": " + std::strerror(errno));
-    return {};
+    Result r;
+    r.ok = PlatReadFile(path, bytes, &r.message);
+    return r;
 }
 
-// Writes through "<path>.tmp" renamed over `path`, so a failed pack leaves an
-// older file as it was.
+// Through the platform's atomic replace, so a failed pack leaves an older file as it was.
 Result WriteFile(const std::string& path, const std::string& bytes) {
-    const std::string tmp = path + ".tmp";
-    FilePtr f(std::fopen(tmp.c_str(), "wb"));
-    if (!f) return loctext::Fail("Cannot write " + path + ": cannot create " + tmp + ": " + std::strerror(errno));
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
-    const int err = errno;
-    const bool closed = std::fclose(f.release()) == 0;
-    std::error_code ec;
-    if (!written || !closed) {
-        fs::remove(tmp, ec);
-        return loctext::Fail("Cannot write " + tmp + ": " + std::strerror(written ? errno : err));
-    }
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        const std::string why = ec.message();
-        fs::remove(tmp, ec);
-        return loctext::Fail("Cannot write " + path + ": " + why);
-    }
-    return {};
+    Result r;
+    if (!(r.ok = PlatReplaceFile(path, bytes, &r.message))) r.message = "Cannot write " + path + ": " + r.message;
+    return r;
 }
 
 int Report(const Result& r) {

@@ -8,7 +8,6 @@
 #include <gettext-po.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +16,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "platform/platform.h"
 #include "tools/loctool/exchange.h"
 
 namespace exchange {
@@ -153,17 +153,6 @@ void AppendUnit(std::string& out, const Unit& unit) {
     AppendPoString(out, unit.translated ? std::string_view(unit.text) : std::string_view());
 }
 
-Result ReadBytes(const std::string& path, std::string& out) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return Fail("Cannot open " + path + ": " + std::strerror(errno));
-    out.clear();
-    char chunk[64 * 1024];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) out.append(chunk, n);
-    std::fclose(f);
-    return {};
-}
-
 std::string HeaderField(const char* header, const char* field) {
     if (!header) return {};
     char* value = po_header_field(header, field);
@@ -218,8 +207,8 @@ Result WritePo(const Catalog& catalog, std::string& out) {
 Result ReadPo(const std::string& path, ReadBack& read) {
     read = {};
     std::string bytes;
-    Result r = ReadBytes(path, bytes);
-    if (!r.ok) return r;
+    Result r;
+    if (!(r.ok = PlatReadFile(path, bytes, &r.message))) return r;
     g_po = {};
     if (setjmp(g_po.escape) == 0) g_po.read = po_file_read(path.c_str(), &kHandler);
     PoFilePtr file(g_po.read);
