@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "editor/app_icon.h"
+#include "editor/desk.h"
 #include "editor/edited_text.h"
 #include "editor/project.h"
 #include "editor/project_lock.h"
@@ -33,7 +34,8 @@ namespace {
 
 void SetText(const char* control, const std::string& text) { SetControlProperty(control, "Text", text.c_str()); }
 
-// The whole text of the text box, however long (the box itself caps it at 32767 bytes).
+}  // namespace
+
 std::string TextBoxText() {
     Control* box = FindControl("Text");
     if (!box) return {};
@@ -44,6 +46,8 @@ std::string TextBoxText() {
     text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
     return text;
 }
+
+namespace {
 
 // Escape dismisses it like "Ok" rather than quitting the editor behind it.
 void Tell(const std::string& message, const char* title) {
@@ -111,6 +115,7 @@ void CommitText() {
     SetItemText(s, s == g_editor.shownItem ? MergeEditedText(ItemText(s), edited) : edited);
     g_editor.shownItem = s;
     g_editor.shownText = edited;
+    DeskItemCommitted(s);
 }
 
 void ShowItem(int32_t i) {
@@ -120,6 +125,7 @@ void ShowItem(int32_t i) {
     g_editor.shownItem = i;
     g_editor.shownText = TextBoxText();
     ItemsCaption(i);
+    DeskItemShown(i);
 }
 
 void OnItemSelect(int32_t i) {
@@ -150,10 +156,12 @@ bool ReadIntoScreen(const std::string& key) {
         // the caption no longer names a file, since none is loaded.
         SetText("FileFrame", "File");
         ItemsCaption(-1);
+        DeskFileLoaded();
         Tell(read.message, "Cannot load");
         return false;
     }
     for (int i = 0; i < ItemCount(); ++i) g_editor.items->AddItem(ItemName(i).c_str());
+    DeskFileLoaded();
     return true;
 }
 
@@ -209,6 +217,7 @@ SaveOutcome SaveLoadedFile(bool canAsk, bool reload, std::string& message) {
     }
     const StoreResult saved = SaveCurrentFile();
     message = saved.message;
+    if (saved.ok) DeskFileSaved();
     return saved.ok ? SaveOutcome::Saved : SaveOutcome::Failed;
 }
 
@@ -266,7 +275,8 @@ void RestoreLastPosition() {
     std::array<char, 12> bytes{};
     std::ifstream in(kConfigFile, std::ios::binary);
     const size_t got = in ? static_cast<size_t>(in.read(bytes.data(), bytes.size()).gcount()) : 0;
-    const LastPosition at = ParseLastPosition({bytes.data(), got}, LanguageFolderCount(), FileCount());
+    const LastPosition at =
+        DeskStartPosition(ParseLastPosition({bytes.data(), got}, LanguageFolderCount(), FileCount()));
     if (g_editor.fold) g_editor.fold->selected = at.folder;
     if (g_editor.file) g_editor.file->selected = at.file;
     if (LoadFile() && g_editor.items) g_editor.items->SelectItem(at.item);
@@ -325,6 +335,7 @@ void BuildMainScreen() {
 
     Make("Label", "Desc", "Sheet01", 310, 10, 485, 290, "");
     Make("MLTextBox", "Text", "Sheet01", 310, 305, 485, 290, "");
+    DeskInstall();
 
     RestoreLastPosition();
     SetActiveSheet("Sheet01");
@@ -442,6 +453,7 @@ int RunEditor(const std::string& fontFallback) {
         outcome = FinishEditing(HowTheLoopEnded());
     } while (!outcome.leave);
     PlatSetEmergencyHandler(nullptr);
+    DeskShutdown();
     FreeItems();
     ReleaseProjectLock();
     return outcome.code;

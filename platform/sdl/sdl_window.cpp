@@ -183,6 +183,10 @@ void PlatSetWindowIcon(const uint8_t* rgba, int width, int height) {
     SDL_FreeSurface(surface);
 }
 
+void PlatSetWindowTitle(const char16_t* title) {
+    if (g_sdl.window) SDL_SetWindowTitle(g_sdl.window, Utf16ToUtf8(title).c_str());
+}
+
 void PlatGetWindowRect(PlatRect* rect) {
     *rect = {};
     if (!g_sdl.window) return;
