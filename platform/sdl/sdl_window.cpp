@@ -9,6 +9,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <clocale>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -184,7 +185,15 @@ void PlatSetWindowIcon(const uint8_t* rgba, int width, int height) {
 }
 
 void PlatSetWindowTitle(const char16_t* title) {
-    if (g_sdl.window) SDL_SetWindowTitle(g_sdl.window, Utf16ToUtf8(title).c_str());
+    if (!g_sdl.window) return;
+    // X11 converts the title through the C library's character type, which is plain
+    // ASCII in the "C" locale the program runs in: "–" or "Français" would be refused
+    // for _NET_WM_NAME and mangled in WM_NAME. UTF-8 for just this call.
+    const char* current = std::setlocale(LC_CTYPE, nullptr);
+    const std::string before = current ? current : "C";
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+    SDL_SetWindowTitle(g_sdl.window, Utf16ToUtf8(title).c_str());
+    std::setlocale(LC_CTYPE, before.c_str());
 }
 
 void PlatGetWindowRect(PlatRect* rect) {
