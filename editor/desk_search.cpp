@@ -4,6 +4,7 @@
 #include "editor/desk_search.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "editor/project.h"
 
@@ -87,8 +88,13 @@ std::vector<int> FindMatches(const SearchIndex& index, std::string_view needle) 
     std::vector<int> matches;
     if (needle.empty()) return matches;
     const std::string folded = FoldForSearch(needle);
-    for (size_t i = 0; i < index.items.size(); ++i)
-        if (index.items[i].find(folded) != std::string::npos) matches.push_back(static_cast<int>(i));
+    // One searcher for every item: it skips ahead by the needle's length where find()
+    // would stop at every byte that matches the needle's first one.
+    const std::boyer_moore_horspool_searcher searcher(folded.begin(), folded.end());
+    for (size_t i = 0; i < index.items.size(); ++i) {
+        const std::string& item = index.items[i];
+        if (std::search(item.begin(), item.end(), searcher) != item.end()) matches.push_back(static_cast<int>(i));
+    }
     return matches;
 }
 
