@@ -60,7 +60,10 @@ std::string Utf16ToUtf8(const char16_t* s) {
 int OnXServerLost(Display*) {
     static const char kMessage[] = "The connection to the display was lost.\n";
     (void)!write(2, kMessage, sizeof kMessage - 1);
-    // The work in memory can still be written: that needs no display.
+    // The work in memory can still be written: that needs no display. The window went
+    // with it: a call that would touch it (a new title) must now do nothing, as a second
+    // X error here would end the program before the save.
+    g_sdl.window = nullptr;
     if (void (*handler)() = g_sdl.emergency) {
         g_sdl.emergency = nullptr;
         handler();
