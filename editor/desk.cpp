@@ -1,11 +1,13 @@
 // desk.cpp - the translator's desk: keeps the states, checks, search index and unsaved
 // marker of the loaded file in step with every load, commit and save, shows the
-// reference panel inside the Desc label and the find dialog, and answers the desk's keys.
+// reference panel inside the Desc label, and answers the desk's keys. The find dialog
+// and replace-all are in desk_find.cpp.
 #include "editor/desk.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "editor/desk_internal.h"
 #include "editor/desk_navigation.h"
 #include "editor/desk_reference.h"
 #include "editor/project.h"
@@ -21,19 +23,9 @@
 
 DeskState g_desk;
 
-namespace {
+// ---- helpers shared with desk_find.cpp ----
 
-constexpr const char* kPanelRule = "DeskRule";
-constexpr const char* kPanelText = "DeskReference";
-constexpr const char* kFind = "DeskFind";
-constexpr const char* kFindText = "DeskFindText";
-constexpr const char* kReplaceText = "DeskReplaceText";
-constexpr const char* kFindCount = "DeskFindCount";
-constexpr const char* kHeadingColour = "<color 0,0,160>";
-constexpr const char* kQuietColour = "<color 110,110,110>";
-constexpr const char* kProblemColour = "<color 190,0,0>";
-constexpr const char* kDefaultColour = "<color default>";
-constexpr uint8_t kF2 = 0x71, kF3 = 0x72;
+namespace desk {
 
 void SetText(const char* control, const std::string& text) { SetControlProperty(control, "Text", text.c_str()); }
 
@@ -49,12 +41,29 @@ std::string ControlText(const char* name) {
 
 int32_t CurrentItem() { return g_editor.items ? g_editor.items->current : -1; }
 
-// ---- notices: a short word in a tooltip over the item list, gone at the next key ----
-
+// A notice: a short word in a tooltip over the item list, gone at the next key.
 void Notice(const std::string& text) {
     ShowToolTipAt(text.c_str(), 20, 570, 1.0f);
     g_desk.noticeShown = true;
 }
+
+}  // namespace desk
+
+using desk::CurrentItem;
+using desk::Notice;
+using desk::ReadNeedle;
+using desk::SetText;
+using desk::UpdateFindCount;
+
+namespace {
+
+constexpr const char* kPanelRule = "DeskRule";
+constexpr const char* kPanelText = "DeskReference";
+constexpr const char* kHeadingColour = "<color 0,0,160>";
+constexpr const char* kQuietColour = "<color 110,110,110>";
+constexpr const char* kProblemColour = "<color 190,0,0>";
+constexpr const char* kDefaultColour = "<color default>";
+constexpr uint8_t kF2 = 0x71, kF3 = 0x72;
 
 void HideNotice() {
     if (g_desk.noticeShown) HideToolTip();
@@ -218,72 +227,6 @@ void LoadSettings() {
 #endif
 }
 
-// ---- the find dialog ----
-
-void UpdateFindCount() {
-    if (!g_desk.findOpen) return;
-    std::string count;
-    if (g_desk.needle.empty())
-        count = "";
-    else if (g_desk.matches.empty())
-        count = "Not found";
-    else if (const int n = MatchPosition(g_desk.matches, CurrentItem()); n > 0)
-        count = std::to_string(n) + " of " + std::to_string(g_desk.matches.size());
-    else
-        count = std::to_string(g_desk.matches.size()) + (g_desk.matches.size() == 1 ? " item" : " items");
-    SetText(kFindCount, count);
-}
-
-void OnFindNextClick(int32_t) { FindNext(+1); }
-void OnFindPreviousClick(int32_t) { FindNext(-1); }
-void OnReplaceAllClick(int32_t) {
-    g_desk.replacement = ControlText(kReplaceText);
-    ReplaceAllInFile(g_desk.needle, g_desk.replacement);
-}
-
-// The close box detaches the dialog; it is destroyed when the next one opens.
-void OnFindClosed() {
-    g_desk.findOpen = false;
-    g_engine.escapeQuits = g_desk.escapeQuitsBefore;
-}
-
-void MakeFindLabel(const char* name, const char* text, float x, float y, float w) {
-    CreateControl("Label", name, kFind, x, y, w, 18);
-    SetText(name, text);
-    SetControlProperty(name, "Color", ValColor(MakeColor(225, 225, 225)));
-}
-
-void MakeFindButton(const char* name, const char* text, float x, float w, void (*click)(int32_t)) {
-    CreateControl("Button", name, kFind, x, 74, w, 20);
-    SetText(name, text);
-    BindControlEvent(name, "Click", click);
-}
-
-void BuildFindDialog() {
-    CreateControl("Dialog", kFind, "Sheet01", 5, 5, 300, 100);
-    SetText(kFind, "Find in this file");
-    BindControlEvent(kFind, "Close", OnFindClosed);
-    MakeFindLabel("DeskFindLabel", "Find", 6, 26, 52);
-    CreateControl("TextBox", kFindText, kFind, 62, 25, 232, 20);
-    MakeFindLabel("DeskReplaceLabel", "Replace", 6, 50, 52);
-    CreateControl("TextBox", kReplaceText, kFind, 62, 49, 232, 20);
-    SetText(kFindText, g_desk.needle);
-    SetText(kReplaceText, g_desk.replacement);
-    MakeFindLabel(kFindCount, "", 6, 76, 96);
-    MakeFindButton("DeskFindPrevious", "Previous", 104, 60, OnFindPreviousClick);
-    MakeFindButton("DeskFindNext", "Next", 168, 44, OnFindNextClick);
-    MakeFindButton("DeskReplaceAll", "Replace all", 216, 78, OnReplaceAllClick);
-}
-
-void ReadNeedle() {
-    if (!g_desk.findOpen) return;
-    const std::string needle = ControlText(kFindText);
-    if (needle == g_desk.needle) return;
-    g_desk.needle = needle;
-    g_desk.matches = FindMatches(g_desk.index, g_desk.needle);
-    UpdateFindCount();
-}
-
 void InputHandled() {
     ReadNeedle();
     UpdateTitle();
@@ -430,7 +373,7 @@ bool DeskKey(uint8_t key) {
         case VK_RETURN:
         case KEY_NUMENTER:
             if (ctrl && FocusIs("Text")) return CommitAndNext(), true;
-            if (!ctrl && FocusIs(kFindText)) return FindNext(shift ? -1 : +1), true;
+            if (!ctrl && desk::FindBoxHasFocus()) return FindNext(shift ? -1 : +1), true;
             return false;
         case VK_PRIOR:
         case VK_NEXT:
@@ -496,96 +439,4 @@ bool CommitAndNext() {
     }
     list->SelectItem(list->current + 1);
     return true;
-}
-
-void OpenFind() {
-    Control* open = FindControl(kFind);
-    if (open && !open->parent) {
-        DestroyControl(kFind);  // closed with its close box
-        open = nullptr;
-    }
-    if (!open) {
-        const Control* focus = GetFocusControl();
-        g_desk.focusBefore = focus ? focus->name : "Text";
-        BuildFindDialog();
-        g_desk.findOpen = true;
-        g_desk.escapeQuitsBefore = g_engine.escapeQuits;
-        g_engine.escapeQuits = 0;  // Escape closes the dialog rather than the editor
-    }
-    SetFocusTo(kFindText);
-    // The text looked for last is selected, so typing replaces it.
-    SetControlProperty(kFindText, "cPos", ValInt(0));
-    SetControlProperty(kFindText, "nSel", ValInt(static_cast<int32_t>(g_desk.needle.size())));
-    UpdateFindCount();
-}
-
-void CloseFind() {
-    if (!FindControl(kFind)) return;
-    if (g_desk.findOpen) g_engine.escapeQuits = g_desk.escapeQuitsBefore;
-    g_desk.findOpen = false;
-    DestroyControl(kFind);
-    if (!SetFocusTo(g_desk.focusBefore.c_str())) SetFocusTo("Text");
-}
-
-bool FindNext(int direction) {
-    ReadNeedle();
-    if (g_desk.needle.empty()) {
-        OpenFind();
-        return false;
-    }
-    CommitText();  // the text being edited is searched as it now reads
-    const int target = NextMatch(g_desk.matches, CurrentItem(), direction);
-    if (target < 0) {
-        Notice("Not found: " + g_desk.needle);
-        UpdateFindCount();
-        return false;
-    }
-    if (target != CurrentItem() && g_editor.items) g_editor.items->SelectItem(target);
-    UpdateFindCount();
-    return true;
-}
-
-bool ReplaceInItem(int32_t i, const std::string& needle, const std::string& replacement) {
-    size_t count = 0;
-    const std::string replaced = ReplaceFolded(ItemText(i), needle, replacement, &count);
-    if (count == 0 || replaced.size() > static_cast<size_t>(kMaxTextBytes)) return false;
-    SetItemText(i, replaced);
-    DeskItemCommitted(i);
-    if (i == CurrentItem()) ShowItem(i);  // the text box shows the new text
-    return true;
-}
-
-int ReplaceAllInFile(const std::string& needle, const std::string& replacement) {
-    if (needle.empty() || ItemCount() == 0) return 0;
-    CommitText();
-    size_t total = 0;
-    std::vector<int32_t> items;
-    for (int32_t i = 0; i < ItemCount(); ++i) {
-        size_t count = 0;
-        ReplaceFolded(ItemText(i), needle, replacement, &count);
-        if (count == 0) continue;
-        total += count;
-        items.push_back(i);
-    }
-    if (total == 0) {
-        Notice("Not found in the texts: " + needle);
-        return 0;
-    }
-    const std::string question = "Replace " + std::to_string(total) + (total == 1 ? " occurrence" : " occurrences") +
-                                 " of \"" + needle + "\" with \"" + replacement + "\" in the texts of " +
-                                 std::to_string(items.size()) + (items.size() == 1 ? " item" : " items") + " of " +
-                                 CurrentKey() + ".loc?";
-    if (Ask(question, "Replace all", "Replace|Cancel", 1) != 0) return 0;
-    int made = 0, refused = 0;
-    for (const int32_t i : items) {
-        size_t count = 0;
-        ReplaceFolded(ItemText(i), needle, replacement, &count);
-        if (ReplaceInItem(i, needle, replacement))
-            made += static_cast<int>(count);
-        else
-            ++refused;
-    }
-    Notice("Replaced " + std::to_string(made) +
-           (refused ? "; " + std::to_string(refused) + " texts would grow past 32767 bytes and were left" : ""));
-    return made;
 }
