@@ -70,6 +70,11 @@ list(FILTER QK_EDITOR_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
 add_library(editor_core STATIC ${QK_EDITOR_SOURCES})
 target_include_directories(editor_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(editor_core PUBLIC quarnel)
+# The checks of a text against its reference are plain C++; the project settings file
+# and spelling need inih and Hunspell, which this build lacks.
+add_library(editor_qa_checks STATIC editor/qa/qa_checks.cpp)
+target_include_directories(editor_qa_checks PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(editor_core PUBLIC editor_qa_checks)
 
 # The one place that touches files and the .loc / .desc format module, as on Linux.
 add_library(platform_files STATIC platform/files.cpp)

@@ -1,5 +1,5 @@
-// app_icon.cpp - draws the editor's icon: each pixel is sampled 4 × 4 times against a
-// few shapes in unit coordinates, the topmost shape under a sample giving its colour.
+// app_icon.cpp - draws the editor's pictures: each pixel is sampled 4 × 4 times against
+// a few shapes in unit coordinates, the topmost shape under a sample giving its colour.
 #include "editor/app_icon.h"
 
 #include <algorithm>
@@ -7,9 +7,7 @@
 
 namespace {
 
-struct Rgb {
-    float r, g, b;
-};
+using Rgb = PictureColour;
 
 constexpr Rgb kTeal{30, 110, 140};
 constexpr Rgb kPaper{250, 250, 245};
@@ -42,7 +40,9 @@ bool SampleColour(float x, float y, Rgb* out) {
 
 }  // namespace
 
-std::vector<uint8_t> DrawAppIcon(int size) {
+std::vector<uint8_t> DrawAppIcon(int size) { return DrawSampledPicture(size, SampleColour); }
+
+std::vector<uint8_t> DrawSampledPicture(int size, PictureSampler sampler) {
     constexpr int kSamples = 4;
     std::vector<uint8_t> rgba(static_cast<size_t>(std::max(size, 0)) * std::max(size, 0) * 4, 0);
     for (int py = 0; py < size; ++py) {
@@ -52,7 +52,7 @@ std::vector<uint8_t> DrawAppIcon(int size) {
             for (int sy = 0; sy < kSamples; ++sy) {
                 for (int sx = 0; sx < kSamples; ++sx) {
                     Rgb c;
-                    if (!SampleColour((px + (sx + 0.5f) / kSamples) / size, (py + (sy + 0.5f) / kSamples) / size, &c))
+                    if (!sampler((px + (sx + 0.5f) / kSamples) / size, (py + (sy + 0.5f) / kSamples) / size, &c))
                         continue;
                     r += c.r;
                     g += c.g;

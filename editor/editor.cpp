@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "editor/app_icon.h"
+#include "editor/desk.h"
 #include "editor/edited_text.h"
 #include "editor/project.h"
 #include "editor/project_lock.h"
@@ -32,7 +33,8 @@ namespace {
 
 void SetText(const char* control, const std::string& text) { SetControlProperty(control, "Text", text.c_str()); }
 
-// The whole text of the text box, however long (the box itself caps it at 32767 bytes).
+}  // namespace
+
 std::string TextBoxText() {
     Control* box = FindControl("Text");
     if (!box) return {};
@@ -43,6 +45,8 @@ std::string TextBoxText() {
     text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
     return text;
 }
+
+namespace {
 
 // Escape dismisses it like "Ok" rather than quitting the editor behind it.
 void Tell(const std::string& message, const char* title) {
@@ -110,6 +114,7 @@ void CommitText() {
     SetItemText(s, s == g_editor.shownItem ? MergeEditedText(ItemText(s), edited) : edited);
     g_editor.shownItem = s;
     g_editor.shownText = edited;
+    DeskItemCommitted(s);
 }
 
 void ShowItem(int32_t i) {
@@ -119,6 +124,7 @@ void ShowItem(int32_t i) {
     g_editor.shownItem = i;
     g_editor.shownText = TextBoxText();
     ItemsCaption(i);
+    DeskItemShown(i);
 }
 
 void OnItemSelect(int32_t i) {
@@ -149,10 +155,12 @@ bool ReadIntoScreen(const std::string& key) {
         // the caption no longer names a file, since none is loaded.
         SetText("FileFrame", "File");
         ItemsCaption(-1);
+        DeskFileLoaded();
         Tell(read.message, "Cannot load");
         return false;
     }
     for (int i = 0; i < ItemCount(); ++i) g_editor.items->AddItem(ItemName(i).c_str());
+    DeskFileLoaded();
     return true;
 }
 
@@ -208,6 +216,7 @@ SaveOutcome SaveLoadedFile(bool canAsk, bool reload, std::string& message) {
     }
     const StoreResult saved = SaveCurrentFile();
     message = saved.message;
+    if (saved.ok) DeskFileSaved();
     return saved.ok ? SaveOutcome::Saved : SaveOutcome::Failed;
 }
 
@@ -264,7 +273,7 @@ LastPosition ParseLastPosition(std::string_view bytes, int folderCount, int file
 void RestoreLastPosition() {
     std::string bytes;
     PlatReadFile(kConfigFile, bytes, nullptr);  // none or unreadable: a fresh start
-    const LastPosition at = ParseLastPosition(bytes, LanguageFolderCount(), FileCount());
+    const LastPosition at = DeskStartPosition(ParseLastPosition(bytes, LanguageFolderCount(), FileCount()));
     if (g_editor.fold) g_editor.fold->selected = at.folder;
     if (g_editor.file) g_editor.file->selected = at.file;
     if (LoadFile() && g_editor.items) g_editor.items->SelectItem(at.item);
@@ -323,6 +332,7 @@ void BuildMainScreen() {
 
     Make("Label", "Desc", "Sheet01", 310, 10, 485, 290, "");
     Make("MLTextBox", "Text", "Sheet01", 310, 305, 485, 290, "");
+    DeskInstall();
 
     RestoreLastPosition();
     SetActiveSheet("Sheet01");
@@ -440,6 +450,7 @@ int RunEditor(const std::string& fontFallback) {
         outcome = FinishEditing(HowTheLoopEnded());
     } while (!outcome.leave);
     PlatSetEmergencyHandler(nullptr);
+    DeskShutdown();
     FreeItems();
     ReleaseProjectLock();
     return outcome.code;

@@ -35,6 +35,8 @@ constexpr const char* kConfigFile = "zazovi.cfg";
 constexpr const char* kFontFile = "zazovi_font.dsf";
 
 // ---- editing flow ----
+// The whole text of the text box, however long (the box itself caps it at 32767 bytes).
+std::string TextBoxText();
 void CommitText();         // the text box into the selected item
 void ShowItem(int32_t i);  // item i into Item, Desc, Text and the ItemsFrame caption
 // Saves the file being left, then loads the folder and file chosen in Fold and File.

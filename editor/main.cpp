@@ -1,11 +1,14 @@
 // main.cpp - the editor's entry point: answer --help and --version, work in the
-// program's folder (or in the project folder given as the one argument, or in the
-// user's copy of an installed sample), run the editor, shut the engine down.
+// program's folder (or in the project folder, or the project of the .loc file, given as
+// the one argument, or in the user's copy of an installed sample), run the editor, shut
+// the engine down.
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "editor/desk.h"
+#include "editor/desk_open.h"
 #include "editor/editor.h"
 #include "editor/startup.h"
 #include "editor/text_store.h"
@@ -33,11 +36,16 @@ int main() {
     if (args.size() == 2) {
         // A translator's own project: its Texts, Descriptions and zazovi.cfg are used;
         // the font comes from the project when it has one, else from the program.
+        // A .loc file inside a project opens that project at its language and file.
         std::string message;
-        if (!EnterProjectFolder(startFolder, args[1], &message)) {
+        OpenRequest open;
+        if (!ResolveOpenArgument(startFolder, args[1], &open, &message) ||
+            !EnterProjectFolder(startFolder, open.project, &message)) {
             PlatMessageBox(message.c_str(), "VRD3 Localization Kit", true);
             return 1;
         }
+        g_desk.openLanguage = open.language;
+        g_desk.openFile = open.file;
     }
     const int code = RunEditor(FontFallbackFolder(programFolder, installedFolder));
     ShutdownEngine();

@@ -121,8 +121,10 @@ bool CopyForBackup(const std::string& from, const std::string& to, std::vector<c
     return true;
 }
 
-// The upper-case form of c, for the letters whose names users sort: what NTFS's
-// upper-case table does for them, written out so that every system sorts alike.
+}  // namespace
+
+// What NTFS's upper-case table does for these letters, written out so that every
+// system sorts (and searches) alike.
 char32_t UpperCase(char32_t c) {
     const auto odd = [c] { return (c & 1) != 0; };
     if (c >= 'a' && c <= 'z') return c - 0x20;
@@ -150,6 +152,8 @@ char32_t UpperCase(char32_t c) {
     if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;  // full-width Latin
     return c;
 }
+
+namespace {
 
 // The name as upper-cased UTF-16 units. A byte that does not start a valid UTF-8
 // sequence stands for its Latin-1 letter (names written by older Linux programs).

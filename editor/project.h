@@ -44,6 +44,9 @@ ProjectMessage ScanLanguageFolders();
 // that differ only in case. The same on every system, so the folder index stored in
 // zazovi.cfg names the same language everywhere.
 bool FolderNameLess(const std::string& a, const std::string& b);
+// The upper-case form of c for the letters of ASCII, Latin-1, Latin Extended-A, Greek,
+// Cyrillic and full-width Latin (the order above); any other code point as it is.
+char32_t UpperCase(char32_t c);
 
 int LanguageFolderCount();
 const std::string& LanguageFolder(int i);  // empty for an index out of range

@@ -82,6 +82,8 @@ extern EngineState g_engine;
 
 // ---- window and GL context ----
 void InitEngine(const char* title);
+// A new title (UTF-8, at most 127 characters kept) for the window, shown at once.
+void SetEngineWindowTitle(const char* title);
 void CreateEngineWindow(int16_t width, int16_t height, int16_t mode);
 void InitGL();
 void ShutdownEngine();

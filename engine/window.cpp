@@ -50,6 +50,11 @@ void ApplyPerspective(int width, int height) {
 
 }  // namespace
 
+void SetEngineWindowTitle(const char* title) {
+    StoreTitle(title ? title : "");
+    PlatSetWindowTitle(g_engine.title);
+}
+
 void InitEngine(const char* title) {
     PlatShowCursor(false);
     if (title) StoreTitle(title);

@@ -165,9 +165,15 @@ void GuiKeyDown(uint8_t key) {
         MouseDown(key);
         return;
     }
+    if (g_gui.shortcutKey && !g_gui.modal && g_gui.shortcutKey(key)) {
+        g_gui.keyDownTarget = nullptr;  // its release belongs to nobody either
+        if (g_gui.inputHandled) g_gui.inputHandled();
+        return;
+    }
     g_gui.keyDownTarget = g_gui.focus;
     if (key == kKeyTab && !IsKeyDown(KEY_LALT)) TabNavigate();
     if (g_gui.focus) g_gui.focus->OnKeyDown(key);
+    if (g_gui.inputHandled) g_gui.inputHandled();
 }
 
 void GuiKeyUp(uint8_t key) {
@@ -182,7 +188,9 @@ void GuiKeyUp(uint8_t key) {
 }
 
 void GuiChar(uint16_t ch) {
-    if (g_gui.activeSheet && g_gui.focus) g_gui.focus->OnChar(ch);
+    if (!g_gui.activeSheet || !g_gui.focus) return;
+    g_gui.focus->OnChar(ch);
+    if (g_gui.inputHandled) g_gui.inputHandled();
 }
 
 void GuiDoubleClick(uint8_t key) {

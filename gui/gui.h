@@ -170,6 +170,12 @@ struct GuiState {
     // set while a common dialog with its own root sheet is open: the frame then does
     // not give up the processor
     uint8_t dialogOpen = 0;
+    // The program's own keys (its shortcuts): offered every key press before the focused
+    // control, while no modal control waits; true takes the key and no control sees it.
+    bool (*shortcutKey)(uint8_t key) = nullptr;
+    // Called after every key press and typed character has reached the controls, so the
+    // program can follow what they changed (a text being edited).
+    void (*inputHandled)() = nullptr;
     uint8_t initialised = 0;
 };
 extern GuiState g_gui;

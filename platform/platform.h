@@ -101,6 +101,9 @@ void PlatInvalidateWindow();                       // queues a WM_PAINT
 // The window's icon (title bar, task bar, window switcher) from RGBA pixels, top row
 // first; the window keeps its own copy. Ignored when there is no window.
 void PlatSetWindowIcon(const uint8_t* rgba, int width, int height);
+// Changes the title of the window (16-bit characters, NUL-terminated). Ignored when
+// there is no window.
+void PlatSetWindowTitle(const char16_t* title);
 // Where the text caret is, in client pixels, so that an input method opens its
 // composition and candidate windows there rather than in a corner of the screen.
 void PlatSetTextInputSpot(const PlatRect& caret);

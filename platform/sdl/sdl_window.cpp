@@ -9,6 +9,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <clocale>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -59,7 +60,10 @@ std::string Utf16ToUtf8(const char16_t* s) {
 int OnXServerLost(Display*) {
     static const char kMessage[] = "The connection to the display was lost.\n";
     (void)!write(2, kMessage, sizeof kMessage - 1);
-    // The work in memory can still be written: that needs no display.
+    // The work in memory can still be written: that needs no display. The window went
+    // with it: a call that would touch it (a new title) must now do nothing, as a second
+    // X error here would end the program before the save.
+    g_sdl.window = nullptr;
     if (void (*handler)() = g_sdl.emergency) {
         g_sdl.emergency = nullptr;
         handler();
@@ -181,6 +185,18 @@ void PlatSetWindowIcon(const uint8_t* rgba, int width, int height) {
     if (!surface) return;
     SDL_SetWindowIcon(g_sdl.window, surface);
     SDL_FreeSurface(surface);
+}
+
+void PlatSetWindowTitle(const char16_t* title) {
+    if (!g_sdl.window) return;
+    // X11 converts the title through the C library's character type, which is plain
+    // ASCII in the "C" locale the program runs in: "–" or "Français" would be refused
+    // for _NET_WM_NAME and mangled in WM_NAME. UTF-8 for just this call.
+    const char* current = std::setlocale(LC_CTYPE, nullptr);
+    const std::string before = current ? current : "C";
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+    SDL_SetWindowTitle(g_sdl.window, Utf16ToUtf8(title).c_str());
+    std::setlocale(LC_CTYPE, before.c_str());
 }
 
 void PlatGetWindowRect(PlatRect* rect) {

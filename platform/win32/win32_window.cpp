@@ -249,6 +249,10 @@ PlatRect PlatTextInputSpot() { return g_win.textInputSpot; }
 
 bool PlatHasWindow() { return g_win.hwnd != nullptr; }
 
+void PlatSetWindowTitle(const char16_t* title) {
+    if (g_win.hwnd) SetWindowTextW(g_win.hwnd, title ? reinterpret_cast<const wchar_t*>(title) : L"");
+}
+
 void PlatSetWindowIcon(const uint8_t* rgba, int width, int height) {
     if (!g_win.hwnd || !rgba || width <= 0 || height <= 0) return;
     // A 32-bit top-down DIB with alpha is an icon's colour plane; the mask is unused

@@ -1,0 +1,442 @@
+// desk.cpp - the translator's desk: keeps the states, checks, search index and unsaved
+// marker of the loaded file in step with every load, commit and save, shows the
+// reference panel inside the Desc label, and answers the desk's keys. The find dialog
+// and replace-all are in desk_find.cpp.
+#include "editor/desk.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "editor/desk_internal.h"
+#include "editor/desk_navigation.h"
+#include "editor/desk_reference.h"
+#include "editor/project.h"
+#include "editor/qa/qa_checks.h"
+#include "editor/text_store.h"
+#include "engine/engine.h"
+#include "gui/controls/frame_label_line.h"
+#include "gui/controls/listbox.h"
+#include "gui/gui.h"
+#include "platform/platform.h"
+#include "render/font.h"
+#include "render/texture.h"
+
+DeskState g_desk;
+
+// ---- helpers shared with desk_find.cpp ----
+
+namespace desk {
+
+void SetText(const char* control, const std::string& text) { SetControlProperty(control, "Text", text.c_str()); }
+
+std::string ControlText(const char* name) {
+    Control* c = FindControl(name);
+    if (!c) return {};
+    const int size = c->GetProperty("Text", nullptr);
+    if (size <= 0) return {};
+    std::string text(static_cast<size_t>(size), '\0');
+    c->GetProperty("Text", text.data());
+    return text.substr(0, text.find('\0'));
+}
+
+int32_t CurrentItem() { return g_editor.items ? g_editor.items->current : -1; }
+
+// A notice: a short word in a tooltip over the item list, gone at the next key.
+void Notice(const std::string& text) {
+    ShowToolTipAt(text.c_str(), 20, 570, 1.0f);
+    g_desk.noticeShown = true;
+}
+
+}  // namespace desk
+
+using desk::CurrentItem;
+using desk::Notice;
+using desk::ReadNeedle;
+using desk::SetText;
+using desk::UpdateFindCount;
+
+namespace {
+
+constexpr const char* kPanelRule = "DeskRule";
+constexpr const char* kPanelText = "DeskReference";
+constexpr const char* kHeadingColour = "<color 0,0,160>";
+constexpr const char* kQuietColour = "<color 110,110,110>";
+constexpr const char* kProblemColour = "<color 190,0,0>";
+constexpr const char* kDefaultColour = "<color default>";
+constexpr uint8_t kF2 = 0x71, kF3 = 0x72;
+
+void HideNotice() {
+    if (g_desk.noticeShown) HideToolTip();
+    g_desk.noticeShown = false;
+}
+
+// ---- states, icons and the title ----
+
+qa::LengthLimit LimitOfFile() {
+    qa::LengthLimit limit;
+    if (const auto found = g_desk.settings.lengthLimits.find(g_desk.file); found != g_desk.settings.lengthLimits.end())
+        limit.maxCharacters = found->second;
+    return limit;
+}
+
+void SetIcon(int32_t i) {
+    ListBox* list = g_editor.items;
+    if (!list || i < 0 || i >= list->ItemCount() || static_cast<size_t>(i) >= g_desk.states.size()) return;
+    list->items[static_cast<size_t>(i)].icon = g_desk.icons[static_cast<int>(g_desk.states[static_cast<size_t>(i)])];
+}
+
+void ComputeState(int32_t i, const qa::LengthLimit& limit) {
+    const auto at = static_cast<size_t>(i);
+    g_desk.states[at] =
+        StateOfText(ItemText(i), ReferenceText(i), g_desk.referenceIsOther, limit, &g_desk.problems[at]);
+}
+
+bool TextBoxEdited() {
+    const int32_t s = CurrentItem();
+    return s >= 0 && s == g_editor.shownItem && TextBoxText() != g_editor.shownText;
+}
+
+void UpdateTitle() {
+    const bool unsaved = g_desk.changedItems > 0 || TextBoxEdited();
+    const std::string title = ProgressTitle(kEditorTitle, CurrentKey(), CountStates(g_desk.states), unsaved);
+    if (title == g_desk.title) return;
+    g_desk.title = title;
+    SetEngineWindowTitle(title.c_str());
+}
+
+void UpdateIndexEntry(int32_t i) {
+    g_desk.index.Update(static_cast<size_t>(i), ItemName(i), ItemDescription(i),
+                        g_desk.referenceIsOther ? ReferenceText(i) : std::string(), ItemText(i));
+}
+
+// Every item's state, icon and search entry, after a load or a new reference.
+void RecomputeFile() {
+    const int count = ItemCount();
+    g_desk.states.assign(static_cast<size_t>(count), ItemState::Untranslated);
+    g_desk.problems.assign(static_cast<size_t>(count), {});
+    const qa::LengthLimit limit = LimitOfFile();
+    for (int i = 0; i < count; ++i) ComputeState(i, limit);
+    if (g_editor.items) {
+        for (int i = 0; i < count; ++i) SetIcon(i);
+        g_editor.items->RefitAll();  // the icons take room from the names
+    }
+    g_desk.index.Build(g_store.names, g_store.descriptions,
+                       g_desk.referenceIsOther ? g_desk.referenceTexts : std::vector<std::string>(), g_store.texts);
+    g_desk.matches = FindMatches(g_desk.index, g_desk.needle);
+}
+
+void LoadReference() {
+    g_desk.referenceTexts.clear();
+    g_desk.referenceError.clear();
+    g_desk.referenceIsOther = false;
+    if (g_desk.file.empty() || g_desk.reference.empty() || g_desk.reference == g_desk.language) return;
+    const StoreResult read = ReadReferenceTexts(g_desk.reference, g_desk.file, g_desk.referenceTexts);
+    if (!read.ok) {
+        g_desk.referenceError = read.message;
+    } else if (static_cast<int>(g_desk.referenceTexts.size()) != ItemCount()) {
+        g_desk.referenceError = "its " + g_desk.file + ".loc has " + std::to_string(g_desk.referenceTexts.size()) +
+                                " items, this one " + std::to_string(ItemCount());
+        g_desk.referenceTexts.clear();
+    }
+    // An unreadable reference compares with nothing: no text would look translated.
+    g_desk.referenceIsOther = g_desk.referenceError.empty();
+}
+
+// ---- the reference panel inside Desc ----
+
+void HidePanel() {
+    SetControlProperty(kPanelRule, "Visible", ValBool(false));
+    SetControlProperty(kPanelText, "Visible", ValBool(false));
+}
+
+std::string PanelText(int32_t i, const Font* font) {
+    // A hair space after the '<' keeps a tag from being applied; a plain space when the
+    // font has no hair space.
+    const std::string breaker = FindGlyph(0x200A, font) >= 0 ? "\u200A" : " ";
+    std::string text;
+    const bool showReference = !g_desk.reference.empty() && g_desk.reference != g_desk.language;
+    if (showReference) {
+        text += kHeadingColour + g_desk.reference + " (reference)" + kDefaultColour + "\n";
+        if (!g_desk.referenceError.empty())
+            text += kQuietColour + TagsAsText(g_desk.referenceError, breaker) + kDefaultColour;
+        else if (ReferenceText(i).empty())
+            text += std::string(kQuietColour) + "(empty)" + kDefaultColour;
+        else
+            text += TagsAsText(ReferenceText(i), breaker);
+    }
+    const std::string& problems =
+        static_cast<size_t>(i) < g_desk.problems.size() ? g_desk.problems[static_cast<size_t>(i)] : std::string();
+    if (!problems.empty()) {
+        if (!text.empty()) text += "\n\n";
+        text += kProblemColour + TagsAsText(problems, breaker) + kDefaultColour;
+    }
+    return text;
+}
+
+void ShowPanel(int32_t i) {
+    auto* desc = dynamic_cast<Label*>(FindControl("Desc"));
+    if (!desc || !FindControl(kPanelText) || i < 0 || i >= ItemCount()) return HidePanel();
+    const std::string text = PanelText(i, desc->font);
+    if (text.empty()) return HidePanel();
+    // Under the description's own lines, but never squeezed below half the label.
+    const float width = desc->w - (desc->scrolling ? desc->scrollBarWidth + 1 : 0);
+    const float used = desc->font ? float(TextHeightFont(desc->font, width, 0, ItemDescription(i).c_str(), 0, -1)) : 0;
+    const float top = std::clamp(used + 8.0f, 8.0f, desc->h * 0.5f);
+    const float panelY = top + 4, panelH = desc->h - top - 4;
+    SetControlProperty(kPanelRule, "y", &top);
+    SetControlProperty(kPanelText, "y", &panelY);
+    SetControlProperty(kPanelText, "h", &panelH);
+    SetText(kPanelText, text);
+    SetControlProperty(kPanelRule, "Visible", ValBool(true));
+    SetControlProperty(kPanelText, "Visible", ValBool(true));
+}
+
+void CreatePanel() {
+    CreateControl("Line", kPanelRule, "Desc", 4, 100, 477, 1);
+    SetControlProperty(kPanelRule, "h", ValFloat(0));
+    SetControlProperty(kPanelRule, "LineWidth", ValFloat(1));
+    SetControlProperty(kPanelRule, "Color", ValColor(MakeColor(0, 0, 160)));
+    CreateControl("Label", kPanelText, "Desc", 0, 104, 485, 186);
+    SetText(kPanelText, "");
+    HidePanel();
+}
+
+// ---- icons ----
+
+void FreeIcons() {
+    for (Surface*& icon : g_desk.icons) {
+        FreeSurface(icon);
+        icon = nullptr;
+    }
+}
+
+void MakeIcons() {
+    FreeIcons();
+    const int size = g_editor.items ? std::max(8, int(g_editor.items->FontH()) - 1) : 14;
+    for (int s = 0; s < kItemStateCount; ++s) {
+        const std::vector<uint8_t> rgba = DrawStateIcon(static_cast<ItemState>(s), size);
+        g_desk.icons[s] = CreateSurfaceRGBA(rgba.data(), size, size);
+    }
+}
+
+void LoadSettings() {
+    g_desk.settings = {};
+#ifdef QK_HAVE_PROJECT_SETTINGS
+    // A bad line is reported by loctool qa; here the good lines are taken as they are.
+    (void)qa::LoadProjectSettings(".", g_desk.settings);
+#endif
+}
+
+void InputHandled() {
+    ReadNeedle();
+    UpdateTitle();
+}
+
+bool ListKey(uint8_t key) {
+    ListBox* list = g_editor.items;
+    if (!list || GetFocusControl() != list) return false;
+    const int rows = int(list->h / list->LineH());
+    const int target = ListKeyTarget(key, list->current, list->ItemCount(), rows);
+    if (target < 0) return false;
+    list->SelectItem(target);
+    return true;
+}
+
+bool FocusIs(const char* name) {
+    const Control* focus = GetFocusControl();
+    return focus && std::strcmp(focus->name, name) == 0;
+}
+
+}  // namespace
+
+const std::string& ReferenceText(int32_t i) {
+    static const std::string none;
+    if (!g_desk.referenceIsOther || i < 0 || static_cast<size_t>(i) >= g_desk.referenceTexts.size()) return none;
+    return g_desk.referenceTexts[static_cast<size_t>(i)];
+}
+
+// ---- hooks ----
+
+void DeskInstall() {
+    const std::string openLanguage = g_desk.openLanguage, openFile = g_desk.openFile;
+    FreeIcons();
+    g_desk = DeskState{};
+    g_desk.openLanguage = openLanguage;
+    g_desk.openFile = openFile;
+    MakeIcons();
+    CreatePanel();
+    LoadSettings();
+    g_desk.reference = PickReference(g_project.folders, ReadRememberedReference());
+    g_gui.shortcutKey = DeskKey;
+    g_gui.inputHandled = InputHandled;
+    UpdateTitle();
+}
+
+void DeskFileLoaded() {
+    const std::string& key = CurrentKey();
+    const size_t slash = key.find('\\');
+    g_desk.language = slash == std::string::npos ? std::string() : key.substr(0, slash);
+    g_desk.file = slash == std::string::npos ? key : key.substr(slash + 1);
+    LoadReference();
+    RecomputeFile();
+    g_desk.savedTexts = g_store.texts;
+    g_desk.changedItems = 0;
+    HidePanel();
+    UpdateFindCount();
+    UpdateTitle();
+}
+
+void DeskItemShown(int32_t i) {
+    ShowPanel(i);
+    UpdateFindCount();
+    UpdateTitle();
+}
+
+void DeskItemCommitted(int32_t i) {
+    if (i < 0 || static_cast<size_t>(i) >= g_desk.states.size()) return;
+    ComputeState(i, LimitOfFile());
+    SetIcon(i);
+    UpdateIndexEntry(i);
+    g_desk.matches = FindMatches(g_desk.index, g_desk.needle);
+    g_desk.changedItems = 0;
+    for (int k = 0; k < ItemCount(); ++k)
+        if (static_cast<size_t>(k) >= g_desk.savedTexts.size() ||
+            g_desk.savedTexts[static_cast<size_t>(k)] != ItemText(k))
+            ++g_desk.changedItems;
+    if (i == CurrentItem()) ShowPanel(i);
+    UpdateFindCount();
+    UpdateTitle();
+}
+
+void DeskFileSaved() {
+    g_desk.savedTexts = g_store.texts;
+    g_desk.changedItems = 0;
+    UpdateTitle();
+}
+
+void DeskShutdown() {
+    g_gui.shortcutKey = nullptr;
+    g_gui.inputHandled = nullptr;
+    FreeIcons();
+}
+
+LastPosition DeskStartPosition(const LastPosition& stored) {
+    if (g_desk.openLanguage.empty()) return stored;
+    LastPosition at = stored;
+    int folder = -1, file = -1;
+    for (int i = 0; i < LanguageFolderCount(); ++i)
+        if (LanguageFolder(i) == g_desk.openLanguage) folder = i;
+    for (int j = 0; j < FileCount(); ++j)
+        if (FileName(j) == g_desk.openFile) file = j;
+    if (folder < 0 || file < 0) return stored;
+    // The item remembered belongs to that file only.
+    if (folder != stored.folder || file != stored.file) at.item = -1;
+    at.folder = folder;
+    at.file = file;
+    return at;
+}
+
+// ---- keys ----
+
+bool DeskKey(uint8_t key) {
+    HideNotice();
+    const bool ctrl = IsKeyDown(KEY_ANY_CTRL), shift = IsKeyDown(KEY_ANY_SHIFT);
+    if (IsKeyDown(KEY_ANY_ALT)) return false;  // Ctrl+Alt+S is the screenshot, AltGr types
+    switch (key) {
+        case kF2:
+            CycleReference();
+            return true;
+        case kF3:
+            FindNext(shift ? -1 : +1);
+            return true;
+        case VK_ESCAPE:
+            if (!g_desk.findOpen) return false;
+            CloseFind();
+            return true;
+        case 'F':
+            if (!ctrl) return false;
+            OpenFind();
+            return true;
+        case 'S':
+            if (!ctrl) return false;
+            Compile();
+            return true;
+        case 'B':
+            if (!ctrl) return false;
+            CopyReferenceIntoBox();
+            return true;
+        case VK_UP:
+        case VK_DOWN:
+            if (!ctrl) return false;
+            GoToUntranslated(key == VK_DOWN ? +1 : -1);
+            return true;
+        case VK_RETURN:
+        case KEY_NUMENTER:
+            if (ctrl && FocusIs("Text")) return CommitAndNext(), true;
+            if (!ctrl && desk::FindBoxHasFocus()) return FindNext(shift ? -1 : +1), true;
+            return false;
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_HOME:
+        case VK_END:
+            return !ctrl && ListKey(key);
+        default:
+            return false;
+    }
+}
+
+void CycleReference() {
+    g_desk.reference = NextReference(g_project.folders, g_desk.reference);
+    const StoreResult remembered = RememberReference(g_desk.reference);
+    CommitText();
+    LoadReference();
+    RecomputeFile();
+    if (CurrentItem() >= 0) ShowPanel(CurrentItem());
+    UpdateFindCount();
+    UpdateTitle();
+    Notice("Reference: " + g_desk.reference +
+           (remembered.ok ? std::string() : " (not remembered: " + remembered.message + ")"));
+}
+
+bool CopyReferenceIntoBox() {
+    const int32_t i = CurrentItem();
+    if (i < 0 || i != g_editor.shownItem) return false;
+    if (!g_desk.referenceIsOther) {
+        Notice(g_desk.reference == g_desk.language ? "The reference is the language being edited"
+                                                   : "No reference text to copy");
+        return false;
+    }
+    SetControlProperty("Text", "Text", ReferenceText(i).c_str());
+    UpdateTitle();
+    return true;
+}
+
+bool GoToUntranslated(int direction) {
+    ListBox* list = g_editor.items;
+    if (!list || list->ItemCount() == 0) return false;
+    CommitText();
+    const int32_t from = list->current;
+    const int target = NextUntranslated(g_desk.states, from, direction);
+    if (target < 0) {
+        Notice("Every item of this file is translated");
+        return false;
+    }
+    if (target == from) {
+        Notice("This is the only untranslated item");
+        return true;
+    }
+    list->SelectItem(target);
+    return true;
+}
+
+bool CommitAndNext() {
+    ListBox* list = g_editor.items;
+    if (!list || list->current < 0) return false;
+    CommitText();
+    if (list->current + 1 >= list->ItemCount()) {
+        Notice("This is the last item");
+        return false;
+    }
+    list->SelectItem(list->current + 1);
+    return true;
+}
