@@ -164,7 +164,7 @@ qk_win_test(win32_test_backend_tests SOURCES ${QK_TEST_BACKEND_SOURCES} LIBS pla
 # The store, project and start-up tests run above on the native backend; loctool is a
 # tool of the Linux build only.
 qk_win_layer_tests(editor_tests SOURCES ${CMAKE_SOURCE_DIR}/tests/editor/editor_flow_test.cpp
-  LIBS editor_core quarnel)
+  ${CMAKE_SOURCE_DIR}/tests/editor/desk_test.cpp LIBS editor_core quarnel)
 
 # The real editor program under Wine, driven with real input on a scratch copy of the
 # sample project. The sample and the font come from the Linux build (QK_HOST_BUILD),

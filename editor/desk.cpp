@@ -178,10 +178,11 @@ void ShowPanel(int32_t i) {
     if (!desc || !FindControl(kPanelText) || i < 0 || i >= ItemCount()) return HidePanel();
     const std::string text = PanelText(i, desc->font);
     if (text.empty()) return HidePanel();
-    // Under the description's own lines, but never squeezed below half the label.
+    // Under the description's own lines, so none of them is hidden, but with room for a
+    // few lines of its own (it scrolls by itself when the reference is longer).
     const float width = desc->w - (desc->scrolling ? desc->scrollBarWidth + 1 : 0);
     const float used = desc->font ? float(TextHeightFont(desc->font, width, 0, ItemDescription(i).c_str(), 0, -1)) : 0;
-    const float top = std::clamp(used + 8.0f, 8.0f, desc->h * 0.5f);
+    const float top = std::clamp(used + 8.0f, 8.0f, desc->h - 64.0f);
     const float panelY = top + 4, panelH = desc->h - top - 4;
     SetControlProperty(kPanelRule, "y", &top);
     SetControlProperty(kPanelText, "y", &panelY);

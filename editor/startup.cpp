@@ -135,12 +135,14 @@ int AnswerCommandLineOption(const std::vector<std::string>& args) {
     const std::string version = std::string("zazovi ") + QK_VERSION + "\n";
     const std::string usage =
         "usage: zazovi [PROJECT_FOLDER]\n"
+        "       zazovi PROJECT_FOLDER/Texts/LANGUAGE/FILE.loc\n"
         "       zazovi --help | --version\n"
         "\n"
         "Edits the localized texts of a game. PROJECT_FOLDER holds Texts/<language>/*.loc and\n"
         "Descriptions/*.desc; the editor works in it (its backup in \"Texts Backup\", its last\n"
         "position in zazovi.cfg). Without one it works in the program's own folder, or, when\n"
-        "installed, in your own copy of the sample project.\n";
+        "installed, in your own copy of the sample project. Given a .loc file of a project, it\n"
+        "opens that project at that language and file.\n";
     if (option == "--version") {
         std::fputs(version.c_str(), stdout);
         return 0;
