@@ -154,23 +154,21 @@ TEST(EngineLoopDeath, ClosingTheWindowEndsTheLoopAfterThePresentedFrame) {
 }
 
 TEST(EngineLoopDeath, EscapeAndAltF4Quit) {
-    EXPECT_EXIT(
-        {
-            EnsureTestEngine();
-            TestKeyDown(VK_ESCAPE, 0x01);
-            RunEngine();
-            std::exit(PlatHasWindow() ? 1 : 0);
-        },
-        testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(
-        {
-            EnsureTestEngine();
-            TestPostMessage(WM_SYSKEYDOWN, VK_MENU, MakeKeyLParam(0x38, false));
-            TestPostMessage(WM_SYSKEYDOWN, VK_F4, MakeKeyLParam(0x3E, false));
-            RunEngine();
-            std::exit(PlatHasWindow() ? 1 : 0);
-        },
-        testing::ExitedWithCode(0), "");
+    for (const bool altF4 : {false, true})
+        EXPECT_EXIT(
+            {
+                EnsureTestEngine();
+                if (altF4) {
+                    TestPostMessage(WM_SYSKEYDOWN, VK_MENU, MakeKeyLParam(0x38, false));
+                    TestPostMessage(WM_SYSKEYDOWN, VK_F4, MakeKeyLParam(0x3E, false));
+                } else {
+                    TestKeyDown(VK_ESCAPE, 0x01);
+                }
+                RunEngine();
+                std::exit(PlatHasWindow() ? 1 : 0);
+            },
+            testing::ExitedWithCode(0), "")
+            << (altF4 ? "Alt+F4" : "Escape");
 }
 
 TEST(EngineLoop, CloseIsIgnoredWhileClosingIsNotAllowed) {
