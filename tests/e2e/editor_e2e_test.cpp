@@ -46,7 +46,9 @@ std::string FirstFolder(const fs::path& dir) {
 // The menu file of the language the editor opens with.
 fs::path MenuLoc(const Editor& ed) { return ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc"; }
 
-void ReplaceText(Editor& ed, const std::string& text) {
+// Chooses the item (unless it is -1: the one shown) and types its new text over the old.
+void EditItem(Editor& ed, int item, const std::string& text) {
+    if (item >= 0) ed.Click(kRowX, RowY(item));
     ed.Click(kTextX, kTextY);
     ed.Key("ctrl+a");
     ed.Type(text);
@@ -85,8 +87,7 @@ TEST(EditorEndToEnd, LoadingAnotherLanguageWritesTheFirstFile) {
     Editor ed("load");
     const fs::path first = MenuLoc(ed);
     ASSERT_TRUE(ed.Start());
-    ed.Click(kRowX, RowY(3));
-    ReplaceText(ed, "edited before load");
+    EditItem(ed, 3, "edited before load");
     ed.Click(kFoldX, kFoldY);       // open the folder list
     ed.Click(kFoldX, kFoldY + 34);  // its second row
     ed.Click(kLoadX, kLoadY);
@@ -105,8 +106,7 @@ TEST(EditorEndToEnd, ExitWithoutSavingLeavesEverythingAsItWas) {
     const fs::path loc = MenuLoc(ed);
     const std::vector<uint8_t> before = ReadBytes(loc);
     ASSERT_TRUE(ed.Start());
-    ed.Click(kRowX, RowY(0));
-    ReplaceText(ed, "never saved");
+    EditItem(ed, 0, "never saved");
     ed.Click(kRowX, RowY(4));
     ed.Click(kExitWithoutX, kButtonsY);
     EXPECT_EQ(ed.WaitExit(), 0);
@@ -125,7 +125,7 @@ TEST(EditorEndToEnd, ExitRemembersTheItemForTheNextStart) {
     // The next start shows item 5 again: an edit made without choosing an item lands in it.
     ed.exitCode = -1;
     ASSERT_TRUE(ed.Start());
-    ReplaceText(ed, "item five again");
+    EditItem(ed, -1, "item five again");
     ed.Click(kCompileX, kButtonsY);
     EXPECT_EQ(Texts(loc)[5], "item five again");
     ed.Click(kExitX, kButtonsY);
@@ -175,8 +175,7 @@ TEST(EditorEndToEnd, LosingTheDisplayStillSavesWhatWasTyped) {
     ASSERT_FALSE(display.name.empty());
     const fs::path loc = MenuLoc(ed);
     ASSERT_TRUE(ed.Start(display.name));
-    ed.Click(kRowX, RowY(4));
-    ReplaceText(ed, "typed before the crash");  // still only in the text box
+    EditItem(ed, 4, "typed before the crash");  // still only in the text box
     display.Stop();
     EXPECT_EQ(ed.WaitExit(), 1);
     EXPECT_EQ(Texts(loc)[4], "typed before the crash");
@@ -187,9 +186,7 @@ TEST(EditorEndToEnd, CjkTypedAndPastedFromAnotherProgramIsCompiledAsItsExactUtf8
     const fs::path loc = MenuLoc(ed);
     const std::vector<std::string> before = Texts(loc);
     ASSERT_TRUE(ed.Start());
-    ed.Click(kRowX, RowY(1));
-    ed.Click(kTextX, kTextY);
-    ed.Key("ctrl+a");
+    EditItem(ed, 1, "");  // the text selected, to be typed over
     // xdotool maps a spare key to each non-Latin character it types and maps it back
     // afterwards, so on a busy machine the editor may read the key after it lost its
     // meaning (nothing arrives) or took the next one's. Each character is typed alone
@@ -234,9 +231,8 @@ TEST(EditorEndToEnd, SignalsEndTheEditorAsExitDoes) {
         Editor ed("signal_" + std::to_string(sig));
         const fs::path loc = MenuLoc(ed);
         ASSERT_TRUE(ed.Start());
-        ed.Click(kRowX, RowY(4));
         const std::string text = "typed before signal " + std::to_string(sig);
-        ReplaceText(ed, text);  // still only in the text box
+        EditItem(ed, 4, text);  // still only in the text box
         kill(ed.pid, sig);
         EXPECT_EQ(ed.WaitExit(), 0) << sig;
         EXPECT_EQ(Texts(loc)[4], text) << sig;
@@ -250,8 +246,7 @@ TEST(EditorEndToEnd, FailedSaveOnEscapeIsToldAndKeptInARecoveryFile) {
     const fs::path folder = ed.dir / "Texts" / FirstFolder(ed.dir);
     const std::vector<uint8_t> before = ReadBytes(folder / "menu.loc");
     ASSERT_TRUE(ed.Start());
-    ed.Click(kRowX, RowY(3));
-    ReplaceText(ed, "only in memory");
+    EditItem(ed, 3, "only in memory");
     fs::permissions(folder / "menu.loc", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
                     fs::perm_options::replace);
     ed.Key("Escape");
@@ -301,8 +296,7 @@ TEST(EditorEndToEnd, EscapeInTheNotSavedBoxGoesBackToTheEditor) {
     Editor ed("escape_back");
     const fs::path loc = MenuLoc(ed);
     ASSERT_TRUE(ed.Start());
-    ed.Click(kRowX, RowY(2));
-    ReplaceText(ed, "saved at last");
+    EditItem(ed, 2, "saved at last");
     const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
     fs::permissions(loc, readOnly, fs::perm_options::replace);
     ed.Click(kExitX, kButtonsY);  // "Not saved": back to the editor, or quit

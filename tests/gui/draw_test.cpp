@@ -179,7 +179,7 @@ TEST_F(ToolTipTiming, ShowsAfterARestOfAboutOnePointTwoSixSecondsOncePerRest) {
 
 // Only what the user sees under the pointer explains itself: not a control without a
 // tip, a hidden one, one inside a hidden frame, or one that a later sibling covers.
-TEST_F(ToolTipTiming, NoTooltipFromHiddenOrCoveredControls) {
+TEST_F(ToolTipTiming, NoTooltipWithoutTextOrFromHiddenOrCoveredControls) {
     enum How { WithoutText, Hidden, InHiddenFrame, Covered };
     for (How how : {WithoutText, Hidden, InHiddenFrame, Covered}) {
         SCOPED_TRACE(int(how));
