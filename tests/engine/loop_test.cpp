@@ -1,4 +1,4 @@
-// Frame clock, pause and minimise, settings, and the loop's ways to end.
+// Frame clock, pause and minimise, drawing on demand, settings, and the loop's ways to end.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -125,18 +125,13 @@ TEST(DrawingOnDemand, WaitsForTheEarliestTimeAskedForAndDrawsOnceThen) {
     TestStopWaits();
 }
 
-TEST(EngineSettings, TableOfSettings) {
+// The colour-tag switch is on or off, never half; an unknown setting reads as 0.
+TEST(EngineSettings, FlagsAreWholeAndUnknownSettingsReadZero) {
     SetEngineSetting(SETTING_COLOR_TAGS, 0.5f);
     EXPECT_EQ(GetEngineSetting(SETTING_COLOR_TAGS), 0.0f);
     SetEngineSetting(SETTING_COLOR_TAGS, 1.0f);
     EXPECT_EQ(GetEngineSetting(SETTING_COLOR_TAGS), 1.0f);
-    SetEngineSetting(SETTING_NEAR, 0.5f);
-    SetEngineSetting(SETTING_FAR, 50.0f);
-    EXPECT_EQ(GetEngineSetting(SETTING_NEAR), 0.5f);
-    EXPECT_EQ(GetEngineSetting(SETTING_FAR), 50.0f);
-    SetEngineSetting(SETTING_NEAR, 0.1f);
-    SetEngineSetting(SETTING_FAR, 100.0f);
-    EXPECT_FLOAT_EQ(GetEngineSetting(SETTING_DOUBLE_CLICK), 0.4f);
+    EXPECT_FLOAT_EQ(GetEngineSetting(SETTING_DOUBLE_CLICK), 0.4f);  // seconds between two clicks
     SetEngineSetting(12, 3.0f);
     EXPECT_EQ(GetEngineSetting(12), 0.0f);
 }

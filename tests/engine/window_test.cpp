@@ -34,8 +34,6 @@ TEST(EngineWindow, ClientAreaIsExactly800x600AndViewportMatches) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 800);
     EXPECT_EQ(viewport[3], 600);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_LINE_SMOOTH));
 }
 
 TEST(EngineWindow, LoadingBarAtHalfEndsAtX400WithOnePixelFrame) {

@@ -73,17 +73,12 @@ TEST_F(Registry, CreationRefusalsSetTheirErrorAndChangeNothing) {
 
 TEST_F(Registry, ZeroWidthKeepsTheConstructorsRectangle) {
     MakeSheet();
+    const auto rect = [](const Control* c) { return std::vector<float>{c->x, c->y, c->w, c->h}; };
     Control* kept = CreateControl("TestBox", "Kept", "S", 50, 60, 0, 25);
     ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(kept->x, 7);
-    EXPECT_EQ(kept->y, 9);
-    EXPECT_EQ(kept->w, 40);
-    EXPECT_EQ(kept->h, 30);
+    EXPECT_EQ(rect(kept), (std::vector<float>{7, 9, 40, 30}));
     Control* placed = CreateControl("TestBox", "Placed", "S", 50, 60, 70, 25);
-    EXPECT_EQ(placed->x, 50);
-    EXPECT_EQ(placed->y, 60);
-    EXPECT_EQ(placed->w, 70);
-    EXPECT_EQ(placed->h, 25);
+    EXPECT_EQ(rect(placed), (std::vector<float>{50, 60, 70, 25}));
     EXPECT_EQ(placed->parent, FindControl("S"));
     EXPECT_EQ(placed->visible, 1);
 }
