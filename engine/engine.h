@@ -158,5 +158,4 @@ void TakePendingScreenshots();
 // ---- blocks owned by the engine until shut-down ----
 void TrackAllocation(void* block);
 int TrackedAllocationCount();
-int TrackedAllocationCapacity();
 void FreeTrackedAllocations();

@@ -30,7 +30,6 @@ void TrackAllocation(void* block) {
 }
 
 int TrackedAllocationCount() { return g_allocations.count; }
-int TrackedAllocationCapacity() { return g_allocations.capacity; }
 
 void FreeTrackedAllocations() {
     for (int i = 0; i < g_allocations.count; ++i) std::free(g_allocations.blocks[i]);

@@ -66,7 +66,6 @@ class ComboBox : public ScrollBar {
     void ClearItems();  // no items, nothing selected; closes an open list
     int32_t ItemCount() const { return int32_t(items.size()); }
     const char* ItemText(int32_t index) const;  // null outside 0 .. count-1
-    size_t ItemCapacity() const { return items.capacity(); }
 
     bool IsOpen() const { return openState != COMBO_CLOSED; }
     float FontH() const;

@@ -79,7 +79,6 @@ class ListBox : public ScrollBar {
     // Text of an item, or null outside 0 .. count-1.
     const char* ItemText(int32_t index) const;
     bool IsSelected(int32_t index) const;
-    size_t ItemCapacity() const { return items.capacity(); }
 
     // ---- geometry ----
     float FontH() const;  // the font's glyph height x scale

@@ -1,19 +1,7 @@
 // clipboard_test.cpp - the multi-line text box and the desktop clipboard, in a real
 // window on the desktop backend: text copied in the box is read by another program
 // (xclip), and text that xclip offers is pasted into the box, both by real Ctrl+C/V keys.
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <thread>
-
+#include "e2e_support.h"
 #include "engine/engine.h"
 #include "gui/controls/mltextbox.h"
 #include "gui/gui.h"
@@ -21,23 +9,7 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buf[256];
-        while (fgets(buf, sizeof buf, pipe)) out += buf;
-        pclose(pipe);
-    }
-    while (!out.empty() && out.back() == '\n') out.pop_back();
-    return out;
-}
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using namespace e2e;
 
 // Keeps the engine's window answering (the clipboard owner must serve requests from
 // other programs through its event queue) until done() holds or the time runs out.
@@ -93,19 +65,10 @@ class ClipboardTest : public ::testing::Test {
         PumpUntil([] { return false; }, 200);
     }
 
-    // xclip offers the text as clipboard owner in the foreground, so its process id is
-    // known and it can be ended afterwards.
     void OfferWithXclip(const std::string& text) {
         const fs::path source = scratch / "offer.txt";
         std::ofstream(source, std::ios::binary) << text;
-        xclipOwner = fork();
-        if (xclipOwner == 0) {
-            std::freopen(source.c_str(), "rb", stdin);
-            std::freopen("/dev/null", "wb", stdout);  // -quiet talks about every request
-            std::freopen("/dev/null", "wb", stderr);
-            execlp("xclip", "xclip", "-quiet", "-selection", "clipboard", "-i", static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        xclipOwner = OfferOnClipboard(source);
         // Owned once another reader gets it back. The reader runs beside the pump: until
         // xclip has taken over, the engine is still the owner and must answer.
         PumpUntil([&] { return ReadWithXclip() == text; });
@@ -122,7 +85,8 @@ class ClipboardTest : public ::testing::Test {
                      done.string() + "') &")
                         .c_str());
         PumpUntil([&] { return fs::exists(done); });
-        return ReadFile(out);
+        const std::vector<uint8_t> bytes = ReadBytes(out);
+        return {bytes.begin(), bytes.end()};
     }
 
     static inline std::string window;

@@ -10,8 +10,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -53,12 +54,27 @@ inline std::string Shell(const std::string& command) {
     return out;
 }
 
+// Another program offering the file's bytes on the clipboard: xclip, kept in the
+// foreground as the clipboard's owner so that it can be ended afterwards. Its process id.
+inline pid_t OfferOnClipboard(const fs::path& source) {
+    const pid_t owner = fork();
+    if (owner == 0) {
+        std::freopen(source.c_str(), "rb", stdin);
+        std::freopen("/dev/null", "wb", stdout);  // -quiet talks about every request
+        std::freopen("/dev/null", "wb", stderr);
+        execlp("xclip", "xclip", "-quiet", "-selection", "clipboard", "-i", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return owner;
+}
+
 // An X server of the test's own, for a test that takes the display away.
 class PrivateDisplay {
-public:
+  public:
     PrivateDisplay() {
         for (int n = 90; n < 140 && name.empty(); ++n) {
-            if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
+            if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
+                fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
                 continue;
             const std::string display = ":" + std::to_string(n);
             const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
@@ -81,7 +97,7 @@ public:
 };
 
 class Editor {
-public:
+  public:
     // A fresh copy of the packed sample with the program and its font beside it.
     explicit Editor(const std::string& name) {
         dir = fs::temp_directory_path() / ("qk_e2e_" + name + "_" + std::to_string(getpid()));

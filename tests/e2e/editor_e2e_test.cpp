@@ -37,7 +37,12 @@ std::string FirstFolder(const fs::path& dir) {
     return names.empty() ? std::string() : *std::min_element(names.begin(), names.end(), FolderNameLess);
 }
 
-void ReplaceText(Editor& ed, const std::string& text) {
+// The menu file of the language the editor opens with.
+fs::path MenuLoc(const Editor& ed) { return ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc"; }
+
+// Chooses the item (unless it is -1: the one shown) and types its new text over the old.
+void EditItem(Editor& ed, int item, const std::string& text) {
+    if (item >= 0) ed.Click(kRowX, RowY(item));
     ed.Click(kTextX, kTextY);
     ed.Key("ctrl+a");
     ed.Type(text);
@@ -45,16 +50,22 @@ void ReplaceText(Editor& ed, const std::string& text) {
 
 }  // namespace
 
-TEST(EditorEndToEnd, EditSwitchAndCompileChangesExactlyThatItem) {
+// Rests of some seconds between the steps: the editor sleeps while nothing happens, and
+// the next key and click must still be taken at once.
+TEST(EditorEndToEnd, EditSwitchAndCompileChangesExactlyThatItemEvenAfterLongRests) {
     Editor ed("compile");
-    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    const fs::path loc = MenuLoc(ed);
     const std::vector<std::string> before = Texts(loc);
     ASSERT_EQ(before.size(), 12u);
     ASSERT_TRUE(ed.Start());
     ed.Click(kRowX, RowY(1));
-    ReplaceText(ed, "Weiter mit e2e");
+    ed.Click(kTextX, kTextY);
+    ed.Key("ctrl+a");
+    Sleep(4000);
+    ed.Type("Weiter mit e2e");
     ed.Click(kRowX, RowY(2));  // leaving item 1 keeps its edit
-    ed.Click(kCompileX, kButtonsY);
+    Sleep(4000);
+    ed.Click(kCompileX, kButtonsY);  // read back 0.4 s after the click
     std::vector<std::string> after = Texts(loc);
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after[1], "Weiter mit e2e");
@@ -68,10 +79,9 @@ TEST(EditorEndToEnd, EditSwitchAndCompileChangesExactlyThatItem) {
 
 TEST(EditorEndToEnd, LoadingAnotherLanguageWritesTheFirstFile) {
     Editor ed("load");
-    const fs::path first = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    const fs::path first = MenuLoc(ed);
     ASSERT_TRUE(ed.Start());
-    ed.Click(kRowX, RowY(3));
-    ReplaceText(ed, "edited before load");
+    EditItem(ed, 3, "edited before load");
     ed.Click(kFoldX, kFoldY);       // open the folder list
     ed.Click(kFoldX, kFoldY + 34);  // its second row
     ed.Click(kLoadX, kLoadY);
@@ -87,11 +97,10 @@ TEST(EditorEndToEnd, LoadingAnotherLanguageWritesTheFirstFile) {
 
 TEST(EditorEndToEnd, ExitWithoutSavingLeavesEverythingAsItWas) {
     Editor ed("nosave");
-    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    const fs::path loc = MenuLoc(ed);
     const std::vector<uint8_t> before = ReadBytes(loc);
     ASSERT_TRUE(ed.Start());
-    ed.Click(kRowX, RowY(0));
-    ReplaceText(ed, "never saved");
+    EditItem(ed, 0, "never saved");
     ed.Click(kRowX, RowY(4));
     ed.Click(kExitWithoutX, kButtonsY);
     EXPECT_EQ(ed.WaitExit(), 0);
@@ -101,7 +110,7 @@ TEST(EditorEndToEnd, ExitWithoutSavingLeavesEverythingAsItWas) {
 
 TEST(EditorEndToEnd, ExitRemembersTheItemForTheNextStart) {
     Editor ed("restart");
-    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    const fs::path loc = MenuLoc(ed);
     ASSERT_TRUE(ed.Start());
     ed.Click(kRowX, RowY(5));
     ed.Click(kExitX, kButtonsY);
@@ -110,7 +119,7 @@ TEST(EditorEndToEnd, ExitRemembersTheItemForTheNextStart) {
     // The next start shows item 5 again: an edit made without choosing an item lands in it.
     ed.exitCode = -1;
     ASSERT_TRUE(ed.Start());
-    ReplaceText(ed, "item five again");
+    EditItem(ed, -1, "item five again");
     ed.Click(kCompileX, kButtonsY);
     EXPECT_EQ(Texts(loc)[5], "item five again");
     ed.Click(kExitX, kButtonsY);
@@ -158,45 +167,20 @@ TEST(EditorEndToEnd, LosingTheDisplayStillSavesWhatWasTyped) {
     Editor ed("display_lost");
     PrivateDisplay display;
     ASSERT_FALSE(display.name.empty());
-    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    const fs::path loc = MenuLoc(ed);
     ASSERT_TRUE(ed.Start(display.name));
-    ed.Click(kRowX, RowY(4));
-    ReplaceText(ed, "typed before the crash");  // still only in the text box
+    EditItem(ed, 4, "typed before the crash");  // still only in the text box
     display.Stop();
     EXPECT_EQ(ed.WaitExit(), 1);
     EXPECT_EQ(Texts(loc)[4], "typed before the crash");
 }
 
-TEST(EditorEndToEnd, AfterLongRestsTypingAndCompileAreTakenAtOnce) {
-    Editor ed("rest");
-    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
-    const std::vector<std::string> before = Texts(loc);
-    ASSERT_EQ(before.size(), 12u);
-    ASSERT_TRUE(ed.Start());
-    ed.Click(kRowX, RowY(3));
-    ed.Click(kTextX, kTextY);
-    ed.Key("ctrl+a");
-    Sleep(4000);  // nothing changes: the editor sleeps until the next key
-    ed.Type("Nach der Pause");
-    Sleep(4000);
-    ed.Click(kCompileX, kButtonsY);  // read back 0.4 s after the click
-    std::vector<std::string> after = Texts(loc);
-    ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(after[3], "Nach der Pause");
-    after[3] = before[3];
-    EXPECT_EQ(after, before);
-    ed.Click(kExitX, kButtonsY);
-    EXPECT_EQ(ed.WaitExit(), 0);
-}
-
 TEST(EditorEndToEnd, CjkTypedAndPastedFromAnotherProgramIsCompiledAsItsExactUtf8) {
     Editor ed("cjk");
-    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    const fs::path loc = MenuLoc(ed);
     const std::vector<std::string> before = Texts(loc);
     ASSERT_TRUE(ed.Start());
-    ed.Click(kRowX, RowY(1));
-    ed.Click(kTextX, kTextY);
-    ed.Key("ctrl+a");
+    EditItem(ed, 1, "");  // the text selected, to be typed over
     // xdotool maps a spare key to each non-Latin character it types and maps it back
     // afterwards, so on a busy machine the editor may read the key after it lost its
     // meaning (nothing arrives) or took the next one's. Each character is typed alone
@@ -217,19 +201,9 @@ TEST(EditorEndToEnd, CjkTypedAndPastedFromAnotherProgramIsCompiledAsItsExactUtf8
         typed += c;
     }
 
-    // Another program offers text on the clipboard; xclip runs in the foreground as its
-    // owner so that it can be ended afterwards.
     const std::string offered = "中文，한국어。";
-    const fs::path source = ed.dir / "offer.txt";
-    std::ofstream(source, std::ios::binary) << offered;
-    const pid_t owner = fork();
-    if (owner == 0) {
-        std::freopen(source.c_str(), "rb", stdin);
-        std::freopen("/dev/null", "wb", stdout);
-        std::freopen("/dev/null", "wb", stderr);
-        execlp("xclip", "xclip", "-quiet", "-selection", "clipboard", "-i", static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    std::ofstream(ed.dir / "offer.txt", std::ios::binary) << offered;
+    const pid_t owner = OfferOnClipboard(ed.dir / "offer.txt");
     for (int i = 0; i < 50 && ed.X("timeout 2 xclip -selection clipboard -o 2>/dev/null") != offered; ++i) Sleep(100);
     ed.Key("ctrl+v");
     ed.Click(kRowX, RowY(2));
@@ -249,11 +223,10 @@ TEST(EditorEndToEnd, CjkTypedAndPastedFromAnotherProgramIsCompiledAsItsExactUtf8
 TEST(EditorEndToEnd, SignalsEndTheEditorAsExitDoes) {
     for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
         Editor ed("signal_" + std::to_string(sig));
-        const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+        const fs::path loc = MenuLoc(ed);
         ASSERT_TRUE(ed.Start());
-        ed.Click(kRowX, RowY(4));
         const std::string text = "typed before signal " + std::to_string(sig);
-        ReplaceText(ed, text);  // still only in the text box
+        EditItem(ed, 4, text);  // still only in the text box
         kill(ed.pid, sig);
         EXPECT_EQ(ed.WaitExit(), 0) << sig;
         EXPECT_EQ(Texts(loc)[4], text) << sig;
@@ -267,8 +240,7 @@ TEST(EditorEndToEnd, FailedSaveOnEscapeIsToldAndKeptInARecoveryFile) {
     const fs::path folder = ed.dir / "Texts" / FirstFolder(ed.dir);
     const std::vector<uint8_t> before = ReadBytes(folder / "menu.loc");
     ASSERT_TRUE(ed.Start());
-    ed.Click(kRowX, RowY(3));
-    ReplaceText(ed, "only in memory");
+    EditItem(ed, 3, "only in memory");
     fs::permissions(folder / "menu.loc", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
                     fs::perm_options::replace);
     ed.Key("Escape");
@@ -316,10 +288,9 @@ TEST(EditorEndToEnd, ASecondEditorOnAnOpenProjectSaysSo) {
 
 TEST(EditorEndToEnd, EscapeInTheNotSavedBoxGoesBackToTheEditor) {
     Editor ed("escape_back");
-    const fs::path loc = ed.dir / "Texts" / FirstFolder(ed.dir) / "menu.loc";
+    const fs::path loc = MenuLoc(ed);
     ASSERT_TRUE(ed.Start());
-    ed.Click(kRowX, RowY(2));
-    ReplaceText(ed, "saved at last");
+    EditItem(ed, 2, "saved at last");
     const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
     fs::permissions(loc, readOnly, fs::perm_options::replace);
     ed.Click(kExitX, kButtonsY);  // "Not saved": back to the editor, or quit

@@ -1,4 +1,4 @@
-// Frame clock, pause and minimise, settings, and the loop's ways to end.
+// Frame clock, pause and minimise, drawing on demand, settings, and the loop's ways to end.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -125,18 +125,13 @@ TEST(DrawingOnDemand, WaitsForTheEarliestTimeAskedForAndDrawsOnceThen) {
     TestStopWaits();
 }
 
-TEST(EngineSettings, TableOfSettings) {
+// The colour-tag switch is on or off, never half; an unknown setting reads as 0.
+TEST(EngineSettings, FlagsAreWholeAndUnknownSettingsReadZero) {
     SetEngineSetting(SETTING_COLOR_TAGS, 0.5f);
     EXPECT_EQ(GetEngineSetting(SETTING_COLOR_TAGS), 0.0f);
     SetEngineSetting(SETTING_COLOR_TAGS, 1.0f);
     EXPECT_EQ(GetEngineSetting(SETTING_COLOR_TAGS), 1.0f);
-    SetEngineSetting(SETTING_NEAR, 0.5f);
-    SetEngineSetting(SETTING_FAR, 50.0f);
-    EXPECT_EQ(GetEngineSetting(SETTING_NEAR), 0.5f);
-    EXPECT_EQ(GetEngineSetting(SETTING_FAR), 50.0f);
-    SetEngineSetting(SETTING_NEAR, 0.1f);
-    SetEngineSetting(SETTING_FAR, 100.0f);
-    EXPECT_FLOAT_EQ(GetEngineSetting(SETTING_DOUBLE_CLICK), 0.4f);
+    EXPECT_FLOAT_EQ(GetEngineSetting(SETTING_DOUBLE_CLICK), 0.4f);  // seconds between two clicks
     SetEngineSetting(12, 3.0f);
     EXPECT_EQ(GetEngineSetting(12), 0.0f);
 }
@@ -154,23 +149,21 @@ TEST(EngineLoopDeath, ClosingTheWindowEndsTheLoopAfterThePresentedFrame) {
 }
 
 TEST(EngineLoopDeath, EscapeAndAltF4Quit) {
-    EXPECT_EXIT(
-        {
-            EnsureTestEngine();
-            TestKeyDown(VK_ESCAPE, 0x01);
-            RunEngine();
-            std::exit(PlatHasWindow() ? 1 : 0);
-        },
-        testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(
-        {
-            EnsureTestEngine();
-            TestPostMessage(WM_SYSKEYDOWN, VK_MENU, MakeKeyLParam(0x38, false));
-            TestPostMessage(WM_SYSKEYDOWN, VK_F4, MakeKeyLParam(0x3E, false));
-            RunEngine();
-            std::exit(PlatHasWindow() ? 1 : 0);
-        },
-        testing::ExitedWithCode(0), "");
+    for (const bool altF4 : {false, true})
+        EXPECT_EXIT(
+            {
+                EnsureTestEngine();
+                if (altF4) {
+                    TestPostMessage(WM_SYSKEYDOWN, VK_MENU, MakeKeyLParam(0x38, false));
+                    TestPostMessage(WM_SYSKEYDOWN, VK_F4, MakeKeyLParam(0x3E, false));
+                } else {
+                    TestKeyDown(VK_ESCAPE, 0x01);
+                }
+                RunEngine();
+                std::exit(PlatHasWindow() ? 1 : 0);
+            },
+            testing::ExitedWithCode(0), "")
+            << (altF4 ? "Alt+F4" : "Escape");
 }
 
 TEST(EngineLoop, CloseIsIgnoredWhileClosingIsNotAllowed) {

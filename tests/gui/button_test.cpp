@@ -1,12 +1,13 @@
 // button_test.cpp - the push button: the pressed caption offset of the classic style
 // against the colour-only press of the rounded and elliptic styles (read back as
 // pixels), the keyboard click, the hit tests per style, and the picture style.
+#include "gui/controls/button.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
 
-#include "gui/controls/button.h"
 #include "platform/platform.h"
 #include "render/font.h"
 #include "render/texture.h"
@@ -39,46 +40,40 @@ Box CaptionBox(int x0, int y0, int x1, int y1) {
 }
 
 class ButtonTest : public GuiTest {
-protected:
+  protected:
     Button* button = nullptr;
 
     // A white button with a black caption at (100, 100), 120 x 40, on a grey sheet.
     void SetUp() override {
         GuiTest::SetUp();
-        static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
-        ASSERT_NE(font, nullptr);
-        SetFont(font);
-        CreateTopControl("Sheet", "S", nullptr, 0, 0, 800, 600);
-        SetActiveSheet("S");
+        ASSERT_NE(guitest::TestFont(), nullptr);
+        SetFont(guitest::TestFont());
+        MakeSheet("S", "Sheet");
         button = static_cast<Button*>(CreateControl("Button", "B", "S", 100, 100, 120, 40));
         ASSERT_NE(button, nullptr);
         SetControlProperty("B", "Text", "WWW");
         SetControlProperty("B", "Background", ValColor(MakeColor(255, 255, 255)));
         g_events.clear();
     }
-    static void Frame() {
-        ClearScreen();
-        GuiDraw();
-    }
     static Box Caption() { return CaptionBox(106, 106, 214, 134); }
 };
 
 TEST_F(ButtonTest, ClassicCaptionMovesWhileHeldAndReturnsWhenThePointerLeaves) {
     MoveTo(700, 500);
-    Frame();
+    DrawFrame();
     const Box rest = Caption();
     ASSERT_LT(rest.left, rest.right);
     EXPECT_LE(ReadPixel(100, 120).r, 128);  // the black outline, smoothed over the pixel edge
     EXPECT_EQ(ReadPixel(108, 120), (Rgb{255, 255, 255}));
 
     Press(110, 105);
-    Frame();
+    DrawFrame();
     const Box held = Caption();
     EXPECT_EQ(held.left, rest.left + 2);
     EXPECT_EQ(held.top, rest.top + 2);
 
     MoveTo(400, 400);  // still holding, off the button
-    Frame();
+    DrawFrame();
     EXPECT_EQ(Caption(), rest);
     Release(400, 400);
 }
@@ -89,11 +84,11 @@ TEST_F(ButtonTest, RoundedAndEllipseShowOnlyTheDownBackgroundWhenHeld) {
         SCOPED_TRACE(int(style));
         SetControlProperty("B", "Style", ValEnum(style));
         MoveTo(700, 500);
-        Frame();
+        DrawFrame();
         const Box rest = Caption();
         EXPECT_EQ(ReadPixel(120, 120), (Rgb{255, 255, 255}));
         Press(160, 105);
-        Frame();
+        DrawFrame();
         EXPECT_EQ(Caption(), rest);
         EXPECT_EQ(ReadPixel(120, 120), (Rgb{0, 200, 0}));
         Release(160, 105);
@@ -114,8 +109,7 @@ TEST_F(ButtonTest, EnterOrSpaceReleaseClicksWithMouseOneThenRaisesKeyUp) {
     EXPECT_EQ(g_events, (std::vector<std::string>{"Click(230)", "KeyUp(13)", "Click(230)", "KeyUp(32)", "KeyUp(65)"}));
 
     g_events.clear();
-    Press(160, 120);
-    Release(160, 120);
+    Click(160, 120);
     EXPECT_EQ(g_events, (std::vector<std::string>{"Click(230)"}));
 }
 
@@ -137,7 +131,7 @@ TEST_F(ButtonTest, HitTestFollowsTheStyleAndOtherStylesAreNeverHit) {
     EXPECT_EQ(GetFocusControl(), FindControl("S"));
     Release(160, 120);
     MoveTo(700, 500);
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(110, 110), (Rgb{225, 225, 225}));  // no background of its own
 }
 
@@ -147,7 +141,7 @@ TEST_F(ButtonTest, PictureStyleDrawsOnlyAPictureAndKeepsItWhenHeldWithoutADownPi
     SetControlProperty("B", "Background", ValColor(MakeColor(1, 2, 3)));
     SetControlProperty("B", "DownBackground", ValColor(MakeColor(4, 5, 6)));
     Press(160, 120);
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(120, 125), (Rgb{225, 225, 225}));
     Release(160, 120);
 
@@ -157,7 +151,7 @@ TEST_F(ButtonTest, PictureStyleDrawsOnlyAPictureAndKeepsItWhenHeldWithoutADownPi
     const Surface* value = picture.get();
     SetControlProperty("B", "BackgroundSurface", &value);
     Press(160, 120);
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(120, 125), (Rgb{255, 0, 0}));
     Release(160, 120);
     DestroyControl("B");
@@ -166,7 +160,8 @@ TEST_F(ButtonTest, PictureStyleDrawsOnlyAPictureAndKeepsItWhenHeldWithoutADownPi
 TEST_F(ButtonTest, GoesWithoutADestroyEvent) {
     static int destroys = 0;
     destroys = 0;
-    ASSERT_TRUE(BindControlEvent("B", "Destroy", +[] { ++destroys; }));
+    ASSERT_TRUE(BindControlEvent(
+        "B", "Destroy", +[] { ++destroys; }));
     EXPECT_TRUE(DestroyControl("B"));
     EXPECT_EQ(destroys, 0);
 }

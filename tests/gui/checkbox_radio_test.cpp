@@ -1,12 +1,13 @@
 // checkbox_radio_test.cpp - the two toggles through the real input path: property and
 // event tables, the toggle rules for clicks and Space, radio groups per parent, the
 // minimum radio size, and the look (box size, check mark over a texture, caption cut).
+#include "gui/controls/checkbox_radio.h"
+
 #include <GL/gl.h>
 
 #include <string>
 #include <vector>
 
-#include "gui/controls/checkbox_radio.h"
 #include "render/font.h"
 #include "render/texture.h"
 #include "tests/gui/gui_test_support.h"
@@ -27,7 +28,7 @@ void KeyUpA(int32_t key) { Events().push_back("A.KeyUp(" + std::to_string(key) +
 void SizedA(float, float) { Events().push_back("A.Size"); }
 
 class ToggleTest : public GuiTest {
-protected:
+  protected:
     void SetUp() override {
         GuiTest::SetUp();
         ASSERT_NE(TestFont(), nullptr);
@@ -35,48 +36,16 @@ protected:
         MakeSheet();
         Events().clear();
     }
-    static void Click(int x, int y) { Press(x, y), Release(x, y); }
     static void Space() { Key(VK_SPACE), KeyRelease(VK_SPACE); }
     static uint8_t Flag(const char* name, const char* prop) {
         uint8_t v = 2;
         GetControlProperty(name, prop, &v);
         return v;
     }
-    static void Frame() {
-        ShowGuiPointer(false);
-        ClearScreen();
-        GuiDraw();
-        glFinish();
-        ShowGuiPointer(true);
-    }
     static bool Dark(Rgb c) { return c.r < 90 && c.g < 90 && c.b < 90; }
 };
 
-void ExpectTable(Control* c, const std::vector<const char*>& names, int events, const char* first) {
-    std::vector<PropertyEntry> props(names.size());
-    ASSERT_EQ(c->ListProperties(nullptr), int(names.size()));
-    c->ListProperties(props.data());
-    for (size_t i = 0; i < names.size(); ++i) EXPECT_STREQ(props[i].name, names[i]);
-    std::vector<EventEntry> list(static_cast<size_t>(events));
-    ASSERT_EQ(c->ListEvents(nullptr), events);
-    c->ListEvents(list.data());
-    EXPECT_STREQ(list[0].name, first);
-}
-
 }  // namespace
-
-TEST_F(ToggleTest, BothListSevenPropertiesOfTheirOwnAndToggleFirst) {
-    ExpectTable(CreateControl("CheckBox", "A", "S", 10, 10, 100, 20),
-                {"Text", "BackgroundColor", "TextColor", "Color", "Checked", "On_Texture", "Off_Texture", "Font",
-                 "ToolTipText"},
-                14, "Toggle");
-    ExpectTable(CreateControl("RadioButton", "B", "S", 10, 40, 100, 20),
-                {"Text", "BackgroundColor", "TextColor", "Color", "Value", "On_Texture", "Off_Texture", "Font",
-                 "ToolTipText"},
-                14, "Toggle");
-    EXPECT_EQ(FindControlClass("CheckBox")->tabStopByDefault, 1);
-    EXPECT_EQ(FindControlClass("RadioButton")->tabStopByDefault, 1);
-}
 
 TEST_F(ToggleTest, CheckBoxFlipsOnClickAndSpaceAndTurnsEveryKeyReleaseIntoClick) {
     CreateControl("CheckBox", "A", "S", 10, 10, 100, 20);
@@ -89,8 +58,8 @@ TEST_F(ToggleTest, CheckBoxFlipsOnClickAndSpaceAndTurnsEveryKeyReleaseIntoClick)
     EXPECT_EQ(Flag("A", "Checked"), 0);
     Key('Q'), KeyRelease('Q');
     EXPECT_EQ(Flag("A", "Checked"), 0);
-    EXPECT_EQ(Events(), (std::vector<std::string>{"A.Click(230)", "A.Toggle", "A.Toggle", "A.Click(32)",
-                                                  "A.Click(81)"}));
+    EXPECT_EQ(Events(),
+              (std::vector<std::string>{"A.Click(230)", "A.Toggle", "A.Toggle", "A.Click(32)", "A.Click(81)"}));
     // Setting the flag by name does not raise Toggle.
     Events().clear();
     SetControlProperty("A", "Checked", ValBool(true));
@@ -153,7 +122,7 @@ TEST_F(ToggleTest, CheckBoxLowerThanTenPixelsShrinksItsBoxToItsHeight) {
         SetControlProperty(name, "Color", ValColor(box));
         SetControlProperty(name, "BackgroundColor", ValColor(back));
     }
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(103, 103), (Rgb{255, 0, 0}));
     EXPECT_EQ(ReadPixel(108, 103), (Rgb{0, 0, 255}));  // beyond the 6-pixel box
     EXPECT_EQ(ReadPixel(108, 210), (Rgb{255, 0, 0}));  // inside the 10-pixel box
@@ -171,11 +140,11 @@ TEST_F(ToggleTest, CheckMarkIsDrawnOverTheOffTextureWhenNoOnTextureIsSet) {
             for (int x = 100; x < 110; ++x) dark += Dark(ReadPixel(x, y));
         return dark;
     };
-    Frame();
+    DrawFrame();
     EXPECT_GT(ReadPixel(105, 110).b, 200);
     const int unchecked = darkInBox();
     c->checked = 1;
-    Frame();
+    DrawFrame();
     EXPECT_GT(darkInBox(), unchecked + 4);
 }
 
@@ -187,7 +156,7 @@ TEST_F(ToggleTest, LongCaptionIsCutTwoPixelsBeforeTheRightEdgeAndPlanesAreFreedA
         SetControlProperty(name, "TextColor", ValColor(MakeColor(255, 0, 0)));
         SetControlProperty(name, "BackgroundColor", ValColor(MakeColor(0, 0, 255)));
     }
-    Frame();
+    DrawFrame();
     for (int top : {100, 200}) {
         int inside = 0, cut = 0;
         for (int y = top + 2; y < top + 18; ++y) {
@@ -203,9 +172,9 @@ TEST_F(ToggleTest, LongCaptionIsCutTwoPixelsBeforeTheRightEdgeAndPlanesAreFreedA
 TEST_F(ToggleTest, RadioButtonDrawsItsDotOnlyWhenOn) {
     CreateControl("RadioButton", "A", "S", 100, 100, 100, 20);
     SetControlProperty("A", "Color", ValColor(MakeColor(0, 255, 0)));
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(105, 110), (Rgb{0, 255, 0}));
     SetControlProperty("A", "Value", ValBool(true));
-    Frame();
+    DrawFrame();
     EXPECT_TRUE(Dark(ReadPixel(105, 110)));
 }

@@ -10,10 +10,8 @@ using namespace guitest;
 namespace {
 
 class Dispatch : public GuiTest {
-protected:
-    static bool Logged(const std::string& entry) {
-        return std::find(Log().begin(), Log().end(), entry) != Log().end();
-    }
+  protected:
+    static bool Logged(const std::string& entry) { return std::find(Log().begin(), Log().end(), entry) != Log().end(); }
     static std::string FocusName() { return GetFocusControl() ? GetFocusControl()->name : "(none)"; }
 };
 
@@ -25,8 +23,7 @@ TEST_F(Dispatch, ClickOnACoveredControlGoesToTheLaterSibling) {
     MakeSheet();
     CreateControl("TestBox", "A", "S", 10, 10, 100, 50);
     CreateControl("TestBox", "B", "S", 50, 20, 100, 50);
-    Press(80, 40);
-    Release(80, 40);
+    Click(80, 40);
     EXPECT_EQ(FocusName(), "B");
     EXPECT_EQ(Log(), (std::vector<std::string>{"B.GetFocus", "S.GetFocus", "B.MouseDown(230)", "B.Click(230)"}));
     EXPECT_EQ(ControlAtPoint(20, 20), FindControl("A"));
@@ -66,8 +63,7 @@ TEST_F(Dispatch, WheelGoesToTheControlUnderThePointerWithoutTakingTheFocus) {
     MakeSheet();
     CreateControl("TestBox", "A", "S", 10, 10, 100, 50);
     CreateControl("TestBox", "List", "S", 200, 10, 100, 50);
-    Press(50, 30);
-    Release(50, 30);
+    Click(50, 30);
     MoveTo(250, 30);
     Log().clear();
     TestWheel(120), PumpMessages();
@@ -81,7 +77,8 @@ TEST_F(Dispatch, MouseMoveGoesToTheControlThePointerLeft) {
     CreateControl("TestBox", "A", "S", 10, 10, 100, 50);
     static float moved;
     moved = 0;
-    BindControlEvent("A", "MouseMove", +[](float dx, float) { moved += dx; });
+    BindControlEvent(
+        "A", "MouseMove", +[](float dx, float) { moved += dx; });
     MoveTo(300, 300);
     MoveTo(50, 30);   // came from outside: not A's move
     MoveTo(150, 30);  // left A: A's move
@@ -96,8 +93,7 @@ TEST_F(Dispatch, CaptureTakesMouseEventsOnlyWhileThePointerIsInside) {
     CreateControl("TestBox", "Other", "S", 300, 10, 100, 50);
     SetFocusTo("Other");
     SetCapture(FindControl("A"));
-    Press(50, 30);
-    Release(50, 30);
+    Click(50, 30);
     EXPECT_TRUE(Logged("A.MouseDown(230)"));
     EXPECT_TRUE(Logged("A.Click(230)"));
     EXPECT_FALSE(Logged("Cover.MouseDown(230)"));
@@ -161,7 +157,7 @@ TEST_F(Dispatch, TabSkipsHiddenControlsAndEverythingInsideHiddenOnes) {
     CreateControl("TestBox", "t2", "S", 10, 40, 50, 20);
     CreateControl("TestBox", "t3", "S", 10, 70, 50, 20);
     CreateControl("TestBox", "t4", "S", 10, 100, 50, 20);  // stands for a panel...
-    CreateControl("TestBox", "t5", "t4", 0, 0, 20, 10);     // ...with a field inside
+    CreateControl("TestBox", "t5", "t4", 0, 0, 20, 10);    // ...with a field inside
     CreateControl("TestBox", "t6", "S", 10, 130, 50, 20);
     SetControlProperty("t2", "Visible", ValBool(false));
     SetControlProperty("t4", "Visible", ValBool(false));
@@ -176,7 +172,7 @@ TEST_F(Dispatch, TabSkipsHiddenControlsAndEverythingInsideHiddenOnes) {
 }
 
 TEST_F(Dispatch, TabCyclesInsideItsFrameAndNeverLeavesIt) {
-    MakeSheet();                                          // tab index 0, but not a tab stop
+    MakeSheet();                                             // tab index 0, but not a tab stop
     CreateControl("TestFrame", "F", "S", 10, 10, 300, 200);  // 1, not a tab stop
     CreateControl("TestBox", "t2", "F", 10, 10, 50, 20);
     CreateControl("TestBox", "t3", "F", 10, 40, 50, 20);
@@ -229,16 +225,15 @@ TEST_F(Dispatch, KeyUpOfATabGoesToTheControlThatHadTheFocusBefore) {
     Key(VK_TAB);
     KeyRelease(VK_TAB);
     EXPECT_EQ(FocusName(), "B");
-    EXPECT_EQ(Log(), (std::vector<std::string>{"A.LoseFocus", "S.LoseFocus", "B.GetFocus", "S.GetFocus",
-                                               "B.KeyDown(9)", "A.KeyUp(9)"}));
+    EXPECT_EQ(Log(), (std::vector<std::string>{"A.LoseFocus", "S.LoseFocus", "B.GetFocus", "S.GetFocus", "B.KeyDown(9)",
+                                               "A.KeyUp(9)"}));
 }
 
 TEST_F(Dispatch, CharactersAndDoubleClicksGoToTheFocus) {
     MakeSheet();
     CreateControl("TestBox", "A", "S", 10, 10, 50, 20);
     CreateControl("TestBox", "B", "S", 100, 10, 50, 20);
-    Press(20, 20);
-    Release(20, 20);
+    Click(20, 20);
     TestMouseButton(WM_LBUTTONDOWN, 21, 21), PumpMessages();  // within the double-click time
     MoveTo(120, 20);
     TestChar(0x44F), PumpMessages();  // я

@@ -15,13 +15,12 @@ namespace {
 using guitest::GuiTest;
 
 class FramesOnDemand : public GuiTest {
-protected:
+  protected:
     void SetUp() override {
         GuiTest::SetUp();
         TestStopWaits();
         ASSERT_EQ(g_engine.idleWait, 1);
-        CreateTopControl("Sheet", "S", nullptr, 0, 0, 800, 600);
-        SetActiveSheet("S");
+        MakeSheet("S", "Sheet");
     }
     void TearDown() override {
         TestStopWaits();
@@ -156,7 +155,7 @@ TEST_F(FramesOnDemand, HeldArrowStepsOnTimeHoweverLongTheLoopWaits) {
 
 // Sums the time its updates are given.
 class DtProbe : public Control {
-public:
+  public:
     std::vector<float> dts;
     void Update(float dt) override { dts.push_back(dt); }
 };

@@ -25,7 +25,7 @@ inline void Note(const Control* c, const std::string& what) { Log().push_back(st
 // Logs the input and focus operations of any event layer, then does what the layer does.
 template <class Base>
 class Logged : public Base {
-public:
+  public:
     Color fill = MakeColor(200, 200, 200);
 
     void Draw() override {
@@ -36,7 +36,9 @@ public:
     void OnKeyUp(int32_t k) override { Note(this, "KeyUp(" + std::to_string(k) + ")"), Base::OnKeyUp(k); }
     void OnMouseDown(int32_t k) override { Note(this, "MouseDown(" + std::to_string(k) + ")"), Base::OnMouseDown(k); }
     void OnClick(int32_t k) override { Note(this, "Click(" + std::to_string(k) + ")"), Base::OnClick(k); }
-    void OnDoubleClick(int32_t k) override { Note(this, "DoubleClick(" + std::to_string(k) + ")"), Base::OnDoubleClick(k); }
+    void OnDoubleClick(int32_t k) override {
+        Note(this, "DoubleClick(" + std::to_string(k) + ")"), Base::OnDoubleClick(k);
+    }
     void OnChar(int32_t ch) override { Note(this, "Char(" + std::to_string(ch) + ")"), Base::OnChar(ch); }
     void OnGetFocus() override { Note(this, "GetFocus"), Base::OnGetFocus(); }
     void OnLoseFocus() override { Note(this, "LoseFocus"), Base::OnLoseFocus(); }
@@ -56,7 +58,7 @@ class TestFrame : public Logged<EventControl> {};
 // A tab stop with a tooltip and one property of each common kind. The constructor
 // gives it its own rectangle, which creation with w = 0 must keep.
 class TestBox : public Logged<TipControl> {
-public:
+  public:
     std::string text;
     int32_t number = 0;
     uint8_t flag = 0;
@@ -75,7 +77,7 @@ public:
 
 // A passive control: no events, no properties.
 class TestPlain : public Control {
-public:
+  public:
     void OnDestroy() override { Note(this, "Destroy"); }
 };
 
@@ -111,7 +113,7 @@ inline TestBox* Box(const char* name) { return dynamic_cast<TestBox*>(FindContro
 
 // Every test starts with an engine, the test classes, no controls and a quiet GUI.
 class GuiTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         EnsureTestEngine();
         RegisterTestClasses();
@@ -133,11 +135,20 @@ protected:
         Log().clear();
     }
 
-    // A full-screen sheet, made active.
-    static Control* MakeSheet(const char* name = "S") {
-        Control* s = CreateTopControl("TestSheet", name, nullptr, 0, 0, 800, 600);
+    // A full-screen sheet, made active: the test class, or the toolkit's own "Sheet".
+    static Control* MakeSheet(const char* name = "S", const char* cls = "TestSheet") {
+        Control* s = CreateTopControl(cls, name, nullptr, 0, 0, 800, 600);
         SetActiveSheet(name);
         return s;
+    }
+    // One frame drawn on a cleared screen without the GUI's pointer, which would cover
+    // what the test reads back.
+    static void DrawFrame(float r = 0, float g = 0, float b = 0) {
+        ShowGuiPointer(false);
+        ClearScreen(r, g, b);
+        GuiDraw();
+        glFinish();
+        ShowGuiPointer(true);
     }
     // Real input path: injected window messages through the engine's window procedure.
     // Presses are spaced a second apart so that two of them never make a double click.
@@ -146,6 +157,11 @@ protected:
     static void MoveTo(int x, int y) { TestMouseMove(x, y), PumpMessages(); }
     static void Key(uint8_t vk, unsigned scan = 0) { TestKeyDown(vk, scan), PumpMessages(); }
     static void KeyRelease(uint8_t vk, unsigned scan = 0) { TestKeyUp(vk, scan), PumpMessages(); }
+    static void Click(int x, int y) { Press(x, y), Release(x, y); }
+    static void KeyTap(uint8_t vk, bool extended = false) {
+        TestKeyDown(vk, 0, extended), PumpMessages();
+        TestKeyUp(vk, 0, extended), PumpMessages();
+    }
 };
 
 }  // namespace guitest

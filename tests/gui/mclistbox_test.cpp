@@ -35,8 +35,7 @@ class MCListBoxTest : public GuiTest {
         GuiTest::SetUp();
         ASSERT_NE(TestFont(), nullptr);
         SetFont(TestFont());
-        CreateTopControl("Sheet", "S", nullptr, 0, 0, 800, 600);
-        SetActiveSheet("S");
+        MakeSheet("S", "Sheet");
         list = dynamic_cast<MCListBox*>(CreateControl("MCListBox", "M", "S", 100, 100, 300, 200));
         ASSERT_NE(list, nullptr);
         g_list = list;
@@ -51,24 +50,6 @@ class MCListBoxTest : public GuiTest {
     int RowY(int i) const { return 100 + int(list->columnH + list->LineH() * (float(i) + 0.5f)) + 1; }
     int BarY() const { return 100 + int(list->columnH * 0.5f); }
 };
-
-TEST_F(MCListBoxTest, RegistersColumnPropertiesBeforeTheListOnes) {
-    const int n = list->ListProperties(nullptr);
-    ASSERT_EQ(n, 12);
-    std::vector<PropertyEntry> props(static_cast<size_t>(n));
-    list->ListProperties(props.data());
-    const char* names[] = {"ColumnBarColor", "ColumnBarTextColor", "ColumnBarBorderColor", "ColumnH", "Font"};
-    const int types[] = {PROP_COLOR, PROP_COLOR, PROP_COLOR, PROP_FLOAT, PROP_FONT};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_STREQ(props[size_t(i)].name, names[i]);
-        EXPECT_EQ(props[size_t(i)].type, types[i]);
-    }
-    EXPECT_STREQ(props[11].name, "ScrollBarSkin");
-    EXPECT_EQ(list->ListEvents(nullptr), 16);
-    EXPECT_EQ(list->cls->propertyCount, 12);
-    EXPECT_EQ(list->cls->eventCount, 16);
-    EXPECT_EQ(list->columnH, float(TestFont()->height) * TestFont()->scale + 6);
-}
 
 TEST_F(MCListBoxTest, DraggingASeparatorResizesItsColumnDownToFivePixels) {
     MoveTo(203, BarY());
@@ -91,7 +72,7 @@ TEST_F(MCListBoxTest, DraggingASeparatorResizesItsColumnDownToFivePixels) {
     EXPECT_EQ(list->columns[1].width, 80);
 
     // A press on the bar away from any grip raises MouseDown and selects nothing.
-    Press(300, BarY()), Release(300, BarY());
+    Click(300, BarY());
     EXPECT_EQ(list->dragColumn, -1);
     EXPECT_EQ(g_mouseDowns.size(), 2u);
     EXPECT_TRUE(g_selects.empty());
@@ -106,7 +87,7 @@ TEST_F(MCListBoxTest, DraggingASeparatorResizesItsColumnDownToFivePixels) {
 }
 
 TEST_F(MCListBoxTest, RowsLieBelowTheBarAndKeysMoveTheCurrentIndexFirst) {
-    Press(150, RowY(2)), Release(150, RowY(2));
+    Click(150, RowY(2));
     ASSERT_EQ(g_selects.size(), 1u);
     EXPECT_EQ(g_selects[0].index, 2);
     EXPECT_EQ(g_selects[0].currentAtCall, -1);  // a click: as in a ListBox

@@ -1,10 +1,11 @@
-// picture_progress_shape_status_test.cpp - the four display-only controls: their
-// property and event tables, and what they draw (pixels read back from GL).
+// picture_progress_shape_status_test.cpp - what the four display-only controls draw
+// (pixels read back from GL).
+#include "gui/controls/picture_progress_shape_status.h"
+
 #include <GL/gl.h>
 
 #include <vector>
 
-#include "gui/controls/picture_progress_shape_status.h"
 #include "render/texture.h"
 #include "tests/gui/gui_test_support.h"
 
@@ -13,18 +14,11 @@ using namespace guitest;
 namespace {
 
 class DisplayTest : public GuiTest {
-protected:
+  protected:
     void SetUp() override {
         GuiTest::SetUp();
         MakeSheet();
         SetControlProperty("S", "Fill", ValColor(MakeColor(0, 0, 0)));
-    }
-    static void Frame() {
-        ShowGuiPointer(false);
-        ClearScreen();
-        GuiDraw();
-        glFinish();
-        ShowGuiPointer(true);
     }
     static SurfaceHandle SolidSurface(int w, int h, Color c) {
         std::vector<Color> pixels(size_t(w * h), c);
@@ -32,47 +26,20 @@ protected:
     }
 };
 
-int Count(Control* c, bool events) { return events ? c->ListEvents(nullptr) : c->ListProperties(nullptr); }
-
 }  // namespace
-
-TEST_F(DisplayTest, EachClassListsItsOwnPropertiesOverItsBaseLayer) {
-    Control* picture = CreateControl("PictureBox", "P", "S", 0, 0, 10, 10);
-    Control* progress = CreateControl("ProgressBar", "B", "S", 0, 0, 10, 10);
-    Control* shape = CreateControl("Shape", "H", "S", 0, 0, 10, 10);
-    Control* status = CreateControl("StatusBar", "T", "S", 0, 0, 10, 10);
-    EXPECT_EQ(Count(picture, false), 7);
-    EXPECT_EQ(Count(picture, true), 13);
-    EXPECT_EQ(Count(progress, false), 5);
-    EXPECT_EQ(Count(progress, true), 0);
-    EXPECT_EQ(Count(shape, false), 3);
-    EXPECT_EQ(Count(shape, true), 13);
-    EXPECT_EQ(Count(status, false), 4);
-    EXPECT_EQ(Count(status, true), 0);
-    PropertyEntry rows[5];
-    shape->ListProperties(rows);
-    EXPECT_STREQ(rows[0].name, "Shape");
-    EXPECT_STREQ(rows[0].comment, "0-Rectangle;1-Rounded Rectangle;2-Ellipse");
-    EXPECT_STREQ(rows[1].name, "BorderColor");
-    progress->ListProperties(rows);
-    EXPECT_STREQ(rows[4].name, "BackSurface");
-    EXPECT_EQ(rows[4].type, PROP_SURFACE);
-    for (const char* cls : {"PictureBox", "ProgressBar", "Shape", "StatusBar"})
-        EXPECT_EQ(FindControlClass(cls)->tabStopByDefault, 0) << cls;
-}
 
 TEST_F(DisplayTest, PictureBoxShowsASmallPictureAtNaturalSizeOnItsColourInAFrame) {
     SurfaceHandle red = SolidSurface(20, 20, MakeColor(255, 0, 0));
     CreateControl("PictureBox", "P", "S", 100, 100, 60, 50);
     Surface* s = red.get();
     SetControlProperty("P", "Picture", &s);
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(110, 110), (Rgb{255, 0, 0}));
     EXPECT_EQ(ReadPixel(130, 130), (Rgb{190, 190, 190}));
     EXPECT_EQ(ReadPixel(130, 100), (Rgb{0, 0, 0}));  // the 2-pixel frame
     // A source beyond the picture's width shows only the background.
     SetControlProperty("P", "SourceX", ValFloat(40));
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(110, 110), (Rgb{190, 190, 190}));
 }
 
@@ -80,14 +47,14 @@ TEST_F(DisplayTest, ProgressBarFillsItsFractionOfTheInnerWidth) {
     CreateControl("ProgressBar", "B", "S", 100, 100, 204, 20);  // inner width 200
     SetControlProperty("B", "Color", ValColor(MakeColor(255, 0, 0)));
     SetControlProperty("B", "BackColor", ValColor(MakeColor(0, 255, 0)));
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(110, 110), (Rgb{0, 255, 0}));
     SetControlProperty("B", "Progress", ValFloat(0.5f));
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(190, 110), (Rgb{255, 0, 0}));
     EXPECT_EQ(ReadPixel(215, 110), (Rgb{0, 255, 0}));
     SetControlProperty("B", "Progress", ValFloat(1.5f));  // not clamped: past the edge
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(350, 110), (Rgb{255, 0, 0}));
 }
 
@@ -103,7 +70,7 @@ TEST_F(DisplayTest, ProgressBarTextureIsCutAtTheProgressNotSqueezed) {
     Texture* t = texture.get();
     SetControlProperty("B", "Texture", &t);
     SetControlProperty("B", "Progress", ValFloat(0.5f));
-    Frame();
+    DrawFrame();
     // Half the texture (its red half) over half the bar: red right up to the bar's end.
     EXPECT_GT(ReadPixel(190, 110).r, 200);
     EXPECT_LT(ReadPixel(190, 110).b, 60);
@@ -111,10 +78,10 @@ TEST_F(DisplayTest, ProgressBarTextureIsCutAtTheProgressNotSqueezed) {
 
 TEST_F(DisplayTest, ShapeDrawsAnEllipseForAnyValueAboveOne) {
     CreateControl("Shape", "H", "S", 100, 100, 40, 40);
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(102, 102), (Rgb{255, 100, 0}));
     SetControlProperty("H", "Shape", ValEnum(7));
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(102, 102), (Rgb{0, 0, 0}));  // the sheet shows at the corner
     EXPECT_EQ(ReadPixel(120, 120), (Rgb{255, 100, 0}));
 }
@@ -122,7 +89,7 @@ TEST_F(DisplayTest, ShapeDrawsAnEllipseForAnyValueAboveOne) {
 TEST_F(DisplayTest, NewStatusBarIsAGreyStripWithABlackOutline) {
     SetControlProperty("S", "Fill", ValColor(MakeColor(255, 255, 255)));
     CreateControl("StatusBar", "T", "S", 0, 580, 800, 20);
-    Frame();
+    DrawFrame();
     EXPECT_EQ(ReadPixel(400, 590), (Rgb{225, 225, 225}));
     const Rgb edge = ReadPixel(400, 580);
     EXPECT_LT(edge.r, 180);  // the smoothed outline covers half a pixel row

@@ -1,9 +1,10 @@
 // scrollbar_test.cpp - the scroll bar through the real input path: wheel steps, arrow
 // auto-repeat, track paging up to the pointer, slider dragging, the horizontal form,
 // and a bar without a range that must stay still instead of dividing by zero.
+#include "gui/controls/scrollbar.h"
+
 #include <gtest/gtest.h>
 
-#include "gui/controls/scrollbar.h"
 #include "render/texture.h"
 #include "tests/gui/gui_test_support.h"
 
@@ -17,14 +18,13 @@ void CountScroll() { ++g_scrolls; }
 constexpr float kFrame = 1.0f / 64;  // exact in binary, so the repeat timing is exact too
 
 class ScrollBarTest : public GuiTest {
-protected:
+  protected:
     ScrollBar* bar = nullptr;
 
     // A vertical bar at (100, 100), 20 x 200: arrows 20 long, track 160 from y = 120.
     void SetUp() override {
         GuiTest::SetUp();
-        CreateTopControl("Sheet", "S", nullptr, 0, 0, 800, 600);
-        SetActiveSheet("S");
+        MakeSheet("S", "Sheet");
         bar = static_cast<ScrollBar*>(CreateControl("ScrollBar", "Bar", "S", 100, 100, 20, 200));
         ASSERT_NE(bar, nullptr);
         SetControlProperty("Bar", "nBlocks", ValInt(100));
@@ -72,7 +72,7 @@ TEST_F(ScrollBarTest, HeldArrowStepsAtOnceAfterHalfASecondThenEveryEightyMillise
     EXPECT_EQ(bar->cBlock, 3);
     Frames(50);
     EXPECT_EQ(bar->cBlock, 4);  // stops at nBlocks
-    EXPECT_EQ(g_scrolls, 4);  // once per step that moved it
+    EXPECT_EQ(g_scrolls, 4);    // once per step that moved it
     Release(110, 290);
     Frames(1);
     EXPECT_EQ(bar->pressMode, SB_PRESS_NONE);

@@ -1,9 +1,8 @@
 // sheet_frame_label_test.cpp - the passive controls as they appear on screen: the
 // sheet's background modes, the frame's panel and title gap, the line's direction and
 // the label's scroll state with its built-in bar driven through the strip machinery.
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -29,33 +28,19 @@ int DarkestIn(int x, int y0, int y1) {
 }
 
 class Passive : public GuiTest {
-protected:
+  protected:
     Font* font = nullptr;
     void SetUp() override {
         GuiTest::SetUp();
-        static Font* loaded = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
-        ASSERT_NE(loaded, nullptr);
-        font = loaded;
+        font = guitest::TestFont();
+        ASSERT_NE(font, nullptr);
         SetFont(font);
-        ShowGuiPointer(false);  // the GUI's own pointer would cover what is read back
     }
-    void TearDown() override {
-        ShowGuiPointer(true);
-        GuiTest::TearDown();
-    }
-    static Sheet* MakeRealSheet() {
-        auto* s = static_cast<Sheet*>(CreateTopControl("Sheet", "S", nullptr, 0, 0, 800, 600));
-        SetActiveSheet("S");
-        return s;
-    }
-    static void Frame(float r = 1, float g = 0, float b = 0) {
-        ClearScreen(r, g, b);
-        GuiDraw();
-    }
+    static void Frame(float r = 1, float g = 0, float b = 0) { DrawFrame(r, g, b); }
 };
 
 TEST_F(Passive, SheetPaintsTheWholeScreenFromItsCornerOrNothingInModeZero) {
-    Sheet* sheet = MakeRealSheet();
+    Sheet* sheet = static_cast<Sheet*>(MakeSheet("S", "Sheet"));
     Frame();
     EXPECT_EQ(ReadPixel(0, 0), (Rgb{225, 225, 225}));
     EXPECT_EQ(ReadPixel(799, 599), (Rgb{225, 225, 225}));
@@ -63,8 +48,8 @@ TEST_F(Passive, SheetPaintsTheWholeScreenFromItsCornerOrNothingInModeZero) {
     SetControlProperty("S", "x", ValFloat(100));
     SetControlProperty("S", "y", ValFloat(50));
     Frame();
-    EXPECT_EQ(ReadPixel(50, 20), (Rgb{255, 0, 0}));         // left of and above the sheet
-    EXPECT_EQ(ReadPixel(799, 599), (Rgb{225, 225, 225}));   // still 800 x 600 from (100, 50)
+    EXPECT_EQ(ReadPixel(50, 20), (Rgb{255, 0, 0}));        // left of and above the sheet
+    EXPECT_EQ(ReadPixel(799, 599), (Rgb{225, 225, 225}));  // still 800 x 600 from (100, 50)
     sheet->Move(0, 0);
 
     SetControlProperty("S", "BackgroundMode", ValEnum(SHEET_BG_NONE));
@@ -84,7 +69,7 @@ TEST_F(Passive, SheetTextureModeRepeatsSquareTiles) {
     const uint8_t texels[8] = {255, 0, 0, 255, 0, 0, 255, 255};
     TextureHandle texture(CreateTextureRGBA(texels, 2, 1, false));
     ASSERT_TRUE(texture);
-    MakeRealSheet();
+    MakeSheet("S", "Sheet");
     const Texture* value = texture.get();
     SetControlProperty("S", "BackgroundTexture", &value);
     SetControlProperty("S", "BackgroundMode", ValEnum(6));
@@ -96,7 +81,7 @@ TEST_F(Passive, SheetTextureModeRepeatsSquareTiles) {
 }
 
 TEST_F(Passive, FrameFillsItsPanelAndLeavesAGapInTheBorderForItsTitle) {
-    MakeRealSheet();
+    MakeSheet("S", "Sheet");
     CreateControl("Frame", "F", "S", 100, 100, 300, 200);
     SetControlProperty("F", "Text", "");
     SetControlProperty("F", "Color", ValColor(MakeColor(180, 210, 240)));
@@ -107,11 +92,10 @@ TEST_F(Passive, FrameFillsItsPanelAndLeavesAGapInTheBorderForItsTitle) {
     EXPECT_LT(DarkestIn(100 + 40, 100 + hh - 1, 100 + hh + 1), 300);
     EXPECT_GT(DarkestIn(100 + 15, 100 + hh - 1, 100 + hh + 1), 500);
     EXPECT_LT(DarkestIn(100 + 5, 200, 200) + DarkestIn(100 + 4, 200, 200), 700);  // left side, inset by 5
-
 }
 
 TEST_F(Passive, LineRunsCornerToCornerAndLeavesItsWidthBehind) {
-    MakeRealSheet();
+    MakeSheet("S", "Sheet");
     Line* line = static_cast<Line*>(CreateControl("Line", "L", "S", 100, 100, 100, 100));
     SetControlProperty("L", "LineWidth", ValFloat(3));
     Frame();
@@ -131,7 +115,7 @@ int g_labelScrolls = 0;
 void CountLabelScroll() { ++g_labelScrolls; }
 
 TEST_F(Passive, LabelGrowsABarOnlyWhenItsTextIsTallerAndScrollsWithIt) {
-    MakeRealSheet();
+    MakeSheet("S", "Sheet");
     Label* label = static_cast<Label*>(CreateControl("Label", "Lb", "S", 100, 100, 200, 60));
     SetControlProperty("Lb", "Text", "A short text.");
     EXPECT_EQ(label->scrolling, 0);
@@ -167,7 +151,7 @@ TEST_F(Passive, LabelGrowsABarOnlyWhenItsTextIsTallerAndScrollsWithIt) {
 // The slider shows the visible share of the text, so it leaves room to drag even when
 // the text is only a little taller than the box.
 TEST_F(Passive, LabelSliderIsTheVisibleShareAndDragsForAnyTallerText) {
-    MakeRealSheet();
+    MakeSheet("S", "Sheet");
     Label* label = static_cast<Label*>(CreateControl("Label", "Lb", "S", 100, 100, 200, 100));
     for (float ratio : {1.2f, 1.6f, 1.95f, 4.0f}) {
         SCOPED_TRACE(ratio);
@@ -185,7 +169,7 @@ TEST_F(Passive, LabelSliderIsTheVisibleShareAndDragsForAnyTallerText) {
 }
 
 TEST_F(Passive, LabelBarTakesTheSelectorColour) {
-    MakeRealSheet();
+    MakeSheet("S", "Sheet");
     std::string tall;
     for (int i = 0; i < 30; ++i) tall += "row\n";
     CreateControl("Label", "Lb", "S", 100, 100, 200, 100);

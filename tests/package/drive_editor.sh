@@ -7,6 +7,8 @@
 # Usage: drive_editor.sh PROJECT_FOLDER COMMAND [ARG...]
 #   PROJECT_FOLDER is the folder the editor will work in (Texts/, Descriptions/);
 #   COMMAND starts the editor (installed, or under Wine). Needs DISPLAY and xdotool.
+#   DRIVE_START_IN, if set, is the folder COMMAND is started from (as typed in a shell
+#   there); otherwise a scratch folder.
 set -euo pipefail
 
 dir=$1
@@ -30,7 +32,7 @@ fail() {
 }
 
 cp -r "$dir/Texts" "$scratch/original"
-(cd "$scratch" && exec "$@" > "$scratch/run.log" 2>&1) &
+(cd "${DRIVE_START_IN:-$scratch}" && exec "$@" > "$scratch/run.log" 2>&1) &
 pid=$!
 
 window=""

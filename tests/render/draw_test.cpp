@@ -1,11 +1,12 @@
-// draw_test.cpp - the 2D primitives' geometry (recorded through the draw trace),
-// hit-test edges, the colour stack and scratch rings, and pixels on a real GL context.
+// draw_test.cpp - the 2D primitives: rounding, hit-test edges, the colour stack, and
+// pixels and GL state on a real GL context.
+#include "render/draw.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
-#include "render/draw.h"
 #include "support/engine_fixture.h"
 
 namespace {
@@ -34,68 +35,12 @@ TEST(RoundRect, RadiusFollowsShortSideAndRoundnessIsClamped) {
     EXPECT_FLOAT_EQ(RoundRectGeometry(100, 20, -1.0f).radius, 0.0f);
 }
 
-TEST(RoundRect, FillEmitsThreeBandsAndFourCornerFans) {
-    EnsureTestEngine();
-    Trace trace;
-    FillRoundRect(0, 0, 100, 20, 1.0f);
-    ASSERT_EQ(trace.batches.size(), 5u);
-    EXPECT_EQ(trace.batches[0].mode, uint32_t(GL_QUADS));
-    EXPECT_EQ(trace.batches[0].vertices.size(), 12u);
-    for (int i = 1; i < 5; ++i) {
-        EXPECT_EQ(trace.batches[i].mode, uint32_t(GL_TRIANGLE_FAN));
-        EXPECT_EQ(trace.batches[i].vertices.size(), 13u);  // centre + 12 arc vertices
-    }
-    // Top-left corner: centre (10, 10), arc from (0, 10) round to just past (10, 0).
-    const auto& tl = trace.batches[1].vertices;
-    EXPECT_FLOAT_EQ(tl[0].x, 10.0f);
-    EXPECT_FLOAT_EQ(tl[1].x, 0.0f);
-    EXPECT_FLOAT_EQ(tl[1].y, 10.0f);
-    EXPECT_NEAR(tl[12].x, 10.0f, 0.01);  // the quarter turn of 1.57096 overshoots a hair
-    EXPECT_NEAR(tl[12].y, 0.0f, 0.01);
-    // Bottom-right corner arcs to the right edge first.
-    const auto& br = trace.batches[4].vertices;
-    EXPECT_FLOAT_EQ(br[1].x, 100.0f);
-    EXPECT_FLOAT_EQ(br[1].y, 10.0f);
-}
-
-TEST(Circle, AutomaticSegmentsStartAtTopAndClose) {
-    EnsureTestEngine();
-    Trace trace;
-    DrawCircle(100, 100, 40, 0);
-    FillCircle(100, 100, 40, 0);
-    ASSERT_EQ(trace.batches.size(), 2u);
-    const auto& ring = trace.batches[0].vertices;
-    ASSERT_EQ(ring.size(), 21u);
-    EXPECT_FLOAT_EQ(ring[0].x, 100.0f);
-    EXPECT_FLOAT_EQ(ring[0].y, 60.0f);
-    EXPECT_GT(ring[1].x, 100.0f);  // clockwise on screen: to the right first
-    EXPECT_NEAR(ring[20].x, 100.0f, 0.05f);
-    EXPECT_NEAR(ring[20].y, 60.0f, 0.05f);
-    const auto& fan = trace.batches[1].vertices;
-    ASSERT_EQ(fan.size(), 22u);
-    EXPECT_FLOAT_EQ(fan[0].x, 100.0f);
-    EXPECT_FLOAT_EQ(fan[0].y, 100.0f);
-}
-
 TEST(Circle, TinyRadiusWithAutomaticSegmentsDrawsNothing) {
     EnsureTestEngine();
     Trace trace;
     DrawCircle(100, 100, 1.5f, 0);
     FillCircle(100, 100, 1.5f, 0);
     EXPECT_TRUE(trace.batches.empty());
-}
-
-TEST(Ellipse, UsesAtLeast32Segments) {
-    EnsureTestEngine();
-    Trace trace;
-    DrawEllipse(0, 0, 10, 10, 8);
-    FillEllipse(200, 100, 60, 20, 40);
-    ASSERT_EQ(trace.batches.size(), 2u);
-    EXPECT_EQ(trace.batches[0].vertices.size(), 33u);
-    const auto& fan = trace.batches[1].vertices;
-    ASSERT_EQ(fan.size(), 42u);
-    EXPECT_FLOAT_EQ(fan[1].y, 80.0f);                 // top of the ellipse: cy - ry
-    EXPECT_NEAR(fan[11].x, 260.0f, 0.05f);            // a quarter turn on: cx + rx
 }
 
 TEST(HitTest, RectIncludesAllEdges) {
@@ -118,9 +63,9 @@ TEST(HitTest, EllipseExcludesItsOutline) {
 TEST(HitTest, RoundRectCutsCornersAndKeepsBandEdgeRules) {
     // 100 x 20 at roundness 1: radius 10.
     EXPECT_TRUE(PointInRoundRect(50, 10, 0, 0, 100, 20, 1.0f));
-    EXPECT_FALSE(PointInRoundRect(1, 1, 0, 0, 100, 20, 1.0f));  // outside the corner disc
-    EXPECT_TRUE(PointInRoundRect(4, 5, 0, 0, 100, 20, 1.0f));   // inside it
-    EXPECT_TRUE(PointInRoundRect(50, 0, 0, 0, 100, 20, 1.0f));  // top edge counts
+    EXPECT_FALSE(PointInRoundRect(1, 1, 0, 0, 100, 20, 1.0f));    // outside the corner disc
+    EXPECT_TRUE(PointInRoundRect(4, 5, 0, 0, 100, 20, 1.0f));     // inside it
+    EXPECT_TRUE(PointInRoundRect(50, 0, 0, 0, 100, 20, 1.0f));    // top edge counts
     EXPECT_FALSE(PointInRoundRect(50, 20, 0, 0, 100, 20, 1.0f));  // bottom edge does not
     EXPECT_FALSE(PointInRoundRect(101, 10, 0, 0, 100, 20, 1.0f));
     // Roundness 0 is a plain rectangle, corners included.
@@ -150,19 +95,6 @@ TEST(ColorStack, FullStackIgnoresPushAndEmptyStackIgnoresPop) {
     EXPECT_FLOAT_EQ(rgba[0], 0.25f);
     EXPECT_FLOAT_EQ(rgba[2], 0.75f);
     EXPECT_EQ(g_draw.colorCount, 0);
-}
-
-TEST(ScratchRects, RingsReuseTheirSlotAfterNineCalls) {
-    RectF* first = TempRectF(1, 2, 3, 4);
-    std::vector<RectF*> next;
-    for (int i = 0; i < 8; ++i) next.push_back(TempRectF(float(i), 0, 0, 0));
-    for (RectF* r : next) EXPECT_NE(r, first);
-    EXPECT_FLOAT_EQ(first->w, 3.0f);  // still intact after eight further calls
-    EXPECT_EQ(TempRectF(5, 6, 7, 8), first);
-
-    RectS* s = TempRect(1, 2, 3, 4);
-    for (int i = 0; i < 8; ++i) EXPECT_NE(TempRect(0, 0, 0, 0), s);
-    EXPECT_EQ(TempRect(0, 0, 0, 0), s);
 }
 
 TEST(DrawPixels, FilledShapesAppearInTheirColourAndPlace) {

@@ -148,68 +148,46 @@ TEST(DsfFile, PadsPagesToPowersOfTwoWithTheExtraRow) {
     EXPECT_EQ(back.pages[0].alpha, p.alpha);  // padding columns 0, row 20 = extra row
     EXPECT_EQ(back.pages[1].alpha, q.alpha);
     EXPECT_EQ(WriteDsf(back), bytes);
-
-    EXPECT_EQ(DsfTextureSize(0), 1);
-    EXPECT_EQ(DsfTextureSize(1), 1);
-    EXPECT_EQ(DsfTextureSize(2), 2);
-    EXPECT_EQ(DsfTextureSize(100), 128);
-    EXPECT_EQ(DsfTextureSize(256), 256);
 }
 
 // ---- glyph lookup ----
 
-TEST(FindGlyph, AsciiByArithmeticTheRestBySearch) {
-    const Font* font = TestFont();
-    EXPECT_EQ(FindGlyph('A', font), 33);
-    EXPECT_EQ(FindGlyph(' ', font), 0);
-    EXPECT_EQ(FindGlyph(127, font), 95);
-    EXPECT_EQ(FindGlyph(200, font), 96);
-    EXPECT_EQ(FindGlyph(0x416, font), 97);
-    EXPECT_EQ(FindGlyph(0x20AC, font), 98);
-    for (int32_t absent : {-1, 0, 31, 199, 0x5D0, 0x10FFFF}) EXPECT_EQ(FindGlyph(absent, font), -1) << absent;
+// ASCII is found by arithmetic in an ASCII-direct font, by search otherwise: either
+// way every glyph the font holds, and nothing it lacks.
+TEST(FindGlyph, FindsEveryGlyphTheFontHoldsAndNothingElse) {
+    for (const bool asciiDirect : {true, false}) {
+        SCOPED_TRACE(asciiDirect);
+        const Font* font = CreateFontFromDsf(TestFontFile(asciiDirect), false);
+        for (int i = 0; i < font->glyphCount; ++i) EXPECT_EQ(FindGlyph(font->glyphs[i].codePoint, font), i);
+        for (int32_t absent : {-1, 0, 31, 199, 0x5D0, 0x10FFFF}) EXPECT_EQ(FindGlyph(absent, font), -1) << absent;
+    }
     EXPECT_EQ(FindGlyph('A', nullptr), -1);
-
-    // The arithmetic trusts the flag: a font that sets it finds 'A' at 33 whatever
-    // record 33 holds, and never searches the first 96 records for other code points.
-    DsfFile odd = TestFontFile();
-    odd.glyphs[33].codePoint = 64;
-    odd.glyphs[5].codePoint = 5;  // breaks the order; below 96, so never searched
-    const Font* trusting = CreateFontFromDsf(odd, false);
-    EXPECT_EQ(FindGlyph('A', trusting), 33);
-    EXPECT_EQ(FindGlyph(5, trusting), -1);
-
-    const Font* searched = CreateFontFromDsf(TestFontFile(false), false);
-    for (int i = 0; i < searched->glyphCount; ++i) EXPECT_EQ(FindGlyph(searched->glyphs[i].codePoint, searched), i);
 }
 
 // ---- UTF-8 ----
 
 TEST(Utf8, DecodesValidCutAndInvalidSequences) {
-    int32_t c = 0;
-    const char cut[] = {65, 66, char(195), 0};
-    EXPECT_EQ(DecodeUtf8(cut, c), 1);
-    EXPECT_EQ(c, 65);
-    EXPECT_EQ(DecodeUtf8(cut + 2, c), 2);  // the lead byte cut off by the terminator
-    EXPECT_EQ(c, -1);
-
-    EXPECT_EQ(DecodeUtf8("\xC3\xA9", c), 2);
-    EXPECT_EQ(c, 0xE9);
-    EXPECT_EQ(DecodeUtf8("\xE2\x82\xAC", c), 3);
-    EXPECT_EQ(c, 0x20AC);
-    EXPECT_EQ(DecodeUtf8("\xF0\x9F\x98\x80", c), 4);
-    EXPECT_EQ(c, 0x1F600);
-    // A broken continuation: -1, and the length is still the expected one.
-    EXPECT_EQ(DecodeUtf8("\xE2\x41\x42", c), 3);
-    EXPECT_EQ(c, -1);
-    EXPECT_EQ(DecodeUtf8("\xF0\x9F\x98", c), 4);
-    EXPECT_EQ(c, -1);
-    // Bytes that lead nothing come back sign-extended.
-    EXPECT_EQ(DecodeUtf8("\x80", c), 1);
-    EXPECT_EQ(c, -128);
-    EXPECT_EQ(DecodeUtf8("\xBF", c), 1);
-    EXPECT_EQ(c, -65);
-    EXPECT_EQ(DecodeUtf8("\xFF", c), 1);
-    EXPECT_EQ(c, -1);
+    const struct {
+        const char* bytes;
+        int length;
+        int32_t code;
+    } cases[] = {
+        {"A", 1, 65},
+        {"\xC3", 2, -1},  // the lead byte cut off by the terminator
+        {"\xC3\xA9", 2, 0xE9},
+        {"\xE2\x82\xAC", 3, 0x20AC},
+        {"\xF0\x9F\x98\x80", 4, 0x1F600},
+        {"\xE2\x41\x42", 3, -1},  // a broken continuation: -1, and still the expected length
+        {"\xF0\x9F\x98", 4, -1},
+        {"\x80", 1, -128},  // bytes that lead nothing come back sign-extended
+        {"\xBF", 1, -65},
+        {"\xFF", 1, -1},
+    };
+    for (const auto& c : cases) {
+        int32_t code = 0;
+        EXPECT_EQ(DecodeUtf8(c.bytes, code), c.length) << c.bytes;
+        EXPECT_EQ(code, c.code) << c.bytes;
+    }
 }
 
 TEST(Utf8, EncodesEveryLengthWithATerminator) {
@@ -380,16 +358,19 @@ TEST(TextLayout, HeightAndEndPositionOfWrappedText) {
     EXPECT_EQ(TextHeightFont(nullptr, eight, 0, "abc", 0, -1), 0);
     EXPECT_EQ(GetFont(), TestFont());  // restored
 
-    TextPos end = TextEndPos(font, eight, "Hello world", -1);
-    EXPECT_FLOAT_EQ(end.x, 5 * kTestWidth);
-    EXPECT_FLOAT_EQ(end.y, kTestHeight);
-    end = TextEndPos(font, eight, "Hello world", 3);
-    EXPECT_FLOAT_EQ(end.x, 3 * kTestWidth);
-    EXPECT_FLOAT_EQ(end.y, 0);
-    end = TextEndPos(font, eight, "ab\n", -1);
-    EXPECT_FLOAT_EQ(end.x, 0);
-    EXPECT_FLOAT_EQ(end.y, kTestHeight);
-    end = TextEndPos(font, eight, "abc", 0);
-    EXPECT_FLOAT_EQ(end.x, 0);
-    EXPECT_FLOAT_EQ(end.y, 0);
+    const struct {
+        const char* text;
+        int count;
+        float x, y;
+    } ends[] = {
+        {"Hello world", -1, 5 * kTestWidth, kTestHeight},
+        {"Hello world", 3, 3 * kTestWidth, 0},
+        {"ab\n", -1, 0, kTestHeight},
+        {"abc", 0, 0, 0},
+    };
+    for (const auto& e : ends) {
+        const TextPos end = TextEndPos(font, eight, e.text, e.count);
+        EXPECT_FLOAT_EQ(end.x, e.x) << e.text << " " << e.count;
+        EXPECT_FLOAT_EQ(end.y, e.y) << e.text << " " << e.count;
+    }
 }
