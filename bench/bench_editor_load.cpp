@@ -11,6 +11,7 @@
 #include "editor/text_store.h"
 #include "engine/engine.h"
 #include "gui/controls/combobox.h"
+#include "gui/gui.h"
 #include "platform/platform.h"
 #include "render/font.h"
 
@@ -49,6 +50,7 @@ void Setup() {
     }
     fs::current_path(dir);
     PlatSetPresentPacing(false);
+    InstallGui();
     InitEngine("bench");
     CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
     InitGL();

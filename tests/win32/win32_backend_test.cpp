@@ -204,7 +204,7 @@ TEST_F(Win32Test, LoadingScreenIsPaintedWithGdiOnPaintMessages) {
     SetLoadingProgress(0.5f);  // the bar runs from x = 7 to 400 (exclusive)
     uint8_t rgb[3];
     auto painted = [&](int x, int y) {
-        EXPECT_TRUE(PlatReadPaintedPixel(x, y, rgb));
+        EXPECT_TRUE(Win32ReadPaintedPixel(x, y, rgb));
         return (rgb[0] << 16) | (rgb[1] << 8) | rgb[2];
     };
     EXPECT_EQ(painted(200, 580), 0x00FF00);  // the bar
