@@ -17,7 +17,7 @@
 #include "editor/editor.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
-#include "engine/gui_hooks.h"
+#include "gui/gui.h"
 #include "platform/platform.h"
 #include "render/dsf.h"
 #include "render/font.h"
@@ -78,6 +78,7 @@ StartTimes TimedStart(const std::string& fontPath) {
         close(pipeFds[0]);
         fs::current_path(kDir);
         PlatSetPresentPacing(false);
+        InstallGui();
         InitEngine("bench");
         CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
         InitGL();

@@ -10,6 +10,7 @@
 #include "editor/text_store.h"
 #include "engine/engine.h"
 #include "gui/controls/combobox.h"
+#include "gui/gui.h"
 #include "platform/platform.h"
 #include "render/font.h"
 #include "tests/support/loc_files.h"
@@ -35,6 +36,7 @@ void Setup() {
     }
     fs::current_path(dir);
     PlatSetPresentPacing(false);
+    InstallGui();
     InitEngine("bench");
     CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
     InitGL();

@@ -24,6 +24,7 @@ void StartEngine() {
     // Frames here are never presented; naming the backend also makes the linker take it
     // in before it reaches the engine library.
     PlatSetPresentPacing(false);
+    InstallGui();
     InitEngine("gui frame bench");
     CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
     InitGL();

@@ -162,6 +162,7 @@ void StartEngineWithTextBox() {
     static bool started = false;
     if (started) return;
     started = true;
+    InstallGui();
     InitEngine("key to frame");
     CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
     InitGL();

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "engine/engine.h"
+#include "gui/gui.h"
 #include "platform/platform.h"
 
 namespace {
@@ -29,6 +30,7 @@ double LoopCpuShare(bool paced, double seconds) {
 void BM_IdleLoopCpu(benchmark::State& state) {
     static bool started = false;
     if (!started) {
+        InstallGui();
         InitEngine("idle loop");
         CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
         InitGL();

@@ -23,6 +23,7 @@ void StartEngine() {
     static bool started = false;
     if (started) return;
     started = true;
+    InstallGui();
     InitEngine("listbox bench");
     CreateEngineWindow(800, 600, 0);
     InitGL();

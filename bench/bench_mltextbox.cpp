@@ -39,11 +39,9 @@ Font* EditorFont() {
 std::string Sample(size_t size) {
     const char* pieces[] = {
         "The quick brown fox jumps over the lazy dog, again and again. ",
-        "Gr\xC3\xB6\xC3\x9F"
-        "ere \xC3\x9C"
-        "bungen f\xC3\xBCr sch\xC3\xB6ne \xC3\x84pfel. ",
-        "\xD0\xA1\xD1\x8A\xD0\xB5\xD1\x88\xD1\x8C \xD0\xB6\xD0\xB5 \xD0\xB5\xD1\x89\xD1\x91 "
-        "\xD1\x8D\xD1\x82\xD0\xB8\xD1\x85 \xD0\xB1\xD1\x83\xD0\xBB\xD0\xBE\xD0\xBA! ",
+        "Gr\u00F6\u00DFere \u00DCbungen f\u00FCr sch\u00F6ne \u00C4pfel. ",
+        ("\u0421\u044A\u0435\u0448\u044C \u0436\u0435 \u0435\u0449\u0451 \u044D\u0442\u0438\u0445 "
+         "\u0431\u0443\u043B\u043E\u043A! "),
         "<color 255,200,0>Warning:<color default> 9,99 \xE2\x82\xAC\n",
     };
     std::string t;

@@ -37,61 +37,42 @@ add_custom_command(
 # them by symbol), so each program gets the compiled script as an object of its own.
 add_library(qk_resources OBJECT ${QK_RES_RC})
 
-# --- the platform: the native backend, and the scripted test backend on it ---
-# Both share the real window, WGL and GDI code; only the clock, the input queue, the
-# cursor position, the clipboard, the message box and the program's name differ.
-foreach(variant platform_win32 platform_win32_test)
-  if(variant STREQUAL "platform_win32")
-    set(system_source platform/win32/win32_system.cpp)
-  else()
-    set(system_source platform/win32/win32_test_system.cpp platform/test/test_script.cpp)
-  endif()
-  add_library(${variant} STATIC platform/gl_picture.cpp platform/win32/win32_window.cpp platform/win32/win32_process.cpp ${system_source})
-  target_include_directories(${variant} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${variant} PUBLIC OpenGL::GL gdi32 user32 shell32 winmm imm32)
-endforeach()
-
+# --- the layers, as on Linux (cmake/sources.cmake) ---
+include(${CMAKE_SOURCE_DIR}/cmake/sources.cmake)
 # mingw's GL/gl.h pulls in all of <windows.h> unless the two calling-convention macros
 # are already known, and Windows' WM_*/VK_* macros would then clash with platform.h.
 # The code above the platform never needs Windows itself, so it gets just those (and
 # GLU's CALLBACK).
-set(QK_GL_WITHOUT_WINDOWS_H "WINGDIAPI=__declspec(dllimport)" "APIENTRY=__stdcall" "CALLBACK=__stdcall")
+target_compile_definitions(engine PUBLIC "WINGDIAPI=__declspec(dllimport)" "APIENTRY=__stdcall" "CALLBACK=__stdcall")
 
-# --- engine, renderer, GUI and controls; the editor's logic ---
-file(GLOB QK_CORE_SOURCES CONFIGURE_DEPENDS
-  engine/*.cpp render/*.cpp gui/*.cpp gui/controls/*.cpp)
-add_library(quarnel STATIC ${QK_CORE_SOURCES})
-target_include_directories(quarnel PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(quarnel PUBLIC OpenGL::GL OpenGL::GLU)
-target_compile_definitions(quarnel PUBLIC ${QK_GL_WITHOUT_WINDOWS_H})
+# --- the platform: the native backend, and the scripted test backend on it ---
+# Both share the real window, WGL and GDI code, compiled once; only the clock, the
+# input queue, the cursor position, the clipboard, the message box and the program's
+# name differ.
+set(QK_WIN32_LIBS platform OpenGL::GL gdi32 user32 shell32 winmm imm32)
+add_library(platform_win32_common OBJECT ${QK_PLATFORM_COMMON_SOURCES} platform/win32/win32_window.cpp
+            platform/win32/win32_process.cpp)
+target_link_libraries(platform_win32_common PUBLIC ${QK_WIN32_LIBS})
+add_library(platform_win32 STATIC $<TARGET_OBJECTS:platform_win32_common> platform/win32/win32_system.cpp)
+add_library(platform_win32_test STATIC $<TARGET_OBJECTS:platform_win32_common> platform/win32/win32_test_system.cpp
+            ${QK_PLATFORM_TEST_SCRIPT_SOURCES})
+foreach(variant platform_win32 platform_win32_test)
+  target_link_libraries(${variant} PUBLIC ${QK_WIN32_LIBS} platform_files)
+endforeach()
 
-file(GLOB QK_EDITOR_SOURCES CONFIGURE_DEPENDS editor/*.cpp)
-list(FILTER QK_EDITOR_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
-add_library(editor_core STATIC ${QK_EDITOR_SOURCES})
-target_include_directories(editor_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(editor_core PUBLIC quarnel)
 # The checks of a text against its reference are plain C++; the project settings file
 # and spelling need inih and Hunspell, which this build lacks.
 add_library(editor_qa_checks STATIC editor/qa/qa_checks.cpp)
 target_include_directories(editor_qa_checks PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(editor_core PUBLIC editor_qa_checks)
 
-# The one place that touches files and the .loc / .desc format module, as on Linux.
-add_library(platform_files STATIC platform/files.cpp)
-add_library(loc_format STATIC formats/loc_format.cpp)
-target_include_directories(platform_files PUBLIC ${CMAKE_SOURCE_DIR})
-target_include_directories(loc_format PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(platform_win32 PUBLIC platform_files)
-target_link_libraries(platform_win32_test PUBLIC platform_files)
-target_link_libraries(editor_core PUBLIC loc_format platform_files)
-
 # --- the editor: a GUI-subsystem program (no console window) ---
-add_executable(zazovi WIN32 editor/main.cpp $<TARGET_OBJECTS:qk_resources>)
-target_link_libraries(zazovi PRIVATE editor_core quarnel platform_win32)
+add_executable(zazovi WIN32 ${QK_EDITOR_MAIN} $<TARGET_OBJECTS:qk_resources>)
+target_link_libraries(zazovi PRIVATE editor_core)
+qk_platform_backend(zazovi platform_win32)
 
 # loctool, the command-line companion: it needs neither GL nor the engine.
-add_executable(loctool tools/loctool/loctool.cpp tools/loctool/font_coverage.cpp render/dsf.cpp editor/project.cpp
-               editor/text_store.cpp)
+add_executable(loctool ${QK_LOCTOOL_SOURCES})
 target_include_directories(loctool PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(loctool PRIVATE loc_format platform_files)
 
@@ -109,30 +90,37 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${QK_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# qk_win_test(<name> LABEL <layer> [WITH_GUI] BACKEND <platform backend> SOURCES ... LIBS ...
+# [ARGS ...] [DATA_DIR ...]):
+# WITH_GUI installs the GUI before the tests start the engine (support/test_main.cpp).
 function(qk_win_test name)
-  cmake_parse_arguments(ARG "" "DATA_DIR" "SOURCES;LIBS;ARGS" ${ARGN})
+  cmake_parse_arguments(ARG "WITH_GUI" "DATA_DIR;LABEL;BACKEND" "SOURCES;LIBS;ARGS" ${ARGN})
   if(NOT ARG_DATA_DIR)
     set(ARG_DATA_DIR ${CMAKE_BINARY_DIR})
   endif()
   add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/test_main.cpp
                          $<TARGET_OBJECTS:qk_resources>)
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest)
+  qk_platform_backend(${name} ${ARG_BACKEND})
   target_compile_definitions(${name} PRIVATE QK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QK_BINARY_DIR="${ARG_DATA_DIR}")
+  if(ARG_WITH_GUI)
+    target_compile_definitions(${name} PRIVATE QK_TEST_WITH_GUI=1)
+  endif()
   # One ctest entry per program: each Wine start costs more than a whole suite.
   add_test(NAME ${name} COMMAND ${name} ${ARG_ARGS})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE LABELS ${ARG_LABEL})
 endfunction()
 
 # The native backend itself: real messages, window, GDI, WGL, clipboard, resources.
 file(GLOB QK_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
-qk_win_test(win32_tests SOURCES ${QK_WIN32_TEST_SOURCES} LIBS editor_core quarnel platform_win32)
+qk_win_test(win32_tests LABEL platform WITH_GUI SOURCES ${QK_WIN32_TEST_SOURCES} BACKEND platform_win32 LIBS editor_core)
 
 # The editor's file formats, folder scan, verification and backup: no window needed.
-qk_win_test(editor_store_tests
+qk_win_test(editor_store_tests LABEL editor WITH_GUI
   SOURCES ${CMAKE_SOURCE_DIR}/tests/editor/text_store_test.cpp ${CMAKE_SOURCE_DIR}/tests/editor/project_test.cpp
           ${CMAKE_SOURCE_DIR}/tests/editor/startup_test.cpp
-  LIBS editor_core quarnel platform_win32
+  BACKEND platform_win32 LIBS editor_core
   # Windows files have no POSIX permission bits to keep, only a read-only flag.
   ARGS --gtest_filter=-TextStoreSave.PermissionsOfTheOldFileAreKept)
 
@@ -144,31 +132,25 @@ qk_win_test(editor_store_tests
 # against half a minute for the four programs.
 set(QK_HOST_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "Linux build folder holding sample/ and zazovi_font.dsf")
 function(qk_win_layer_tests name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;FILTER" ${ARGN})
-  set(args "")
-  if(ARG_FILTER)
-    set(args "--gtest_filter=${ARG_FILTER}")
-  endif()
-  qk_win_test(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} platform_win32_test ARGS ${args}
-              DATA_DIR "Z:${QK_HOST_BUILD}")
+  qk_win_test(${name} ${ARGN} BACKEND platform_win32_test DATA_DIR "Z:${QK_HOST_BUILD}")
 endfunction()
 file(GLOB QK_ENGINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/engine/*.cpp)
 file(GLOB QK_RENDER_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/render/*.cpp)
 file(GLOB QK_GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*.cpp)
-qk_win_layer_tests(engine_tests SOURCES ${QK_ENGINE_TEST_SOURCES} LIBS quarnel)
-qk_win_layer_tests(render_tests SOURCES ${QK_RENDER_TEST_SOURCES} LIBS quarnel)
-qk_win_layer_tests(gui_tests SOURCES ${QK_GUI_TEST_SOURCES} LIBS quarnel)
+qk_win_layer_tests(engine_tests LABEL engine SOURCES ${QK_ENGINE_TEST_SOURCES} LIBS engine)
+qk_win_layer_tests(render_tests LABEL render SOURCES ${QK_RENDER_TEST_SOURCES} LIBS render)
+qk_win_layer_tests(gui_tests LABEL gui WITH_GUI SOURCES ${QK_GUI_TEST_SOURCES} LIBS gui)
 # The scripted test backend itself, over the real window.
 file(GLOB QK_TEST_BACKEND_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/test_backend/*.cpp)
-qk_win_test(win32_test_backend_tests SOURCES ${QK_TEST_BACKEND_SOURCES} LIBS platform_win32_test)
+qk_win_test(win32_test_backend_tests LABEL platform SOURCES ${QK_TEST_BACKEND_SOURCES} BACKEND platform_win32_test)
 # The store, project and start-up tests run above on the native backend; loctool is a
 # tool of the Linux build only.
-qk_win_layer_tests(editor_tests SOURCES ${CMAKE_SOURCE_DIR}/tests/editor/editor_flow_test.cpp
-  ${CMAKE_SOURCE_DIR}/tests/editor/desk_test.cpp LIBS editor_core quarnel)
+qk_win_layer_tests(editor_tests LABEL editor WITH_GUI SOURCES ${CMAKE_SOURCE_DIR}/tests/editor/editor_flow_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/editor/desk_test.cpp LIBS editor_core)
 
 # The real editor program under Wine, driven with real input on a scratch copy of the
 # sample project. The sample and the font come from the Linux build (QK_HOST_BUILD),
 # whose tools make them.
 add_test(NAME editor_smoke
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/editor_smoke.sh $<TARGET_FILE:zazovi> ${QK_HOST_BUILD})
-set_tests_properties(editor_smoke PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+set_tests_properties(editor_smoke PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE LABELS e2e)

@@ -422,8 +422,9 @@ bool ClaimProject() {
 
 int RunEditor(const std::string& fontFallback) {
     PlatShowCursor(false);
+    InstallGui();
     InitEngine(kEditorTitle);
-    CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
+    CreateEngineWindow(kVirtualWidth, kVirtualHeight, WINDOW_MODE_FIXED);
     const std::vector<uint8_t> icon = DrawAppIcon(kAppIconSize);
     PlatSetWindowIcon(icon.data(), kAppIconSize, kAppIconSize);
     InitGL();

@@ -1,7 +1,7 @@
 // engine.h - the Quarnel engine core: one window with its GL context, the loading
 // screen, the main loop and frame clock, engine settings, input state and key names,
 // and the allocation list of blocks that live until shut-down.
-// Depends only on platform/; the GUI is reached through engine/gui_hooks.h.
+// Depends only on platform/; the GUI is reached through the hooks of engine/gui_hooks.h.
 #pragma once
 
 #include <cstddef>
@@ -37,7 +37,11 @@ enum : int { SETTING_COLOR_TAGS = 8, SETTING_NEAR = 9, SETTING_FAR = 10, SETTING
 constexpr int kVirtualWidth = 800;
 constexpr int kVirtualHeight = 600;
 
+struct GuiHooks;
+
 struct EngineState {
+    // the GUI's entry points (gui_hooks.cpp), installed by the GUI; null: no GUI
+    const GuiHooks* gui = nullptr;
     // display (window.cpp)
     int16_t clientWidth = 0, clientHeight = 0;
     int virtualWidth = kVirtualWidth, virtualHeight = kVirtualHeight;
@@ -115,7 +119,7 @@ float GetEngineSetting(int id);
 // ---- input and key names ----
 struct InputState {
     uint8_t keys[256] = {};
-    float mouseX = 400.0f, mouseY = 300.0f;
+    float mouseX = kVirtualWidth / 2.0f, mouseY = kVirtualHeight / 2.0f;  // the centre
     int32_t lastMouseX = 0, lastMouseY = 0;
     uint8_t lastClickButton = 255;
     uint32_t clickTick = 0;

@@ -1,4 +1,4 @@
-// error.cpp - engine errors shown to the user in the GUI's message box.
+// error.cpp - engine errors shown to the user in the GUI's message box (the platform's without a GUI).
 #include <cstdio>
 
 #include "engine/format.h"
@@ -9,5 +9,5 @@ void EngineError(const char* message, const char* context) {
     char title[104];
     if (context) std::snprintf(title, sizeof title, "Error( %s )", context);
     else std::snprintf(title, sizeof title, "Error");
-    MsgBox(message ? message : "", title, "Ok");
+    Gui().messageBox(message ? message : "", title, "Ok");
 }

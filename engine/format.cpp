@@ -9,11 +9,15 @@ char g_formatBuffer[kFormatBufferSize];
 }
 
 const char* FormatText(const char* format, ...) {
+    if (!format) {  // the empty text
+        g_formatBuffer[0] = 0;
+        return g_formatBuffer;
+    }
     va_list args;
     va_start(args, format);
     // vsnprintf never writes past the buffer and always terminates it, so an
     // over-long message is cut rather than spilling into whatever follows.
-    if (std::vsnprintf(g_formatBuffer, sizeof(g_formatBuffer), format ? format : "", args) < 0) g_formatBuffer[0] = 0;
+    if (std::vsnprintf(g_formatBuffer, sizeof(g_formatBuffer), format, args) < 0) g_formatBuffer[0] = 0;
     va_end(args);
     return g_formatBuffer;
 }

@@ -146,13 +146,13 @@ void ScreenshotKey() {
 intptr_t KeyDownSteps(uint8_t c, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     g_input.keys[c] = 1;
     if (c == 'S' && IsKeyDown(KEY_ANY_ALT) && IsKeyDown(KEY_ANY_CTRL) && g_screenshotHook) ScreenshotKey();
-    GuiKeyDown(c);
+    Gui().keyDown(c);
     if (c == g_input.lastClickButton) {
         const uint32_t elapsed = PlatGetTickCount() - g_input.clickTick;  // wraps like the counter
         if (static_cast<double>(elapsed) < g_engine.doubleClickTime * 1000.0) {
             if (std::fabs(g_input.mouseX - g_input.clickX) < 5.0f &&
                 std::fabs(g_input.mouseY - g_input.clickY) < 5.0f) {
-                GuiDoubleClick(c);
+                Gui().doubleClick(c);
                 g_input.lastClickButton = 255;
             }
             // Near or not, this click does not become the reference for the next one.
@@ -170,7 +170,7 @@ intptr_t KeyDownSteps(uint8_t c, uint32_t message, uintptr_t wParam, intptr_t lP
 
 intptr_t KeyUpSteps(uint8_t c) {
     g_input.keys[c] = 0;
-    GuiKeyUp(c);
+    Gui().keyUp(c);
     return 0;
 }
 
@@ -188,13 +188,13 @@ void FocusLost() {
 }
 
 void MouseMoved() {
-    const float sx = 800.0f / (g_engine.clientWidth > 0 ? g_engine.clientWidth : 1);
-    const float sy = 600.0f / (g_engine.clientHeight > 0 ? g_engine.clientHeight : 1);
+    const float sx = float(kVirtualWidth) / (g_engine.clientWidth > 0 ? g_engine.clientWidth : 1);
+    const float sy = float(kVirtualHeight) / (g_engine.clientHeight > 0 ? g_engine.clientHeight : 1);
     int px = 0, py = 0;
     PlatGetCursorClientPos(&px, &py);
     g_input.mouseX = px * sx;
     g_input.mouseY = py * sy;
-    GuiMouseMove((px - g_input.lastMouseX) * sx, (py - g_input.lastMouseY) * sy);
+    Gui().mouseMove((px - g_input.lastMouseX) * sx, (py - g_input.lastMouseY) * sy);
     g_input.lastMouseX = px;
     g_input.lastMouseY = py;
 }
@@ -203,8 +203,8 @@ void Wheel(uintptr_t wParam) {
     const int16_t delta = static_cast<int16_t>((wParam >> 16) & 0xFFFF);
     const uint8_t c = delta > 0 ? KEY_WHEEL_UP : KEY_WHEEL_DOWN;
     g_input.keys[c] = 1;
-    GuiKeyDown(c);
-    GuiKeyUp(c);
+    Gui().keyDown(c);
+    Gui().keyUp(c);
     g_input.keys[c] = 0;
 }
 
@@ -256,7 +256,7 @@ intptr_t EngineWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         case WM_SYSKEYUP:
             return KeyUpSteps(TranslateKey(static_cast<uint32_t>(wParam), lParam));
         case WM_CHAR:
-            if (wParam >= 32) GuiChar(static_cast<uint16_t>(wParam));
+            if (wParam >= 32) Gui().character(static_cast<uint16_t>(wParam));
             return PlatDefWindowProc(message, wParam, lParam);
         case WM_KILLFOCUS:
             FocusLost();

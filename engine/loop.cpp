@@ -31,7 +31,7 @@ void WaitForWork() {
         // The time slept passes for the controls before the input is handled, as it did
         // when a frame ran just before each pump: a timer that the input restarts (a
         // tooltip's delay, the blink of a caret just moved) must not count the rest.
-        if (!g_engine.minimised) GuiUpdate(ElapsedSeconds(g_engine.lastTick));
+        if (!g_engine.minimised) Gui().update(ElapsedSeconds(g_engine.lastTick));
     }
     PumpMessages();
 }
@@ -60,7 +60,7 @@ void EngineFrame() {
         if (g_engine.minimised || !FrameDue()) return;
     }
     const float dt = ElapsedSeconds(g_engine.lastTick);
-    GuiResetPointer();
+    Gui().resetPointer();
     if (g_engine.minimised) {
         PlatSleep(10);
         PumpMessages();
@@ -72,8 +72,8 @@ void EngineFrame() {
     g_engine.settleFrame = g_engine.frameChanged;
     g_engine.frameChanged = 0;
     g_engine.wakePending = 0;
-    GuiDraw();
-    GuiUpdate(dt);
+    Gui().draw();
+    Gui().update(dt);
     // The finished picture is in the back buffer only until the swap.
     if (!g_engine.pendingScreenshots.empty()) TakePendingScreenshots();
     PlatSwapBuffers();

@@ -68,7 +68,7 @@ void InitEngine(const char* title) {
     if (!g_engine.initialised) std::atexit(ShutdownEngine);
     g_engine.initialised = 1;
     g_engine.shutdownDone = 0;
-    InitGui();
+    Gui().init();
 }
 
 void CreateEngineWindow(int16_t width, int16_t height, int16_t mode) {
@@ -132,7 +132,7 @@ void ShutdownEngine() {
     if (PlatHasGLContext()) glFinish();
     PlatUnregisterWindowClass();
     PlatDestroyWindow();
-    ShutdownGui();
+    Gui().shutdown();
     if (PlatHasGLContext()) {
         PlatMakeGLCurrent(false);
         PlatDeleteGLContext();

@@ -6,6 +6,7 @@
 
 #include "engine/engine.h"
 #include "examples/gallery_screen.h"
+#include "gui/gui.h"
 #include "platform/platform.h"
 #include "render/font.h"
 
@@ -26,6 +27,7 @@ Font* LoadGalleryFont() {
 int main() {
     // The GUI draws its own pointer.
     PlatShowCursor(false);
+    InstallGui();
     InitEngine("Quarnel GUI gallery");
     CreateEngineWindow(800, 600, 0);
     InitGL();

@@ -493,8 +493,7 @@ void BuildListsSheet() {
             "menu.credits\nCredits\nMitwirkende",
             "menu.quit\nQuit\nBeenden",
             "keyboard.forward\nForward\nVorw\xC3\xA4rts",
-            "keyboard.back\nBack\nZur\xC3\xBC"
-            "ck",
+            "keyboard.back\nBack\nZur\u00FCck",
             "keyboard.jump\nJump\nSpringen",
             "keyboard.crouch\nCrouch\nDucken",
             "keyboard.use\nUse\nBenutzen",

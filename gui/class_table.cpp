@@ -1,9 +1,12 @@
-// class_table.cpp - the toolkit's own control classes, and the GUI's start and end
-// (`InitGui` and `ShutdownGui`, called by the engine's InitEngine and ShutdownEngine).
+// class_table.cpp - the toolkit's own control classes, the GUI's start and end
+// (`InitGui` and `ShutdownGui`, called by the engine's InitEngine and ShutdownEngine),
+// and the table of entry points through which the engine reaches the GUI.
 #include <cstring>
 
+#include "engine/gui_hooks.h"
 #include "gui/gui.h"
 #include "gui/gui_internal.h"
+#include "gui/msgbox.h"
 
 // The eighteen classes of the toolkit, in ascending name order, with their flags.
 struct ClassRow {
@@ -12,11 +15,10 @@ struct ClassRow {
     uint8_t tabRoot;
 };
 static constexpr ClassRow kClassRows[] = {
-    {"Button", 1, 0},     {"CheckBox", 1, 0},    {"ComboBox", 1, 0},    {"Dialog", 0, 1},
-    {"Frame", 0, 1},      {"Label", 0, 0},       {"Line", 0, 0},        {"ListBox", 1, 0},
-    {"MCListBox", 1, 0},  {"MLTextBox", 1, 0},   {"PictureBox", 0, 0},  {"ProgressBar", 0, 0},
-    {"RadioButton", 1, 0}, {"ScrollBar", 0, 0},  {"Shape", 0, 0},       {"Sheet", 0, 1},
-    {"StatusBar", 0, 0},  {"TextBox", 1, 0},
+    {"Button", 1, 0},     {"CheckBox", 1, 0},    {"ComboBox", 1, 0},    {"Dialog", 0, 1},    {"Frame", 0, 1},
+    {"Label", 0, 0},      {"Line", 0, 0},        {"ListBox", 1, 0},     {"MCListBox", 1, 0}, {"MLTextBox", 1, 0},
+    {"PictureBox", 0, 0}, {"ProgressBar", 0, 0}, {"RadioButton", 1, 0}, {"ScrollBar", 0, 0}, {"Shape", 0, 0},
+    {"Sheet", 0, 1},      {"StatusBar", 0, 0},   {"TextBox", 1, 0},
 };
 
 // The factories the control units define (gui/controls/), one per class. Declaring
@@ -120,4 +122,12 @@ void ShutdownGui() {
         cls->events.clear(), cls->eventCount = -1;
     }
     g_gui.initialised = 0;
+}
+
+void InstallGui() {
+    static constexpr GuiHooks kGuiHooks = {
+        InitGui,      ShutdownGui, GuiKeyDown, GuiKeyUp,        GuiChar, GuiDoubleClick,
+        GuiMouseMove, GuiDraw,     GuiUpdate,  GuiResetPointer, MsgBox,
+    };
+    SetGuiHooks(&kGuiHooks);
 }

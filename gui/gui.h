@@ -1,7 +1,8 @@
 // gui.h - the GUI toolkit's public face: control classes and their registration, the
 // registry of live controls with the by-name API (create, find, configure, wire,
 // destroy), focus and the dispatch state that controls use (capture, overlay, modal
-// control, tooltip, pointer). The engine reaches the GUI through engine/gui_hooks.h.
+// control, tooltip, pointer), and the GUI's entry points, which InstallGui hands to the
+// engine (engine/gui_hooks.h).
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,23 @@
 #include <string>
 #include <vector>
 
-#include "engine/gui_hooks.h"
 #include "gui/control.h"
+
+// ---- the GUI's entry points ------------------------------------------------------------
+//
+// Hands the entry points below and MsgBox to the engine, which calls them from then on:
+// a program with a GUI calls this once, before InitEngine.
+void InstallGui();
+void InitGui();      // called by InitEngine
+void ShutdownGui();  // called by ShutdownEngine
+void GuiKeyDown(uint8_t code);
+void GuiKeyUp(uint8_t code);
+void GuiChar(uint16_t character);
+void GuiDoubleClick(uint8_t code);
+void GuiMouseMove(float dx, float dy);
+void GuiDraw();
+void GuiUpdate(float dt);
+void GuiResetPointer();  // pointer kind back to the arrow at the start of a frame
 
 // ---- control classes --------------------------------------------------------------------
 //
@@ -18,13 +34,13 @@
 // built from the first instance of the class and shared by all later ones.
 struct ControlClass {
     char name[32] = {};
-    uint8_t tabStopByDefault = 0;  // new controls get the next tab index (else -1)
-    uint8_t tabRoot = 0;           // Tab navigation stays inside such a control's subtree
-    Control* (*factory)() = nullptr;  // returns a new, default-constructed control
-    int16_t propertyCount = -1;    // -1 until built
+    uint8_t tabStopByDefault = 0;           // new controls get the next tab index (else -1)
+    uint8_t tabRoot = 0;                    // Tab navigation stays inside such a control's subtree
+    Control* (*factory)() = nullptr;        // returns a new, default-constructed control
+    int16_t propertyCount = -1;             // -1 until built
     std::vector<PropertyEntry> properties;  // sorted by name
     int16_t eventCount = -1;
-    std::vector<EventEntry> events;         // sorted by name
+    std::vector<EventEntry> events;  // sorted by name
 
     const PropertyEntry* FindProperty(const char* prop) const;
     const EventEntry* FindEvent(const char* event) const;
@@ -108,7 +124,7 @@ bool SetFocusTo(const char* name);
 // raises an event whose handler may destroy it holds one around the call and then
 // checks its `destroying` flag before touching itself again.
 class DeferFrees {
-public:
+  public:
     DeferFrees();
     ~DeferFrees();
     DeferFrees(const DeferFrees&) = delete;
@@ -137,10 +153,10 @@ constexpr int kPointerKinds = 32;
 enum PointerKind : int { POINTER_ARROW = 1, POINTER_IBEAM = 9, POINTER_DOUBLE_BAR = 10 };
 
 struct ToolTipState {
-    std::string text;          // copied: the tooltip outlives a destroyed control
-    float x = 0, y = 0;        // top-left of the box once laid out
+    std::string text;    // copied: the tooltip outlives a destroyed control
+    float x = 0, y = 0;  // top-left of the box once laid out
     float w = 0, h = 0;
-    float opacity = 0;         // 0: hidden
+    float opacity = 0;  // 0: hidden
     std::vector<std::string> lines;
 };
 

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "gui/controls/dialog.h"
 #include "gui/gui.h"
 #include "platform/platform.h"
 #include "render/font.h"
@@ -20,7 +19,7 @@ CommonDialogState g_commonDialogs;
 
 namespace {
 
-constexpr float kSW = 800.0f, kSH = 600.0f;
+constexpr float kSW = float(kVirtualWidth), kSH = float(kVirtualHeight);
 
 Font* DialogFont() {
     if (!g_commonDialogs.font) g_commonDialogs.font = GetFont();
@@ -28,6 +27,8 @@ Font* DialogFont() {
 }
 
 float LineHeight(const Font* font) { return font->height * font->scale; }
+
+float ButtonHeight(float lineHeight) { return lineHeight + 0.01f * kSH; }
 
 void Hook(Control* c) {
     if (c && g_commonDialogs.creationHook) g_commonDialogs.creationHook(c);
@@ -70,6 +71,113 @@ std::vector<std::string> SplitCaptions(const char* buttons) {
 // Width of the widest line; lines end at line feeds.
 float WidestLine(const char* text, const Font* font) { return MeasureText(text, -1, font); }
 
+// Where the message box's buttons go, relative to the top left of the first row.
+struct ButtonRows {
+    std::vector<float> w, x, y;
+    int rows = 0;
+    float height = 0;  // of all rows together
+};
+
+// Places `count` buttons from `first` on the next row, centred on the text width.
+void PlaceRow(ButtonRows& layout, size_t first, size_t count, float textW, float lh) {
+    float px = 0;
+    for (size_t k = 0; k < count; ++k) {
+        if (k > 0) px += 0.02f * kSW;
+        layout.x[first + k] = std::trunc(px);
+        px += layout.w[first + k];
+    }
+    const float shift = (textW - px) * 0.5f;
+    const float rowY = std::trunc(layout.rows * (lh + 0.02f * kSH));
+    for (size_t k = 0; k < count; ++k) layout.x[first + k] += shift, layout.y[first + k] = rowY;
+    ++layout.rows;
+}
+
+// The buttons, sized to their captions and broken into rows that fit the text width.
+ButtonRows LayOutButtons(const std::vector<std::string>& captions, const Font* font, float textW, float lh) {
+    const size_t n = captions.size();
+    ButtonRows layout;
+    layout.w.resize(n), layout.x.resize(n), layout.y.resize(n);
+    for (size_t i = 0; i < n; ++i) layout.w[i] = TextWidthFont(captions[i].c_str(), font) + 0.02f * kSW;
+    // Every button after the first counts a gap before it, the first of a new row too,
+    // so a row breaks a little earlier than its laid width alone would need.
+    const float gap = 0.01f * kSW;
+    float r = 0;
+    size_t c = 0, rowStart = 0;
+    for (size_t i = 0; i < n; ++i) {
+        r += (i > 0 ? gap : 0) + layout.w[i];
+        if (r > textW && c > 0) {
+            PlaceRow(layout, rowStart, c, textW, lh);
+            rowStart = i, r = gap + layout.w[i], c = 1;
+        } else {
+            ++c;
+        }
+    }
+    PlaceRow(layout, rowStart, c, textW, lh);
+    layout.height = (layout.rows - 1) * (lh + 0.02f * kSH) + ButtonHeight(lh);
+    return layout;
+}
+
+// Heights of the text and of the whole content: the text as tall as it needs, but the
+// box at most three quarters of the screen, the text then at least three lines.
+struct BoxHeights {
+    float text, content;
+};
+BoxHeights MeasureHeights(const char* text, Font* font, float textW, float rowsH, float lh) {
+    BoxHeights hs;
+    hs.text = TextHeightFont(font, textW - 5, 0, text, 0, -1) + 15 + 0.01f * kSH;
+    hs.content = 0.005f * kSH + hs.text + rowsH;
+    if (hs.content > 0.75f * kSH) {
+        hs.content = 0.75f * kSH;
+        hs.text = 0.75f * kSH - rowsH;
+        if (hs.text < 3 * lh) {
+            hs.text = 3 * lh;
+            hs.content = rowsH + 3 * lh;
+        }
+    }
+    return hs;
+}
+
+// Fills the open box with the text and one button per caption; the first button gets
+// the focus.
+void FillMessageBox(const OpenDialog& box, const char* text, Font* font, float textW, float textH,
+                    const std::vector<std::string>& captions, const ButtonRows& layout, float lh) {
+    const std::string dialogName = box.dialog->name;
+    const std::string labelName = Numbered("QUARNEL_CD_Label_", box.slot);
+    if (Control* label =
+            CreateControl("Label", labelName.c_str(), dialogName.c_str(), box.originX, box.originY, textW, textH)) {
+        SetControlProperty(labelName.c_str(), "Text", text);
+        SetControlProperty(labelName.c_str(), "Color", ValColor(0));
+        SetControlProperty(labelName.c_str(), "TextColor", &g_commonDialogs.textColor);
+        SetControlProperty(labelName.c_str(), "Font", &font);
+        Hook(label);
+    }
+    std::string firstButton;
+    for (size_t i = 0; i < captions.size(); ++i) {
+        const std::string buttonName = Numbered("QUARNEL_CD_Button_", box.slot, static_cast<int>(i));
+        Control* button = CreateControl("Button", buttonName.c_str(), dialogName.c_str(), box.originX + layout.x[i],
+                                        box.originY + textH + 0.01f * kSH + layout.y[i], layout.w[i], ButtonHeight(lh));
+        if (!button) continue;
+        SetControlProperty(buttonName.c_str(), "Text", captions[i].c_str());
+        SetControlProperty(buttonName.c_str(), "Font", &font);
+        if (!BindControlEvent(buttonName.c_str(), "Click", CommonButtonHandler)) SetGuiError(GUI_ERR_EVENT);
+        if (i == 0) firstButton = buttonName;
+        Hook(button);
+    }
+    if (Control* first = firstButton.empty() ? nullptr : FindControl(firstButton.c_str())) ChangeFocus(first);
+}
+
+// Runs frames until a button of the box is pressed; the slot's state then.
+int WaitForButton(const OpenDialog& box) {
+    // The box waits in frames of its own; the clock is paused around them so that the
+    // application's next frame does not see the whole wait as one step.
+    const bool wasPaused = g_engine.clockPaused;
+    if (!wasPaused) PauseClock();
+    // A quit request (SIGTERM at shutdown) cannot wait for a user who may not be there.
+    while (g_commonDialogs.slots[box.slot] == 1 && PlatHasWindow() && !g_engine.quitRequested) EngineFrame();
+    if (!wasPaused) ResumeClock();
+    return g_commonDialogs.slots[box.slot];
+}
+
 }  // namespace
 
 bool OpenCommonDialog(const char* title, float w, float h, OpenDialog* record) {
@@ -97,10 +205,8 @@ bool OpenCommonDialog(const char* title, float w, float h, OpenDialog* record) {
     record->originY = 0.02f * kSH + lh;
     const char* sheetName = g_gui.activeSheet ? g_gui.activeSheet->name : "";
     const std::string dialogName = Numbered("QUARNEL_Common_Dialog_", slot);
-    Control* created = CreateControl("Dialog", dialogName.c_str(), sheetName, kSW / 2 - dw / 2, kSH / 2 - dh / 2, dw, dh);
-    record->dialog = dynamic_cast<Dialog*>(created);
+    record->dialog = CreateControl("Dialog", dialogName.c_str(), sheetName, kSW / 2 - dw / 2, kSH / 2 - dh / 2, dw, dh);
     if (!record->dialog) {
-        if (created) DestroyControl(dialogName.c_str());
         CloseCommonDialog(record);
         return false;
     }
@@ -174,90 +280,14 @@ int16_t MsgBox(const char* textArg, const char* titleArg, const char* buttons) {
     }
     const float lh = LineHeight(font);
     const float textW = std::clamp(WidestLine(text, font), kSW / 4, 0.75f * kSW);
-
-    // Buttons, broken into rows that fit the text width and centred on it.
     const std::vector<std::string> captions = SplitCaptions(buttons);
-    const size_t n = captions.size();
-    std::vector<float> bw(n), bx(n), by(n);
-    const float bh = lh + 0.01f * kSH;
-    for (size_t i = 0; i < n; ++i) bw[i] = TextWidthFont(captions[i].c_str(), font) + 0.02f * kSW;
-    int rows = 0;
-    auto placeRow = [&](size_t first, size_t count) {
-        float px = 0;
-        for (size_t k = 0; k < count; ++k) {
-            if (k > 0) px += 0.02f * kSW;
-            bx[first + k] = std::trunc(px);
-            px += bw[first + k];
-        }
-        const float shift = (textW - px) * 0.5f;
-        const float rowY = std::trunc(rows * (lh + 0.02f * kSH));
-        for (size_t k = 0; k < count; ++k) bx[first + k] += shift, by[first + k] = rowY;
-        ++rows;
-    };
-    {
-        // Every button after the first counts a gap before it, the first of a new row
-        // too, so a row breaks a little earlier than its laid width alone would need.
-        const float gap = 0.01f * kSW;
-        float r = 0;
-        size_t c = 0, rowStart = 0;
-        for (size_t i = 0; i < n; ++i) {
-            r += (i > 0 ? gap : 0) + bw[i];
-            if (r > textW && c > 0) {
-                placeRow(rowStart, c);
-                rowStart = i, r = gap + bw[i], c = 1;
-            } else {
-                ++c;
-            }
-        }
-        placeRow(rowStart, c);
-    }
-    const float rowsH = (rows - 1) * (lh + 0.02f * kSH) + bh;
-    float textH = TextHeightFont(font, textW - 5, 0, text, 0, -1) + 15 + 0.01f * kSH;
-    float contentH = 0.005f * kSH + textH + rowsH;
-    if (contentH > 0.75f * kSH) {
-        contentH = 0.75f * kSH;
-        textH = 0.75f * kSH - rowsH;
-        if (textH < 3 * lh) {
-            textH = 3 * lh;
-            contentH = rowsH + 3 * lh;
-        }
-    }
+    const ButtonRows layout = LayOutButtons(captions, font, textW, lh);
+    const BoxHeights heights = MeasureHeights(text, font, textW, layout.height, lh);
 
     OpenDialog box;
-    if (!OpenCommonDialog(title, textW, contentH, &box)) return -1;
-    const std::string dialogName = box.dialog->name;
-    const std::string labelName = Numbered("QUARNEL_CD_Label_", box.slot);
-    if (Control* label = CreateControl("Label", labelName.c_str(), dialogName.c_str(), box.originX, box.originY,
-                                       textW, textH)) {
-        SetControlProperty(labelName.c_str(), "Text", text);
-        SetControlProperty(labelName.c_str(), "Color", ValColor(0));
-        SetControlProperty(labelName.c_str(), "TextColor", &g_commonDialogs.textColor);
-        SetControlProperty(labelName.c_str(), "Font", &font);
-        Hook(label);
-    }
-    std::string firstButton;
-    for (size_t i = 0; i < n; ++i) {
-        const std::string buttonName = Numbered("QUARNEL_CD_Button_", box.slot, static_cast<int>(i));
-        Control* button = CreateControl("Button", buttonName.c_str(), dialogName.c_str(), box.originX + bx[i],
-                                        box.originY + textH + 0.01f * kSH + by[i], bw[i], bh);
-        if (!button) continue;
-        SetControlProperty(buttonName.c_str(), "Text", captions[i].c_str());
-        SetControlProperty(buttonName.c_str(), "Font", &font);
-        if (!BindControlEvent(buttonName.c_str(), "Click", CommonButtonHandler)) SetGuiError(GUI_ERR_EVENT);
-        if (i == 0) firstButton = buttonName;
-        Hook(button);
-    }
-    if (Control* first = firstButton.empty() ? nullptr : FindControl(firstButton.c_str())) ChangeFocus(first);
-
-    // The box waits in frames of its own; the clock is paused around them so that the
-    // application's next frame does not see the whole wait as one step.
-    const bool wasPaused = g_engine.clockPaused;
-    if (!wasPaused) PauseClock();
-    // A quit request (SIGTERM at shutdown) cannot wait for a user who may not be there.
-    while (g_commonDialogs.slots[box.slot] == 1 && PlatHasWindow() && !g_engine.quitRequested) EngineFrame();
-    if (!wasPaused) ResumeClock();
-
-    const int state = g_commonDialogs.slots[box.slot];
+    if (!OpenCommonDialog(title, textW, heights.content, &box)) return -1;
+    FillMessageBox(box, text, font, textW, heights.text, captions, layout, lh);
+    const int state = WaitForButton(box);
     CloseCommonDialog(&box);
     // The window went away, or the program was asked to end, before a button was pressed.
     return state >= 2 ? static_cast<int16_t>(state - 2) : int16_t{-1};

@@ -8,7 +8,6 @@
 #include "render/draw.h"
 
 class Control;
-class Dialog;
 struct DialogSkin;
 struct Font;
 
@@ -29,7 +28,7 @@ struct OpenDialog {
     uint8_t pointerShown = 1;
     uint8_t previousDialogOpen = 0;
     Control* rootSheet = nullptr;
-    Dialog* dialog = nullptr;
+    Control* dialog = nullptr;  // of the class Dialog
     Control* previousModal = nullptr;
     char previousModalName[32] = {};
     Control* previousFocus = nullptr;  // gets the focus back when the dialog closes

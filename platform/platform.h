@@ -125,8 +125,6 @@ void PlatFillRect(const PlatRect& rect, uint8_t r, uint8_t g, uint8_t b);  // ri
 void PlatSetTextColor(uint8_t r, uint8_t g, uint8_t b);  // text is drawn with a transparent background
 void PlatTextOut(int x, int y, const char* text);
 void PlatEndPaint();                               // shows what was painted
-// The painted picture, for tests: RGB of one client pixel, or false outside it.
-bool PlatReadPaintedPixel(int x, int y, uint8_t rgb[3]);
 
 // ---- OpenGL ----------------------------------------------------------------------
 bool PlatCreateGLContext();                        // double-buffered RGBA, 24 colour, 32 depth, 8 stencil
@@ -140,7 +138,6 @@ void PlatSetPresentPacing(bool paced);             // benchmarks compare an unpa
 uint32_t PlatGetTickCount();                       // milliseconds, wraps at 2^32
 void PlatSleep(uint32_t milliseconds);
 void PlatShowCursor(bool show);
-int PlatCursorShowCount();                         // Win32-style display counter, for checks
 void PlatGetCursorClientPos(int* x, int* y);       // cursor position in client pixels
 bool PlatSetClipboardText(const std::string& utf8);
 std::string PlatGetClipboardText();                // empty when there is no text

@@ -23,7 +23,7 @@ constexpr int kTileStep = 254;  // picture pixels per tile; the other two are bo
 
 // Screen projection and texturing on for one drawer, both put back afterwards.
 class TexturedFrame {
-public:
+  public:
     TexturedFrame() {
         entered_ = !g_engine.mode2D;
         if (entered_) Begin2D();
@@ -37,14 +37,13 @@ public:
     TexturedFrame(const TexturedFrame&) = delete;
     TexturedFrame& operator=(const TexturedFrame&) = delete;
 
-private:
+  private:
     bool entered_ = false;
     bool textured_ = false;
 };
 
 // One textured quad in the corner order (x0, y0), (x1, y0), (x1, y1), (x0, y1).
-void TexturedQuad(uint32_t name, float x0, float y0, float x1, float y1, float s0, float t0,
-                  float s1, float t1) {
+void TexturedQuad(uint32_t name, float x0, float y0, float x1, float y1, float s0, float t0, float s1, float t1) {
     glBegin(GL_QUADS);
     glTexCoord2f(s0, t0);
     glVertex2f(x0, y0);
@@ -56,85 +55,106 @@ void TexturedQuad(uint32_t name, float x0, float y0, float x1, float y1, float s
     glVertex2f(x0, y1);
     glEnd();
     if (g_draw.trace) {
-        g_draw.trace->push_back({uint32_t(GL_QUADS), name,
-                                 {{x0, y0, s0, t0}, {x1, y0, s1, t0}, {x1, y1, s1, t1}, {x0, y1, s0, t1}}});
+        g_draw.trace->push_back(
+            {uint32_t(GL_QUADS), name, {{x0, y0, s0, t0}, {x1, y0, s1, t0}, {x1, y1, s1, t1}, {x0, y1, s0, t1}}});
+    }
+}
+
+// Where a surface goes on the screen and which part of its picture fills it.
+struct SurfacePlacement {
+    float x, y, w, h;      // on the screen
+    float sx, sy, sw, sh;  // in the picture
+};
+
+// Tile index of a picture coordinate: 1/254 rounded down, so a source that starts on a
+// tile's first pixel also counts the tile before it (drawn with no width).
+constexpr double kTileIndexScale = 0.003937007;
+
+// Crops at the right and bottom of the screen, shrinking the source in proportion.
+void CropToScreen(SurfacePlacement& p) {
+    const float right = float(kVirtualWidth), bottom = float(kVirtualHeight);
+    if (p.x + p.w > right) {
+        p.sw = (right - p.x) / p.w * p.sw;
+        p.w = right - p.x;
+    }
+    if (p.y + p.h > bottom) {
+        p.sh = (bottom - p.y) / p.h * p.sh;
+        p.h = bottom - p.y;
+    }
+}
+
+// Keeps the source inside the picture, at least one pixel of it.
+void KeepSourceInPicture(SurfacePlacement& p, float width, float height) {
+    p.sw = std::min(p.sw, width);
+    p.sh = std::min(p.sh, height);
+    if (p.sx + p.sw > width) p.sx = width - p.sw;
+    if (p.sy + p.sh > height) p.sy = height - p.sh;
+    p.sx = std::max(p.sx, 0.0f);
+    p.sy = std::max(p.sy, 0.0f);
+    p.sw = std::max(p.sw, 1.0f);
+    p.sh = std::max(p.sh, 1.0f);
+    p.sx = std::min(p.sx, width - 1.0f);
+    p.sy = std::min(p.sy, height - 1.0f);
+}
+
+// One past the last tile the source reaches along one axis: a tile counts as soon as
+// any part of a pixel reaches into it; rounding can put the end a hair past the
+// picture, so it is held to the grid.
+int TileEnd(float start, float length, int tiles) {
+    const int16_t end = int16_t(start + length);
+    int last = end / kTileStep;
+    if ((start + length) - last * kTileStep > 0) ++last;
+    return std::min(last, tiles);
+}
+
+// Draws the placed source, one quad per tile it touches, row by row.
+void DrawSurfaceTiles(const Surface& surface, SurfacePlacement p) {
+    const int c0 = int(p.sx * kTileIndexScale);
+    const int r0 = int(p.sy * kTileIndexScale);
+    const int c1 = TileEnd(p.sx, p.sw, surface.columns);
+    const int r1 = TileEnd(p.sy, p.sh, surface.rows);
+    const float kx = p.w / p.sw, ky = p.h / p.sh;
+    p.sx -= c0 * kTileStep;
+    p.sy -= r0 * kTileStep;
+
+    float oy = 0.0f;
+    for (int r = r0; r < r1; ++r) {
+        const float th = (r == surface.rows - 1) ? surface.lastRowHeight : float(kTileSize);
+        float rh = p.sh;
+        if (p.sy + rh > kTileStep) rh = kTileStep - p.sy;
+        float colX = p.sx, remaining = p.sw, ox = 0.0f;
+        for (int c = c0; c < c1; ++c) {
+            const float tw = (c == surface.columns - 1) ? surface.lastColumnWidth : float(kTileSize);
+            float cw = remaining;
+            if (colX + cw > kTileStep) cw = kTileStep - colX;
+            const uint32_t name = surface.tiles[size_t(r) * surface.columns + c];
+            glBindTexture(GL_TEXTURE_2D, name);
+            // +1: the picture starts one texel in, after the border.
+            TexturedQuad(name, p.x + ox * kx, p.y + oy * ky, p.x + (ox + cw) * kx, p.y + (oy + rh) * ky,
+                         (colX + 1.0f) / tw, (p.sy + 1.0f) / th, (colX + cw + 1.0f) / tw, (p.sy + rh + 1.0f) / th);
+            ox += cw;
+            remaining -= cw;
+            colX = 0.0f;
+        }
+        p.sh -= rh;
+        p.sy = 0.0f;
+        oy += rh;
     }
 }
 
 void DrawSurfaceImpl(float x, float y, float w, float h, const Surface* surface, const RectF* src) {
-    if (!surface || x + w < 0.0f || y + h < 0.0f || x > 800.0f || y > 600.0f) return;
+    if (!surface || x + w < 0.0f || y + h < 0.0f || x > float(kVirtualWidth) || y > float(kVirtualHeight)) return;
     // A record without tiles (never built, or freed) has nothing to show.
     if (surface->columns <= 0 || surface->rows <= 0 ||
         surface->tiles.size() < size_t(surface->columns) * size_t(surface->rows))
         return;
     const float width = surface->width, height = surface->height;
-    float sx = 0.0f, sy = 0.0f, sw = width, sh = height;
-    if (src) sx = src->x, sy = src->y, sw = src->w, sh = src->h;
-
-    // Crop at the right and bottom of the screen, shrinking the source in proportion.
-    if (x + w > 800.0f) {
-        sw = (800.0f - x) / w * sw;
-        w = 800.0f - x;
-    }
-    if (y + h > 600.0f) {
-        sh = (600.0f - y) / h * sh;
-        h = 600.0f - y;
-    }
-
-    // Keep the source inside the picture.
-    sw = std::min(sw, width);
-    sh = std::min(sh, height);
-    if (sx + sw > width) sx = width - sw;
-    if (sy + sh > height) sy = height - sh;
-    sx = std::max(sx, 0.0f);
-    sy = std::max(sy, 0.0f);
-    sw = std::max(sw, 1.0f);
-    sh = std::max(sh, 1.0f);
-    sx = std::min(sx, width - 1.0f);
-    sy = std::min(sy, height - 1.0f);
-
+    SurfacePlacement placement{x, y, w, h, 0.0f, 0.0f, width, height};
+    if (src) placement.sx = src->x, placement.sy = src->y, placement.sw = src->w, placement.sh = src->h;
+    CropToScreen(placement);
+    KeepSourceInPicture(placement, width, height);
     TexturedFrame frame;
-
-    // Tiles touched by the source. The end index counts a tile as soon as any part
-    // of a pixel reaches into it; rounding can put the end a hair past the picture,
-    // so it is held to the grid.
-    const int c0 = int(sx * 0.003937007);
-    const int r0 = int(sy * 0.003937007);
-    const int16_t ex = int16_t(sx + sw), ey = int16_t(sy + sh);
-    int c1 = ex / kTileStep, r1 = ey / kTileStep;
-    if ((sx + sw) - c1 * kTileStep > 0) ++c1;
-    if ((sy + sh) - r1 * kTileStep > 0) ++r1;
-    c1 = std::min<int>(c1, surface->columns);
-    r1 = std::min<int>(r1, surface->rows);
-
-    const float kx = w / sw, ky = h / sh;
-    sx -= c0 * kTileStep;
-    sy -= r0 * kTileStep;
-
-    float oy = 0.0f;
-    for (int r = r0; r < r1; ++r) {
-        const float th = (r == surface->rows - 1) ? surface->lastRowHeight : float(kTileSize);
-        float rh = sh;
-        if (sy + rh > kTileStep) rh = kTileStep - sy;
-        float colX = sx, remaining = sw, ox = 0.0f;
-        for (int c = c0; c < c1; ++c) {
-            const float tw = (c == surface->columns - 1) ? surface->lastColumnWidth : float(kTileSize);
-            float cw = remaining;
-            if (colX + cw > kTileStep) cw = kTileStep - colX;
-            const uint32_t name = surface->tiles[size_t(r) * surface->columns + c];
-            glBindTexture(GL_TEXTURE_2D, name);
-            // +1: the picture starts one texel in, after the border.
-            TexturedQuad(name, x + ox * kx, y + oy * ky, x + (ox + cw) * kx, y + (oy + rh) * ky,
-                         (colX + 1.0f) / tw, (sy + 1.0f) / th, (colX + cw + 1.0f) / tw,
-                         (sy + rh + 1.0f) / th);
-            ox += cw;
-            remaining -= cw;
-            colX = 0.0f;
-        }
-        sh -= rh;
-        sy = 0.0f;
-        oy += rh;
-    }
+    DrawSurfaceTiles(*surface, placement);
 }
 
 int NextPowerOfTwo(int n) {
@@ -182,8 +202,7 @@ uint32_t Upload(const uint8_t* pixels, int w, int h, GLenum format, bool clamp) 
 // power-of-two texture and uploads it. The padding repeats the last column and row,
 // so linear filtering at the picture's right and bottom edge does not fade into
 // empty texels.
-Texture* CreatePaddedTexture(const uint8_t* pixels, int w, int h, int channels, GLenum format,
-                             bool clamp) {
+Texture* CreatePaddedTexture(const uint8_t* pixels, int w, int h, int channels, GLenum format, bool clamp) {
     if (!pixels || !SizeFitsTexture(w, h)) return nullptr;
     const int pw = NextPowerOfTwo(w), ph = NextPowerOfTwo(h);
     std::vector<uint8_t> padded;
@@ -212,14 +231,12 @@ Texture* CreatePaddedTexture(const uint8_t* pixels, int w, int h, int channels, 
 
 }  // namespace
 
-void BindTexture(const Texture* texture) {
-    glBindTexture(GL_TEXTURE_2D, texture ? texture->name : 0);
-}
+void BindTexture(const Texture* texture) { glBindTexture(GL_TEXTURE_2D, texture ? texture->name : 0); }
 
 void DrawTexture(float x, float y, float w, float h, const Texture* texture, const RectS* src) {
     if (!texture) return;
-    const RectF* s = src ? TempRectF(src->x, src->y, src->w, src->h)
-                         : TempRectF(0.0f, 0.0f, texture->width, texture->height);
+    const RectF* s =
+        src ? TempRectF(src->x, src->y, src->w, src->h) : TempRectF(0.0f, 0.0f, texture->width, texture->height);
     const float sx = std::max(s->x, 0.0f), sy = std::max(s->y, 0.0f);
     const float sw = std::max(s->w, 1.0f), sh = std::max(s->h, 1.0f);
     TexturedFrame frame;
@@ -230,8 +247,8 @@ void DrawTexture(float x, float y, float w, float h, const Texture* texture, con
 
 void DrawSurface(float x, float y, float w, float h, const Surface* surface, const RectS* src) {
     if (!surface) return;
-    const RectF* s = src ? TempRectF(src->x, src->y, src->w, src->h)
-                         : TempRectF(0.0f, 0.0f, surface->width, surface->height);
+    const RectF* s =
+        src ? TempRectF(src->x, src->y, src->w, src->h) : TempRectF(0.0f, 0.0f, surface->width, surface->height);
     DrawSurfaceImpl(x, y, w, h, surface, s);
 }
 

@@ -2,11 +2,11 @@
 // it, or Space/Enter held while focused), the four background looks with their focus
 // marks, the centred caption and the keyboard click.
 #include "gui/controls/button.h"
-#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
 #include "engine/engine.h"
+#include "gui/controls/control_support.h"
 #include "gui/gui.h"
 #include "render/font.h"
 #include "render/texture.h"
@@ -24,11 +24,15 @@ Button::Button() = default;
 
 bool Button::InShape(float px, float py) const {
     switch (style) {
-    case BUTTON_CLASSIC:
-    case BUTTON_ROUNDED: return PointInRect(px, py, 0, 0, w, h);
-    case BUTTON_SURFACE: return PointInRoundRect(px, py, 0, 0, w, h, kRoundness);
-    case BUTTON_ELLIPSE: return PointInEllipse(px, py, w * 0.5f, h * 0.5f, w * 0.5f, h * 0.5f);
-    default: return false;
+        case BUTTON_CLASSIC:
+        case BUTTON_ROUNDED:
+            return PointInRect(px, py, 0, 0, w, h);
+        case BUTTON_SURFACE:
+            return PointInRoundRect(px, py, 0, 0, w, h, kRoundness);
+        case BUTTON_ELLIPSE:
+            return PointInEllipse(px, py, w * 0.5f, h * 0.5f, w * 0.5f, h * 0.5f);
+        default:
+            return false;
     }
 }
 
@@ -48,62 +52,86 @@ bool Button::IsPressed() const {
 void Button::Draw() {
     glDisable(GL_TEXTURE_2D);
     FontScope scope(font);
-    bool pressed = IsPressed();
+    const bool pressed = IsPressed();
     const bool focused = HasFocus();
-    // The classic look shows a press by moving the caption, never by its colour.
-    const Color fill = style != BUTTON_CLASSIC && pressed ? downBackground : background;
-    const float cx = x + w * 0.5f, cy = y + h * 0.5f;
+    bool captionMoves = true;
     switch (style) {
-    case BUTTON_CLASSIC:
-        SetColor(fill);
-        FillRect(x, y, w, h);
-        glColor4ub(0, 0, 0, 255);
-        DrawRect(x, y, w, h);
-        if (focused) {
-            glColor4ub(ColorR(fill) >> 2, ColorG(fill) >> 2, ColorB(fill) >> 2, 100);
-            DrawRect(x + 4, y + 4, w - 9, h - 8);
-        }
-        break;
-    case BUTTON_ROUNDED:
-        SetColor(fill);
-        FillRoundRect(x, y, w, h, kRoundness);
-        if (focused) {
-            glEnable(GL_LINE_SMOOTH);
-            SetColor(pressed ? background : downBackground);
-            DrawRoundRect(x + 4, y + 4, w - 9, h - 8, kRoundness);
-        }
-        pressed = false;
-        break;
-    case BUTTON_SURFACE: {
-        const Surface* picture = pressed && downBackgroundSurface ? downBackgroundSurface : backgroundSurface;
-        if (picture) {
-            DrawSurface(x, y, w, h, picture, nullptr);
-            // The same tiles once more as outlines: a thin frame round the picture.
-            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-            DrawSurface(x, y, w, h, picture, nullptr);
-            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-            pressed = false;
-        }
-        break;
+        case BUTTON_CLASSIC:
+            captionMoves = DrawClassicFace(pressed, focused);
+            break;
+        case BUTTON_ROUNDED:
+            captionMoves = DrawRoundedFace(pressed, focused);
+            break;
+        case BUTTON_SURFACE:
+            captionMoves = DrawSurfaceFace(pressed);
+            break;
+        case BUTTON_ELLIPSE:
+            captionMoves = DrawEllipseFace(pressed, focused);
+            break;
+        default:
+            break;
     }
-    case BUTTON_ELLIPSE:
-        SetColor(fill);
-        FillEllipse(cx, cy, w * 0.5f, h * 0.5f, 0);
-        if (focused) {
-            glEnable(GL_LINE_SMOOTH);
-            SetColor(pressed ? background : downBackground);
-            DrawEllipse(cx, cy, w * 0.5f - 3, h * 0.5f - 2, 0);
-        }
-        pressed = false;
-        break;
-    default: break;
-    }
+    DrawCaption(pressed && captionMoves);
+}
 
+// The classic look shows a press by moving the caption, never by its colour; the
+// focus is a dim inner frame.
+bool Button::DrawClassicFace(bool, bool focused) const {
+    SetColor(background);
+    FillRect(x, y, w, h);
+    glColor4ub(0, 0, 0, 255);
+    DrawRect(x, y, w, h);
+    if (focused) {
+        glColor4ub(ColorR(background) >> 2, ColorG(background) >> 2, ColorB(background) >> 2, 100);
+        DrawRect(x + 4, y + 4, w - 9, h - 8);
+    }
+    return true;
+}
+
+// The focus ring is drawn in the colour of the other state.
+bool Button::DrawRoundedFace(bool pressed, bool focused) const {
+    SetColor(pressed ? downBackground : background);
+    FillRoundRect(x, y, w, h, kRoundness);
+    if (focused) {
+        glEnable(GL_LINE_SMOOTH);
+        SetColor(pressed ? background : downBackground);
+        DrawRoundRect(x + 4, y + 4, w - 9, h - 8, kRoundness);
+    }
+    return false;
+}
+
+// Without a picture nothing is drawn but the caption, which then moves when pressed.
+bool Button::DrawSurfaceFace(bool pressed) const {
+    const Surface* picture = pressed && downBackgroundSurface ? downBackgroundSurface : backgroundSurface;
+    if (!picture) return true;
+    DrawSurface(x, y, w, h, picture, nullptr);
+    // The same tiles once more as outlines: a thin frame round the picture.
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    DrawSurface(x, y, w, h, picture, nullptr);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    return false;
+}
+
+bool Button::DrawEllipseFace(bool pressed, bool focused) const {
+    const float cx = x + w * 0.5f, cy = y + h * 0.5f;
+    SetColor(pressed ? downBackground : background);
+    FillEllipse(cx, cy, w * 0.5f, h * 0.5f, 0);
+    if (focused) {
+        glEnable(GL_LINE_SMOOTH);
+        SetColor(pressed ? background : downBackground);
+        DrawEllipse(cx, cy, w * 0.5f - 3, h * 0.5f - 2, 0);
+    }
+    return false;
+}
+
+// Centred, two pixels down and right while shifted.
+void Button::DrawCaption(bool shifted) const {
     if (text.empty() || !font) return;
     SetColor(textColor);
+    const float cx = x + w * 0.5f, cy = y + h * 0.5f;
     const float tw = TextWidth(text.c_str());
     const float fontH = float(font->height) * font->scale;
-    const float d = pressed ? 2.0f : 0.0f;
+    const float d = shifted ? 2.0f : 0.0f;
     DrawText(cx - tw * 0.5f + d, cy - fontH * 0.55f + d, text.c_str(), ALIGN_LEFT);
 }
 

@@ -13,16 +13,16 @@
 struct Surface;
 
 enum ButtonStyle : uint8_t {
-    BUTTON_CLASSIC = 0,       // flat box, black outline, caption moves 2 px while pressed
-    BUTTON_ROUNDED = 1,       // rounded rectangle; pressed shows `DownBackground`
-    BUTTON_SURFACE = 2,       // pictures: `BackgroundSurface`/`DownBackgroundSurface`
-    BUTTON_ELLIPSE = 3,       // ellipse; pressed shows `DownBackground`
+    BUTTON_CLASSIC = 0,  // flat box, black outline, caption moves 2 px while pressed
+    BUTTON_ROUNDED = 1,  // rounded rectangle; pressed shows `DownBackground`
+    BUTTON_SURFACE = 2,  // pictures: `BackgroundSurface`/`DownBackgroundSurface`
+    BUTTON_ELLIPSE = 3,  // ellipse; pressed shows `DownBackground`
     // Any other value draws no background and is never hit.
 };
 
 class Button : public TipControl {
-public:
-    std::string text = "Button";   // `Text`; empty: no caption
+  public:
+    std::string text = "Button";                      // `Text`; empty: no caption
     Color background = MakeColor(225, 225, 225);      // `Background`
     Color textColor = MakeColor(0, 0, 0);             // `TextColor`
     Color downBackground = MakeColor(225, 225, 225);  // `DownBackground`, while pressed
@@ -47,6 +47,14 @@ public:
     bool InShape(float px, float py) const;
     // Focused and Space, Enter or Mouse 1 held (Mouse 1 only with the pointer on it).
     bool IsPressed() const;
+
+  private:
+    // The face of each style; true when a press shows by moving the caption.
+    bool DrawClassicFace(bool pressed, bool focused) const;
+    bool DrawRoundedFace(bool pressed, bool focused) const;
+    bool DrawSurfaceFace(bool pressed) const;
+    bool DrawEllipseFace(bool pressed, bool focused) const;
+    void DrawCaption(bool shifted) const;
 };
 
 Control* NewButton();

@@ -17,16 +17,15 @@ namespace {
 
 // While alive, the bar occupies the given strip instead of its own rectangle.
 class StripScope {
-public:
-    StripScope(Control* c, float sx, float sy, float sw, float sh)
-        : c_(c), x_(c->x), y_(c->y), w_(c->w), h_(c->h) {
+  public:
+    StripScope(Control* c, float sx, float sy, float sw, float sh) : c_(c), x_(c->x), y_(c->y), w_(c->w), h_(c->h) {
         c->x = sx, c->y = sy, c->w = sw, c->h = sh;
     }
     ~StripScope() { c_->x = x_, c_->y = y_, c_->w = w_, c_->h = h_; }
     StripScope(const StripScope&) = delete;
     StripScope& operator=(const StripScope&) = delete;
 
-private:
+  private:
     Control* c_;
     float x_, y_, w_, h_;
 };
@@ -169,7 +168,8 @@ void ScrollBar::BarMouseDown(int32_t key) {
     }
     if (mode == SB_PRESS_NONE) {
         if (skinnedArrows && skin.secondArrowHit) {
-            if (CallHit(skin.secondArrowHit, v, along - L + arrowLen, across, arrowLen, t)) mode = SB_PRESS_SECOND_ARROW;
+            if (CallHit(skin.secondArrowHit, v, along - L + arrowLen, across, arrowLen, t))
+                mode = SB_PRESS_SECOND_ARROW;
         } else if (InPart(v, along, across, L - arrowLen, arrowLen, t)) {
             mode = SB_PRESS_SECOND_ARROW;
         }
@@ -198,11 +198,20 @@ void ScrollBar::BarUpdate(float dt) {
     repeatTimer -= dt;
     if (repeatTimer < dt) {
         switch (pressMode) {
-        case SB_PRESS_FIRST_ARROW: cBlock -= float(step); break;
-        case SB_PRESS_SECOND_ARROW: cBlock += float(step); break;
-        case SB_PRESS_TRACK_BACK: cBlock -= 5.0f * float(step); break;
-        case SB_PRESS_TRACK_FORWARD: cBlock += 5.0f * float(step); break;
-        default: break;
+            case SB_PRESS_FIRST_ARROW:
+                cBlock -= float(step);
+                break;
+            case SB_PRESS_SECOND_ARROW:
+                cBlock += float(step);
+                break;
+            case SB_PRESS_TRACK_BACK:
+                cBlock -= 5.0f * float(step);
+                break;
+            case SB_PRESS_TRACK_FORWARD:
+                cBlock += 5.0f * float(step);
+                break;
+            default:
+                break;
         }
         // A timer still at the press value means this was the first step.
         repeatTimer = repeatTimer <= -1.0f ? 0.5f : 0.08f;
@@ -235,26 +244,34 @@ void ScrollBar::BarUpdate(float dt) {
 void ScrollBar::BarDraw() {
     if (MouseInside()) SetPointerKind(POINTER_ARROW);
     const Geometry g = Measure();
+    const ScrollBarSkin& skin = Skin();
+    glColor4ub(255, 255, 255, 255);
+    DrawTrack(g, skin);
+    DrawArrows(g, skin);
+    DrawPagingShade(g, skin);
+    DrawSlider(g, skin);
+}
+
+// The track between the arrows: the skin's strip, or a plain box in the bar's colour.
+void ScrollBar::DrawTrack(const Geometry& g, const ScrollBarSkin& skin) const {
     const bool v = g.vertical;
     const float t = g.thickness, L = g.length;
-    const ScrollBarSkin& skin = Skin();
-    const Color shade = scrollBarColor;
-    glColor4ub(255, 255, 255, 255);
-
-    // track
-    auto drawTrack = [&] {
-        StripImage im{skin.track, 0, float(v ? skin.track->width : skin.track->height), skin.trackCap,
-                      skin.trackTiled != 0};
-        const float f = skin.arrowLength * t;
-        DrawStripImage(im, v, x, y, t, f, L - 2 * f);
-    };
-    if (skin.track) {
-        drawTrack();
-    } else {
-        FillAndOutline(Oriented(v, x, y, t, 0, L - 2 * t, t), shade);
+    if (!skin.track) {
+        FillAndOutline(Oriented(v, x, y, t, 0, L - 2 * t, t), scrollBarColor);
+        return;
     }
+    StripImage im{skin.track, 0, float(v ? skin.track->width : skin.track->height), skin.trackCap,
+                  skin.trackTiled != 0};
+    const float f = skin.arrowLength * t;
+    DrawStripImage(im, v, x, y, t, f, L - 2 * f);
+}
 
-    // arrows
+// The two arrows: the skin's picture (a 2 x 2 sheet, pressed on the right, second
+// arrow below), or a box with a triangle that points outwards.
+void ScrollBar::DrawArrows(const Geometry& g, const ScrollBarSkin& skin) const {
+    const bool v = g.vertical;
+    const float t = g.thickness, L = g.length;
+    const Color shade = scrollBarColor;
     const bool skinnedArrows = skin.arrows && skin.arrows->width > 0;
     for (int second = 0; second < 2; ++second) {
         const bool pressed = pressMode == (second ? SB_PRESS_SECOND_ARROW : SB_PRESS_FIRST_ARROW);
@@ -283,30 +300,38 @@ void ScrollBar::BarDraw() {
         }
         if (textured) glEnable(GL_TEXTURE_2D);
     }
+}
 
-    // the held part of the track is shaded while paging
-    if (pressMode == SB_PRESS_TRACK_BACK || pressMode == SB_PRESS_TRACK_FORWARD) {
-        const float middle = g.sliderStart + 0.5f * g.slider;
-        const bool back = pressMode == SB_PRESS_TRACK_BACK;
-        if (skin.track) {
-            // Plane 5: the GUI keeps planes 0 to 3 for clipping to the ancestors.
-            const double d = double(v ? y : x) + middle;
-            const GLdouble eq[4] = {v ? 0.0 : (back ? -1.0 : 1.0), v ? (back ? -1.0 : 1.0) : 0.0, 0,
-                                    back ? d : -d};
-            glClipPlane(GL_CLIP_PLANE5, eq);
-            glEnable(GL_CLIP_PLANE5);
-            glColor4ub(0, 0, 0, 128);
-            drawTrack();
-            glDisable(GL_CLIP_PLANE5);
-        } else {
-            BlackWithAlphaOf(shade);
-            const float from = back ? t : middle, to = back ? middle : L - t;
-            const RectF r = Oriented(v, x, y, from, 0, to - from, t);
-            FillRect(r.x, r.y, r.w, r.h);
-        }
+// While paging, the held part of the track (from the slider's middle to the arrow
+// paged towards) is shaded.
+void ScrollBar::DrawPagingShade(const Geometry& g, const ScrollBarSkin& skin) const {
+    if (pressMode != SB_PRESS_TRACK_BACK && pressMode != SB_PRESS_TRACK_FORWARD) return;
+    const bool v = g.vertical;
+    const float t = g.thickness, L = g.length;
+    const float middle = g.sliderStart + 0.5f * g.slider;
+    const bool back = pressMode == SB_PRESS_TRACK_BACK;
+    if (skin.track) {
+        // Plane 5: the GUI keeps planes 0 to 3 for clipping to the ancestors.
+        const double d = double(v ? y : x) + middle;
+        const GLdouble eq[4] = {v ? 0.0 : (back ? -1.0 : 1.0), v ? (back ? -1.0 : 1.0) : 0.0, 0, back ? d : -d};
+        glClipPlane(GL_CLIP_PLANE5, eq);
+        glEnable(GL_CLIP_PLANE5);
+        glColor4ub(0, 0, 0, 128);
+        DrawTrack(g, skin);
+        glDisable(GL_CLIP_PLANE5);
+    } else {
+        BlackWithAlphaOf(scrollBarColor);
+        const float from = back ? t : middle, to = back ? middle : L - t;
+        const RectF r = Oriented(v, x, y, from, 0, to - from, t);
+        FillRect(r.x, r.y, r.w, r.h);
     }
+}
 
-    // slider
+// The slider: the skin's strip (its second half while dragged, for a two-state skin),
+// or a box in the bar's colour at half brightness.
+void ScrollBar::DrawSlider(const Geometry& g, const ScrollBarSkin& skin) const {
+    const bool v = g.vertical;
+    const float t = g.thickness;
     if (skin.slider) {
         const float across = float(v ? skin.slider->width : skin.slider->height);
         const bool two = skin.sliderTwoState != 0;
@@ -316,6 +341,7 @@ void ScrollBar::BarDraw() {
         glColor4ub(255, 255, 255, 255);
         DrawStripImage(im, v, x, y, t, g.sliderStart, g.slider);
     } else {
+        const Color shade = scrollBarColor;
         const Color dim = (shade & 0xFF000000u) | ((shade >> 1) & 0x007F7F7Fu);
         FillAndOutline(Oriented(v, x, y, g.sliderStart, 0, g.slider, t), dim);
     }

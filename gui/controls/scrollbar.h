@@ -23,24 +23,24 @@ struct ScrollBarSkin {
     ScrollBarHitTest firstArrowHit = nullptr;   // used only with an arrow surface
     ScrollBarHitTest secondArrowHit = nullptr;  // used only with an arrow surface
     ScrollBarHitTest sliderHit = nullptr;
-    Surface* track = nullptr;     // null: plain track
-    float arrowLength = 0;        // with a track surface: arrow length in thicknesses
-    float trackCap = 0;           // share of the track image's length taken by each end cap
-    uint8_t trackTiled = 0;       // 0: the middle is stretched; 1: repeated
-    Surface* slider = nullptr;    // null: plain slider
+    Surface* track = nullptr;   // null: plain track
+    float arrowLength = 0;      // with a track surface: arrow length in thicknesses
+    float trackCap = 0;         // share of the track image's length taken by each end cap
+    uint8_t trackTiled = 0;     // 0: the middle is stretched; 1: repeated
+    Surface* slider = nullptr;  // null: plain slider
     float sliderCap = 0;
-    uint8_t sliderTwoState = 0;   // 1: normal look in the left half, dragged look in the right
+    uint8_t sliderTwoState = 0;  // 1: normal look in the left half, dragged look in the right
     uint8_t sliderTiled = 0;
 };
 
 // Press modes: what Mouse 1 went down on.
 enum ScrollBarPress : uint8_t {
     SB_PRESS_NONE = 0,
-    SB_PRESS_FIRST_ARROW = 1,   // up or left
-    SB_PRESS_SECOND_ARROW = 2,  // down or right
-    SB_PRESS_SLIDER = 3,        // dragging
-    SB_PRESS_TRACK_BACK = 4,    // track between the first arrow and the slider
-    SB_PRESS_TRACK_FORWARD = 5, // track between the slider and the second arrow
+    SB_PRESS_FIRST_ARROW = 1,    // up or left
+    SB_PRESS_SECOND_ARROW = 2,   // down or right
+    SB_PRESS_SLIDER = 3,         // dragging
+    SB_PRESS_TRACK_BACK = 4,     // track between the first arrow and the slider
+    SB_PRESS_TRACK_FORWARD = 5,  // track between the slider and the second arrow
 };
 
 // The bar is vertical when w <= h and horizontal otherwise. Its position `cBlock` runs
@@ -77,26 +77,27 @@ enum ScrollBarPress : uint8_t {
 // to learn that the content moved. With `nBlocks` 0 the bar draws its slider over the
 // whole track and cannot move, so a derived control may simply hide the strip then.
 class ScrollBar : public EventControl {
-public:
-    float repeatTimer = 0;        // seconds until the next repeat step while held
-    float dragOffset = 0;         // pointer distance from the slider's start when a drag began
+  public:
+    float repeatTimer = 0;  // seconds until the next repeat step while held
+    float dragOffset = 0;   // pointer distance from the slider's start when a drag began
     uint8_t pressMode = SB_PRESS_NONE;
-    PlainHandler scroll = nullptr;  // `Scroll`, no arguments
-    int32_t step = 1;             // `Step`
-    int32_t nBlocks = 0;          // `nBlocks`, the largest position
-    int32_t nSliderBlocks = 1;    // `nSliderBlocks`
-    float cBlock = 0;             // `cBlock`
+    PlainHandler scroll = nullptr;                    // `Scroll`, no arguments
+    int32_t step = 1;                                 // `Step`
+    int32_t nBlocks = 0;                              // `nBlocks`, the largest position
+    int32_t nSliderBlocks = 1;                        // `nSliderBlocks`
+    float cBlock = 0;                                 // `cBlock`
     Color scrollBarColor = MakeColor(225, 225, 225);  // `ScrollBarColor`
-    ScrollBarSkin vskin;          // `vskin`
-    ScrollBarSkin hskin;          // `hskin`
+    ScrollBarSkin vskin;                              // `vskin`
+    ScrollBarSkin hskin;                              // `hskin`
 
     void Draw() override;
     void Update(float dt) override;
     void OnMouseDown(int32_t key) override;
     bool SetProperty(const char* prop, const void* value) override;
-    int ListProperties(PropertyEntry* table) override;  // Step, nBlocks, nSliderBlocks, ScrollBarColor, cBlock, vskin, hskin
-    int ListEvents(EventEntry* table) override;          // Scroll + the 13 common events
-    void OnDestroy() override {}                         // no `Destroy` event
+    int ListProperties(
+        PropertyEntry* table) override;          // Step, nBlocks, nSliderBlocks, ScrollBarColor, cBlock, vskin, hskin
+    int ListEvents(EventEntry* table) override;  // Scroll + the 13 common events
+    void OnDestroy() override {}                 // no `Destroy` event
 
     // The bar's behaviour run in the strip (sx, sy, sw, sh), given like x and y.
     void DrawIn(float sx, float sy, float sw, float sh);
@@ -114,7 +115,7 @@ public:
     };
     Geometry Measure() const;
 
-protected:
+  protected:
     // The bar's own behaviour, whichever rectangle it is in (the strip calls use these,
     // so a derived class that overrides Draw/Update/OnMouseDown still reaches them).
     void BarDraw();
@@ -122,6 +123,13 @@ protected:
     void BarMouseDown(int32_t key);
     const ScrollBarSkin& Skin() const;
     void ClampPosition();
+
+  private:
+    // The parts BarDraw draws, back to front.
+    void DrawTrack(const Geometry& g, const ScrollBarSkin& skin) const;
+    void DrawArrows(const Geometry& g, const ScrollBarSkin& skin) const;
+    void DrawPagingShade(const Geometry& g, const ScrollBarSkin& skin) const;
+    void DrawSlider(const Geometry& g, const ScrollBarSkin& skin) const;
 };
 
 Control* NewScrollBar();

@@ -17,6 +17,11 @@ bool SdlPaintPending();
 bool SdlGLContextAllowed();
 // Called after every buffer swap; the desktop backend paces to the refresh rate here.
 void SdlAfterSwap();
+// What the window code did, for the scripted backend's checks: RGB of one client pixel
+// of the painted loading screen (false outside it), and the Win32-style cursor display
+// counter.
+bool SdlReadPaintedPixel(int x, int y, uint8_t rgb[3]);
+int SdlCursorShowCount();
 // Win32 scan code and extended flag of a key, and its virtual-key code (0: none).
 struct SdlKeyInfo {
     uint8_t vk = 0;

@@ -311,7 +311,7 @@ void PlatEndPaint() {
     PresentPaint();
 }
 
-bool PlatReadPaintedPixel(int x, int y, uint8_t rgb[3]) {
+bool SdlReadPaintedPixel(int x, int y, uint8_t rgb[3]) {
     if (x < 0 || y < 0 || x >= g_sdl.paintW || y >= g_sdl.paintH) return false;
     const uint32_t c = g_sdl.paint[static_cast<size_t>(y) * g_sdl.paintW + x];
     rgb[0] = (c >> 16) & 0xFF;
@@ -366,7 +366,7 @@ void PlatShowCursor(bool show) {
     if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(g_sdl.cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
 }
 
-int PlatCursorShowCount() { return g_sdl.cursorCount; }
+int SdlCursorShowCount() { return g_sdl.cursorCount; }
 
 // ---- SDL events to Win32-style messages ----
 

@@ -25,6 +25,9 @@ void TestSetModuleFileName(const std::string& path);
 void TestSetUserDataFolder(const std::string& path);  // empty: none
 void TestSetClipboard(const std::string& text);
 const std::vector<TestMessageBox>& TestMessageBoxes();
+// The loading screen as painted: RGB of one client pixel, or false outside it.
+bool TestReadPaintedPixel(int x, int y, uint8_t rgb[3]);
+int TestCursorShowCount();  // the Win32-style cursor display counter
 void TestClearMessageBoxes();
 void TestSetGLContextFails(bool fails);          // the next PlatCreateGLContext fails
 int TestSwapCount();

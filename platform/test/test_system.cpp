@@ -28,6 +28,9 @@ bool PlatPeekMessage(PlatMsg* msg) {
     return false;
 }
 
+bool TestReadPaintedPixel(int x, int y, uint8_t rgb[3]) { return SdlReadPaintedPixel(x, y, rgb); }
+int TestCursorShowCount() { return SdlCursorShowCount(); }
+
 bool SdlGLContextAllowed() { return ScriptAllowsGLContext(); }
 void SdlAfterSwap() { ++g_script.swaps; }
 char PlatPathSeparator() { return '/'; }

@@ -103,6 +103,12 @@ bool Win32UsesInputMethod();
 // the program's window (the test backend's injected input has no MSG of its own).
 intptr_t Win32DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
+// What the window code did, for the scripted backend's checks: RGB of one client pixel
+// of the painted loading screen (false outside it), and the Win32-style cursor display
+// counter.
+bool Win32ReadPaintedPixel(int x, int y, uint8_t rgb[3]);
+int Win32CursorShowCount();
+
 // The program keeps text as UTF-8; Windows' wide calls take UTF-16.
 std::wstring Win32Widen(const std::string& utf8);
 std::string Win32Narrow(const wchar_t* utf16, int length = -1);

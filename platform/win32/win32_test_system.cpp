@@ -55,3 +55,6 @@ bool Win32GLContextAllowed() { return ScriptAllowsGLContext(); }
 bool Win32UsesInputMethod() { return false; }
 void Win32AfterSwap() { ++g_script.swaps; }
 char PlatPathSeparator() { return '\\'; }
+
+bool TestReadPaintedPixel(int x, int y, uint8_t rgb[3]) { return Win32ReadPaintedPixel(x, y, rgb); }
+int TestCursorShowCount() { return Win32CursorShowCount(); }

@@ -379,7 +379,7 @@ void PlatEndPaint() {
     GdiFlush();
 }
 
-bool PlatReadPaintedPixel(int x, int y, uint8_t rgb[3]) {
+bool Win32ReadPaintedPixel(int x, int y, uint8_t rgb[3]) {
     if (!g_win.paintDC || x < 0 || y < 0 || x >= g_win.paintW || y >= g_win.paintH) return false;
     const COLORREF c = GetPixel(g_win.paintDC, x, y);
     if (c == CLR_INVALID) return false;
@@ -434,4 +434,4 @@ void PlatSwapBuffers() {
 
 void PlatShowCursor(bool show) { g_win.cursorCount = ShowCursor(show ? TRUE : FALSE); }
 
-int PlatCursorShowCount() { return g_win.cursorCount; }
+int Win32CursorShowCount() { return g_win.cursorCount; }

@@ -27,6 +27,7 @@ bool PumpUntil(Done done, int milliseconds = 5000) {
 class ClipboardTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
+        InstallGui();
         InitEngine("clipboard test");
         CreateEngineWindow(800, 600, 0);
         InitGL();

@@ -11,7 +11,7 @@ namespace {
 
 bool PaintedIs(int x, int y, uint8_t r, uint8_t g, uint8_t b) {
     uint8_t rgb[3];
-    return PlatReadPaintedPixel(x, y, rgb) && rgb[0] == r && rgb[1] == g && rgb[2] == b;
+    return TestReadPaintedPixel(x, y, rgb) && rgb[0] == r && rgb[1] == g && rgb[2] == b;
 }
 
 std::vector<float> CurrentMatrix(GLenum which) {
@@ -53,7 +53,7 @@ TEST(EngineWindow, LoadingBarAtHalfEndsAtX400WithOnePixelFrame) {
     for (int y = h - 50; y < h - 32 && !textSeen; ++y)
         for (int x = 5; x < 120 && !textSeen; ++x) {
             uint8_t rgb[3];
-            textSeen = PlatReadPaintedPixel(x, y, rgb) && rgb[1] > 128 && rgb[0] == 0;
+            textSeen = TestReadPaintedPixel(x, y, rgb) && rgb[1] > 128 && rgb[0] == 0;
         }
     EXPECT_TRUE(textSeen);
     SetLoadingProgress(1.0f);
@@ -129,13 +129,13 @@ TEST(EngineWindowDeath, ShutdownTwiceFreesOnceAndShowsTheCursorOnce) {
     EXPECT_EXIT(
         {
             EnsureTestEngine();
-            const int hidden = PlatCursorShowCount();
+            const int hidden = TestCursorShowCount();
             for (int i = 0; i < 3; ++i) TrackAllocation(std::malloc(16));
             ShutdownEngine();
-            const bool first = PlatCursorShowCount() == hidden + 1 && TrackedAllocationCount() == 0 &&
+            const bool first = TestCursorShowCount() == hidden + 1 && TrackedAllocationCount() == 0 &&
                                !PlatHasGLContext() && !PlatHasWindow();
             ShutdownEngine();
-            std::exit(first && PlatCursorShowCount() == hidden + 1 ? 0 : 1);
+            std::exit(first && TestCursorShowCount() == hidden + 1 ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
 }

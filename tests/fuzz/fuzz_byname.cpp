@@ -248,6 +248,7 @@ void Reset() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    InstallGui();
     InitEngine("fuzz_byname");
     CreateEngineWindow(800, 600, 0);
     InitGL();

@@ -203,7 +203,7 @@ TEST_F(Win32Test, LoadingScreenIsPaintedWithGdiOnPaintMessages) {
     SetLoadingText("Making backup...");
     SetLoadingProgress(0.5f);  // the bar runs from x = 7 to 400 (exclusive)
     uint8_t rgb[3];
-    ASSERT_TRUE(PlatReadPaintedPixel(200, 580, rgb));
+    ASSERT_TRUE(Win32ReadPaintedPixel(200, 580, rgb));
     EXPECT_EQ(rgb[1], 255);
     HDC dc = GetDC(Win32Window());
     EXPECT_EQ(GetPixel(dc, 200, 580), RGB(0, 255, 0));
