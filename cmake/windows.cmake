@@ -70,6 +70,8 @@ list(FILTER QK_EDITOR_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
 add_library(editor_core STATIC ${QK_EDITOR_SOURCES})
 target_include_directories(editor_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(editor_core PUBLIC quarnel)
+# No Hunspell here: the text box's spelling is the stand-in that checks nothing.
+target_sources(editor_core PRIVATE ${CMAKE_SOURCE_DIR}/editor/qa/box_spelling_none.cpp)
 
 # --- the editor: a GUI-subsystem program (no console window) ---
 add_executable(zazovi WIN32 editor/main.cpp $<TARGET_OBJECTS:qk_resources>)
