@@ -177,7 +177,7 @@ int32_t ChooseSuggestion(Control* box, const qa::Word& word, const std::vector<s
         for (const std::string& s : suggestions) list->AddItem(s.c_str());
         if (suggestions.empty()) list->AddItem("(no suggestions)");
         list->SelectItem(0);
-        if (!suggestions.empty()) BindControlEvent(listName.c_str(), "Action", OnSuggestionAction);
+        BindControlEvent(listName.c_str(), "Action", OnSuggestionAction);  // "(no suggestions)" just closes
         BindControlEvent(listName.c_str(), "KeyDown", OnSuggestionKeyDown);
         ChangeFocus(list);
         if (g_commonDialogs.creationHook) g_commonDialogs.creationHook(list);
