@@ -65,6 +65,8 @@ endforeach()
 add_library(editor_qa_checks STATIC editor/qa/qa_checks.cpp)
 target_include_directories(editor_qa_checks PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(editor_core PUBLIC editor_qa_checks)
+# No Hunspell here: the text box's spelling is the stand-in that checks nothing.
+target_sources(editor_core PRIVATE ${CMAKE_SOURCE_DIR}/editor/qa/box_spelling_none.cpp)
 
 # --- the editor: a GUI-subsystem program (no console window) ---
 add_executable(zazovi WIN32 ${QK_EDITOR_MAIN} $<TARGET_OBJECTS:qk_resources>)

@@ -10,12 +10,14 @@
 #include "editor/desk_internal.h"
 #include "editor/desk_navigation.h"
 #include "editor/desk_reference.h"
+#include "editor/edited_text.h"
 #include "editor/project.h"
 #include "editor/qa/qa_checks.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
 #include "gui/controls/frame_label_line.h"
 #include "gui/controls/listbox.h"
+#include "gui/controls/text_edit.h"
 #include "gui/gui.h"
 #include "platform/platform.h"
 #include "render/font.h"
@@ -407,7 +409,9 @@ bool CopyReferenceIntoBox() {
                                                    : "No reference text to copy");
         return false;
     }
-    SetControlProperty("Text", "Text", ReferenceText(i).c_str());
+    // One undo step, so Ctrl+Z brings back what the translator had typed.
+    Control* box = FindControl("Text");
+    ReplaceTextRange(box, 0, static_cast<uint32_t>(TextEditOf(box)->Length()), TextBoxView(ReferenceText(i)));
     UpdateTitle();
     return true;
 }

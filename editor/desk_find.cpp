@@ -7,6 +7,8 @@
 
 #include "editor/desk.h"
 #include "editor/desk_internal.h"
+#include "editor/desk_undo.h"
+#include "editor/edited_text.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
 #include "gui/controls/listbox.h"
@@ -154,9 +156,16 @@ bool ReplaceInItem(int32_t i, const std::string& needle, const std::string& repl
     size_t count = 0;
     const std::string replaced = ReplaceFolded(ItemText(i), needle, replacement, &count);
     if (count == 0 || replaced.size() > static_cast<size_t>(TextEdit::kMaxTextBytes)) return false;
+    if (i == g_editor.shownItem) {
+        // Through the box, as one step of its history, then committed as typing would be.
+        Control* box = FindControl("Text");
+        ReplaceTextRange(box, 0, static_cast<uint32_t>(TextEditOf(box)->Length()), TextBoxView(replaced));
+        CommitText();
+        return true;
+    }
+    RecordItemReplacement(i, TextBoxView(ItemText(i)), TextBoxView(replaced));
     SetItemText(i, replaced);
     DeskItemCommitted(i);
-    if (i == CurrentItem()) ShowItem(i);  // the text box shows the new text
     return true;
 }
 

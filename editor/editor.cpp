@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "editor/app_icon.h"
+#include "editor/box_spelling.h"
 #include "editor/desk.h"
+#include "editor/desk_undo.h"
 #include "editor/edited_text.h"
 #include "editor/project.h"
 #include "editor/project_lock.h"
@@ -120,11 +122,14 @@ void CommitText() {
 void ShowItem(int32_t i) {
     SetText("Item", ItemName(i));
     SetText("Desc", ItemDescription(i));
+    KeepItemHistory(g_editor.shownItem);
     SetText("Text", ItemText(i));
+    RestoreItemHistory(i);
     g_editor.shownItem = i;
     g_editor.shownText = TextBoxText();
     ItemsCaption(i);
     DeskItemShown(i);
+    CheckBoxSpellingNow();
 }
 
 void OnItemSelect(int32_t i) {
@@ -139,6 +144,7 @@ void ClearItemControls() {
     SetText("Item", "");
     SetText("Desc", "");
     SetText("Text", "");
+    ForgetItemHistories();
     g_editor.shownItem = -1;
     g_editor.shownText.clear();
 }
@@ -333,6 +339,7 @@ void BuildMainScreen() {
     Make("Label", "Desc", "Sheet01", 310, 10, 485, 290, "");
     Make("MLTextBox", "Text", "Sheet01", 310, 305, 485, 290, "");
     DeskInstall();
+    StartBoxSpelling();
 
     RestoreLastPosition();
     SetActiveSheet("Sheet01");

@@ -434,6 +434,21 @@ TEST_F(Desk, ReplaceAllAsksWithTheCountAndCommitsEachItem) {
     EXPECT_EQ(ItemText(2), "<color 255,0,0>BEEndEn<color dEfault>");
     EXPECT_EQ(g_desk.states[2], S::Problem);  // each item went through the checks
     EXPECT_EQ(Title()[0], '*');
+    // Undo takes back one item's replacement: in the box at once, in another item once
+    // the translator is there; Ctrl+B is one step too.
+    SetFocusTo("Text");
+    Key('Z', true);
+    EXPECT_EQ(Prop("Text"), "Neues Spiel");
+    Key('B', true);
+    EXPECT_EQ(Prop("Text"), "New game");
+    Key('Z', true);
+    EXPECT_EQ(Prop("Text"), "Neues Spiel");
+    g_editor.items->SelectItem(2);
+    SetFocusTo("Text");
+    Key('Z', true);
+    EXPECT_EQ(Prop("Text"), "<color 255,0,0>Beenden<color default>");
+    g_editor.items->SelectItem(0);
+    EXPECT_EQ(ItemText(2), "<color 255,0,0>Beenden<color default>");
 }
 
 TEST_F(Desk, OpeningWithALocFileStartsAtItsLanguageAndFile) {

@@ -14,6 +14,7 @@
 #include "editor/text_store.h"
 #include "gui/controls/combobox.h"
 #include "gui/controls/listbox.h"
+#include "gui/controls/text_edit.h"
 #include "gui/gui.h"
 #include "gui/msgbox.h"
 #include "render/font.h"
@@ -187,6 +188,42 @@ TEST_F(EditorFlow, LoadingAnotherFileWritesTheFirstBackWithTheEdit) {
     EXPECT_EQ(g_editor.items->current, -1);
     EXPECT_EQ(Prop("ItemsFrame"), "Items [ nItems: 0 ; Current Item: -1 ]");
     EXPECT_EQ(Prop("Text"), "");
+}
+
+TEST_F(EditorFlow, EachItemKeepsItsUndoHistoryWithinTheFile) {
+    Build();
+    Choose("German", 2);
+    ASSERT_TRUE(LoadFile());
+    Control* box = FindControl("Text");
+    auto editItem = [box](int item, const char* prefix) {
+        g_editor.items->SelectItem(item);
+        ASSERT_TRUE(ReplaceTextRange(box, 0, 0, prefix));
+    };
+    editItem(3, "A: ");
+    editItem(7, "B: ");
+    g_editor.items->SelectItem(3);
+    EXPECT_EQ(Prop("Text"), "A: German key 3");
+    ASSERT_TRUE(UndoTextEdit(box));
+    EXPECT_EQ(Prop("Text"), "German key 3");
+    ASSERT_TRUE(RedoTextEdit(box));
+    g_editor.items->SelectItem(7);
+    ASSERT_TRUE(UndoTextEdit(box));
+    EXPECT_EQ(Prop("Text"), "German key 7");
+    EXPECT_FALSE(UndoTextEdit(box)) << "item 3's step undone in item 7";
+    g_editor.items->SelectItem(3);
+    EXPECT_EQ(ItemText(7), "German key 7");
+    EXPECT_EQ(Prop("Text"), "A: German key 3");
+
+    // Another file, and back: the histories were for texts no longer in memory.
+    Choose("German", 0);
+    ASSERT_TRUE(LoadFile());
+    g_editor.items->SelectItem(3);
+    EXPECT_FALSE(UndoTextEdit(box));
+    Choose("German", 2);
+    ASSERT_TRUE(LoadFile());
+    g_editor.items->SelectItem(3);
+    EXPECT_EQ(Prop("Text"), "A: German key 3");
+    EXPECT_FALSE(UndoTextEdit(box));
 }
 
 TEST_F(EditorFlow, CommitKeepsTextsOfAnyLength) {

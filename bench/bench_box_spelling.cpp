@@ -1,0 +1,126 @@
+// bench_box_spelling.cpp - a keystroke in the editor's text box holding a 32 KB German text,
+// on the real main screen (test backend): in a folder with a dictionary (spelling on) as a
+// ratio to the same in a folder without one (spelling off). The spelling itself waits for
+// typing to rest, so a keystroke only notices the edit: the ratio should stay near 1.
+// (Spelling a 32 KB text against laying it out is in bench_qa_checks.)
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "editor/editor.h"
+#include "editor/project.h"
+#include "engine/engine.h"
+#include "engine/gui_hooks.h"
+#include "gui/controls/combobox.h"
+#include "gui/controls/listbox.h"
+#include "gui/controls/text_edit.h"
+#include "gui/gui.h"
+#include "platform/platform.h"
+#include "render/font.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double CpuSeconds() {
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+std::string GermanText() {
+    const char* pieces[] = {
+        "Größere Übungen für schöne Äpfel — „Grüße“ aus Köln… ",
+        "Der schnelle braune Fuchs springt über den faulen Hund. ",
+        "<color 255,200,0>Achtung:<color default> %d Münzen für {name}, Stufe 3.\n",
+        "Ein Fehlr im Text, der unterstrichen werden muss. ",
+    };
+    std::string t;
+    for (size_t i = 0; t.size() < size_t(TextEdit::kMaxTextBytes) - 8; ++i) t += pieces[i % 4];
+    size_t end = size_t(TextEdit::kMaxTextBytes) - 8;
+    while (end > 0 && (uint8_t(t[end]) & 0xC0) == 0x80) --end;
+    t.resize(end);
+    return t;
+}
+
+void Put16(std::string& out, size_t v) { out += char(v & 0xFF), out += char((v >> 8) & 0xFF); }
+
+// "German" (checked) and "Klingon" (no dictionary), one item each holding the text.
+void Setup() {
+    const fs::path dir = fs::temp_directory_path() / "qk_bench_box_spelling";
+    fs::remove_all(dir);
+    std::string loc, desc;
+    Put16(loc, 1);
+    const std::string text = GermanText();
+    Put16(loc, text.size()), loc += text;
+    Put16(desc, 4), desc += "Item", Put16(desc, 4), desc += "Long";
+    fs::create_directories(dir / "Descriptions");
+    for (const std::string file : {"menu", "game", "keyboard"}) {  // the files every project has
+        for (const char* lang : {"German", "Klingon"}) {
+            fs::create_directories(dir / "Texts" / lang);
+            std::ofstream(dir / "Texts" / lang / (file + ".loc"), std::ios::binary) << loc;
+        }
+        std::ofstream(dir / "Descriptions" / (file + ".desc"), std::ios::binary) << desc;
+    }
+    fs::current_path(dir);
+    PlatSetPresentPacing(false);
+    InitEngine("bench");
+    CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
+    InitGL();
+    SetFont(LoadFont(QK_FONT_PATH));
+    BuildMainScreen();
+    Begin2D();
+}
+
+void Open(const char* lang) {
+    for (int i = 0; i < LanguageFolderCount(); ++i)
+        if (LanguageFolder(i) == lang) g_editor.fold->selected = i;
+    g_editor.file->selected = 0;
+    LoadFile();
+    g_editor.items->SelectItem(0);
+    SetFocusTo("Text");
+    TextEdit* edit = TextEditOf(FindControl("Text"));
+    edit->cPos = edit->Length() / 2, edit->nSel = 0;
+}
+
+// Seconds per keystroke as the GUI takes it: the character, then Backspace, each followed
+// by the frame's update (where the spelling watcher runs); the best of several rounds.
+double KeystrokeSeconds(int rounds) {
+    double best = 1e9;
+    for (int r = 0; r < 7; ++r) {
+        const double t0 = CpuSeconds();
+        for (int i = 0; i < rounds; ++i) {
+            GuiChar('x');
+            GuiUpdate(0.01f);
+            GuiKeyDown(VK_BACK);
+            GuiKeyUp(VK_BACK);
+            GuiUpdate(0.01f);
+        }
+        best = std::min(best, (CpuSeconds() - t0) / (2.0 * rounds));
+    }
+    return best;
+}
+
+void BM_KeystrokeSpelling32K(benchmark::State& state) {
+    static bool ready = (Setup(), true);
+    (void)ready;
+    double on = 0, off = 0;
+    for (auto _ : state) {
+        Open("Klingon");
+        off = KeystrokeSeconds(100);
+        Open("German");
+        on = KeystrokeSeconds(100);
+    }
+    state.counters["ms_per_key_on"] = on * 1e3;
+    state.counters["ms_per_key_off"] = off * 1e3;
+    state.counters["x_spelling_off"] = on / off;
+}
+BENCHMARK(BM_KeystrokeSpelling32K)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
