@@ -3,9 +3,8 @@
 // than the number of controls drawn: the ratio per control should stay near or below 1.
 // Runs on the scripted test backend with a real GL context (run under xvfb-run, from
 // the build folder so that zazovi_font.dsf is found).
-#include <benchmark/benchmark.h>
-
 #include <GL/gl.h>
+#include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <string>

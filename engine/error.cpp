@@ -7,7 +7,9 @@
 void EngineError(const char* message, const char* context) {
     // The title buffer holds 104 bytes; snprintf cuts a longer context safely.
     char title[104];
-    if (context) std::snprintf(title, sizeof title, "Error( %s )", context);
-    else std::snprintf(title, sizeof title, "Error");
+    if (context)
+        std::snprintf(title, sizeof title, "Error( %s )", context);
+    else
+        std::snprintf(title, sizeof title, "Error");
     Gui().messageBox(message ? message : "", title, "Ok");
 }

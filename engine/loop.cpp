@@ -130,20 +130,34 @@ void ResumeClock() {
 
 void SetEngineSetting(int id, float value) {
     switch (id) {
-    case SETTING_COLOR_TAGS: g_engine.colorTags = value == 1.0f ? 1 : 0; break;
-    case SETTING_NEAR: g_engine.nearPlane = value; break;
-    case SETTING_FAR: g_engine.farPlane = value; break;
-    case SETTING_DOUBLE_CLICK: g_engine.doubleClickTime = value; break;
-    default: break;
+        case SETTING_COLOR_TAGS:
+            g_engine.colorTags = value == 1.0f ? 1 : 0;
+            break;
+        case SETTING_NEAR:
+            g_engine.nearPlane = value;
+            break;
+        case SETTING_FAR:
+            g_engine.farPlane = value;
+            break;
+        case SETTING_DOUBLE_CLICK:
+            g_engine.doubleClickTime = value;
+            break;
+        default:
+            break;
     }
 }
 
 float GetEngineSetting(int id) {
     switch (id) {
-    case SETTING_COLOR_TAGS: return g_engine.colorTags ? 1.0f : 0.0f;
-    case SETTING_NEAR: return g_engine.nearPlane;
-    case SETTING_FAR: return g_engine.farPlane;
-    case SETTING_DOUBLE_CLICK: return g_engine.doubleClickTime;
-    default: return 0.0f;
+        case SETTING_COLOR_TAGS:
+            return g_engine.colorTags ? 1.0f : 0.0f;
+        case SETTING_NEAR:
+            return g_engine.nearPlane;
+        case SETTING_FAR:
+            return g_engine.farPlane;
+        case SETTING_DOUBLE_CLICK:
+            return g_engine.doubleClickTime;
+        default:
+            return 0.0f;
     }
 }

@@ -76,7 +76,7 @@ void CreateEngineWindow(int16_t width, int16_t height, int16_t mode) {
     PlatGetDesktopSize(&desktopW, &desktopH);
     g_engine.clientWidth = width;
     g_engine.clientHeight = height;
-    const PlatWindowStyle style = mode == WINDOW_MODE_POPUP    ? PlatWindowStyle::Popup
+    const PlatWindowStyle style = mode == WINDOW_MODE_POPUP     ? PlatWindowStyle::Popup
                                   : mode == WINDOW_MODE_SIZABLE ? PlatWindowStyle::Overlapped
                                                                 : PlatWindowStyle::FixedFrame;
     PlatCreateWindow(g_engine.title, (desktopW - width) / 2, (desktopH - height) / 2, width, height, style);
@@ -174,8 +174,10 @@ void OnResize(int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    if (g_engine.mode2D) ApplyScreenProjection();
-    else ApplyPerspective(width, height);
+    if (g_engine.mode2D)
+        ApplyScreenProjection();
+    else
+        ApplyPerspective(width, height);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

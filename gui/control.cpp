@@ -11,24 +11,38 @@
 
 int PropertyTypeSize(int32_t type) {
     switch (type) {
-    case 0: return 0;
-    case PROP_BOOL: return 1;
-    case 2: return 1;
-    case PROP_SHORT: return 2;
-    case PROP_INT: return 4;
-    case PROP_FLOAT: return 4;
-    case 6: return 8;
-    case PROP_COLOR: return 4;
-    case PROP_STRING: return 0;
-    case PROP_TEXTURE:
-    case PROP_SURFACE:
-    case PROP_FONT:
-    case PROP_FUNCTION: return int(sizeof(void*));
-    case 11:
-    case 12: return 2;
-    case PROP_BACKGROUND: return 4;
-    case PROP_ENUM: return 1;
-    default: return 0;  // the skins: sized by their class; unknown codes copy nothing
+        case 0:
+            return 0;
+        case PROP_BOOL:
+            return 1;
+        case 2:
+            return 1;
+        case PROP_SHORT:
+            return 2;
+        case PROP_INT:
+            return 4;
+        case PROP_FLOAT:
+            return 4;
+        case 6:
+            return 8;
+        case PROP_COLOR:
+            return 4;
+        case PROP_STRING:
+            return 0;
+        case PROP_TEXTURE:
+        case PROP_SURFACE:
+        case PROP_FONT:
+        case PROP_FUNCTION:
+            return int(sizeof(void*));
+        case 11:
+        case 12:
+            return 2;
+        case PROP_BACKGROUND:
+            return 4;
+        case PROP_ENUM:
+            return 1;
+        default:
+            return 0;  // the skins: sized by their class; unknown codes copy nothing
     }
 }
 
@@ -41,9 +55,7 @@ void PropertyList::CheckField(int32_t type, int32_t size, size_t fieldSize, bool
 
 // ---- Control ----------------------------------------------------------------------------
 
-static void* FieldOf(Control* c, ptrdiff_t offset) {
-    return reinterpret_cast<char*>(c) + offset;
-}
+static void* FieldOf(Control* c, ptrdiff_t offset) { return reinterpret_cast<char*>(c) + offset; }
 
 bool Control::SetProperty(const char* prop, const void* value) {
     const PropertyEntry* e = cls ? cls->FindProperty(prop) : nullptr;

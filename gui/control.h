@@ -22,20 +22,20 @@ struct ControlClass;
 // a background picture goes through a pointer-typed property of its own
 // ("BackgroundSurface" and the like), never through the 4-byte colour.
 enum PropertyType : int32_t {
-    PROP_BOOL = 1,           // uint8_t, 0 or 1
-    PROP_SHORT = 3,          // int16_t
-    PROP_INT = 4,            // int32_t
-    PROP_FLOAT = 5,          // float
-    PROP_COLOR = 7,          // Color (uint32_t, R in the lowest byte)
-    PROP_STRING = 8,         // std::string field; the value passed is a const char*
-    PROP_TEXTURE = 9,        // Texture*
-    PROP_SURFACE = 10,       // Surface*
-    PROP_FONT = 13,          // Font*
-    PROP_BACKGROUND = 14,    // Color: a background colour
-    PROP_ENUM = 15,          // uint8_t
-    PROP_SKIN = 16,          // the dialog skin record (size given by the listing class)
-    PROP_SCROLLBARSKIN = 17, // the scroll-bar skin record (size given by the listing class)
-    PROP_FUNCTION = 18,      // void (*)(): a drawing function of the application
+    PROP_BOOL = 1,            // uint8_t, 0 or 1
+    PROP_SHORT = 3,           // int16_t
+    PROP_INT = 4,             // int32_t
+    PROP_FLOAT = 5,           // float
+    PROP_COLOR = 7,           // Color (uint32_t, R in the lowest byte)
+    PROP_STRING = 8,          // std::string field; the value passed is a const char*
+    PROP_TEXTURE = 9,         // Texture*
+    PROP_SURFACE = 10,        // Surface*
+    PROP_FONT = 13,           // Font*
+    PROP_BACKGROUND = 14,     // Color: a background colour
+    PROP_ENUM = 15,           // uint8_t
+    PROP_SKIN = 16,           // the dialog skin record (size given by the listing class)
+    PROP_SCROLLBARSKIN = 17,  // the scroll-bar skin record (size given by the listing class)
+    PROP_FUNCTION = 18,       // void (*)(): a drawing function of the application
 };
 
 // Size in bytes of a value of the type; 0 for String (variable) and for the two skin
@@ -66,7 +66,7 @@ struct EventEntry {
 using GuiHandler = void (*)();
 using KeyHandler = void (*)(int32_t key);          // KeyDown, KeyUp, MouseDown, Click, DoubleClick
 using MotionHandler = void (*)(float a, float b);  // MouseMove (dx, dy), Move (x, y), Size (old w, h)
-using PlainHandler = void (*)();                    // Show, Hide, Destroy, GetFocus, LoseFocus
+using PlainHandler = void (*)();                   // Show, Hide, Destroy, GetFocus, LoseFocus
 
 // Raising an event: call the handler if one is bound. Controls use this for their own
 // events too: `Raise(select, index);`.
@@ -112,7 +112,7 @@ struct PropertyList {
     }
     PropertyEntry* Rest() const { return table ? table + count : nullptr; }
 
-private:
+  private:
     static void CheckField(int32_t type, int32_t size, size_t fieldSize, bool isString);
 };
 
@@ -161,14 +161,14 @@ struct EventList {
 // application code addresses them by name. The virtual interface below is fixed: a
 // concrete class overrides what it needs and leaves the rest to its base layer.
 class Control {
-public:
+  public:
     ControlClass* cls = nullptr;  // set by the registry at creation
     char name[32] = {};           // unique, case-sensitive, up to 31 characters
     uint8_t visible = 1;          // an invisible control hides its whole subtree
     int16_t tabStop = -1;         // tab index; -1 (65535) means not a tab stop
     float x = 0, y = 0;           // top-left, relative to the parent's top-left
     float w = 0, h = 0;
-    Control* parent = nullptr;    // null for a top-level control (a sheet)
+    Control* parent = nullptr;       // null for a top-level control (a sheet)
     std::vector<Control*> children;  // creation order = drawing order; owned by the registry
     // Set when its destruction begins: a `Destroy` handler may destroy an ancestor (or
     // anything else) again, and that call must leave a control that is already going alone.
@@ -205,18 +205,24 @@ public:
     virtual GuiHandler GetEventHandler(const char* event);
     // (px, py) in the control's own coordinates; edges count as inside.
     virtual bool HitTest(float px, float py) { return px >= 0 && px <= w && py >= 0 && py <= h; }
-    virtual int ListProperties(PropertyEntry* table) { (void)table; return 0; }
-    virtual int ListEvents(EventEntry* table) { (void)table; return 0; }
+    virtual int ListProperties(PropertyEntry* table) {
+        (void)table;
+        return 0;
+    }
+    virtual int ListEvents(EventEntry* table) {
+        (void)table;
+        return 0;
+    }
     // Called by the registry right before the control is deleted, with the control
     // already out of the tree and the registry; the event layers raise `Destroy` here.
     virtual void OnDestroy() {}
 
     // Helpers for controls.
-    void ScreenPos(float* sx, float* sy) const;        // top-left in screen coordinates
-    void MouseLocal(float* px, float* py) const;       // pointer in own coordinates
-    bool MouseInside() const;                           // HitTest of the pointer
-    bool HasFocus() const;                              // this control is the focus
-    bool Contains(const Control* c) const;              // c is this control or inside it
+    void ScreenPos(float* sx, float* sy) const;   // top-left in screen coordinates
+    void MouseLocal(float* px, float* py) const;  // pointer in own coordinates
+    bool MouseInside() const;                     // HitTest of the pointer
+    bool HasFocus() const;                        // this control is the focus
+    bool Contains(const Control* c) const;        // c is this control or inside it
 };
 
 // ---- EventControl ---------------------------------------------------------------------
@@ -224,7 +230,7 @@ public:
 // Adds the 13 common events: every input operation raises its event, `Move` and `Size`
 // raise theirs before storing the new values, destruction raises `Destroy`.
 class EventControl : public Control {
-public:
+  public:
     KeyHandler keyDown = nullptr;
     KeyHandler keyUp = nullptr;
     KeyHandler mouseDown = nullptr;
@@ -264,7 +270,7 @@ public:
 // control for about 1.26 s the `ToolTipText` shows (fading in), once per rest; any
 // pointer move over the control re-arms it.
 class TipControl : public EventControl {
-public:
+  public:
     static constexpr float kTipDelay = 1.5f;  // seconds; shown once the timer falls to 0.24
 
     float tipTimer = kTipDelay;

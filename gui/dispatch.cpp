@@ -39,9 +39,7 @@ static Control* HitInTree(Control* c, float px, float py) {
     return c;
 }
 
-Control* ControlAtPoint(float x, float y) {
-    return g_gui.activeSheet ? HitInTree(g_gui.activeSheet, x, y) : nullptr;
-}
+Control* ControlAtPoint(float x, float y) { return g_gui.activeSheet ? HitInTree(g_gui.activeSheet, x, y) : nullptr; }
 
 static Control* ControlUnderPointer() {
     float mx, my;
@@ -180,8 +178,10 @@ void GuiKeyUp(uint8_t key) {
     if (!g_gui.activeSheet || !g_gui.focus) return;
     if (IsMouseKey(key)) {
         // A click is a press and a release over the same (focused) control.
-        if (Control* cap = LiveCapture()) cap->OnClick(key);
-        else if (g_gui.focus->MouseInside()) g_gui.focus->OnClick(key);
+        if (Control* cap = LiveCapture())
+            cap->OnClick(key);
+        else if (g_gui.focus->MouseInside())
+            g_gui.focus->OnClick(key);
         return;
     }
     if (g_gui.keyDownTarget) g_gui.keyDownTarget->OnKeyUp(key);
@@ -195,8 +195,10 @@ void GuiChar(uint16_t ch) {
 
 void GuiDoubleClick(uint8_t key) {
     if (!g_gui.activeSheet || !g_gui.focus) return;
-    if (Control* cap = LiveCapture()) cap->OnDoubleClick(key);
-    else g_gui.focus->OnDoubleClick(key);
+    if (Control* cap = LiveCapture())
+        cap->OnDoubleClick(key);
+    else
+        g_gui.focus->OnDoubleClick(key);
 }
 
 void GuiMouseMove(float dx, float dy) {

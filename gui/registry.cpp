@@ -33,9 +33,8 @@ void SetGuiError(int32_t code) { g_gui.lastError = code; }
 // the last one listed, which is the common layer's.
 template <class Entry>
 static const Entry* FindByName(const std::vector<Entry>& table, const char* name) {
-    auto it = std::upper_bound(table.begin(), table.end(), name, [](const char* n, const Entry& e) {
-        return CompareNames(n, e.name) < 0;
-    });
+    auto it = std::upper_bound(table.begin(), table.end(), name,
+                               [](const char* n, const Entry& e) { return CompareNames(n, e.name) < 0; });
     if (it == table.begin()) return nullptr;
     --it;
     return CompareNames(it->name, name) == 0 ? &*it : nullptr;
@@ -50,10 +49,9 @@ const EventEntry* ControlClass::FindEvent(const char* event) const {
 }
 
 static auto ClassPlace(const char* name) {
-    return std::lower_bound(g_gui.classes.begin(), g_gui.classes.end(), name,
-                            [](const std::unique_ptr<ControlClass>& c, const char* n) {
-                                return CompareNames(c->name, n) < 0;
-                            });
+    return std::lower_bound(
+        g_gui.classes.begin(), g_gui.classes.end(), name,
+        [](const std::unique_ptr<ControlClass>& c, const char* n) { return CompareNames(c->name, n) < 0; });
 }
 
 bool RegisterControlClass(void (*fill)(ControlClass* cls)) {
@@ -90,8 +88,9 @@ static void BuildClassTables(ControlClass* cls, Control* first) {
         cls->properties.assign(size_t(std::max(n, 0)), PropertyEntry{});
         if (n > 0) first->ListProperties(cls->properties.data());
         for (PropertyEntry& e : cls->properties) e.offset = static_cast<const char*>(e.field) - base, e.field = nullptr;
-        std::stable_sort(cls->properties.begin(), cls->properties.end(),
-                  [](const PropertyEntry& a, const PropertyEntry& b) { return CompareNames(a.name, b.name) < 0; });
+        std::stable_sort(
+            cls->properties.begin(), cls->properties.end(),
+            [](const PropertyEntry& a, const PropertyEntry& b) { return CompareNames(a.name, b.name) < 0; });
         cls->propertyCount = int16_t(cls->properties.size());
     }
     if (cls->eventCount < 0) {
@@ -100,7 +99,7 @@ static void BuildClassTables(ControlClass* cls, Control* first) {
         if (n > 0) first->ListEvents(cls->events.data());
         for (EventEntry& e : cls->events) e.offset = static_cast<const char*>(e.field) - base, e.field = nullptr;
         std::stable_sort(cls->events.begin(), cls->events.end(),
-                  [](const EventEntry& a, const EventEntry& b) { return CompareNames(a.name, b.name) < 0; });
+                         [](const EventEntry& a, const EventEntry& b) { return CompareNames(a.name, b.name) < 0; });
         cls->eventCount = int16_t(cls->events.size());
     }
 }
@@ -113,10 +112,9 @@ constexpr size_t kRegistryStep = 256;
 constexpr size_t kMaxControls = 65535;
 
 static auto ControlPlace(const char* name) {
-    return std::lower_bound(g_gui.controls.begin(), g_gui.controls.end(), name,
-                            [](const std::unique_ptr<Control>& c, const char* n) {
-                                return CompareNames(c->name, n) < 0;
-                            });
+    return std::lower_bound(
+        g_gui.controls.begin(), g_gui.controls.end(), name,
+        [](const std::unique_ptr<Control>& c, const char* n) { return CompareNames(c->name, n) < 0; });
 }
 
 static Control* LookUp(const char* name) {
@@ -158,7 +156,8 @@ static Control* Create(const char* clsName, const char* name, Control* parent, f
         return nullptr;
     }
     if (g_gui.controls.size() >= kMaxControls) return nullptr;
-    if (g_gui.controls.size() == g_gui.controls.capacity()) g_gui.controls.reserve(g_gui.controls.size() + kRegistryStep);
+    if (g_gui.controls.size() == g_gui.controls.capacity())
+        g_gui.controls.reserve(g_gui.controls.size() + kRegistryStep);
 
     std::unique_ptr<Control> owned(cls->factory());
     if (!owned) return nullptr;
@@ -227,8 +226,10 @@ bool SetControlProperty(const char* name, const char* prop, const void* value) {
     auto f = [value] { return *static_cast<const float*>(value); };
     if (!std::strcmp(prop, "Visible")) {
         c->visible = *static_cast<const uint8_t*>(value);
-        if (c->visible == 1) c->Show();
-        else c->Hide();
+        if (c->visible == 1)
+            c->Show();
+        else
+            c->Hide();
     } else if (!std::strcmp(prop, "x")) {
         c->Move(f(), c->y);
     } else if (!std::strcmp(prop, "y")) {

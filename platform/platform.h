@@ -43,18 +43,53 @@ enum : uint32_t { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
 
 // Virtual-key codes the backends produce (the rest follow the Win32 table).
 enum : uint8_t {
-    VK_BACK = 0x08, VK_TAB = 0x09, VK_CLEAR = 0x0C, VK_RETURN = 0x0D,
-    VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14,
-    VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23,
-    VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28,
-    VK_SNAPSHOT = 0x2C, VK_INSERT = 0x2D, VK_DELETE = 0x2E,
-    VK_LWIN = 0x5B, VK_RWIN = 0x5C, VK_APPS = 0x5D,
-    VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D,
-    VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_F4 = 0x73, VK_F12 = 0x7B,
-    VK_NUMLOCK = 0x90, VK_SCROLL = 0x91,
-    VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD,
-    VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB,
-    VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE,
+    VK_BACK = 0x08,
+    VK_TAB = 0x09,
+    VK_CLEAR = 0x0C,
+    VK_RETURN = 0x0D,
+    VK_SHIFT = 0x10,
+    VK_CONTROL = 0x11,
+    VK_MENU = 0x12,
+    VK_PAUSE = 0x13,
+    VK_CAPITAL = 0x14,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_PRIOR = 0x21,
+    VK_NEXT = 0x22,
+    VK_END = 0x23,
+    VK_HOME = 0x24,
+    VK_LEFT = 0x25,
+    VK_UP = 0x26,
+    VK_RIGHT = 0x27,
+    VK_DOWN = 0x28,
+    VK_SNAPSHOT = 0x2C,
+    VK_INSERT = 0x2D,
+    VK_DELETE = 0x2E,
+    VK_LWIN = 0x5B,
+    VK_RWIN = 0x5C,
+    VK_APPS = 0x5D,
+    VK_NUMPAD0 = 0x60,
+    VK_MULTIPLY = 0x6A,
+    VK_ADD = 0x6B,
+    VK_SUBTRACT = 0x6D,
+    VK_DECIMAL = 0x6E,
+    VK_DIVIDE = 0x6F,
+    VK_F1 = 0x70,
+    VK_F4 = 0x73,
+    VK_F12 = 0x7B,
+    VK_NUMLOCK = 0x90,
+    VK_SCROLL = 0x91,
+    VK_OEM_1 = 0xBA,
+    VK_OEM_PLUS = 0xBB,
+    VK_OEM_COMMA = 0xBC,
+    VK_OEM_MINUS = 0xBD,
+    VK_OEM_PERIOD = 0xBE,
+    VK_OEM_2 = 0xBF,
+    VK_OEM_3 = 0xC0,
+    VK_OEM_4 = 0xDB,
+    VK_OEM_5 = 0xDC,
+    VK_OEM_6 = 0xDD,
+    VK_OEM_7 = 0xDE,
 };
 
 // lParam of key messages: repeat count 1, scan code in bits 16-23, extended flag in bit 24.
@@ -85,19 +120,19 @@ struct PlatRect {
 enum class PlatWindowStyle { Popup, Overlapped, FixedFrame };
 
 // ---- window class and window ------------------------------------------------------
-void PlatRegisterWindowClass(PlatWndProc proc);   // the procedure every message goes to
+void PlatRegisterWindowClass(PlatWndProc proc);  // the procedure every message goes to
 void PlatUnregisterWindowClass();
 void PlatGetDesktopSize(int* width, int* height);
 // Title as 16-bit characters, NUL-terminated. Size is the outer size, as with Win32.
 bool PlatCreateWindow(const char16_t* title, int x, int y, int width, int height, PlatWindowStyle style);
 void PlatDestroyWindow();
 bool PlatHasWindow();
-void PlatGetWindowRect(PlatRect* rect);            // outer rectangle, screen coordinates
-void PlatGetClientRect(PlatRect* rect);            // (0, 0, client width, client height)
+void PlatGetWindowRect(PlatRect* rect);                    // outer rectangle, screen coordinates
+void PlatGetClientRect(PlatRect* rect);                    // (0, 0, client width, client height)
 void PlatMoveWindow(int x, int y, int width, int height);  // outer size
 void PlatShowWindow();
-void PlatUpdateWindow();                           // paints now if an update is pending
-void PlatInvalidateWindow();                       // queues a WM_PAINT
+void PlatUpdateWindow();      // paints now if an update is pending
+void PlatInvalidateWindow();  // queues a WM_PAINT
 // The window's icon (title bar, task bar, window switcher) from RGBA pixels, top row
 // first; the window keeps its own copy. Ignored when there is no window.
 void PlatSetWindowIcon(const uint8_t* rgba, int width, int height);
@@ -107,10 +142,10 @@ void PlatSetWindowTitle(const char16_t* title);
 // Where the text caret is, in client pixels, so that an input method opens its
 // composition and candidate windows there rather than in a corner of the screen.
 void PlatSetTextInputSpot(const PlatRect& caret);
-PlatRect PlatTextInputSpot();                      // the last spot set, for checks
+PlatRect PlatTextInputSpot();  // the last spot set, for checks
 
 // ---- messages ---------------------------------------------------------------------
-bool PlatPeekMessage(PlatMsg* msg);                // removes and returns the next message
+bool PlatPeekMessage(PlatMsg* msg);  // removes and returns the next message
 // Blocks until a message (or any event of the window system: exposure, focus, a
 // resize) is waiting, or until timeoutMs have passed. True when something arrived;
 // it stays queued for PlatPeekMessage. Nothing is removed, nothing is dispatched.
@@ -124,34 +159,34 @@ void PlatBeginPaint();
 void PlatFillRect(const PlatRect& rect, uint8_t r, uint8_t g, uint8_t b);  // right/bottom exclusive
 void PlatSetTextColor(uint8_t r, uint8_t g, uint8_t b);  // text is drawn with a transparent background
 void PlatTextOut(int x, int y, const char* text);
-void PlatEndPaint();                               // shows what was painted
+void PlatEndPaint();  // shows what was painted
 
 // ---- OpenGL ----------------------------------------------------------------------
-bool PlatCreateGLContext();                        // double-buffered RGBA, 24 colour, 32 depth, 8 stencil
+bool PlatCreateGLContext();  // double-buffered RGBA, 24 colour, 32 depth, 8 stencil
 void PlatMakeGLCurrent(bool current);
 void PlatDeleteGLContext();
 bool PlatHasGLContext();
-void PlatSwapBuffers();                            // waits for the display refresh (or paces to 60 Hz)
-void PlatSetPresentPacing(bool paced);             // benchmarks compare an unpaced loop
+void PlatSwapBuffers();                 // waits for the display refresh (or paces to 60 Hz)
+void PlatSetPresentPacing(bool paced);  // benchmarks compare an unpaced loop
 
 // ---- time, cursor, clipboard, message box, process --------------------------------
-uint32_t PlatGetTickCount();                       // milliseconds, wraps at 2^32
+uint32_t PlatGetTickCount();  // milliseconds, wraps at 2^32
 void PlatSleep(uint32_t milliseconds);
 void PlatShowCursor(bool show);
-void PlatGetCursorClientPos(int* x, int* y);       // cursor position in client pixels
+void PlatGetCursorClientPos(int* x, int* y);  // cursor position in client pixels
 bool PlatSetClipboardText(const std::string& utf8);
-std::string PlatGetClipboardText();                // empty when there is no text
+std::string PlatGetClipboardText();  // empty when there is no text
 void PlatMessageBox(const char* text, const char* caption, bool errorIcon);
 // Called when the program is about to be ended from outside with no way back (the
 // display connection is lost, the session ends), so that unsaved work can be written.
 // Returns the handler it replaces.
 using PlatEmergencyHandler = void (*)();
 PlatEmergencyHandler PlatSetEmergencyHandler(PlatEmergencyHandler handler);
-std::string PlatModuleFileName();                  // full path of the running program
+std::string PlatModuleFileName();  // full path of the running program
 // The user's own folder for this program's files (~/.local/share/zazovi, or
 // %APPDATA%\zazovi), made when missing; empty when there is none.
 std::string PlatUserDataFolder();
-char PlatPathSeparator();                          // '\\' on Windows, '/' elsewhere
+char PlatPathSeparator();  // '\\' on Windows, '/' elsewhere
 // The program's arguments as UTF-8, the program itself first. On Windows main's argv
 // is in the ANSI code page and loses every character outside it; this never does.
 std::vector<std::string> PlatCommandLine();

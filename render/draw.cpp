@@ -16,7 +16,7 @@ namespace {
 // The frame every primitive runs in: screen projection on, texturing off, and both
 // put back afterwards, so a primitive can be called from any state.
 class UntexturedFrame {
-public:
+  public:
     UntexturedFrame() {
         entered_ = !g_engine.mode2D;
         if (entered_) Begin2D();
@@ -30,7 +30,7 @@ public:
     UntexturedFrame(const UntexturedFrame&) = delete;
     UntexturedFrame& operator=(const UntexturedFrame&) = delete;
 
-private:
+  private:
     bool entered_ = false;
     bool textured_ = false;
 };
@@ -60,9 +60,7 @@ void CornerArc(float cx, float cy, float r, int n, int sx, int sy) {
 }
 
 // Circle segments when the caller leaves the choice to us.
-int16_t CircleSegments(float r, int16_t segments) {
-    return segments < 3 ? int16_t(r * 0.5f) : segments;
-}
+int16_t CircleSegments(float r, int16_t segments) { return segments < 3 ? int16_t(r * 0.5f) : segments; }
 
 int16_t EllipseSegments(float rx, float ry, int16_t segments) {
     if (segments < 3) segments = int16_t((rx + ry) * 0.25f);
@@ -151,10 +149,8 @@ void DrawRoundRect(float x, float y, float w, float h, float roundness) {
     glEnd();
     // Hugely negative sizes give no segments; there is no arc to draw then.
     if (n < 1) return;
-    const float corners[4][4] = {{x + r, y + r, -1, -1},
-                                 {x + w - r, y + r, 1, -1},
-                                 {x + r, y + h - r, -1, 1},
-                                 {x + w - r, y + h - r, 1, 1}};
+    const float corners[4][4] = {
+        {x + r, y + r, -1, -1}, {x + w - r, y + r, 1, -1}, {x + r, y + h - r, -1, 1}, {x + w - r, y + h - r, 1, 1}};
     for (const auto& c : corners) {
         BeginBatch(GL_LINE_STRIP);
         CornerArc(c[0], c[1], r, n, int(c[2]), int(c[3]));
@@ -180,10 +176,8 @@ void FillRoundRect(float x, float y, float w, float h, float roundness) {
     Vertex(x + w - r, y + h - r);
     glEnd();
     if (n < 1) return;
-    const float corners[4][4] = {{x + r, y + r, -1, -1},
-                                 {x + w - r, y + r, 1, -1},
-                                 {x + r, y + h - r, -1, 1},
-                                 {x + w - r, y + h - r, 1, 1}};
+    const float corners[4][4] = {
+        {x + r, y + r, -1, -1}, {x + w - r, y + r, 1, -1}, {x + r, y + h - r, -1, 1}, {x + w - r, y + h - r, 1, 1}};
     for (const auto& c : corners) {
         BeginBatch(GL_TRIANGLE_FAN);
         Vertex(c[0], c[1]);
@@ -244,8 +238,7 @@ bool PointInRoundRect(float px, float py, float x, float y, float w, float h, fl
     const float r = (w * f <= h * 0.5f) ? w * f : h * f;
     if (x <= px && px <= x + w && y + r < py && py < y + h - r) return true;
     if (x + r < px && px <= x + w - r && y <= py && py < y + h) return true;
-    const float centres[4][2] = {
-        {x + r, y + r}, {x + w - r, y + r}, {x + r, y + h - r}, {x + w - r, y + h - r}};
+    const float centres[4][2] = {{x + r, y + r}, {x + w - r, y + r}, {x + r, y + h - r}, {x + w - r, y + h - r}};
     for (const auto& c : centres) {
         const float dx = px - c[0], dy = py - c[1];
         if (dx * dx + dy * dy < r * r) return true;

@@ -18,11 +18,11 @@ struct Texture {
 // (c * 254, r * 254), up to 254 x 254 of them, at texel offset (1, 1); the texels
 // around them repeat the picture's edge pixels so linear filtering shows no seams.
 struct Surface {
-    int16_t width = 0, height = 0;              // picture pixels
-    int16_t columns = 0, rows = 0;              // ceil(width / 254), ceil(height / 254)
-    int16_t lastColumnWidth = 0;                // texture width of the last column's tiles
-    int16_t lastRowHeight = 0;                  // texture height of the last row's tiles
-    std::vector<uint32_t> tiles;                // GL names, index = row * columns + column
+    int16_t width = 0, height = 0;  // picture pixels
+    int16_t columns = 0, rows = 0;  // ceil(width / 254), ceil(height / 254)
+    int16_t lastColumnWidth = 0;    // texture width of the last column's tiles
+    int16_t lastRowHeight = 0;      // texture height of the last row's tiles
+    std::vector<uint32_t> tiles;    // GL names, index = row * columns + column
 };
 
 // Binds the texture's name, or 0 for null.

@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh || exit 1
 
 status=0
+# Style first: every C++ file as the committed .clang-format lays it out.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror || { echo "Off the .clang-format style (run clang-format -i on the files above)"; status=1; }
 if [ -z "${DISPLAY:-}" ]; then
   (cd build && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j 2) || status=1
 else

@@ -2,13 +2,13 @@
 // a left click or on the release of Space, turn grey while pressed, and draw a caption
 // that is cut at the control's edges when it does not fit.
 #include "gui/controls/checkbox_radio.h"
-#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
 #include <cstring>
 
 #include "engine/engine.h"
+#include "gui/controls/control_support.h"
 #include "gui/gui.h"
 #include "platform/platform.h"
 #include "render/font.h"
@@ -33,8 +33,7 @@ Color BoxColor(const Control* c, Color color, bool textured) {
 
 // The caption, left-aligned from (tx, ty), cut 2 pixels before the right edge when it
 // is too wide and at the top and bottom when the control is lower than a line.
-void DrawCaption(const Control* c, Font* font, const std::string& text, Color textColor, float tx,
-                 float ty) {
+void DrawCaption(const Control* c, Font* font, const std::string& text, Color textColor, float tx, float ty) {
     Font* previous = SetFont(font);
     SetColor(textColor);
     const float lineH = font ? font->height * font->scale : 0;

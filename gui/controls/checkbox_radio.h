@@ -11,10 +11,10 @@
 struct Texture;
 
 class CheckBox : public TipControl {
-public:
+  public:
     std::string text = "CheckBox";
-    Color color = MakeColor(236, 255, 236);             // the box
-    Color backgroundColor = MakeColor(225, 225, 225);   // the whole control
+    Color color = MakeColor(236, 255, 236);            // the box
+    Color backgroundColor = MakeColor(225, 225, 225);  // the whole control
     Color textColor = MakeColor(0, 0, 0);
     uint8_t checked = 0;
     PlainHandler toggle = nullptr;  // after every flip; the handler reads `Checked`
@@ -27,14 +27,14 @@ public:
     int ListProperties(PropertyEntry* table) override;
     int ListEvents(EventEntry* table) override;
 
-private:
+  private:
     void Flip();
 };
 
 class RadioButton : public TipControl {
-public:
+  public:
     std::string text = "RadioButton";
-    Color color = MakeColor(236, 255, 236);             // the circle
+    Color color = MakeColor(236, 255, 236);  // the circle
     Color backgroundColor = MakeColor(225, 225, 225);
     Color textColor = MakeColor(0, 0, 0);
     uint8_t value = 0;

@@ -2,7 +2,6 @@
 // opening down or up with the rectangle grown over the list, the press/release state
 // machine, arrow keys, and the open list drawn in the GUI's overlay slot above everything.
 #include "gui/controls/combobox.h"
-#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -11,6 +10,7 @@
 #include <cstring>
 
 #include "engine/engine.h"
+#include "gui/controls/control_support.h"
 #include "gui/gui.h"
 #include "render/font.h"
 #include "render/texture.h"

@@ -15,13 +15,13 @@
 // Makes a font current for a scope and puts the previous one back, so a control's own
 // font never becomes the GUI's default by accident.
 class FontScope {
-public:
+  public:
     explicit FontScope(Font* font) : previous_(SetFont(font)) {}
     ~FontScope() { SetFont(previous_); }
     FontScope(const FontScope&) = delete;
     FontScope& operator=(const FontScope&) = delete;
 
-private:
+  private:
     Font* previous_;
 };
 
@@ -48,13 +48,13 @@ inline bool IsWordDelimiter(char b) { return b && std::strchr(" .,!?-:;+=", b) !
 
 // The text boxes show tags such as "<color default>" literally, and measure them so.
 class ColorTagsOff {
-public:
+  public:
     ColorTagsOff() : saved_(GetEngineSetting(SETTING_COLOR_TAGS)) { SetEngineSetting(SETTING_COLOR_TAGS, 0); }
     ~ColorTagsOff() { SetEngineSetting(SETTING_COLOR_TAGS, saved_); }
     ColorTagsOff(const ColorTagsOff&) = delete;
     ColorTagsOff& operator=(const ColorTagsOff&) = delete;
 
-private:
+  private:
     float saved_;
 };
 
@@ -62,7 +62,7 @@ private:
 // a*x + b*y + d >= 0. The framework clips each control to its ancestors with planes
 // 0-3, so controls use planes from 4 up; the plane's earlier state is put back.
 class ClipPlaneGuard {
-public:
+  public:
     ClipPlaneGuard(int index, double a, double b, double d) {
         GLint planes = 6;
         glGetIntegerv(GL_MAX_CLIP_PLANES, &planes);
@@ -87,7 +87,7 @@ public:
     ClipPlaneGuard(const ClipPlaneGuard&) = delete;
     ClipPlaneGuard& operator=(const ClipPlaneGuard&) = delete;
 
-private:
+  private:
     GLenum plane_ = 0;
     bool wasOn_ = false;
     GLdouble saved_[4] = {};

@@ -47,8 +47,10 @@ void Dialog::Draw() {
         opened = 1;
         Raise(open);
     }
-    if (skin.pieceCount > 0) DrawSkinned();
-    else DrawBuiltIn();
+    if (skin.pieceCount > 0)
+        DrawSkinned();
+    else
+        DrawBuiltIn();
 }
 
 namespace {
@@ -235,8 +237,10 @@ void Dialog::GiveFocusBack(Control* formerParent) {
         return true;
     };
     Control* before = focusBefore.empty() ? nullptr : FindControl(focusBefore.c_str());
-    if (onScreen(before)) ChangeFocus(before);
-    else ChangeFocus(onScreen(formerParent) ? formerParent : sheet);
+    if (onScreen(before))
+        ChangeFocus(before);
+    else
+        ChangeFocus(onScreen(formerParent) ? formerParent : sheet);
 }
 
 void Dialog::OnGetFocus() {

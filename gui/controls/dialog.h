@@ -31,7 +31,7 @@ struct DialogSkin {
 };
 
 class Dialog : public EventControl {
-public:
+  public:
     uint8_t opened = 0;
     uint8_t dragging = 0;
     uint8_t closeButton = 1;
@@ -65,7 +65,7 @@ public:
     // A skin coordinate resolved against size s.
     static float ResolveSkin(float v, float s);
 
-private:
+  private:
     bool InCloseBox(float px, float py) const;  // own coordinates
     void DrawBuiltIn();
     void DrawSkinned();

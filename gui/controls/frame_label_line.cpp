@@ -1,12 +1,12 @@
 // frame_label_line.cpp - drawing and layout of the passive display controls: the framed
 // group box with its title gap, the scrolling text label and the plain line.
 #include "gui/controls/frame_label_line.h"
-#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
 #include <cstring>
 
+#include "gui/controls/control_support.h"
 #include "render/font.h"
 
 namespace {

@@ -13,12 +13,12 @@
 // A filled panel with an inset border that leaves a gap for the title at the top left.
 // No events.
 class Frame : public Control {
-public:
-    Color color = MakeColor(225, 225, 225);   // `Color`, the panel
-    Color borderColor = MakeColor(0, 0, 0);    // `BorderColor`
-    Color textColor = MakeColor(0, 0, 0);      // `TextColor`, the title
-    Font* font = nullptr;                      // `Font`; the GUI default font at construction
-    std::string text = "Frame";                // `Text`, the title
+  public:
+    Color color = MakeColor(225, 225, 225);  // `Color`, the panel
+    Color borderColor = MakeColor(0, 0, 0);  // `BorderColor`
+    Color textColor = MakeColor(0, 0, 0);    // `TextColor`, the title
+    Font* font = nullptr;                    // `Font`; the GUI default font at construction
+    std::string text = "Frame";              // `Text`, the title
 
     Frame();
     void Draw() override;
@@ -32,13 +32,13 @@ public:
 // when `Text`, `Font` or `ScrollBarWidth` is set (not on a resize).
 // Events: `Scroll` and the common ones; `MouseDown` and `Destroy` are not raised.
 class Label : public ScrollBar {
-public:
-    uint8_t scrolling = 0;                      // 1 while the text is taller than the box
-    std::string text = "Label";                 // `Text`
-    Color color = MakeColor(255, 255, 255);     // `Color`, the box
-    Color textColor = MakeColor(0, 0, 0);       // `TextColor`
-    float scrollBarWidth = 15.0f;               // `ScrollBarWidth`
-    Font* font = nullptr;                       // `Font`; the GUI default font at construction
+  public:
+    uint8_t scrolling = 0;                   // 1 while the text is taller than the box
+    std::string text = "Label";              // `Text`
+    Color color = MakeColor(255, 255, 255);  // `Color`, the box
+    Color textColor = MakeColor(0, 0, 0);    // `TextColor`
+    float scrollBarWidth = 15.0f;            // `ScrollBarWidth`
+    Font* font = nullptr;                    // `Font`; the GUI default font at construction
     // `ScrollBarSkin` is the inherited vskin, `SelectorColor` the inherited ScrollBarColor.
 
     Label();
@@ -56,10 +56,10 @@ public:
 // top-right to bottom-left). h = 0 gives a horizontal line, w = 0 a vertical one.
 // The GL line width is left at `LineWidth` afterwards. No events.
 class Line : public Control {
-public:
-    float lineWidth = 2.0f;                // `LineWidth`
-    uint8_t invert = 0;                    // `Invert`
-    Color color = MakeColor(0, 0, 0);      // `Color`
+  public:
+    float lineWidth = 2.0f;            // `LineWidth`
+    uint8_t invert = 0;                // `Invert`
+    Color color = MakeColor(0, 0, 0);  // `Color`
 
     void Draw() override;
     int ListProperties(PropertyEntry* table) override;  // LineWidth, Invert, Color

@@ -2,7 +2,6 @@
 // selection by mouse, keys and first letter, the three drawing passes with zebra rows,
 // the strip shown only while the items overflow, and the shortened-item tooltip.
 #include "gui/controls/listbox.h"
-#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -11,6 +10,7 @@
 #include <cstring>
 
 #include "engine/engine.h"
+#include "gui/controls/control_support.h"
 #include "gui/gui.h"
 #include "render/font.h"
 #include "render/texture.h"

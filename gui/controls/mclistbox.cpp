@@ -2,7 +2,6 @@
 // separators, rows of cells lined up under the titles, and the ListBox's selection,
 // keys and scrolling applied to the area below the bar.
 #include "gui/controls/mclistbox.h"
-#include "gui/controls/control_support.h"
 
 #include <GL/gl.h>
 
@@ -10,6 +9,7 @@
 #include <cstring>
 
 #include "engine/engine.h"
+#include "gui/controls/control_support.h"
 #include "gui/gui.h"
 #include "render/font.h"
 #include "render/texture.h"

@@ -55,9 +55,7 @@ int PictureBox::ListProperties(PropertyEntry* table) {
 
 // ---- ProgressBar ----------------------------------------------------------------------
 
-static void SetColorWithAlpha(Color rgb, Color alphaFrom) {
-    SetColor((rgb & 0x00FFFFFFu) | (alphaFrom & 0xFF000000u));
-}
+static void SetColorWithAlpha(Color rgb, Color alphaFrom) { SetColor((rgb & 0x00FFFFFFu) | (alphaFrom & 0xFF000000u)); }
 
 void ProgressBar::Draw() {
     if (backSurface) {
@@ -114,18 +112,18 @@ void Shape::Draw() {
     // More segments for wider ellipses, so large ones stay smooth.
     const int16_t n = int16_t(std::clamp(w * 0.25f + 32.0f, 3.0f, 32767.0f));
     switch (shape) {
-    case RECTANGLE:
-        SetColor(color), FillRect(x, y, w, h);
-        SetColor(borderColor), DrawRect(x, y, w, h);
-        break;
-    case ROUNDED:
-        SetColor(color), FillRoundRect(x, y, w, h, 0.2f);
-        SetColor(borderColor), DrawRoundRect(x, y, w, h, 0.2f);
-        break;
-    default:
-        SetColor(color), FillEllipse(x + rx, y + ry, rx, ry, n);
-        SetColor(borderColor), DrawEllipse(x + rx, y + ry, rx, ry, n);
-        break;
+        case RECTANGLE:
+            SetColor(color), FillRect(x, y, w, h);
+            SetColor(borderColor), DrawRect(x, y, w, h);
+            break;
+        case ROUNDED:
+            SetColor(color), FillRoundRect(x, y, w, h, 0.2f);
+            SetColor(borderColor), DrawRoundRect(x, y, w, h, 0.2f);
+            break;
+        default:
+            SetColor(color), FillEllipse(x + rx, y + ry, rx, ry, n);
+            SetColor(borderColor), DrawEllipse(x + rx, y + ry, rx, ry, n);
+            break;
     }
 }
 

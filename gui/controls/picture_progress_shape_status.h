@@ -10,9 +10,9 @@ struct Surface;
 struct Texture;
 
 class PictureBox : public TipControl {
-public:
-    Surface* picture = nullptr;  // not owned
-    float sourceX = 0, sourceY = 0;  // top-left of the shown part, picture pixels
+  public:
+    Surface* picture = nullptr;              // not owned
+    float sourceX = 0, sourceY = 0;          // top-left of the shown part, picture pixels
     Color color = MakeColor(190, 190, 190);  // around a picture smaller than the box
     Color borderColor = MakeColor(0, 0, 0);
 
@@ -22,7 +22,7 @@ public:
 };
 
 class ProgressBar : public Control {
-public:
+  public:
     float progress = 0;  // 0..1 is the useful range; not clamped, so callers may overshoot
     Color color = MakeColor(0, 0, 160);
     Color backColor = MakeColor(236, 255, 236);
@@ -34,7 +34,7 @@ public:
 };
 
 class Shape : public EventControl {
-public:
+  public:
     enum : uint8_t { RECTANGLE = 0, ROUNDED = 1 };  // any other value: ellipse
     uint8_t shape = RECTANGLE;
     Color color = MakeColor(255, 100, 0);
@@ -48,7 +48,7 @@ public:
 // A strip with a font and text colour. It has no panels: nothing in the toolkit's API
 // could fill them, so the strip draws only its background and outline.
 class StatusBar : public Control {
-public:
+  public:
     Color color = MakeColor(225, 225, 225);
     Color textColor = MakeColor(0, 0, 0);
     Color borderColor = MakeColor(0, 0, 0);

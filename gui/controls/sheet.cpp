@@ -9,42 +9,41 @@
 
 Control* NewSheet() { return new Sheet; }
 
-Sheet::Sheet() {
-    w = float(kVirtualWidth), h = float(kVirtualHeight);
-}
+Sheet::Sheet() { w = float(kVirtualWidth), h = float(kVirtualHeight); }
 
 void Sheet::Draw() {
     // The background covers the virtual screen from the sheet's corner, not just w x h:
     // a sheet is the screen.
     const float W = float(kVirtualWidth), H = float(kVirtualHeight);
     switch (backgroundMode) {
-    case SHEET_BG_NONE: return;
-    case SHEET_BG_COLOR:
-        SetColor(background);
-        FillRect(x, y, W, H);
-        return;
-    case SHEET_BG_SURFACE:
-        // Tinted by the current colour, which the GUI leaves white.
-        if (backgroundSurface) DrawSurface(x, y, W, H, backgroundSurface, nullptr);
-        return;
-    case SHEET_BG_FUNCTION:
-        if (backgroundFunction) backgroundFunction();
-        return;
-    default: {
-        const Texture* texture = backgroundTexture;
-        if (!texture) return;
-        // Square tiles, k across; relies on the texture's repeat wrapping.
-        const float k = float(backgroundMode - 3), down = k * H / W;
-        BindTexture(texture);
-        glEnable(GL_TEXTURE_2D);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0), glVertex2f(x, y);
-        glTexCoord2f(k, 0), glVertex2f(x + W, y);
-        glTexCoord2f(k, down), glVertex2f(x + W, y + H);
-        glTexCoord2f(0, down), glVertex2f(x, y + H);
-        glEnd();
-        return;
-    }
+        case SHEET_BG_NONE:
+            return;
+        case SHEET_BG_COLOR:
+            SetColor(background);
+            FillRect(x, y, W, H);
+            return;
+        case SHEET_BG_SURFACE:
+            // Tinted by the current colour, which the GUI leaves white.
+            if (backgroundSurface) DrawSurface(x, y, W, H, backgroundSurface, nullptr);
+            return;
+        case SHEET_BG_FUNCTION:
+            if (backgroundFunction) backgroundFunction();
+            return;
+        default: {
+            const Texture* texture = backgroundTexture;
+            if (!texture) return;
+            // Square tiles, k across; relies on the texture's repeat wrapping.
+            const float k = float(backgroundMode - 3), down = k * H / W;
+            BindTexture(texture);
+            glEnable(GL_TEXTURE_2D);
+            glBegin(GL_QUADS);
+            glTexCoord2f(0, 0), glVertex2f(x, y);
+            glTexCoord2f(k, 0), glVertex2f(x + W, y);
+            glTexCoord2f(k, down), glVertex2f(x + W, y + H);
+            glTexCoord2f(0, down), glVertex2f(x, y + H);
+            glEnd();
+            return;
+        }
     }
 }
 

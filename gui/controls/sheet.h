@@ -22,13 +22,13 @@ enum SheetBackgroundMode : uint8_t {
 };
 
 class Sheet : public EventControl {
-public:
-    uint8_t backgroundMode = SHEET_BG_COLOR;           // `BackgroundMode`
-    Color background = MakeColor(225, 225, 225);       // `Background`
+  public:
+    uint8_t backgroundMode = SHEET_BG_COLOR;      // `BackgroundMode`
+    Color background = MakeColor(225, 225, 225);  // `Background`
     // The pointer-sized backgrounds; none is owned.
-    const Surface* backgroundSurface = nullptr;        // `BackgroundSurface`
-    const Texture* backgroundTexture = nullptr;        // `BackgroundTexture`
-    void (*backgroundFunction)() = nullptr;            // `BackgroundFunction`
+    const Surface* backgroundSurface = nullptr;  // `BackgroundSurface`
+    const Texture* backgroundTexture = nullptr;  // `BackgroundTexture`
+    void (*backgroundFunction)() = nullptr;      // `BackgroundFunction`
 
     Sheet();  // at (0, 0), 800 x 600
     // Always covers the virtual screen (800 x 600) from the sheet's own corner,

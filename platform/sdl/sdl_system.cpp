@@ -154,4 +154,3 @@ std::string PlatUserDataFolder() {
 }
 
 char PlatPathSeparator() { return '/'; }
-

@@ -1,11 +1,11 @@
 // sdl_window.cpp - the window, its GL context and GDI-style painting on SDL2.
 // Shared by the desktop and the test backend: both need a real window and a real
 // GL context; they differ only in where time, input and the clipboard come from.
-#include <SDL2/SDL.h>
 #include <GL/gl.h>
+#include <SDL2/SDL.h>
 #include <X11/Xlib.h>
-#include <unistd.h>
 #include <ft2build.h>
+#include <unistd.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
@@ -163,8 +163,10 @@ void PlatDestroyWindow() {
     SDL_Window* window = g_sdl.window;
     g_sdl.window = nullptr;
     if (g_sdl.proc) g_sdl.proc(WM_DESTROY, 0, 0);
-    if (!g_sdl.gl) SDL_DestroyWindow(window);
-    else SDL_HideWindow(window);  // the GL context still needs its drawable until it is deleted
+    if (!g_sdl.gl)
+        SDL_DestroyWindow(window);
+    else
+        SDL_HideWindow(window);  // the GL context still needs its drawable until it is deleted
 }
 
 void PlatSetTextInputSpot(const PlatRect& caret) {
@@ -180,8 +182,8 @@ bool PlatHasWindow() { return g_sdl.window != nullptr; }
 void PlatSetWindowIcon(const uint8_t* rgba, int width, int height) {
     if (!g_sdl.window || !rgba || width <= 0 || height <= 0) return;
     // SDL copies the pixels into the window's icon property; the surface is only a view.
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(rgba), width, height, 32,
-                                                              width * 4, SDL_PIXELFORMAT_RGBA32);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(rgba), width, height, 32, width * 4,
+                                                              SDL_PIXELFORMAT_RGBA32);
     if (!surface) return;
     SDL_SetWindowIcon(g_sdl.window, surface);
     SDL_FreeSurface(surface);
@@ -270,7 +272,8 @@ void PlatFillRect(const PlatRect& rect, uint8_t r, uint8_t g, uint8_t b) {
     const uint32_t color = (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
     const int x0 = std::max(0, rect.left), x1 = std::min(g_sdl.paintW, rect.right);
     const int y0 = std::max(0, rect.top), y1 = std::min(g_sdl.paintH, rect.bottom);
-    for (int y = y0; y < y1; ++y) std::fill_n(&g_sdl.paint[static_cast<size_t>(y) * g_sdl.paintW + x0], std::max(0, x1 - x0), color);
+    for (int y = y0; y < y1; ++y)
+        std::fill_n(&g_sdl.paint[static_cast<size_t>(y) * g_sdl.paintW + x0], std::max(0, x1 - x0), color);
 }
 
 void PlatSetTextColor(uint8_t r, uint8_t g, uint8_t b) {
@@ -382,8 +385,8 @@ SdlKeyInfo SdlTranslateKey(int scancode, int keycode, bool numLock) {
                                             0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,
                                             0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
     if (keycode >= 'a' && keycode <= 'z') {
-        int scanIndex = (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) ? scancode - SDL_SCANCODE_A
-                                                                                   : keycode - 'a';
+        int scanIndex =
+            (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) ? scancode - SDL_SCANCODE_A : keycode - 'a';
         set(static_cast<uint8_t>('A' + (keycode - 'a')), kLetterScan[scanIndex]);
         return k;
     }
@@ -407,11 +410,11 @@ SdlKeyInfo SdlTranslateKey(int scancode, int keycode, bool numLock) {
         uint8_t numVk, navVk, scan;
     };
     static const Pad kPad[] = {
-        {SDL_SCANCODE_KP_0, VK_NUMPAD0 + 0, VK_INSERT, 0x52}, {SDL_SCANCODE_KP_1, VK_NUMPAD0 + 1, VK_END, 0x4F},
-        {SDL_SCANCODE_KP_2, VK_NUMPAD0 + 2, VK_DOWN, 0x50},   {SDL_SCANCODE_KP_3, VK_NUMPAD0 + 3, VK_NEXT, 0x51},
-        {SDL_SCANCODE_KP_4, VK_NUMPAD0 + 4, VK_LEFT, 0x4B},   {SDL_SCANCODE_KP_5, VK_NUMPAD0 + 5, VK_CLEAR, 0x4C},
-        {SDL_SCANCODE_KP_6, VK_NUMPAD0 + 6, VK_RIGHT, 0x4D},  {SDL_SCANCODE_KP_7, VK_NUMPAD0 + 7, VK_HOME, 0x47},
-        {SDL_SCANCODE_KP_8, VK_NUMPAD0 + 8, VK_UP, 0x48},     {SDL_SCANCODE_KP_9, VK_NUMPAD0 + 9, VK_PRIOR, 0x49},
+        {SDL_SCANCODE_KP_0, VK_NUMPAD0 + 0, VK_INSERT, 0x52},  {SDL_SCANCODE_KP_1, VK_NUMPAD0 + 1, VK_END, 0x4F},
+        {SDL_SCANCODE_KP_2, VK_NUMPAD0 + 2, VK_DOWN, 0x50},    {SDL_SCANCODE_KP_3, VK_NUMPAD0 + 3, VK_NEXT, 0x51},
+        {SDL_SCANCODE_KP_4, VK_NUMPAD0 + 4, VK_LEFT, 0x4B},    {SDL_SCANCODE_KP_5, VK_NUMPAD0 + 5, VK_CLEAR, 0x4C},
+        {SDL_SCANCODE_KP_6, VK_NUMPAD0 + 6, VK_RIGHT, 0x4D},   {SDL_SCANCODE_KP_7, VK_NUMPAD0 + 7, VK_HOME, 0x47},
+        {SDL_SCANCODE_KP_8, VK_NUMPAD0 + 8, VK_UP, 0x48},      {SDL_SCANCODE_KP_9, VK_NUMPAD0 + 9, VK_PRIOR, 0x49},
         {SDL_SCANCODE_KP_PERIOD, VK_DECIMAL, VK_DELETE, 0x53},
     };
     for (const Pad& p : kPad) {
@@ -426,29 +429,52 @@ SdlKeyInfo SdlTranslateKey(int scancode, int keycode, bool numLock) {
         bool ext;
     };
     static const Fixed kFixed[] = {
-        {SDL_SCANCODE_ESCAPE, VK_ESCAPE, 0x01, false},     {SDL_SCANCODE_MINUS, VK_OEM_MINUS, 0x0C, false},
-        {SDL_SCANCODE_EQUALS, VK_OEM_PLUS, 0x0D, false},   {SDL_SCANCODE_BACKSPACE, VK_BACK, 0x0E, false},
-        {SDL_SCANCODE_TAB, VK_TAB, 0x0F, false},           {SDL_SCANCODE_LEFTBRACKET, VK_OEM_4, 0x1A, false},
-        {SDL_SCANCODE_RIGHTBRACKET, VK_OEM_6, 0x1B, false}, {SDL_SCANCODE_RETURN, VK_RETURN, 0x1C, false},
-        {SDL_SCANCODE_LCTRL, VK_CONTROL, 0x1D, false},     {SDL_SCANCODE_SEMICOLON, VK_OEM_1, 0x27, false},
-        {SDL_SCANCODE_APOSTROPHE, VK_OEM_7, 0x28, false},  {SDL_SCANCODE_GRAVE, VK_OEM_3, 0x29, false},
-        {SDL_SCANCODE_LSHIFT, VK_SHIFT, 0x2A, false},      {SDL_SCANCODE_BACKSLASH, VK_OEM_5, 0x2B, false},
-        {SDL_SCANCODE_NONUSBACKSLASH, 0xE2, 0x56, false},  {SDL_SCANCODE_COMMA, VK_OEM_COMMA, 0x33, false},
-        {SDL_SCANCODE_PERIOD, VK_OEM_PERIOD, 0x34, false}, {SDL_SCANCODE_SLASH, VK_OEM_2, 0x35, false},
-        {SDL_SCANCODE_RSHIFT, VK_SHIFT, 0x36, false},      {SDL_SCANCODE_KP_MULTIPLY, VK_MULTIPLY, 0x37, false},
-        {SDL_SCANCODE_LALT, VK_MENU, 0x38, false},         {SDL_SCANCODE_SPACE, VK_SPACE, 0x39, false},
-        {SDL_SCANCODE_CAPSLOCK, VK_CAPITAL, 0x3A, false},  {SDL_SCANCODE_NUMLOCKCLEAR, VK_NUMLOCK, 0x45, true},
-        {SDL_SCANCODE_SCROLLLOCK, VK_SCROLL, 0x46, false}, {SDL_SCANCODE_KP_MINUS, VK_SUBTRACT, 0x4A, false},
-        {SDL_SCANCODE_KP_PLUS, VK_ADD, 0x4E, false},       {SDL_SCANCODE_PAUSE, VK_PAUSE, 0x45, false},
-        {SDL_SCANCODE_KP_ENTER, VK_RETURN, 0x1C, true},    {SDL_SCANCODE_RCTRL, VK_CONTROL, 0x1D, true},
-        {SDL_SCANCODE_KP_DIVIDE, VK_DIVIDE, 0x35, true},   {SDL_SCANCODE_PRINTSCREEN, VK_SNAPSHOT, 0x37, true},
-        {SDL_SCANCODE_RALT, VK_MENU, 0x38, true},          {SDL_SCANCODE_HOME, VK_HOME, 0x47, true},
-        {SDL_SCANCODE_UP, VK_UP, 0x48, true},              {SDL_SCANCODE_PAGEUP, VK_PRIOR, 0x49, true},
-        {SDL_SCANCODE_LEFT, VK_LEFT, 0x4B, true},          {SDL_SCANCODE_RIGHT, VK_RIGHT, 0x4D, true},
-        {SDL_SCANCODE_END, VK_END, 0x4F, true},            {SDL_SCANCODE_DOWN, VK_DOWN, 0x50, true},
-        {SDL_SCANCODE_PAGEDOWN, VK_NEXT, 0x51, true},      {SDL_SCANCODE_INSERT, VK_INSERT, 0x52, true},
-        {SDL_SCANCODE_DELETE, VK_DELETE, 0x53, true},      {SDL_SCANCODE_LGUI, VK_LWIN, 0x5B, true},
-        {SDL_SCANCODE_RGUI, VK_RWIN, 0x5C, true},          {SDL_SCANCODE_APPLICATION, VK_APPS, 0x5D, true},
+        {SDL_SCANCODE_ESCAPE, VK_ESCAPE, 0x01, false},
+        {SDL_SCANCODE_MINUS, VK_OEM_MINUS, 0x0C, false},
+        {SDL_SCANCODE_EQUALS, VK_OEM_PLUS, 0x0D, false},
+        {SDL_SCANCODE_BACKSPACE, VK_BACK, 0x0E, false},
+        {SDL_SCANCODE_TAB, VK_TAB, 0x0F, false},
+        {SDL_SCANCODE_LEFTBRACKET, VK_OEM_4, 0x1A, false},
+        {SDL_SCANCODE_RIGHTBRACKET, VK_OEM_6, 0x1B, false},
+        {SDL_SCANCODE_RETURN, VK_RETURN, 0x1C, false},
+        {SDL_SCANCODE_LCTRL, VK_CONTROL, 0x1D, false},
+        {SDL_SCANCODE_SEMICOLON, VK_OEM_1, 0x27, false},
+        {SDL_SCANCODE_APOSTROPHE, VK_OEM_7, 0x28, false},
+        {SDL_SCANCODE_GRAVE, VK_OEM_3, 0x29, false},
+        {SDL_SCANCODE_LSHIFT, VK_SHIFT, 0x2A, false},
+        {SDL_SCANCODE_BACKSLASH, VK_OEM_5, 0x2B, false},
+        {SDL_SCANCODE_NONUSBACKSLASH, 0xE2, 0x56, false},
+        {SDL_SCANCODE_COMMA, VK_OEM_COMMA, 0x33, false},
+        {SDL_SCANCODE_PERIOD, VK_OEM_PERIOD, 0x34, false},
+        {SDL_SCANCODE_SLASH, VK_OEM_2, 0x35, false},
+        {SDL_SCANCODE_RSHIFT, VK_SHIFT, 0x36, false},
+        {SDL_SCANCODE_KP_MULTIPLY, VK_MULTIPLY, 0x37, false},
+        {SDL_SCANCODE_LALT, VK_MENU, 0x38, false},
+        {SDL_SCANCODE_SPACE, VK_SPACE, 0x39, false},
+        {SDL_SCANCODE_CAPSLOCK, VK_CAPITAL, 0x3A, false},
+        {SDL_SCANCODE_NUMLOCKCLEAR, VK_NUMLOCK, 0x45, true},
+        {SDL_SCANCODE_SCROLLLOCK, VK_SCROLL, 0x46, false},
+        {SDL_SCANCODE_KP_MINUS, VK_SUBTRACT, 0x4A, false},
+        {SDL_SCANCODE_KP_PLUS, VK_ADD, 0x4E, false},
+        {SDL_SCANCODE_PAUSE, VK_PAUSE, 0x45, false},
+        {SDL_SCANCODE_KP_ENTER, VK_RETURN, 0x1C, true},
+        {SDL_SCANCODE_RCTRL, VK_CONTROL, 0x1D, true},
+        {SDL_SCANCODE_KP_DIVIDE, VK_DIVIDE, 0x35, true},
+        {SDL_SCANCODE_PRINTSCREEN, VK_SNAPSHOT, 0x37, true},
+        {SDL_SCANCODE_RALT, VK_MENU, 0x38, true},
+        {SDL_SCANCODE_HOME, VK_HOME, 0x47, true},
+        {SDL_SCANCODE_UP, VK_UP, 0x48, true},
+        {SDL_SCANCODE_PAGEUP, VK_PRIOR, 0x49, true},
+        {SDL_SCANCODE_LEFT, VK_LEFT, 0x4B, true},
+        {SDL_SCANCODE_RIGHT, VK_RIGHT, 0x4D, true},
+        {SDL_SCANCODE_END, VK_END, 0x4F, true},
+        {SDL_SCANCODE_DOWN, VK_DOWN, 0x50, true},
+        {SDL_SCANCODE_PAGEDOWN, VK_NEXT, 0x51, true},
+        {SDL_SCANCODE_INSERT, VK_INSERT, 0x52, true},
+        {SDL_SCANCODE_DELETE, VK_DELETE, 0x53, true},
+        {SDL_SCANCODE_LGUI, VK_LWIN, 0x5B, true},
+        {SDL_SCANCODE_RGUI, VK_RWIN, 0x5C, true},
+        {SDL_SCANCODE_APPLICATION, VK_APPS, 0x5D, true},
     };
     for (const Fixed& f : kFixed) {
         if (f.sdl == scancode) {
@@ -488,8 +514,10 @@ void PushKey(const SDL_KeyboardEvent& e, std::deque<PlatMsg>* out) {
     const bool alt = (SDL_GetModState() & KMOD_ALT) != 0 || k.vk == VK_MENU;
     uint32_t msg = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
     intptr_t lParam = MakeKeyLParam(k.scan, k.extended);
-    if (!down) lParam |= static_cast<intptr_t>(0xC0000000u);
-    else if (e.repeat) lParam |= static_cast<intptr_t>(0x40000000u);
+    if (!down)
+        lParam |= static_cast<intptr_t>(0xC0000000u);
+    else if (e.repeat)
+        lParam |= static_cast<intptr_t>(0x40000000u);
     out->push_back({msg, k.vk, lParam});
 }
 
@@ -503,62 +531,62 @@ void SdlDrainEvents(std::deque<PlatMsg>* out) {
         // side by side on one X server) must not add frames a test did not ask for.
         if (!out) continue;
         switch (e.type) {
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            PushKey(e.key, out);
-            break;
-        case SDL_TEXTINPUT:
-            PushUtf8AsChars(e.text.text, out);
-            break;
-        case SDL_MOUSEMOTION:
-            out->push_back({WM_MOUSEMOVE, 0, MakePointLParam(e.motion.x, e.motion.y)});
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP: {
-            const bool down = e.type == SDL_MOUSEBUTTONDOWN;
-            uint32_t msg = 0;
-            if (e.button.button == SDL_BUTTON_LEFT) msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-            if (e.button.button == SDL_BUTTON_RIGHT) msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-            if (e.button.button == SDL_BUTTON_MIDDLE) msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-            if (msg) out->push_back({msg, 0, MakePointLParam(e.button.x, e.button.y)});
-            break;
-        }
-        case SDL_MOUSEWHEEL:
-            if (e.wheel.y != 0) out->push_back({WM_MOUSEWHEEL, MakeWheelWParam(e.wheel.y > 0 ? 120 : -120), 0});
-            break;
-        case SDL_QUIT:
-            // SDL's answer to SIGINT and SIGTERM: the system asks the program to end.
-            out->push_back({WM_QUIT, 0, 0});
-            break;
-        case SDL_WINDOWEVENT:
-            switch (e.window.event) {
-            case SDL_WINDOWEVENT_CLOSE:
-                out->push_back({WM_CLOSE, 0, 0});
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                PushKey(e.key, out);
                 break;
-            case SDL_WINDOWEVENT_MINIMIZED:
-                out->push_back({WM_SIZE, SIZE_MINIMIZED, 0});
+            case SDL_TEXTINPUT:
+                PushUtf8AsChars(e.text.text, out);
                 break;
-            case SDL_WINDOWEVENT_RESTORED:
-            case SDL_WINDOWEVENT_SIZE_CHANGED:
-            case SDL_WINDOWEVENT_MAXIMIZED: {
-                int w = 0, h = 0;
-                if (g_sdl.window) SDL_GetWindowSize(g_sdl.window, &w, &h);
-                uint32_t type = e.window.event == SDL_WINDOWEVENT_MAXIMIZED ? SIZE_MAXIMIZED : SIZE_RESTORED;
-                out->push_back({WM_SIZE, type, MakePointLParam(w, h)});
+            case SDL_MOUSEMOTION:
+                out->push_back({WM_MOUSEMOVE, 0, MakePointLParam(e.motion.x, e.motion.y)});
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP: {
+                const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+                uint32_t msg = 0;
+                if (e.button.button == SDL_BUTTON_LEFT) msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+                if (e.button.button == SDL_BUTTON_RIGHT) msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+                if (e.button.button == SDL_BUTTON_MIDDLE) msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+                if (msg) out->push_back({msg, 0, MakePointLParam(e.button.x, e.button.y)});
                 break;
             }
-            case SDL_WINDOWEVENT_EXPOSED:
-                g_sdl.paintPending = true;
+            case SDL_MOUSEWHEEL:
+                if (e.wheel.y != 0) out->push_back({WM_MOUSEWHEEL, MakeWheelWParam(e.wheel.y > 0 ? 120 : -120), 0});
                 break;
-            case SDL_WINDOWEVENT_FOCUS_LOST:
-                out->push_back({WM_KILLFOCUS, 0, 0});
+            case SDL_QUIT:
+                // SDL's answer to SIGINT and SIGTERM: the system asks the program to end.
+                out->push_back({WM_QUIT, 0, 0});
+                break;
+            case SDL_WINDOWEVENT:
+                switch (e.window.event) {
+                    case SDL_WINDOWEVENT_CLOSE:
+                        out->push_back({WM_CLOSE, 0, 0});
+                        break;
+                    case SDL_WINDOWEVENT_MINIMIZED:
+                        out->push_back({WM_SIZE, SIZE_MINIMIZED, 0});
+                        break;
+                    case SDL_WINDOWEVENT_RESTORED:
+                    case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    case SDL_WINDOWEVENT_MAXIMIZED: {
+                        int w = 0, h = 0;
+                        if (g_sdl.window) SDL_GetWindowSize(g_sdl.window, &w, &h);
+                        uint32_t type = e.window.event == SDL_WINDOWEVENT_MAXIMIZED ? SIZE_MAXIMIZED : SIZE_RESTORED;
+                        out->push_back({WM_SIZE, type, MakePointLParam(w, h)});
+                        break;
+                    }
+                    case SDL_WINDOWEVENT_EXPOSED:
+                        g_sdl.paintPending = true;
+                        break;
+                    case SDL_WINDOWEVENT_FOCUS_LOST:
+                        out->push_back({WM_KILLFOCUS, 0, 0});
+                        break;
+                    default:
+                        break;
+                }
                 break;
             default:
                 break;
-            }
-            break;
-        default:
-            break;
         }
     }
 }

@@ -16,7 +16,7 @@ struct TestMessageBox {
 
 void TestSetTicks(uint32_t ticks);
 void TestAdvanceTicks(uint32_t milliseconds);
-uint32_t TestSleptMilliseconds();               // total of all PlatSleep calls
+uint32_t TestSleptMilliseconds();  // total of all PlatSleep calls
 void TestPostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 void TestClearMessages();
 void TestSetCursorClientPos(int x, int y);
@@ -29,7 +29,7 @@ const std::vector<TestMessageBox>& TestMessageBoxes();
 bool TestReadPaintedPixel(int x, int y, uint8_t rgb[3]);
 int TestCursorShowCount();  // the Win32-style cursor display counter
 void TestClearMessageBoxes();
-void TestSetGLContextFails(bool fails);          // the next PlatCreateGLContext fails
+void TestSetGLContextFails(bool fails);  // the next PlatCreateGLContext fails
 int TestSwapCount();
 // Waiting for messages: by default a wait with nothing queued returns at once and the
 // clock stands still. After TestLetWaitsRunUntil(t) such a wait lets the clock run to

@@ -20,9 +20,9 @@ struct TestScript {
     std::string clipboard;
     std::vector<TestMessageBox> boxes;
     int swaps = 0;
-    int waits = 0;                 // PlatWaitMessage calls
+    int waits = 0;  // PlatWaitMessage calls
     uint32_t lastWaitTimeout = 0;
-    bool waitsRun = false;         // waits move the clock, up to waitLimit
+    bool waitsRun = false;  // waits move the clock, up to waitLimit
     uint32_t waitLimit = 0;
     bool glFails = false;
 };

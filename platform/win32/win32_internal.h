@@ -9,9 +9,12 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// <windows.h> first: the others need its macros.
+// clang-format off
 #include <windows.h>
 #include <mmsystem.h>
 #include <imm.h>
+// clang-format on
 
 // platform.h names the same messages, size types and virtual keys as constants with
 // Windows' own values; the macros would turn its declarations into numbers.

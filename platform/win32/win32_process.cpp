@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+// <shellapi.h> after <windows.h>, whose macros it needs.
+// clang-format off
 #include "platform/win32/win32_internal.h"
-
-#include <shellapi.h>  // after <windows.h>, whose macros it needs
+#include <shellapi.h>
+// clang-format on
 
 // The key-name table is a real resource of the program (type "NAM", id 102),
 // compiled from resources/ by the resource compiler.
@@ -30,8 +32,7 @@ const uint8_t* PlatLoadResource(const char* type, int id, size_t* size) {
 // already been squeezed into the ANSI code page.
 std::vector<std::string> PlatCommandLine() {
     int count = 0;
-    const std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &count),
-                                                             &LocalFree);
+    const std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
     std::vector<std::string> args;
     if (!argv) return args;
     for (int i = 0; i < count; ++i) args.push_back(Win32Narrow(argv.get()[i]));

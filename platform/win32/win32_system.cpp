@@ -4,14 +4,16 @@
 #include <cstring>
 #include <string>
 
+// <shlobj.h> after <windows.h>, whose macros it needs.
+// clang-format off
 #include "platform/win32/win32_internal.h"
-
 #include <shlobj.h>
+// clang-format on
 
 namespace {
 
 struct Win32SystemState {
-    MSG last{};                 // the message PlatPeekMessage handed out last
+    MSG last{};  // the message PlatPeekMessage handed out last
     bool paced = true;
     LARGE_INTEGER lastPresent{};
     bool timerPeriodSet = false;

@@ -10,18 +10,19 @@ namespace {
 // Input a person at the machine (or the window manager's pointer) could produce:
 // keys, characters, mouse in and around the client area. Tests inject their own.
 bool IsRealInput(UINT message) {
-    return (message >= 0x0100 && message <= 0x0109) ||   // WM_KEYFIRST .. WM_KEYLAST
-           (message >= 0x0200 && message <= 0x020E) ||   // WM_MOUSEFIRST .. WM_MOUSELAST
-           (message >= 0x00A0 && message <= 0x00AD) ||   // non-client mouse messages
-           message == WM_INPUT || message == WM_MOUSEHOVER || message == WM_MOUSELEAVE ||
-           message == WM_NCMOUSEHOVER || message == WM_NCMOUSELEAVE;
+    return (message >= 0x0100 && message <= 0x0109) ||  // WM_KEYFIRST .. WM_KEYLAST
+           (message >= 0x0200 && message <= 0x020E) ||  // WM_MOUSEFIRST .. WM_MOUSELAST
+           (message >= 0x00A0 && message <= 0x00AD) ||  // non-client mouse messages
+           message == WM_INPUT || message == WM_MOUSEHOVER || message == WM_MOUSELEAVE || message == WM_NCMOUSEHOVER ||
+           message == WM_NCMOUSELEAVE;
 }
 
 // Lets Windows look after the window (sent messages, timers, its own upkeep) without
 // handing any real input to the engine. Paint requests stay queued for the caller.
 void PumpRealMessages() {
     MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0x000E, PM_REMOVE) || PeekMessageW(&m, nullptr, 0x0010, 0xFFFFFFFF, PM_REMOVE)) {
+    while (PeekMessageW(&m, nullptr, 0, 0x000E, PM_REMOVE) ||
+           PeekMessageW(&m, nullptr, 0x0010, 0xFFFFFFFF, PM_REMOVE)) {
         if (IsRealInput(m.message) || m.message == 0x0012 /* WM_QUIT */) continue;
         DispatchMessageW(&m);
     }
@@ -47,9 +48,7 @@ bool PlatPeekMessage(PlatMsg* msg) {
     return false;
 }
 
-intptr_t PlatDispatchMessage(const PlatMsg* msg) {
-    return Win32DeliverMessage(msg->message, msg->wParam, msg->lParam);
-}
+intptr_t PlatDispatchMessage(const PlatMsg* msg) { return Win32DeliverMessage(msg->message, msg->wParam, msg->lParam); }
 
 bool Win32GLContextAllowed() { return ScriptAllowsGLContext(); }
 bool Win32UsesInputMethod() { return false; }

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/win32/win32_internal.h"
 #include "platform/gl_picture.h"
+#include "platform/win32/win32_internal.h"
 
 namespace {
 
@@ -18,21 +18,21 @@ struct Win32WindowState {
     bool classRegistered = false;
     bool unregisterPending = false;  // asked while a window of the class still lived
     HWND hwnd = nullptr;
-    HDC dc = nullptr;                // the window's own DC, kept for its whole life
+    HDC dc = nullptr;  // the window's own DC, kept for its whole life
     HGLRC gl = nullptr;
-    HWND msgHwnd = nullptr;          // the window whose message is being handled now
-    bool inPaint = false;            // inside WM_PAINT, before the update region is validated
-    int cursorCount = 0;             // Win32's display counter, as ShowCursor returns it
+    HWND msgHwnd = nullptr;  // the window whose message is being handled now
+    bool inPaint = false;    // inside WM_PAINT, before the update region is validated
+    int cursorCount = 0;     // Win32's display counter, as ShowCursor returns it
     // The GDI picture: a client-sized top-down 32-bit DIB section in a memory DC, so
     // that it can be shown through GDI before GL exists and through GL afterwards.
     HDC paintDC = nullptr;
     HBITMAP paintBitmap = nullptr;
     HGDIOBJ oldBitmap = nullptr;
-    uint32_t* paintBits = nullptr;   // 0x00RRGGBB per pixel, top row first
+    uint32_t* paintBits = nullptr;  // 0x00RRGGBB per pixel, top row first
     int paintW = 0, paintH = 0;
     COLORREF textColor = RGB(0, 255, 0);
     void (*emergency)() = nullptr;
-    HICON icon = nullptr;            // set with WM_SETICON, destroyed after the window
+    HICON icon = nullptr;  // set with WM_SETICON, destroyed after the window
     PlatRect textInputSpot;
 };
 Win32WindowState g_win;
@@ -49,10 +49,9 @@ LRESULT CALLBACK KestrelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     // modifiers); the few Windows keys there (VK_PACKET, which carries a typed or
     // injected character whose WM_CHAR follows anyway, and OEM keys of Japanese
     // keyboards) would pass for a mouse button or a held Shift, so they stop here.
-    const bool keyMessage = message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
-                            message == WM_SYSKEYUP;
-    if (keyMessage && wParam >= 0xE6)
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+    const bool keyMessage =
+        message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
+    if (keyMessage && wParam >= 0xE6) return DefWindowProcW(hwnd, message, wParam, lParam);
     // PlatDefWindowProc needs the window of the message in hand; messages nest
     // (MoveWindow sends WM_SIZE from inside another message), so keep the outer one.
     const HWND outerHwnd = g_win.msgHwnd;
@@ -374,8 +373,10 @@ void PlatTextOut(int x, int y, const char* text) {
 
 void PlatEndPaint() {
     if (!g_win.hwnd || !g_win.paintDC) return;
-    if (g_win.gl) PresentPaintThroughGL();
-    else BitBlt(g_win.dc, 0, 0, g_win.paintW, g_win.paintH, g_win.paintDC, 0, 0, SRCCOPY);
+    if (g_win.gl)
+        PresentPaintThroughGL();
+    else
+        BitBlt(g_win.dc, 0, 0, g_win.paintW, g_win.paintH, g_win.paintDC, 0, 0, SRCCOPY);
     GdiFlush();
 }
 
@@ -411,8 +412,10 @@ bool PlatCreateGLContext() {
 
 void PlatMakeGLCurrent(bool current) {
     if (!g_win.gl) return;
-    if (current && g_win.dc) wglMakeCurrent(g_win.dc, g_win.gl);
-    else wglMakeCurrent(nullptr, nullptr);
+    if (current && g_win.dc)
+        wglMakeCurrent(g_win.dc, g_win.gl);
+    else
+        wglMakeCurrent(nullptr, nullptr);
 }
 
 void PlatDeleteGLContext() {

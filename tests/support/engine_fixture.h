@@ -3,9 +3,9 @@
 // injected messages of platform/test, and pixel read-back for tests of the look.
 #pragma once
 
-#include <cstdint>
-
 #include <GL/gl.h>
+
+#include <cstdint>
 
 #include "engine/engine.h"
 #include "platform/test/test_platform.h"

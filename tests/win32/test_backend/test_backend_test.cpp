@@ -4,11 +4,10 @@
 // message boxes, the clipboard and GL failures are the test's own.
 #include <gtest/gtest.h>
 
-#include "platform/win32/win32_internal.h"
-
 #include <vector>
 
 #include "platform/test/test_platform.h"
+#include "platform/win32/win32_internal.h"
 
 namespace {
 
