@@ -6,11 +6,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "editor/editor.h"
 #include "editor/project.h"
 #include "engine/engine.h"
@@ -21,16 +20,13 @@
 #include "gui/gui.h"
 #include "platform/platform.h"
 #include "render/font.h"
+#include "tests/support/loc_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-double CpuSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
+using benchsupport::CpuSeconds;
 
 std::string GermanText() {
     const char* pieces[] = {
@@ -47,27 +43,20 @@ std::string GermanText() {
     return t;
 }
 
-void Put16(std::string& out, size_t v) { out += char(v & 0xFF), out += char((v >> 8) & 0xFF); }
-
 // "German" (checked) and "Klingon" (no dictionary), one item each holding the text.
 void Setup() {
     const fs::path dir = fs::temp_directory_path() / "qk_bench_box_spelling";
     fs::remove_all(dir);
-    std::string loc, desc;
-    Put16(loc, 1);
-    const std::string text = GermanText();
-    Put16(loc, text.size()), loc += text;
-    Put16(desc, 4), desc += "Item", Put16(desc, 4), desc += "Long";
-    fs::create_directories(dir / "Descriptions");
+    const std::string loc = locfixture::LocBytes({GermanText()}), desc = locfixture::DescBytes({{"Item", "Long"}});
     for (const std::string file : {"menu", "game", "keyboard"}) {  // the files every project has
         for (const char* lang : {"German", "Klingon"}) {
-            fs::create_directories(dir / "Texts" / lang);
-            std::ofstream(dir / "Texts" / lang / (file + ".loc"), std::ios::binary) << loc;
+            locfixture::WriteFile(dir / "Texts" / lang / (file + ".loc"), loc);
         }
-        std::ofstream(dir / "Descriptions" / (file + ".desc"), std::ios::binary) << desc;
+        locfixture::WriteFile(dir / "Descriptions" / (file + ".desc"), desc);
     }
     fs::current_path(dir);
     PlatSetPresentPacing(false);
+    InstallGui();
     InitEngine("bench");
     CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
     InitGL();

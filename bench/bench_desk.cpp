@@ -5,40 +5,26 @@
 // several timed runs of thread CPU time, as the machine may be busy with other work.
 #include <benchmark/benchmark.h>
 
-#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "editor/desk_progress.h"
 #include "editor/desk_search.h"
 #include "editor/qa/qa_checks.h"
 #include "editor/text_store.h"
+#include "tests/support/loc_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+using benchsupport::CpuSeconds;
+
+using benchsupport::BestSeconds;
+
 constexpr int kItems = 4000;
-
-double CpuSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
-
-template <typename Body>
-double BestSeconds(Body body, int rounds = 20) {
-    double best = 1e9;
-    for (int r = 0; r < rounds; ++r) {
-        const double t0 = CpuSeconds();
-        body();
-        best = std::min(best, CpuSeconds() - t0);
-    }
-    return best;
-}
-
-std::string Put16(int v) { return {char(v & 0xFF), char((v >> 8) & 0xFF)}; }
 
 // English and German menu files of 4000 items (every tenth German one still the English
 // text), and their names and descriptions, written by the editor's own writer.
@@ -66,25 +52,23 @@ void WriteProject() {
         }
         SaveCurrentFile();
     }
-    std::string desc;
-    for (int i = 0; i < kItems; ++i) {
-        const std::string name = "QuestReward" + std::to_string(i),
-                          about = "Shown when quest " + std::to_string(i) + " ends; the ferryman pays the player.";
-        desc += Put16(int(name.size())) + name + Put16(int(about.size())) + about;
-    }
-    FILE* f = std::fopen("Descriptions/menu.desc", "wb");
-    std::fwrite(desc.data(), 1, desc.size(), f);
-    std::fclose(f);
+    std::vector<std::pair<std::string, std::string>> items;
+    for (int i = 0; i < kItems; ++i)
+        items.emplace_back("QuestReward" + std::to_string(i),
+                           "Shown when quest " + std::to_string(i) + " ends; the ferryman pays the player.");
+    locfixture::WriteFile("Descriptions/menu.desc", locfixture::DescBytes(items));
     ResetStore();
     written = true;
 }
 
 double LoadSeconds() {
-    static const double seconds = BestSeconds([] {
-        ReadTexts("German\\menu");
-        ReadDescriptions();
-        ResetStore();
-    });
+    static const double seconds = BestSeconds(
+        [] {
+            ReadTexts("German\\menu");
+            ReadDescriptions();
+            ResetStore();
+        },
+        20);
     return seconds;
 }
 

@@ -4,13 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "gui/controls/mltextbox.h"
 #include "platform/platform.h"
 #include "render/dsf.h"
@@ -18,11 +18,7 @@
 
 namespace {
 
-double CpuSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
+using benchsupport::CpuSeconds;
 
 // The editor's own font, read for its glyph table only (layout needs no GL pages).
 Font* EditorFont() {

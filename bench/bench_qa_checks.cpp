@@ -5,11 +5,11 @@
 // the best of several timed runs, as the machine may be busy with other work.
 #include <benchmark/benchmark.h>
 
-#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "editor/qa/qa_checks.h"
 #include "editor/qa/spelling.h"
 #include "editor/text_store.h"
@@ -20,23 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Thread CPU time: the machine may be busy with other work, which wall time would count.
-double CpuSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
+using benchsupport::CpuSeconds;
 
-template <typename Body>
-double BestSeconds(Body body, int rounds = 5) {
-    double best = 1e9;
-    for (int r = 0; r < rounds; ++r) {
-        const double t0 = CpuSeconds();
-        body();
-        best = std::min(best, CpuSeconds() - t0);
-    }
-    return best;
-}
+using benchsupport::BestSeconds;
 
 // ---- checking a file ----
 

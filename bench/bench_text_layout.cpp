@@ -3,20 +3,15 @@
 // a ratio to merely decoding the same bytes with DecodeUtf8 (counter x_decode, lower is better).
 #include <benchmark/benchmark.h>
 
-#include <ctime>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "render/font.h"
 
 namespace {
 
-// Thread CPU time: the machine may be busy with other work, which wall time would count.
-double CpuSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
+using benchsupport::CpuSeconds;
 
 // A font the size of the shipped one (about 1,700 glyphs over the same blocks), made in
 // memory: layout needs only the glyph table, no pages on a GPU.

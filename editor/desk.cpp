@@ -65,7 +65,6 @@ constexpr const char* kHeadingColour = "<color 0,0,160>";
 constexpr const char* kQuietColour = "<color 110,110,110>";
 constexpr const char* kProblemColour = "<color 190,0,0>";
 constexpr const char* kDefaultColour = "<color default>";
-constexpr uint8_t kF2 = 0x71, kF3 = 0x72;
 
 void HideNotice() {
     if (g_desk.noticeShown) HideToolTip();
@@ -346,10 +345,10 @@ bool DeskKey(uint8_t key) {
     const bool ctrl = IsKeyDown(KEY_ANY_CTRL), shift = IsKeyDown(KEY_ANY_SHIFT);
     if (IsKeyDown(KEY_ANY_ALT)) return false;  // Ctrl+Alt+S is the screenshot, AltGr types
     switch (key) {
-        case kF2:
+        case VK_F2:
             CycleReference();
             return true;
-        case kF3:
+        case VK_F3:
             FindNext(shift ? -1 : +1);
             return true;
         case VK_ESCAPE:

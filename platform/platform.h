@@ -75,6 +75,8 @@ enum : uint8_t {
     VK_DECIMAL = 0x6E,
     VK_DIVIDE = 0x6F,
     VK_F1 = 0x70,
+    VK_F2 = 0x71,
+    VK_F3 = 0x72,
     VK_F4 = 0x73,
     VK_F12 = 0x7B,
     VK_NUMLOCK = 0x90,

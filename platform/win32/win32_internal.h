@@ -35,6 +35,8 @@
 #undef VK_ESCAPE
 #undef VK_F1
 #undef VK_F12
+#undef VK_F2
+#undef VK_F3
 #undef VK_F4
 #undef VK_HOME
 #undef VK_INSERT
