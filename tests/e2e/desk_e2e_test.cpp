@@ -10,7 +10,7 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kRowX = 100, kFirstRowY = 124, kRowH = 16;
+constexpr int kRowX = 100, kFirstRowY = 124;
 constexpr int kTextX = 600, kTextY = 500, kExitX = 35, kButtonsY = 577;
 
 std::vector<std::string> Texts(const fs::path& file) {
