@@ -119,6 +119,17 @@ TEST_F(TextStoreRoundTrip, CountZeroReadsEmptyAndWritesTwoZeroBytes) {
     EXPECT_EQ(ReadFile(kGermanMenu), std::string("\0\0", 2));
 }
 
+// Empty texts and texts holding NUL bytes go through load and save whole.
+TEST_F(TextStoreRoundTrip, EmptyTextsAndTextsWithNulBytesAreKeptWhole) {
+    const std::vector<std::string> texts = {"", std::string("ab\0cd", 5), std::string("\0", 1), std::string("x\0", 2)};
+    MakeGermanMenu(texts);
+    LoadGermanMenu();
+    EXPECT_EQ(ItemText(1), texts[1]);
+    ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu).substr(0, 4), std::string("\x04\x00\x00\x00", 4));
+    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes(texts));
+}
+
 TEST_F(TextStoreRoundTrip, ChangesByOtherProgramsAreSeenAndOwnSavesAreNot) {
     MakeGermanMenu({"a", "b"});
     LoadGermanMenu();
