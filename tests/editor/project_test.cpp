@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +13,7 @@
 #include "editor/text_store.h"
 #include "platform/platform.h"
 #include "tests/support/loc_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -52,29 +51,18 @@ void MakeDescriptions() {
     for (const char* file : kFiles) WriteFile(Desc(file), std::string("desc of ") + file);
 }
 
-class ProjectTest : public testing::Test {
+class ProjectTest : public ScratchFolder {
   protected:
     void SetUp() override {
-        static std::atomic<int> serial{0};
-        oldDir_ = fs::current_path();
-        dir_ = fs::temp_directory_path() /
-               ("qk_project_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
-                std::to_string(serial++));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
+        ScratchFolder::SetUp();
         g_project.folders.clear();
         ClearFolders();
     }
     void TearDown() override {
         g_project.folders.clear();
         ClearFolders();
-        fs::current_path(oldDir_);
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
+        ScratchFolder::TearDown();
     }
-
-    fs::path oldDir_, dir_;
 };
 
 TEST_F(ProjectTest, TwoEqualLanguagesScanVerifyAndBackUpWithProgressInNineSteps) {

@@ -4,13 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/support/loc_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -27,28 +26,19 @@ const fs::path kGermanMenu = fs::path("Texts") / "German" / "menu.loc";
 const fs::path kGermanMenuTmp = fs::path("Texts") / "German" / "menu.loc.tmp";
 const fs::path kMenuDesc = fs::path("Descriptions") / "menu.desc";
 
-// Every test runs in its own empty folder, made the working directory because
-// the store uses paths relative to it; the store starts empty.
-class TextStoreTest : public testing::Test {
+// Every test runs in its own empty folder, made the working directory because the store
+// uses paths relative to it; the store starts empty.
+class TextStoreTest : public ScratchFolder {
   protected:
     void SetUp() override {
-        static std::atomic<int> serial{0};
-        oldDir_ = fs::current_path();
-        dir_ = fs::temp_directory_path() /
-               ("qk_text_store_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
-                std::to_string(serial++));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
+        ScratchFolder::SetUp();
         ResetStore();
         ClearFolders();
     }
     void TearDown() override {
         ResetStore();
         ClearFolders();
-        fs::current_path(oldDir_);
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
+        ScratchFolder::TearDown();
     }
 
     // Writes a German\menu file pair with the given texts and matching names.
@@ -75,9 +65,6 @@ class TextStoreTest : public testing::Test {
         EXPECT_TRUE(g_store.names.empty());
         EXPECT_TRUE(g_store.descriptions.empty());
     }
-
-    fs::path oldDir_;
-    fs::path dir_;
 };
 
 const std::vector<std::string> kSampleTexts = {

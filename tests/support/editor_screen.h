@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -22,6 +21,7 @@
 #include "render/font.h"
 #include "support/engine_fixture.h"
 #include "support/loc_files.h"
+#include "support/scratch_folder.h"
 
 namespace editorscreen {
 
@@ -89,37 +89,28 @@ inline void TearDownScreen() {
     ResetStore();
 }
 
-// An empty scratch folder (named after the suite) made the working directory, the
-// engine with the editor's font, and message boxes answered; the test writes its
-// project and builds the screen.
-class ScreenTest : public testing::Test {
+// A scratch folder, the engine with the editor's font, and message boxes answered; the
+// test writes its project and builds the screen.
+class ScreenTest : public ScratchFolder {
   protected:
     void SetUp() override {
         EnsureTestEngine();
         static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
         ASSERT_NE(font, nullptr);
         SetFont(font);
-        old_ = fs::current_path();
-        dir_ = fs::temp_directory_path() /
-               ("qk_" + std::string(testing::UnitTest::GetInstance()->current_test_suite()->name()) + "_" +
-                std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
+        ScratchFolder::SetUp();
         g_boxes = Boxes{};
         g_commonDialogs.creationHook = AnswerBoxes;
     }
     void TearDown() override {
         g_commonDialogs.creationHook = nullptr;
         TearDownScreen();
-        fs::current_path(old_);
-        fs::remove_all(dir_);
+        ScratchFolder::TearDown();
     }
     static void Build() {
         BuildMainScreen();
         ASSERT_NE(g_editor.items, nullptr);
     }
-    fs::path old_, dir_;
 };
 
 }  // namespace editorscreen
