@@ -354,26 +354,6 @@ TEST_F(EditorFlow, FailedFinalSaveLeavesTheTextsInARecoveryFile) {
     }
 }
 
-TEST_F(EditorFlow, NotSavedBoxGoesBackToTheEditorOnItsFirstButtonAndOnEscape) {
-    for (const int answer : {0, -1}) {
-        Build();
-        g_editor.items->SelectItem(1);
-        SetControlProperty("Text", "Text", "still mine");
-        const fs::path blocker = dir_ / "Texts" / LanguageFolder(0) / "menu.loc.tmp" / "blocker";
-        fs::create_directories(blocker);
-        g_boxes.answers = {answer};
-        const ExitOutcome out = FinishEditing(ExitRoad::ExitButton);
-        EXPECT_FALSE(out.leave) << answer;
-        EXPECT_TRUE(PlatHasWindow()) << answer;
-        EXPECT_EQ(ItemText(1), "still mine");
-        EXPECT_FALSE(fs::exists(dir_ / "Texts" / LanguageFolder(0) / "menu.loc.recovered"));
-        fs::remove_all(blocker.parent_path());
-        EXPECT_EQ(FinishEditing(ExitRoad::ExitButton).code, 0);
-        EXPECT_NE(Bytes(Loc(LanguageFolder(0).c_str(), "menu")).find("still mine"), std::string::npos);
-        TearDownScreen();
-    }
-}
-
 TEST_F(EditorFlow, AFileChangedByAnotherProgramIsNeverOverwrittenUnseen) {
     struct Case {
         const char* what;
@@ -412,20 +392,6 @@ TEST_F(EditorFlow, AFileChangedByAnotherProgramIsNeverOverwrittenUnseen) {
         fs::remove(recovered);
         TearDownScreen();
     }
-}
-
-TEST_F(EditorFlow, QuitRequestEndsTheLoopAndSavesLikeExit) {
-    Build();
-    g_editor.items->SelectItem(2);
-    SetControlProperty("Text", "Text", "typed before SIGTERM");
-    TestPostMessage(WM_QUIT, 0, 0);
-    RunEngine();  // returns only because the request ended the loop
-    EXPECT_EQ(HowTheLoopEnded(), ExitRoad::Signal);
-    const ExitOutcome out = FinishEditing(HowTheLoopEnded());
-    g_engine.quitRequested = 0;
-    EXPECT_EQ(out.code, 0);
-    EXPECT_NE(Bytes(Loc(LanguageFolder(0).c_str(), "menu")).find("typed before SIGTERM"), std::string::npos);
-    EXPECT_EQ(Bytes(dir_ / "zazovi.cfg").substr(8), std::string("\x02\0\0\0", 4));
 }
 
 TEST_F(EditorFlow, ConfigurationIsReplacedWholeOrNotAtAll) {

@@ -148,22 +148,19 @@ TEST_F(Drawing, ToolTipBoxStandsAboveThePointerAndStaysOnScreen) {
     EXPECT_EQ(tip.opacity, 0);
 }
 
-TEST_F(ToolTipTiming, ShowsAfterARestOfAboutOnePointTwoSixSecondsOncePerRest) {
+// Once per rest: a press hides the tip and resting on does not bring it back; a move
+// re-arms it. (The delay and the fade are timed in frames_on_demand_test.cpp.)
+TEST_F(ToolTipTiming, ShowsOncePerRestAfterAboutOnePointTwoSixSeconds) {
     MakeSheet();
     CreateControl("TestBox", "A", "S", 10, 10, 100, 50);
     SetControlProperty("A", "ToolTipText", "Hello");
     MoveTo(50, 30);
     MoveTo(51, 30);                     // a move over A arms its timer
     ElapsedSeconds(g_engine.lastTick);  // the frame clock starts from here
-    Rest(12);                           // about 1.21 s
-    EXPECT_EQ(g_gui.tip.opacity, 0);
-    Rest(1);
+    Rest(13);
     EXPECT_GT(g_gui.tip.opacity, 0);
     EXPECT_EQ(g_gui.tip.text, "Hello");
-    Rest(3);  // fades in over a quarter second
-    EXPECT_EQ(g_gui.tip.opacity, 1.0f);
-    // A press hides it; resting on does not bring it back. (Only the button messages:
-    // the pointer does not move.)
+    // (Only the button messages: the pointer does not move.)
     TestPostMessage(WM_LBUTTONDOWN, 0, MakePointLParam(51, 30));
     TestPostMessage(WM_LBUTTONUP, 0, MakePointLParam(51, 30));
     PumpMessages();

@@ -414,13 +414,6 @@ TEST_P(EditCoreTest, MarkedWordIsUnderlinedInRedAndTheOthersAreNot) {
     ShowGuiPointer(true);
 }
 
-TEST_P(EditCoreTest, NewBoxesStartWithTheirClassNameAndTheCaretAtSeven) {
-    auto* fresh = TextEditOf(CreateControl(GetParam(), "D", "S", 0, 0, 0, 0));
-    EXPECT_EQ(fresh->text, GetParam());
-    EXPECT_EQ(fresh->cPos, 7);
-    EXPECT_EQ(FindControlClass(GetParam())->tabStopByDefault, 1);
-}
-
 TEST_P(EditCoreTest, TypingJoinsUtf16PairsAndOnlySettingTextRaisesChange) {
     BindControlEvent("E", "Change", &CountChange);
     Type("a");
