@@ -287,6 +287,8 @@ TEST_F(Desk, NavigationKeys) {
     EXPECT_EQ(Current(), 5);
 }
 
+// Looking marks nothing, Ctrl+S writes what Compile writes, and an edit taken back by
+// hand leaves nothing unsaved. (The marker after typing and Ctrl+S: desk_e2e_test.cpp.)
 TEST_F(Desk, UnsavedMarkerAndCtrlSWritesTheCompileBytes) {
     Build();
     g_editor.items->SelectItem(0);
@@ -294,14 +296,11 @@ TEST_F(Desk, UnsavedMarkerAndCtrlSWritesTheCompileBytes) {
     EXPECT_NE(Title()[0], '*') << Title();
     SetFocusTo("Text");
     Type("!");
-    EXPECT_EQ(Title()[0], '*');
     Key('S', true);
-    EXPECT_NE(Title()[0], '*') << Title();
     const std::string byKey = Bytes(Loc("German"));
     EXPECT_NE(byKey.find("<color default>!"), std::string::npos);
     ASSERT_TRUE(Compile());
     EXPECT_EQ(Bytes(Loc("German")), byKey);
-    // An edit taken back by hand leaves nothing unsaved.
     Type("?");
     g_editor.items->SelectItem(1);
     EXPECT_EQ(Title()[0], '*');

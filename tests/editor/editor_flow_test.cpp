@@ -160,11 +160,6 @@ TEST_F(EditorFlow, ConfigurationBytesAndRestore) {
     EXPECT_EQ(g_editor.file->selected, 2);
     EXPECT_EQ(g_editor.items->current, 17);
     EXPECT_EQ(Prop("Text"), LanguageFolder(1) + " key 17");
-
-    // Leaving with no item selected stores -1.
-    g_editor.items->ClearItems();
-    ASSERT_TRUE(WriteLastPosition());
-    EXPECT_EQ(Bytes(dir_ / "zazovi.cfg").substr(8), std::string(4, char(0xFF)));
 }
 
 TEST_F(EditorFlow, DamagedOrOutOfRangeConfigurationMeansAFreshStart) {
@@ -239,22 +234,6 @@ TEST_F(EditorFlow, TabOrderStaysInsideEachFrame) {
     EXPECT_EQ(tabFrom("Text"), "Fold");
 }
 
-TEST(EditorStartDeath, MissingFileEndsAfterItsMessage) {
-    EXPECT_EXIT(
-        {
-            EnsureTestEngine();
-            SetFont(LoadFont(QK_BINARY_DIR "/zazovi_font.dsf"));
-            const fs::path dir = fs::temp_directory_path() / ("qk_editor_missing_" + std::to_string(::getpid()));
-            fs::remove_all(dir);
-            WriteLoc(dir / "Texts" / "English" / "menu.loc", {});
-            fs::current_path(dir);
-            g_commonDialogs.creationHook = AnswerBoxes;
-            BuildMainScreen();
-            std::exit(3);
-        },
-        testing::ExitedWithCode(0), "");
-}
-
 // --- nothing the translator typed or stored is lost ---------------------------------
 
 namespace {
@@ -269,7 +248,8 @@ std::string KeptIn(const std::string& boxText) {
 
 }  // namespace
 
-TEST_F(EditorFlow, LookingAtItemsWritesThemBackByteForByte) {
+// Looked at, the items go back byte for byte; an edit keeps the item's CR LF and tabs.
+TEST_F(EditorFlow, LookingAtItemsWritesThemBackByteForByteAndAnEditKeepsLineEndsAndTabs) {
     const std::vector<std::string> stored = {"New\r\nGame\tX", std::string("a\0b", 3), "plain", "trailing CR\r",
                                              "\t\ttabbed\r\n"};
     WriteLoc(Loc("English", "menu"), stored);
@@ -283,13 +263,7 @@ TEST_F(EditorFlow, LookingAtItemsWritesThemBackByteForByte) {
     EXPECT_TRUE(out.leave);
     EXPECT_EQ(out.code, 0);
     EXPECT_EQ(Bytes(Loc("English", "menu")), LocBytes(stored));
-}
 
-TEST_F(EditorFlow, AnEditKeepsTheItemsLineEndsAndTabs) {
-    WriteLoc(Loc("English", "menu"), {"New\r\nGame\tX", "b", "c", "d", "e"});
-    Build();
-    Choose("English", 0);
-    ASSERT_TRUE(LoadFile());
     g_editor.items->SelectItem(0);
     SetControlProperty("Text", "Text", "New\nGame X\nMore");
     g_editor.items->SelectItem(1);

@@ -1,6 +1,6 @@
 // project_lock_test.cpp - one editor per project: the lock file is taken, refused or
-// taken over according to who it names, and a killed save's temporary files are
-// cleaned up at the next start. Real files in a temporary working directory.
+// taken over according to who it names, and released only when it is still ours. Real
+// files in a temporary working directory.
 #include "editor/project_lock.h"
 
 #include <gtest/gtest.h>
