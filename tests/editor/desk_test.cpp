@@ -255,16 +255,11 @@ TEST_F(Desk, NavigationKeys) {
     Build();
     g_editor.items->SelectItem(0);
     SetFocusTo("Text");
-    Key(VK_DOWN, true, false, true);
-    EXPECT_EQ(Current(), 1);
-    Key(VK_DOWN, true, false, true);
-    EXPECT_EQ(Current(), 3);
-    Key(VK_DOWN, true, false, true);
-    EXPECT_EQ(Current(), 4);
-    Key(VK_DOWN, true, false, true);  // wraps
-    EXPECT_EQ(Current(), 1);
-    Key(VK_UP, true, false, true);
-    EXPECT_EQ(Current(), 4);
+    for (const auto& [key, expected] :
+         {std::pair<uint8_t, int>{VK_DOWN, 1}, {VK_DOWN, 3}, {VK_DOWN, 4}, {VK_DOWN, 1} /* wraps */, {VK_UP, 4}}) {
+        Key(key, true, false, true);
+        EXPECT_EQ(Current(), expected);
+    }
     // Ctrl+Enter commits the edit and goes to the next item, without a line break.
     Type("x");
     Key(VK_RETURN, true);
