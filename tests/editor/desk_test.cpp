@@ -92,13 +92,6 @@ TEST(DeskRules, SearchFoldsLatinGreekAndCyrillicCaseInEveryField) {
         {"", {}},
     };
     for (const Row& row : rows) EXPECT_EQ(FindMatches(index, row.needle), row.matches) << row.needle;
-    const std::vector<int> matches = {2, 5, 9};
-    EXPECT_EQ(NextMatch(matches, 5, +1), 9);
-    EXPECT_EQ(NextMatch(matches, 9, +1), 2);
-    EXPECT_EQ(NextMatch(matches, 2, -1), 9);
-    EXPECT_EQ(NextMatch(matches, -1, +1), 2);
-    EXPECT_EQ(MatchPosition(matches, 5), 2);
-    EXPECT_EQ(MatchPosition(matches, 4), 0);
     // Folding keeps every byte where it was, bad UTF-8 included.
     const std::string odd = "\xC3\xA4\xFF\xE2\x82\xAC\xD1";
     EXPECT_EQ(FoldForSearch(odd).size(), odd.size());

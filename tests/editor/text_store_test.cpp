@@ -268,12 +268,6 @@ TEST_F(TextStoreLargeFiles, TheLargestCountOf32767IsReadAndWrittenWhole) {
 
 using TextStoreSave = TextStoreTest;
 
-TEST_F(TextStoreSave, EmptyKeyWritesNothing) {
-    const StoreResult r = SaveCurrentFile();
-    EXPECT_TRUE(r.ok);
-    EXPECT_TRUE(fs::is_empty(fs::current_path()));
-}
-
 // Saves that cannot be made fail naming the reason, keep the edited items for another
 // try, and leave the old file as it was and no temporary file of ours behind.
 TEST_F(TextStoreSave, FailedSavesKeepTheOldFileAndTheItems) {

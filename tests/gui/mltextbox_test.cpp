@@ -136,7 +136,8 @@ TEST_F(MLTextBoxTest, DoubleClickSelectsAWordWithoutItsHyphenOrExactlyOneDelimit
     EXPECT_EQ(Selected(), " ");
 }
 
-// Up and Down keep the column over lines of three-byte characters; both Enter keys break the line.
+// Up and Down keep the column over lines of three-byte characters and a carried selection
+// inside the text; both Enter keys break the line.
 TEST_F(MLTextBoxTest, UpDownAndEnterOverMultiByteLines) {
     SetControlProperty("M", "Text", "\xE2\x82\xAC\xE2\x82\xAC\n\xE2\x82\xAC\xE2\x82\xAC");
     box->cPos = 3;
@@ -144,12 +145,7 @@ TEST_F(MLTextBoxTest, UpDownAndEnterOverMultiByteLines) {
     EXPECT_EQ(box->cPos, 10);
     Tap(VK_UP);
     EXPECT_EQ(box->cPos, 3);
-    Tap(VK_RETURN);
-    TestKeyDown(VK_RETURN, 0x1C, true), PumpMessages();  // keypad Enter
-    EXPECT_EQ(box->text, "\xE2\x82\xAC\n\n\xE2\x82\xAC\n\xE2\x82\xAC\xE2\x82\xAC");
-}
-
-TEST_F(MLTextBoxTest, UpAndDownKeepTheCarriedSelectionInsideTheText) {
+    // A selection carried up or down stays inside the text.
     SetControlProperty("M", "Text", "ab\nabcdef");
     for (int i = 0; i < 5; ++i) Shift(VK_LEFT);  // anchor 9, caret 4
     Tap(VK_UP);
@@ -161,6 +157,11 @@ TEST_F(MLTextBoxTest, UpAndDownKeepTheCarriedSelectionInsideTheText) {
     Tap(VK_DOWN);
     EXPECT_EQ(box->cPos, 7);
     EXPECT_EQ(box->nSel, 2);
+    SetControlProperty("M", "Text", "\xE2\x82\xAC\xE2\x82\xAC\n\xE2\x82\xAC\xE2\x82\xAC");
+    box->cPos = 3;
+    Tap(VK_RETURN);
+    TestKeyDown(VK_RETURN, 0x1C, true), PumpMessages();  // keypad Enter
+    EXPECT_EQ(box->text, "\xE2\x82\xAC\n\n\xE2\x82\xAC\n\xE2\x82\xAC\xE2\x82\xAC");
 }
 
 TEST_F(MLTextBoxTest, DraggingBelowTheBoxScrollsFourPixelsPerSecondPerPixelAndSelects) {
