@@ -130,12 +130,9 @@ TEST_F(TextBoxTest, MaxLenCountsCharactersNotBytesAndTypingReplacesASelection) {
     EXPECT_EQ(box->text, "\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");
 }
 
-TEST_F(TextBoxTest, SettingTextShowsLineBreaksAsBarsAndPutsTheCaretAtTheEnd) {
-    BindControlEvent("T", "Change", CountChange);
+// (The caret at the end and the Change event: mltextbox_test.cpp, for both boxes.)
+TEST_F(TextBoxTest, SettingTextShowsLineBreaksAsBarsAndReadsBackSo) {
     SetControlProperty("T", "Text", "a\nb\tc");
-    EXPECT_EQ(box->text, "a|b c");
-    EXPECT_EQ(box->cPos, 5);
-    EXPECT_EQ(g_changes, 1);
     char read[16] = {};
     ASSERT_TRUE(GetControlProperty("T", "Text", read));
     EXPECT_STREQ(read, "a|b c");

@@ -42,15 +42,6 @@ TEST(Circle, TinyRadiusWithAutomaticSegmentsDrawsNothing) {
     EXPECT_TRUE(trace.batches.empty());
 }
 
-TEST(HitTest, RectIncludesAllEdges) {
-    EXPECT_TRUE(PointInRect(10, 20, 10, 20, 30, 40));
-    EXPECT_TRUE(PointInRect(40, 60, 10, 20, 30, 40));
-    EXPECT_TRUE(PointInRect(40, 20, 10, 20, 30, 40));
-    EXPECT_TRUE(PointInRect(10, 60, 10, 20, 30, 40));
-    EXPECT_FALSE(PointInRect(9.9f, 30, 10, 20, 30, 40));
-    EXPECT_FALSE(PointInRect(20, 60.1f, 10, 20, 30, 40));
-}
-
 TEST(HitTest, EllipseExcludesItsOutline) {
     EXPECT_FALSE(PointInEllipse(150, 100, 100, 100, 50, 20));
     EXPECT_FALSE(PointInEllipse(100, 120, 100, 100, 50, 20));
