@@ -352,21 +352,4 @@ TEST_F(Desk, ReplaceAllAsksWithTheCountAndCommitsEachItem) {
     EXPECT_EQ(ItemText(2), "<color 255,0,0>Beenden<color default>");
 }
 
-TEST_F(Desk, ListShowsTheStateIcons) {
-    Build();
-    ClearScreen();
-    GuiDraw();
-    // The icon sits at the left of each row: a green disc for item 0, a ring with a white
-    // centre for item 1.
-    float x, y;
-    g_editor.items->ScreenPos(&x, &y);
-    const float lineH = g_editor.items->LineH(), icon = g_editor.items->FontH() - 1;
-    const auto at = [&](int row, float fx, float fy) {
-        return ReadPixel(int(x + 2 + icon * fx), int(y + 2 + lineH * float(row) + icon * fy));
-    };
-    const Rgb translated = at(0, 0.5f, 0.2f), untranslated = at(1, 0.5f, 0.5f);
-    EXPECT_GT(translated.g, translated.r + 60) << int(translated.r) << "," << int(translated.g);
-    EXPECT_EQ(untranslated, (Rgb{255, 255, 255}));
-}
-
 }  // namespace

@@ -213,14 +213,15 @@ TEST_F(EditorFlow, TabOrderStaysInsideEachFrame) {
         PumpMessages();
         return std::string(GetFocusControl() ? GetFocusControl()->name : "");
     };
-    EXPECT_EQ(tabFrom("Fold"), "File");
-    EXPECT_EQ(tabFrom("File"), "FileOK");
-    EXPECT_EQ(tabFrom("FileOK"), "Fold");
-    EXPECT_EQ(tabFrom("Items"), "Exit");
-    EXPECT_EQ(tabFrom("Exit"), "ExitWithout");
-    EXPECT_EQ(tabFrom("ExitWithout"), "Compile");
-    EXPECT_EQ(tabFrom("Compile"), "Items");
-    EXPECT_EQ(tabFrom("Text"), "Fold");
+    for (const auto& [from, to] : {std::pair<const char*, const char*>{"Fold", "File"},
+                                   {"File", "FileOK"},
+                                   {"FileOK", "Fold"},
+                                   {"Items", "Exit"},
+                                   {"Exit", "ExitWithout"},
+                                   {"ExitWithout", "Compile"},
+                                   {"Compile", "Items"},
+                                   {"Text", "Fold"}})
+        EXPECT_EQ(tabFrom(from), to) << from;
 }
 
 // --- nothing the translator typed or stored is lost ---------------------------------
