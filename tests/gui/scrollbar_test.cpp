@@ -120,16 +120,6 @@ TEST_F(ScrollBarTest, DraggingTheSliderMovesProportionallyToTheFarEnd) {
     Release(112, 400);
 }
 
-TEST_F(ScrollBarTest, SliderNeverOutgrowsItsTrack) {
-    SetControlProperty("Bar", "nBlocks", ValInt(10));
-    SetControlProperty("Bar", "nSliderBlocks", ValInt(200));
-    const ScrollBar::Geometry g = bar->Measure();
-    EXPECT_FLOAT_EQ(g.slider, g.track);
-    EXPECT_FLOAT_EQ(g.sliderStart, g.arrow);
-    SetControlProperty("Bar", "cBlock", ValFloat(10));
-    EXPECT_FLOAT_EQ(bar->Measure().sliderStart + bar->Measure().slider, g.arrow + g.track);
-}
-
 TEST_F(ScrollBarTest, ShortSliderIsTenPixelsAndWiderBarIsHorizontal) {
     SetControlProperty("Bar", "nBlocks", ValInt(1000));
     SetControlProperty("Bar", "nSliderBlocks", ValInt(1));
