@@ -57,9 +57,6 @@ TEST_F(EditorFlow, StartsOnTheFirstFolderAndFileWithoutConfiguration) {
     EXPECT_EQ(Prop("FileFrame"), "File [ " + LanguageFolder(0) + "\\menu.loc ]");
     EXPECT_EQ(Prop("ItemsFrame"), "Items [ nItems: 5 ; Current Item: -1 ]");
     EXPECT_EQ(g_gui.activeSheet, FindControl("Sheet01"));
-    // The backup was made.
-    EXPECT_TRUE(fs::exists(dir_ / "Texts Backup" / "German" / "keyboard.loc"));
-    EXPECT_TRUE(fs::exists(dir_ / "Texts Backup" / "Descriptions" / "menu.desc"));
 }
 
 TEST_F(EditorFlow, SwitchingItemsCommitsTheOneLeftAndShowsTheNew) {
