@@ -71,7 +71,7 @@ TEST(DeskEndToEnd, OpenedWithALocFileShowsTheReferenceAndCtrlDownFindsTheUntrans
     EXPECT_EQ(ConfigItem(ed.dir), firstUntranslated);
 }
 
-TEST(DeskEndToEnd, SearchJumpThenCtrlSSavesAndClearsTheMarker) {
+TEST(DeskEndToEnd, SearchJumpUndoThenCtrlSSavesAndClearsTheMarker) {
     Editor ed("desk_find");
     const fs::path german = ed.dir / "Texts" / "German" / "menu.loc";
     const std::vector<std::string> before = Texts(german);
@@ -89,12 +89,13 @@ TEST(DeskEndToEnd, SearchJumpThenCtrlSSavesAndClearsTheMarker) {
     ASSERT_FALSE(ed.Exited());
     ed.Click(kTextX, kTextY);
     ed.Key("ctrl+a");
-    ed.Type("Sichern");
+    ed.Type("Sichern Quatsch");
+    ed.Key("ctrl+z");  // takes back the last word only: "Sichern " stays
     EXPECT_EQ(ed.X("xdotool getwindowname " + ed.window).rfind('*', 0), 0u);
     ed.Key("ctrl+s");
     std::vector<std::string> after = Texts(german);
     ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(after[static_cast<size_t>(target)], "Sichern");
+    EXPECT_EQ(after[static_cast<size_t>(target)], "Sichern ");
     after[static_cast<size_t>(target)] = before[static_cast<size_t>(target)];
     EXPECT_EQ(after, before);
     EXPECT_NE(ed.X("xdotool getwindowname " + ed.window).rfind('*', 0), 0u);

@@ -2,44 +2,23 @@
 // real project folders: byte-exact round trips through PO, XLIFF and CSV, the exported
 // files checked by other tools (msgfmt --check, Python's XML parser), refused imports
 // that leave every .loc file as it was, and the translation counts of the sample.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "tests/support/loc_files.h"
+#include "tests/support/loctool_run.h"
 
-namespace fs = std::filesystem;
+using namespace loctoolrun;
 
 namespace {
 
-const std::string kLoctool = QK_BINARY_DIR "/tools/loctool/loctool";
 const char* const kFiles[] = {"menu", "game", "keyboard"};
 
 using locfixture::LocBytes;
 constexpr auto& ReadBytes = locfixture::ReadFile;
 constexpr auto& WriteBytes = locfixture::WriteFile;
-
-struct Outcome {
-    int code = -1;
-    std::string out, err;
-};
-
-Outcome Shell(const std::string& command, const fs::path& dir) {
-    const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
-    const int status = std::system((command + " >\"" + out.string() + "\" 2>\"" + err.string() + "\"").c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(out), ReadBytes(err)};
-}
-
-std::string Q(const fs::path& path) { return "\"" + path.string() + "\""; }
 
 // One item: its name and its texts in the reference (English) and in French.
 struct Text {
@@ -79,20 +58,8 @@ std::string Desc(const std::vector<std::string>& names) {
     return locfixture::DescBytes(items);
 }
 
-class LoctoolExchange : public testing::Test {
+class LoctoolExchange : public LoctoolTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(fs::exists(kLoctool)) << kLoctool << " is not built";
-        dir_ =
-            fs::temp_directory_path() / ("qk_exchange_" + std::to_string(getpid()) + "_" +
-                                         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-
     // A project with English, French and German; every file holds the tricky
     // texts (the keyboard file only the first four). `frenchOf` picks the French.
     fs::path MakeProject(const std::string& name, const std::function<std::string(const Text&)>& frenchOf) {
@@ -124,10 +91,6 @@ class LoctoolExchange : public testing::Test {
             if (entry.is_regular_file()) files[fs::relative(entry.path(), project).string()] = ReadBytes(entry.path());
         return files;
     }
-
-    Outcome Loctool(const std::string& args) { return Shell("\"" + kLoctool + "\" " + args, dir_); }
-
-    fs::path dir_;
 };
 
 const char* const kFormats[] = {"po", "xliff", "csv"};

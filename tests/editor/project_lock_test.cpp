@@ -1,6 +1,6 @@
 // project_lock_test.cpp - one editor per project: the lock file is taken, refused or
-// taken over according to who it names, and a killed save's temporary files are
-// cleaned up at the next start. Real files in a temporary working directory.
+// taken over according to who it names, and released only when it is still ours. Real
+// files in a temporary working directory.
 #include "editor/project_lock.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -31,21 +32,12 @@ uint32_t DeadPid() {
     return static_cast<uint32_t>(child);
 }
 
-class ProjectLock : public testing::Test {
+class ProjectLock : public ScratchFolder {
   protected:
-    void SetUp() override {
-        old_ = fs::current_path();
-        dir_ = fs::temp_directory_path() / ("qk_lock_" + std::to_string(getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
-    }
     void TearDown() override {
         ReleaseProjectLock();
-        fs::current_path(old_);
-        fs::remove_all(dir_);
+        ScratchFolder::TearDown();
     }
-    fs::path old_, dir_;
 };
 
 }  // namespace

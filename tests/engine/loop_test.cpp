@@ -5,16 +5,6 @@
 
 #include "support/engine_fixture.h"
 
-TEST(FrameClock, SameTickGivesZeroAndKeepsTheLastTick) {
-    TestSetTicks(5000);
-    uint32_t last = 5000;
-    EXPECT_EQ(ElapsedSeconds(last), 0.0f);
-    EXPECT_EQ(last, 5000u);
-    TestSetTicks(5016);
-    EXPECT_FLOAT_EQ(ElapsedSeconds(last), 0.016f);
-    EXPECT_EQ(last, 5016u);
-}
-
 TEST(FrameClock, WrapAroundOfTheTickCounter) {
     uint32_t last = 4294967290u;
     TestSetTicks(6);

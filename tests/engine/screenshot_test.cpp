@@ -13,20 +13,17 @@
 
 #include "engine/format.h"
 #include "support/engine_fixture.h"
+#include "support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class ScreenshotTest : public testing::Test {
+class ScreenshotTest : public ScratchFolder {
   protected:
     void SetUp() override {
         EnsureTestEngine();
-        old_ = fs::current_path();
-        dir_ = fs::temp_directory_path() / ("qk_shots_" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
+        ScratchFolder::SetUp();
         TestClearMessageBoxes();
         // A known picture: dark blue, with a red 10 x 10 block whose top-left is (10, 20).
         ClearScreen(0, 0, 0.5f);
@@ -35,10 +32,6 @@ class ScreenshotTest : public testing::Test {
         glClearColor(1, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         glDisable(GL_SCISSOR_TEST);
-    }
-    void TearDown() override {
-        fs::current_path(old_);
-        fs::remove_all(dir_);
     }
     static std::vector<uint8_t> Bytes(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
@@ -51,7 +44,6 @@ class ScreenshotTest : public testing::Test {
         while (pipe && fgets(buf.data(), buf.size(), pipe.get())) out += buf.data();
         return out;
     }
-    fs::path old_, dir_;
 };
 
 }  // namespace

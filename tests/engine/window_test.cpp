@@ -98,21 +98,6 @@ TEST(EngineWindow, ResizeKeepsTheScreenProjectionIn2D) {
     OnResize(800, 600);
 }
 
-TEST(EngineWindowDeath, TitleIsWidenedAndWindowCentredOnTheDesktop) {
-    EXPECT_EXIT(
-        {
-            TestSetDesktopSize(1024, 768);
-            InitEngine("Twenty bytes title!!");
-            bool ok = g_engine.title[19] == u'!' && g_engine.title[20] == 0 && g_engine.title[0] == u'T';
-            CreateEngineWindow(800, 600, 0);
-            PlatRect client;
-            PlatGetClientRect(&client);
-            ok = ok && client.right == 800 && client.bottom == 600;
-            std::exit(ok ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "");
-}
-
 TEST(EngineWindowDeath, GLContextFailureShowsTheMessageAndExitsWithZero) {
     EXPECT_EXIT(
         {

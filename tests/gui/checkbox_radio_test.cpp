@@ -1,6 +1,6 @@
-// checkbox_radio_test.cpp - the two toggles through the real input path: property and
-// event tables, the toggle rules for clicks and Space, radio groups per parent, the
-// minimum radio size, and the look (box size, check mark over a texture, caption cut).
+// checkbox_radio_test.cpp - the two toggles through the real input path: the toggle
+// rules for clicks and Space, radio groups per parent, the minimum radio size, and the
+// look (box size, check mark over a texture, caption cut).
 #include "gui/controls/checkbox_radio.h"
 
 #include <GL/gl.h>

@@ -1,5 +1,5 @@
-// The toolkit's eighteen classes: each registered with its tab-stop default, and every
-// colour property of every class moving exactly the bytes of a colour.
+// Every colour property of every class the toolkit registers moves exactly the bytes of
+// a colour through the by-name API.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,20 +9,6 @@
 #include "tests/gui/gui_test_support.h"
 
 using guitest::GuiTest;
-
-// Every class the toolkit offers can be made by name, and Tab visits those whose
-// controls take typing or a choice, not the display-only ones.
-TEST_F(GuiTest, AllEighteenClassesAreRegisteredWithTheirTabStopDefault) {
-    const std::set<std::string> tabStops = {"Button",    "CheckBox",  "ComboBox",    "ListBox",
-                                            "MCListBox", "MLTextBox", "RadioButton", "TextBox"};
-    for (const char* name :
-         {"Button", "CheckBox", "ComboBox", "Dialog", "Frame", "Label", "Line", "ListBox", "MCListBox", "MLTextBox",
-          "PictureBox", "ProgressBar", "RadioButton", "ScrollBar", "Shape", "Sheet", "StatusBar", "TextBox"}) {
-        const ControlClass* cls = FindControlClass(name);
-        ASSERT_NE(cls, nullptr) << name << " is not registered";
-        EXPECT_EQ(cls->tabStopByDefault != 0, tabStops.count(name) == 1) << name;
-    }
-}
 
 // A colour is 4 bytes wherever it is stored: the API reads no more than those from the
 // caller and writes no more than those back, so a caller's `Color` is never overrun.

@@ -46,7 +46,6 @@ class ComboBoxTest : public GuiTest {
 
 TEST_F(ComboBoxTest, PressReleasePickCloseStateMachine) {
     const int16_t drop = combo->dropHeight;
-    EXPECT_EQ(drop, int16_t(lineH * 5 + 2));
     Press(150, 110);  // on the box: opens downward
     EXPECT_EQ(combo->openState, COMBO_OPENING);
     EXPECT_EQ(combo->direction, COMBO_DOWN);
@@ -85,7 +84,6 @@ TEST_F(ComboBoxTest, PressReleasePickCloseStateMachine) {
     // A release below the last row closes without picking anything.
     SetControlProperty("C", "MaxDropHeight", ValShort(200));
     combo->AddItem("item 5");  // the new limit applies from the next insertion
-    EXPECT_EQ(combo->dropHeight, int16_t(lineH * 6 + 2));
     Click(150, 110);
     Click(150, 110 + 10 + combo->dropHeight - 1);
     EXPECT_FALSE(combo->IsOpen());

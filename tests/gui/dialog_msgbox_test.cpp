@@ -255,16 +255,6 @@ TEST_F(DialogTest, NestedBoxGivesTheFocusBackToTheOuterDialog) {
     EXPECT_EQ(FindControl("QUARNEL_Common_Dialog_0"), nullptr);
 }
 
-TEST_F(DialogTest, MessageBoxGivesTheFocusBackToTheControlThatHadIt) {
-    MakeSheet();
-    CreateControl("TestBox", "Field", "S", 500, 500, 60, 20);
-    SetFocusTo("Field");
-    g_clickButton = 0;
-    g_commonDialogs.creationHook = ClickWhenCreated;
-    EXPECT_EQ(MsgBox("Saved.", "Note", "Ok"), 0);
-    EXPECT_EQ(GetFocusControl(), FindControl("Field"));
-}
-
 // Rows break with a gap counted before every button after the first, the first of a
 // new row too: two buttons that fit side by side only without that gap go on rows of
 // their own.

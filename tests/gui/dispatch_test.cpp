@@ -241,13 +241,3 @@ TEST_F(Dispatch, CharactersAndDoubleClicksGoToTheFocus) {
     EXPECT_TRUE(Logged("A.Char(1103)"));
     EXPECT_FALSE(Logged("B.Char(1103)"));
 }
-
-TEST_F(Dispatch, WithoutAnActiveSheetInputIsIgnored) {
-    CreateTopControl("TestSheet", "S", nullptr, 0, 0, 800, 600);
-    CreateControl("TestBox", "A", "S", 10, 10, 50, 20);
-    Press(20, 20);
-    Key(VK_TAB);
-    TestChar('x'), PumpMessages();
-    EXPECT_TRUE(Log().empty());
-    EXPECT_EQ(GetFocusControl(), nullptr);
-}

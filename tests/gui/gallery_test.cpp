@@ -33,16 +33,6 @@ class GalleryTest : public GuiTest {
         ShowGallerySheet(sheet);
         DrawFrame();
     }
-    // The sheet's colour, its tab drawn dark among light ones, the status bar, and the
-    // panel of the first frame.
-    static void ExpectChrome(int sheet) {
-        EXPECT_EQ(g_gui.activeSheet, FindControl(GallerySheetName(sheet)));
-        EXPECT_EQ(ReadPixel(400, 40), ToRgb(kSheetColor)) << "Sheet";
-        for (int tab = 0; tab < GALLERY_SHEET_COUNT; ++tab)
-            EXPECT_EQ(ReadPixel(40 + 152 * tab, 10), ToRgb(tab == sheet ? kAccent : kWhite)) << "tab " << tab;
-        EXPECT_EQ(ReadPixel(4, 590), ToRgb(kAccent)) << "StatusBar";
-        EXPECT_EQ(ReadPixel(sheet == GALLERY_PICTURES ? 248 : 383, 64), ToRgb(kPanelColor)) << "Frame";
-    }
 
   private:
     Font* previousFont_ = nullptr;
@@ -50,13 +40,15 @@ class GalleryTest : public GuiTest {
 
 }  // namespace
 
-// Each sheet comes up with its own tab marked and the toolkit's chrome around it; how
-// each control looks is read back in that control's own test.
+// Each sheet comes up with its own tab marked; how each control looks is read back in
+// that control's own test.
 TEST_F(GalleryTest, EverySheetShowsWithItsTabMarked) {
     for (int sheet = 0; sheet < GALLERY_SHEET_COUNT; ++sheet) {
         SCOPED_TRACE(GallerySheetName(sheet));
         Draw(sheet);
-        ExpectChrome(sheet);
+        EXPECT_EQ(g_gui.activeSheet, FindControl(GallerySheetName(sheet)));
+        for (int tab = 0; tab < GALLERY_SHEET_COUNT; ++tab)
+            EXPECT_EQ(ReadPixel(40 + 152 * tab, 10), ToRgb(tab == sheet ? kAccent : kWhite)) << "tab " << tab;
     }
 }
 
@@ -71,25 +63,16 @@ TEST_F(GalleryTest, TabsSwitchSheetsAndTheScrollBarsDriveTheProgressBars) {
     SetControlProperty("PicturesVScroll", "cBlock", ValFloat(0));
     Draw(GALLERY_PICTURES);
     EXPECT_EQ(FloatOf("PicturesBar", "Progress"), 0.2f);
-    EXPECT_EQ(ReadPixel(650, 85), (Rgb{235, 245, 238}));
-    EXPECT_EQ(ReadPixel(300, 85), (Rgb{60, 160, 90}));
     EXPECT_EQ(FloatOf("PicturesBar2", "Progress"), 1.0f);
-    EXPECT_EQ(ReadPixel(700, 147), ToRgb(kWarm));
 }
 
 TEST_F(GalleryTest, TheDialogComesBackAfterItsCloseBoxDetachedIt) {
     Draw(GALLERY_PICTURES);
     // The close box sits at the right end of the title bar.
     Click(754, 290);
-    DrawFrame();
     EXPECT_EQ(FindControl("PicturesDialog")->parent, nullptr);
-    EXPECT_EQ(ReadPixel(700, 400), ToRgb(kPanelColor)) << "the frame under it";
-    EXPECT_NE(ReadPixel(700, 290), ToRgb(kAccent));
-
     OnShowDialog(KEY_MOUSE1);
-    DrawFrame();
     EXPECT_EQ(FindControl("PicturesDialog")->parent, FindControl(GallerySheetName(GALLERY_PICTURES)));
-    EXPECT_EQ(ReadPixel(700, 290), ToRgb(kAccent));
     // Rebuilding finds no leftover of the detached dialog.
     Click(754, 290);
     BuildGallery();

@@ -162,6 +162,20 @@ class GuiTest : public ::testing::Test {
         TestKeyDown(vk, 0, extended), PumpMessages();
         TestKeyUp(vk, 0, extended), PumpMessages();
     }
+    // Typing and editing keys; the arrows and Delete come from the navigation block, with
+    // the extended flag (without it they are the keypad's).
+    static void Type(const std::string& ascii) {
+        for (char c : ascii) TestChar(uint8_t(c));
+        PumpMessages();
+    }
+    static void Tap(uint8_t vk) { KeyTap(vk, (vk >= VK_LEFT && vk <= VK_DOWN) || vk == VK_DELETE); }
+    static void Chord(uint8_t modifier, unsigned scan, uint8_t vk) {
+        Key(modifier, scan);
+        Tap(vk);
+        KeyRelease(modifier, scan);
+    }
+    static void Ctrl(uint8_t vk) { Chord(VK_CONTROL, 0x1D, vk); }
+    static void Shift(uint8_t vk) { Chord(VK_SHIFT, 0x2A, vk); }
 };
 
 }  // namespace guitest

@@ -1,6 +1,6 @@
-// mclistbox_test.cpp - the multi-column list: its property and event tables, column
-// resizing by a real mouse drag on a separator (with the 5-pixel floor and the double-bar
-// pointer), rows found below the column bar, the key order of Select, and its look.
+// mclistbox_test.cpp - the multi-column list: column resizing by a real mouse drag on a
+// separator (with the 5-pixel floor and the double-bar pointer), rows found below the
+// column bar, the key order of Select, and its look.
 #include "gui/controls/mclistbox.h"
 
 #include <gtest/gtest.h>

@@ -124,9 +124,6 @@ TEST_F(Passive, LabelGrowsABarOnlyWhenItsTextIsTallerAndScrollsWithIt) {
     for (int i = 0; i < 30; ++i) tall += "line " + std::to_string(i) + "\n";
     SetControlProperty("Lb", "Text", tall.c_str());
     ASSERT_EQ(label->scrolling, 1);
-    const int fontH = int(float(font->height) * font->scale);
-    EXPECT_EQ(label->step, fontH / 2);
-    EXPECT_EQ(label->nBlocks, TextHeightFont(font, 200 - 15 - 1, 0, tall.c_str(), 0, -1) - 60);
 
     BindControlEvent("Lb", "Scroll", CountLabelScroll);
     g_labelScrolls = 0;

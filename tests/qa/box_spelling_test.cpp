@@ -3,70 +3,29 @@
 // dictionary, and Ctrl+. replacing a word through the suggestion list as one undo step.
 #include "editor/box_spelling.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "editor/editor.h"
-#include "editor/project.h"
-#include "editor/text_store.h"
-#include "gui/controls/combobox.h"
-#include "gui/controls/listbox.h"
 #include "gui/controls/text_edit.h"
-#include "gui/gui.h"
-#include "gui/msgbox.h"
-#include "render/font.h"
-#include "support/engine_fixture.h"
+#include "support/editor_screen.h"
 
-namespace fs = std::filesystem;
+using namespace editorscreen;
 
 namespace {
 
-// A .loc or .desc: 16-bit little-endian lengths before each string.
-void WriteStrings(const fs::path& p, const std::vector<std::string>& strings, bool counted) {
-    std::string out;
-    auto put16 = [&out](size_t v) { out += char(v & 0xFF), out += char((v >> 8) & 0xFF); };
-    if (counted) put16(strings.size());
-    for (const std::string& s : strings) put16(s.size()), out += s;
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << out;
-}
-
 const std::vector<std::string> kTexts = {"Ein Fe<color 255>hlr hier", "Gute Worte"};
 
-class BoxSpelling : public testing::Test {
+class BoxSpelling : public ScreenTest {
   protected:
     void SetUp() override {
-        EnsureTestEngine();
-        static Font* font = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
-        ASSERT_NE(font, nullptr);
-        SetFont(font);
-        old_ = fs::current_path();
-        dir_ = fs::temp_directory_path() / ("qk_box_spelling_" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
+        ScreenTest::SetUp();
         for (const std::string file : {"menu", "game", "keyboard"}) {  // the files every project has
-            for (const char* lang : {"German", "Klingon"})
-                WriteStrings(dir_ / "Texts" / lang / (file + ".loc"), kTexts, true);
-            WriteStrings(dir_ / "Descriptions" / (file + ".desc"), {"A", "a", "B", "b"}, false);
+            for (const char* lang : {"German", "Klingon"}) WriteLoc(dir_ / "Texts" / lang / (file + ".loc"), kTexts);
+            WriteDesc(dir_ / "Descriptions" / (file + ".desc"), 2);
         }
-        fs::current_path(dir_);
-        BuildMainScreen();
+        Build();
         box_ = FindControl("Text");
         ASSERT_NE(box_, nullptr);
-    }
-    void TearDown() override {
-        g_commonDialogs.creationHook = nullptr;
-        SetActiveSheet(nullptr);
-        while (ControlCount() > 0) DestroyControl(ControlAt(0)->name);
-        g_editor = EditorState{};
-        ResetStore();
-        fs::current_path(old_);
-        fs::remove_all(dir_);
     }
     void Open(const char* lang, int item) {
         for (int i = 0; i < LanguageFolderCount(); ++i)
@@ -93,7 +52,6 @@ class BoxSpelling : public testing::Test {
         Frame(20);
     }
     Control* box_ = nullptr;
-    fs::path old_, dir_;
 };
 
 using Words = std::vector<std::string>;

@@ -1,35 +1,16 @@
 // loctool_qa_test.cpp - loctool qa run as the program on a small project with planted
 // problems: the line format, the summary, the exit codes, JSON with the same content,
 // spelling with the German dictionary, and a settings file with a bad line.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
-#include "tests/support/loc_files.h"
+#include "tests/support/loctool_run.h"
 
-namespace fs = std::filesystem;
+using namespace loctoolrun;
 
 namespace {
-
-const std::string kLoctool = QK_BINARY_DIR "/tools/loctool/loctool";
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-struct Outcome {
-    int code = -1;
-    std::string out, err;
-};
 
 // Item names and, per language, the texts of the menu file; the other files get one
 // clean item each.
@@ -39,19 +20,11 @@ const std::vector<std::string> kEnglish = {
 const std::vector<std::string> kGerman = {"Starten", "Münzen", "<color 255,0,0>Warnung", "eins zwei", "Audio",
                                           "",        "Fehlr"};
 
-class LoctoolQa : public testing::Test {
+class LoctoolQa : public LoctoolTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(fs::exists(kLoctool)) << kLoctool << " is not built";
-        dir_ = fs::temp_directory_path() / ("qk_qa_" + std::to_string(getpid()));
-        fs::remove_all(dir_);
-        start_ = fs::current_path();
+        LoctoolTest::SetUp();
         WriteProject(kEnglish, kGerman);
-    }
-    void TearDown() override {
-        fs::current_path(start_);
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
     }
 
     void WriteFile(const std::string& language, const std::string& file, const std::vector<std::string>& texts) {
@@ -70,15 +43,7 @@ class LoctoolQa : public testing::Test {
         WriteFile("English", "menu", english);
         WriteFile("German", "menu", german);
     }
-    Outcome Qa(const std::string& options) {
-        const fs::path out = dir_ / "out.txt", err = dir_ / "err.txt";
-        const std::string command = "\"" + kLoctool + "\" qa \"" + dir_.string() + "\" " + options + " >\"" +
-                                    out.string() + "\" 2>\"" + err.string() + "\"";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(out), ReadBytes(err)};
-    }
-
-    fs::path dir_, start_;
+    Outcome Qa(const std::string& options) const { return Loctool("qa " + Q(dir_) + " " + options); }
 };
 
 TEST_F(LoctoolQa, ListsEachPlantedProblemOnItsLineAndFails) {
