@@ -28,20 +28,7 @@ namespace {
 
 using benchsupport::CpuSeconds;
 
-std::string GermanText() {
-    const char* pieces[] = {
-        "Größere Übungen für schöne Äpfel — „Grüße“ aus Köln… ",
-        "Der schnelle braune Fuchs springt über den faulen Hund. ",
-        "<color 255,200,0>Achtung:<color default> %d Münzen für {name}, Stufe 3.\n",
-        "Ein Fehlr im Text, der unterstrichen werden muss. ",
-    };
-    std::string t;
-    for (size_t i = 0; t.size() < size_t(TextEdit::kMaxTextBytes) - 8; ++i) t += pieces[i % 4];
-    size_t end = size_t(TextEdit::kMaxTextBytes) - 8;
-    while (end > 0 && (uint8_t(t[end]) & 0xC0) == 0x80) --end;
-    t.resize(end);
-    return t;
-}
+std::string GermanText() { return benchsupport::GermanSample(size_t(TextEdit::kMaxTextBytes) - 8); }
 
 // "German" (checked) and "Klingon" (no dictionary), one item each holding the text.
 void Setup() {

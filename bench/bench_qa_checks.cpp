@@ -95,20 +95,7 @@ Font* BenchFont() {
 
 // 32 KB of German with a misspelling, tags and placeholders, cut at a character boundary.
 const std::string& Text() {
-    static const std::string text = [] {
-        const char* pieces[] = {
-            "Größere Übungen für schöne Äpfel — „Grüße“ aus Köln… ",
-            "Der schnelle braune Fuchs springt über den faulen Hund. ",
-            "<color 255,200,0>Achtung:<color default> %d Münzen für {name}, Stufe 3.\n",
-            "Ein Fehlr im Text, der unterstrichen werden muss. ",
-        };
-        std::string t;
-        for (size_t i = 0; t.size() < 32768; ++i) t += pieces[i % 4];
-        size_t end = 32768;
-        while (end > 0 && (uint8_t(t[end]) & 0xC0) == 0x80) --end;
-        t.resize(end);
-        return t;
-    }();
+    static const std::string text = benchsupport::GermanSample(32768);
     return text;
 }
 
