@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -75,7 +77,17 @@ void EnsureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO)) return;
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    SDL_Init(SDL_INIT_VIDEO);
+    // Without a display SDL falls back to its off-screen driver, and the editor would
+    // run with a window nobody can see, never ending: only the drivers that show a
+    // window are tried (SDL_VIDEODRIVER in the environment still chooses any), and
+    // without one the program says so and ends before it touched anything.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland,KMSDRM");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "No display to open the window on (DISPLAY=%s): the program needs a desktop session.\n",
+                     display ? display : "");
+        std::exit(1);
+    }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver && std::strcmp(driver, "x11") == 0) XSetIOErrorHandler(OnXServerLost);
 }

@@ -163,6 +163,17 @@ TEST(EditorEndToEnd, CountMismatchShowsTheMessageAndEndsWithZero) {
     EXPECT_FALSE(fs::exists(ed.dir / "Texts Backup"));
 }
 
+// With no display to show it on, the editor says so and ends at once (it used to run on
+// without a window, for ever), touching nothing in the project.
+TEST(EditorEndToEnd, WithoutADisplayItSaysSoAndEndsWithOne) {
+    Editor ed("no_display");
+    const std::vector<uint8_t> before = ReadBytes(ed.dir / "zazovi.cfg");
+    EXPECT_FALSE(ed.Start(":249"));
+    EXPECT_EQ(ed.WaitExit(), 1);
+    EXPECT_FALSE(fs::exists(ed.dir / "zazovi.lock"));
+    EXPECT_EQ(ReadBytes(ed.dir / "zazovi.cfg"), before);
+}
+
 TEST(EditorEndToEnd, LosingTheDisplayStillSavesWhatWasTyped) {
     Editor ed("display_lost");
     PrivateDisplay display;
@@ -224,7 +235,7 @@ TEST(EditorEndToEnd, SignalsEndTheEditorAsExitDoes) {
     for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
         Editor ed("signal_" + std::to_string(sig));
         const fs::path loc = MenuLoc(ed);
-        ASSERT_TRUE(ed.Start());
+        ASSERT_TRUE(ed.Start()) << sig;
         const std::string text = "typed before signal " + std::to_string(sig);
         EditItem(ed, 4, text);  // still only in the text box
         kill(ed.pid, sig);
