@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 # Everything below runs on a display: a virtual one when there is none.
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"
 fi
 
 build=${QK_SAN_BUILD:-build-san}

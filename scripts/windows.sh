@@ -24,7 +24,7 @@ fi
 
 # Everything below runs on a display: a virtual one when there is none.
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"
 fi
 
 host_build=${QK_HOST_BUILD:-$PWD/build}
