@@ -77,7 +77,8 @@ class PrivateDisplay {
                 fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
                 continue;
             const std::string display = ":" + std::to_string(n);
-            const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-noreset", "-nolisten", "tcp", nullptr};
+            const char* argv[] = {"Xvfb",     display.c_str(), "-screen", "0",    "1024x768x24",
+                                  "-noreset", "-nolisten",     "tcp",     nullptr};
             if (posix_spawnp(&pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return;
             for (int i = 0; i < 50 && !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i) Sleep(100);
             name = display;
