@@ -61,6 +61,10 @@ row_y() { echo $((124 + 16 * $1)); }
 text="Typed into the installed editor"
 click 100 "$(row_y 1)"        # choose item 1
 click 600 500                 # into the text box
+# A fresh X server lets the keyboard follow the pointer. Once an earlier program on the
+# same server (kept with -noreset) set the focus and ended, the focus stays elsewhere,
+# and Wine's window does not take it from a click without a window manager: give it.
+xdotool windowfocus "$window"
 xdotool key ctrl+a
 sleep 0.3
 xdotool type --delay 60 "$text"
