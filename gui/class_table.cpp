@@ -89,6 +89,7 @@ static void FillFromRow(ControlClass* cls) {
 
 void InitGui() {
     g_gui.activeSheet = g_gui.focus = g_gui.capture = g_gui.modal = g_gui.keyDownTarget = nullptr;
+    g_gui.pendingFocus = nullptr, g_gui.focusPending = false, g_gui.focusWalks = 0;
     g_gui.overlay = nullptr;
     g_gui.tip = ToolTipState{};
     g_gui.pointerShown = 1;
@@ -109,6 +110,7 @@ void ShutdownGui() {
     std::vector<std::unique_ptr<Control>> controls = std::move(g_gui.controls);
     g_gui.controls.clear();
     g_gui.activeSheet = g_gui.focus = g_gui.capture = g_gui.modal = g_gui.keyDownTarget = nullptr;
+    g_gui.pendingFocus = nullptr, g_gui.focusPending = false, g_gui.focusWalks = 0;
     g_gui.overlay = nullptr;
     g_gui.tip = ToolTipState{};
     for (auto& c : controls) {

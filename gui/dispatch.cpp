@@ -56,10 +56,18 @@ static Control* LiveCapture() {
 
 // ---- focus ----------------------------------------------------------------------------------
 
-void ChangeFocus(Control* n) {
+// A focus handler (GetFocus, LoseFocus) that moves the focus would otherwise start a
+// walk inside the walk that called it, and two controls that each take the focus back
+// when they lose it recurse without end. So a change asked for during a walk waits:
+// only the latest such request is kept, and it runs when the walk is over. Follow-ups
+// are capped so that such a ping-pong settles on the last one allowed.
+constexpr int kMaxFocusFollowUps = 8;
+
+static void WalkFocusChange(Control* n) {
     Control* o = g_gui.focus;
     g_gui.focus = n;
     RequestFrame();
+    ++g_gui.focusWalks;
     // LoseFocus climbs from the old focus until it reaches the new focus or a control
     // inside it; GetFocus then climbs from the new focus up to where that climb stopped.
     Control* stop = nullptr;
@@ -76,6 +84,24 @@ void ChangeFocus(Control* n) {
         n->OnGetFocus();
         for (Control* a = n->parent; a && a != stop; a = a->parent) a->OnGetFocus();
     }
+    --g_gui.focusWalks;
+}
+
+void ChangeFocus(Control* n) {
+    if (g_gui.focusWalks > 0) {
+        g_gui.pendingFocus = n;
+        g_gui.focusPending = true;
+        return;
+    }
+    DeferFrees keep;  // a handler may destroy a control the walk is still climbing through
+    WalkFocusChange(n);
+    for (int followUps = 0; g_gui.focusPending && followUps < kMaxFocusFollowUps; ++followUps) {
+        Control* next = g_gui.pendingFocus;
+        g_gui.focusPending = false;
+        if (next != g_gui.focus && !(next && next->destroying)) WalkFocusChange(next);
+    }
+    g_gui.focusPending = false;  // beyond the cap: dropped
+    g_gui.pendingFocus = nullptr;
 }
 
 // A modal control keeps the focus: only it and its descendants may take it.

@@ -176,6 +176,10 @@ struct GuiState {
     Control* capture = nullptr;
     Control* modal = nullptr;
     Control* keyDownTarget = nullptr;  // focus at the last key down: gets the key up
+    // A focus change asked for by a focus handler, run once the current walk is over.
+    int focusWalks = 0;  // how many focus walks are raising handlers right now
+    Control* pendingFocus = nullptr;
+    bool focusPending = false;  // pendingFocus holds a request (null: clear the focus)
     OverlayFunc overlay = nullptr;
     // tooltip and pointer
     ToolTipState tip;
@@ -200,7 +204,10 @@ extern GuiState g_gui;
 Control* GetFocusControl();
 // Moves the focus to c (null clears it), raising LoseFocus on the old focus and its
 // ancestors, then GetFocus on c and its ancestors. Focusing the focus again raises
-// LoseFocus and then GetFocus along its whole chain of ancestors.
+// LoseFocus and then GetFocus along its whole chain of ancestors. Called from inside a
+// GetFocus or LoseFocus handler, the change waits until the walk that raised the handler
+// is over; only the latest such request runs then (nothing when c has the focus by
+// then), and at most 8 of them follow one another.
 void ChangeFocus(Control* c);
 // While set, the control receives all mouse events that happen inside it; a mouse event
 // outside it clears the capture.

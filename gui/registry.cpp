@@ -289,6 +289,7 @@ static void ForgetSubtree(Control* c) {
     if (c->Contains(g_gui.keyDownTarget)) g_gui.keyDownTarget = nullptr;
     if (c->Contains(g_gui.activeSheet)) g_gui.activeSheet = nullptr, g_gui.focus = nullptr;
     if (c->Contains(g_gui.focus)) g_gui.focus = nullptr;
+    if (g_gui.pendingFocus && c->Contains(g_gui.pendingFocus)) g_gui.focusPending = false, g_gui.pendingFocus = nullptr;
 }
 
 // The last child whose destruction has not begun yet (one that has begun is finished
@@ -329,6 +330,7 @@ static void ForgetDestroyed() {
     if (Destroyed(g_gui.capture)) g_gui.capture = nullptr;
     if (Destroyed(g_gui.modal)) g_gui.modal = nullptr;
     if (Destroyed(g_gui.keyDownTarget)) g_gui.keyDownTarget = nullptr;
+    if (Destroyed(g_gui.pendingFocus)) g_gui.focusPending = false, g_gui.pendingFocus = nullptr;
 }
 
 DeferFrees::DeferFrees() { ++g_gui.destroyDepth; }

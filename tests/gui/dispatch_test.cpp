@@ -241,3 +241,61 @@ TEST_F(Dispatch, CharactersAndDoubleClicksGoToTheFocus) {
     EXPECT_TRUE(Logged("A.Char(1103)"));
     EXPECT_FALSE(Logged("B.Char(1103)"));
 }
+
+namespace {
+int g_focusHandlerCalls = 0;
+void FocusFirstField() { ++g_focusHandlerCalls, SetFocusTo("f1"); }
+void TakeFocusBackA() { ++g_focusHandlerCalls, SetFocusTo("A"); }
+void TakeFocusBackB() { ++g_focusHandlerCalls, SetFocusTo("B"); }
+void AskTwiceLatestWins() { SetFocusTo("Y"), SetFocusTo("Z"); }
+void AskThenDestroy() { SetFocusTo("Y"), DestroyControl("Y"); }
+}  // namespace
+
+// A frame that hands the focus to its first field, by click, by name and by Tab: the
+// request runs once the walk that raised it is over, and ends there.
+TEST_F(Dispatch, AFrameThatFocusesItsFirstFieldWhenItGetsTheFocus) {
+    MakeSheet();
+    CreateControl("TestFrame", "F", "S", 10, 10, 200, 200);
+    CreateControl("TestBox", "f1", "F", 10, 10, 50, 20);
+    CreateControl("TestBox", "other", "S", 300, 10, 50, 20);
+    BindControlEvent("F", "GetFocus", FocusFirstField);
+    g_focusHandlerCalls = 0;
+    Press(150, 150);
+    EXPECT_EQ(FocusName(), "f1");
+    // Focusing f1 raises F's GetFocus again: its request for the focus it has raises nothing.
+    EXPECT_EQ(g_focusHandlerCalls, 2);
+    Release(150, 150);
+    SetFocusTo("other");
+    SetFocusTo("F");
+    EXPECT_EQ(FocusName(), "f1");
+    SetFocusTo("other");
+    Key(VK_TAB);
+    KeyRelease(VK_TAB);
+    EXPECT_EQ(FocusName(), "f1");
+}
+
+TEST_F(Dispatch, TwoControlsTakingTheFocusBackSettleAfterEightFollowUps) {
+    MakeSheet();
+    CreateControl("TestBox", "A", "S", 10, 10, 50, 20);
+    CreateControl("TestBox", "B", "S", 100, 10, 50, 20);
+    SetFocusTo("A");
+    BindControlEvent("A", "LoseFocus", TakeFocusBackA);
+    BindControlEvent("B", "LoseFocus", TakeFocusBackB);
+    g_focusHandlerCalls = 0;
+    SetFocusTo("B");
+    // B, then A, B, ... eight follow-ups: the eighth (B) stands, the ninth request is dropped.
+    EXPECT_EQ(FocusName(), "B");
+    EXPECT_EQ(g_focusHandlerCalls, 9);
+}
+
+TEST_F(Dispatch, OnlyTheLatestFocusRequestOfAHandlerRunsAndNoneForADestroyedControl) {
+    MakeSheet();
+    for (const char* name : {"X", "Y", "Z"}) CreateControl("TestBox", name, "S", 10, 10, 50, 20);
+    BindControlEvent("X", "GetFocus", AskTwiceLatestWins);
+    SetFocusTo("X");
+    EXPECT_EQ(FocusName(), "Z");
+    BindControlEvent("X", "GetFocus", AskThenDestroy);
+    SetFocusTo("X");
+    EXPECT_EQ(FocusName(), "X");
+    EXPECT_EQ(FindControl("Y"), nullptr);
+}
