@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need (Debian packages) and builds everything
-# into build/. Safe to run again: it installs only what is missing.
+# Installs what the build and the tests need (Debian packages) and builds into build/:
+# everything, or only the targets named (scripts/setup.sh zazovi loctool ...). Safe to
+# run again: it installs only what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,4 +28,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build build -j "$(nproc)"
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build build -j "$(nproc)" "${targets[@]}"
