@@ -16,7 +16,9 @@ set(QK_FONT_LICENCES "/usr/share/doc/fonts-dejavu-core/copyright=font-licence-De
                       "/usr/share/doc/fonts-wqy-zenhei/copyright=font-licence-WenQuanYi.txt")
 
 function(qk_install_docs destination)
-  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${destination})
+  # Our own code is MIT (LICENSE); `copyright` says which licence covers which part.
+  install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/packaging/copyright
+          DESTINATION ${destination})
   foreach(entry ${QK_FONT_LICENCES})
     string(REPLACE "=" ";" parts "${entry}")
     list(GET parts 0 file)

@@ -16,7 +16,7 @@ status=0
 # The .tar.gz is the install layout under one top folder.
 listing=$(tar tzf "dist/zazovi-${version}-linux-x86_64.tar.gz")
 for f in bin/zazovi bin/loctool share/zazovi/zazovi_font.dsf share/zazovi/sample/Texts/English/menu.loc \
-         share/applications/zazovi.desktop share/icons/hicolor/48x48/apps/zazovi.png share/doc/zazovi/README.md; do
+         share/applications/zazovi.desktop share/icons/hicolor/48x48/apps/zazovi.png share/doc/zazovi/README.md share/doc/zazovi/LICENSE; do
     grep -qx "zazovi-${version}-linux-x86_64/$f" <<< "$listing" || { echo "FAIL: the .tar.gz holds no $f"; status=1; }
 done
 bash tests/package/deb_test.sh "dist/zazovi_${version}_amd64.deb" "$version" || status=1

@@ -27,7 +27,7 @@ fail() {
 (cd "$dest" && cmake -E tar xf "$zip")
 folder="$dest/zazovi-$version-windows-x64"
 for f in zazovi.exe loctool.exe zazovi_font.dsf Texts/English/menu.loc Descriptions/menu.desc README.md \
-         font-licence-DejaVu.txt; do
+         font-licence-DejaVu.txt LICENSE; do
     [ -f "$folder/$f" ] || fail "the ZIP holds no $f"
 done
 
