@@ -139,13 +139,35 @@ bool Control::Contains(const Control* c) const {
 
 // ---- EventControl -------------------------------------------------------------------------
 
+namespace {
+enum : uint8_t { kRaisingShow = 1, kRaisingHide = 2, kRaisingMove = 4, kRaisingSize = 8 };
+}
+
+// The by-name API keeps a control that its handler destroys alive until the call
+// returns (DeferFrees), so the bit can be cleared after the handler in any case.
+template <class F>
+void EventControl::RaiseOnce(uint8_t bit, F raise) {
+    if (raising & bit) return;
+    raising |= bit;
+    raise();
+    raising &= static_cast<uint8_t>(~bit);
+}
+
+void EventControl::Show() {
+    RaiseOnce(kRaisingShow, [&] { Raise(show); });
+}
+
+void EventControl::Hide() {
+    RaiseOnce(kRaisingHide, [&] { Raise(hide); });
+}
+
 void EventControl::Move(float nx, float ny) {
-    Raise(move, nx, ny);
+    RaiseOnce(kRaisingMove, [&] { Raise(move, nx, ny); });
     x = nx, y = ny;
 }
 
 void EventControl::Size(float nw, float nh) {
-    Raise(size, w, h);
+    RaiseOnce(kRaisingSize, [&] { Raise(size, w, h); });
     w = nw, h = nh;
 }
 

@@ -251,8 +251,8 @@ class EventControl : public Control {
     void OnClick(int32_t key) override { Raise(click, key); }
     void OnMouseMove(float dx, float dy) override { Raise(mouseMove, dx, dy); }
     void OnDoubleClick(int32_t key) override { Raise(doubleClick, key); }
-    void Show() override { Raise(show); }
-    void Hide() override { Raise(hide); }
+    void Show() override;
+    void Hide() override;
     // The handler sees the new position; `Size` hands it the size before the change.
     void Move(float nx, float ny) override;
     void Size(float nw, float nh) override;
@@ -262,6 +262,14 @@ class EventControl : public Control {
     // Show, Hide, Destroy, Move, Size, GetFocus, LoseFocus.
     int ListEvents(EventEntry* table) override;
     void OnDestroy() override { Raise(destroy); }
+
+  private:
+    // The events whose handler is running right now (one bit each for Show, Hide, Move
+    // and Size): a handler that hides its own control from Hide, or moves it from Move,
+    // changes it without raising its own event again, which would never end.
+    uint8_t raising = 0;
+    template <class F>
+    void RaiseOnce(uint8_t bit, F raise);
 };
 
 // ---- TipControl -----------------------------------------------------------------------

@@ -216,6 +216,7 @@ bool SetActiveSheet(const char* name) {
 bool SetControlProperty(const char* name, const char* prop, const void* value) {
     Control* c = FindControl(name);
     if (!c) return false;
+    DeferFrees keep;  // a Hide, Move or Size handler may destroy c while its class still works on it
     if (!value) {
         SetGuiError(GUI_ERR_NULL);
         return false;

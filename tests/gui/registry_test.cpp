@@ -20,6 +20,9 @@ void CountShow() { ++g_shows; }
 void CountHide() { ++g_hides; }
 void OnClick(int32_t key) { ++g_clicks, g_lastKey = key; }
 void OnMotion(float a, float b) { g_a = a, g_b = b; }
+void HideAgain() { ++g_hides, SetControlProperty("A", "Visible", ValBool(false)); }
+void MoveAgain(float, float) { ++g_clicks, SetControlProperty("A", "x", ValFloat(50)); }
+void DestroyWhileMoving(float, float) { DestroyControl("A"); }
 void CheckFrameAlive() { g_frameAliveAtChildDestroy = FindControl("F") != nullptr; }
 
 class Registry : public GuiTest {};
@@ -142,6 +145,25 @@ TEST_F(Registry, ApiPropertiesRaiseShowHideMoveAndSize) {
     int16_t tab = 0;
     EXPECT_TRUE(GetControlProperty("A", "TabStop", &tab));
     EXPECT_EQ(tab, 42);
+}
+
+// A handler that sets the very property its event reports does not raise itself again,
+// and one that destroys its control leaves no dangling access behind.
+TEST_F(Registry, HandlersThatSetTheirOwnPropertyRunOnce) {
+    MakeSheet();
+    CreateControl("TestBox", "A", "S", 0, 0, 100, 20);
+    g_hides = g_clicks = 0;
+    BindControlEvent("A", "Hide", HideAgain);
+    BindControlEvent("A", "Move", MoveAgain);
+    EXPECT_TRUE(SetControlProperty("A", "Visible", ValBool(false)));
+    EXPECT_TRUE(SetControlProperty("A", "x", ValFloat(10)));
+    EXPECT_EQ(g_hides, 1);
+    EXPECT_EQ(g_clicks, 1);
+    EXPECT_TRUE(SetControlProperty("A", "Visible", ValBool(false)));  // and again, later
+    EXPECT_EQ(g_hides, 2);
+    BindControlEvent("A", "Move", DestroyWhileMoving);
+    EXPECT_TRUE(SetControlProperty("A", "y", ValFloat(3)));
+    EXPECT_EQ(FindControl("A"), nullptr);
 }
 
 TEST_F(Registry, PropertiesByNameRoundTrip) {
