@@ -208,11 +208,17 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
         EXPECT_NE(at, std::string::npos) << from;
         return at == std::string::npos ? s : s.replace(at, from.size(), to);
     };
-    const auto lineOf = [](const std::string& s, const std::string& what) {
-        return std::to_string(1 + std::count(s.begin(), s.begin() + static_cast<long>(s.find(what)), '\n'));
+    const auto lineAt = [](const std::string& s, size_t at) {
+        return std::to_string(1 + std::count(s.begin(), s.begin() + static_cast<long>(at), '\n'));
     };
+    const auto lineOf = [&](const std::string& s, const std::string& what) { return lineAt(s, s.find(what)); };
     const std::string plainPo = "msgctxt \"menu:0:Plain\"\nmsgid \"New Game\"\nmsgstr \"Nouvelle partie\"\n";
     const std::string plainCsv = "\"menu\",\"0\",\"Plain\",";
+    // A repeated entry, and an obsolete one given twice: each message names both lines.
+    const std::string twice =
+        replace(po, plainPo, plainPo + "\nmsgctxt \"menu:1:LineFeeds\"\nmsgid \"x\"\nmsgstr \"y\"\n");
+    const std::string obsolete = "\n#~ msgctxt \"old\"\n#~ msgid \"x\"\n#~ msgstr \"y\"\n";
+    const std::string obsoleteTwice = po + obsolete + obsolete;
     const struct {
         const char* name;
         const char* ext;
@@ -224,9 +230,21 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
         {"missing item", "po", replace(po, plainPo, ""), "item 'menu:0:Plain' has no entry in the file"},
         {"other language", "po", replace(po, "Language: French", "Language: German"),
          ".po:" + lineOf(po, "Language: French") + ": the file holds the language 'German', not 'French'"},
-        {"duplicate", "po",
-         replace(po, plainPo, plainPo + "\nmsgctxt \"menu:1:LineFeeds\"\nmsgid \"x\"\nmsgstr \"y\"\n"),
-         "' appears a second time (first at line "},
+        {"duplicate", "po", twice,
+         ".po:" + lineAt(twice, twice.rfind("msgctxt \"menu:1:LineFeeds\"")) +
+             ": item 'menu:1:LineFeeds' appears a second time (first at line " +
+             lineOf(twice, "msgctxt \"menu:1:LineFeeds\"\nmsgid \"x\"") + ")"},
+        {"obsolete duplicate", "po", obsoleteTwice,
+         ".po:" + lineAt(obsoleteTwice, obsoleteTwice.rfind("#~ msgctxt")) +
+             ": duplicate message definition (the first definition is at line " + lineOf(obsoleteTwice, "#~ msgctxt") +
+             ")"},
+        // libgettextpo hands out C strings: a NUL would cut the text, or the id to a match.
+        {"NUL in msgstr", "po", replace(po, "\"Nouvelle partie\"", "\"Nouvelle\\000partie\""),
+         ".po:" + lineOf(po, "\"Nouvelle partie\"") + ": this msgstr holds a NUL byte"},
+        {"NUL in msgctxt", "po", replace(po, "\"menu:0:Plain\"", "\"menu:0:Plain\\x00 near miss\""),
+         ".po:" + lineOf(po, "\"menu:0:Plain\"") + ": this msgctxt holds a NUL byte"},
+        {"domain", "po", replace(po, plainPo, "domain \"other\"\n" + plainPo),
+         ".po:" + lineOf(po, plainPo) + ": a domain line"},
         {"syntax", "po", replace(po, "msgstr \"Nouvelle partie\"", "msgstr \"Nouvelle partie"),
          ": end-of-line within string"},
         {"plural forms", "po",
@@ -255,6 +273,8 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
         // The row starts on line 2; its description holds a line break.
         {"bad quote", "csv", replace(csv, "\"Nouvelle partie\"", "\"Nouvelle \"partie\""), ".csv:3: "},
         {"short row", "csv", replace(csv, ",\"Nouvelle partie\"", ""), ".csv:2: 5 columns where the header has 6"},
+        {"NUL in id", "csv", replace(csv, plainCsv, std::string("\"menu\",\"0\",\"Pl") + '\0' + "ain\","),
+         ".csv:2: unknown item 'menu:0:Pl\\x00ain': no item"},
         {"NUL byte", "csv", replace(csv, "Nouvelle partie", std::string("Nouvelle\0partie", 15)),
          ".csv:2: the text of item 'menu:0:Plain' holds a NUL byte"},
         {"too long", "csv", replace(csv, "Nouvelle partie", std::string(40000, 'x')),
