@@ -219,6 +219,9 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
         replace(po, plainPo, plainPo + "\nmsgctxt \"menu:1:LineFeeds\"\nmsgid \"x\"\nmsgstr \"y\"\n");
     const std::string obsolete = "\n#~ msgctxt \"old\"\n#~ msgid \"x\"\n#~ msgstr \"y\"\n";
     const std::string obsoleteTwice = po + obsolete + obsolete;
+    std::string manyAttributes, deepGroups;
+    for (int i = 0; i <= 1000; ++i) manyAttributes += "a" + std::to_string(i) + "=\"\" ";
+    for (int i = 0; i < 100; ++i) deepGroups += "<group>";
     const struct {
         const char* name;
         const char* ext;
@@ -264,6 +267,30 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
          "the entity &e; inside a <target> is not supported"},
         {"inline markup", "xliff", replace(xliff, ">Nouvelle partie<", "><g id=\"1\">Nouvelle</g> partie<"),
          "<g> inside a <target>"},
+        {"other mark", "xliff", replace(xliff, ">Nouvelle partie<", "><mrk mtype=\"protected\">Nouvelle</mrk><"),
+         "<mrk mtype=\"protected\"> inside a <target>"},
+        {"text in a placeholder", "xliff", replace(xliff, "ctype=\"x-char-0001\"/>", "ctype=\"x-char-0001\">lost</x>"),
+         ".xliff:" + lineOf(xliff, "ctype=\"x-char-0001\"/>") + ": an <x> placeholder with content"},
+        {"two targets", "xliff",
+         replace(xliff, ">Nouvelle partie</target>", ">Nouvelle</target><target>partie</target>"),
+         ".xliff:" + lineOf(xliff, ">Nouvelle partie<") + ": a second <target> in the unit 'menu:0:Plain'"},
+        {"foreign target", "xliff",
+         replace(xliff, "<target state=\"translated\">Nouvelle partie</target>",
+                 "<t:target xmlns:t=\"urn:other\">Nouvelle partie</t:target>"),
+         "a <target> in the namespace urn:other, not in XLIFF 1.2's"},
+        {"no namespace", "xliff", replace(xliff, " xmlns=\"urn:oasis:names:tc:xliff:document:1.2\"", ""),
+         ".xliff:2: loctool reads XLIFF 1.2, and this <xliff> is in no namespace"},
+        {"XLIFF 2.0", "xliff",
+         replace(replace(xliff, "xliff:document:1.2", "xliff:document:2.0"), "version=\"1.2\"", "version=\"2.0\""),
+         ".xliff:2: loctool reads XLIFF 1.2, and this <xliff> is in the namespace "
+         "urn:oasis:names:tc:xliff:document:2.0"},
+        // Refused before libxml2 parses them, as its start-tag parsing is quadratic.
+        {"attributes", "xliff", replace(xliff, "<trans-unit ", "<trans-unit " + manyAttributes),
+         ".xliff:" + lineOf(xliff, "<trans-unit ") + ": a start tag with more than 1000 attributes"},
+        {"nesting", "xliff", replace(xliff, "<body>", "<body>" + deepGroups),
+         ".xliff:" + lineOf(xliff, "<body>") + ": elements nested more than 100 deep"},
+        {"line length", "xliff", replace(xliff, "<note>", "<note>" + std::string(16 << 20, 'x')),
+         ".xliff:" + lineOf(xliff, "<note>") + ": a line longer than 16 MiB"},
         {"unknown id", "csv", replace(csv, plainCsv, "\"menu\",\"99\",\"Plain\","),
          ".csv:2: unknown item 'menu:99:Plain'"},
         {"missing item", "csv", csv.substr(0, csv.find("\"keyboard\",\"3\",")),
@@ -296,6 +323,30 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
     EXPECT_NE(r.err.find("the file holds the language 'French', not 'German'"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
     EXPECT_EQ(LocFiles(project), before);
+}
+
+// CAT tools split a target into segment marks and add elements of their own
+// namespaces; the text is the marks' text, and the extensions are no part of it.
+TEST_F(LoctoolExchange, XliffSegmentMarksAreReadAsTheirText) {
+    const fs::path project = MakeProject("p");
+    const fs::path file = dir_ / "French.xliff";
+    ASSERT_EQ(Loctool("export --format xliff " + Q(project) + " French -o " + Q(file)).code, 0);
+    std::string xliff = ReadBytes(file);
+    const std::string target = ">Nouvelle partie</target>";
+    ASSERT_NE(xliff.find(target), std::string::npos);
+    xliff.replace(xliff.find(target), target.size(),
+                  "><mrk mtype=\"seg\" mid=\"1\">Nouvelle</mrk> <!-- checked -->"
+                  "<mrk mtype=\"seg\" mid=\"2\">partie <![CDATA[&]]> plus</mrk></target>"
+                  "<cat:origin xmlns:cat=\"urn:cat-tool\">memory</cat:origin>");
+    WriteBytes(file, xliff);
+    const Outcome r = Loctool("import " + Q(project) + " French " + Q(file));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "French: 1 item changed (menu 1, game 0, keyboard 0)\n");
+    const fs::path expected = MakeProject("expected", [](const Text& t) {
+        return std::string(t.name) == "Plain" ? std::string("Nouvelle partie & plus") : t.french;
+    });
+    EXPECT_EQ(ReadBytes(project / "Texts" / "French" / "menu.loc"),
+              ReadBytes(expected / "Texts" / "French" / "menu.loc"));
 }
 
 TEST_F(LoctoolExchange, ExportRefusesTextsThatAreNotUtf8NamingTheItemAndOpenFailuresSayWhy) {

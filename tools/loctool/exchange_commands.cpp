@@ -61,6 +61,13 @@ const char* const kImportHelp =
     "or holding a NUL byte is reported with its line. Changed .loc files are saved the way\n"
     "the editor saves them (a complete new file replaces the old); unchanged ones are not\n"
     "touched. The report says how many items changed.\n"
+    "PO: a string holding a NUL (\\000, \\x00) and a domain line are refused. XLIFF is\n"
+    "read as XLIFF 1.2 in its namespace (urn:oasis:names:tc:xliff:document:1.2) only,\n"
+    "with at most one <target> per unit, holding text, <x ctype=\"x-char-XXXX\"/> and\n"
+    "segment marks (<mrk mtype=\"seg\">, whose text is taken); other inline markup\n"
+    "(<g>, <ph>, <bpt>...) cannot become a game text and is refused. Before parsing,\n"
+    "an XLIFF file is refused whose start tag has more than 1000 attributes, whose\n"
+    "elements nest more than 100 deep or which has a line longer than 16 MiB.\n"
     "exit code: 0 ok, 1 a problem (said on stderr), 2 usage\n";
 
 const char* const kStatsHelp =
