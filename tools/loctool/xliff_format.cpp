@@ -155,7 +155,7 @@ void WriteUnit(XliffWriter& w, const Unit& unit) {
 
 // Limits checked on the raw bytes before libxml2 parses them. libxml2 compares each
 // attribute of a start tag with all the ones before it, so a tag with 200,000
-// attributes takes about a minute. loctool's own files use at most 5 attributes in a
+// attributes takes about a minute. loctool's own files use at most 4 attributes in a
 // tag, 6 levels of elements and lines of about a megabyte at worst (a 32767-byte text
 // made of placeholders).
 constexpr size_t kMaxAttributes = 1000;
