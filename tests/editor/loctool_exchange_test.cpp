@@ -208,11 +208,20 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
         EXPECT_NE(at, std::string::npos) << from;
         return at == std::string::npos ? s : s.replace(at, from.size(), to);
     };
-    const auto lineOf = [](const std::string& s, const std::string& what) {
-        return std::to_string(1 + std::count(s.begin(), s.begin() + static_cast<long>(s.find(what)), '\n'));
+    const auto lineAt = [](const std::string& s, size_t at) {
+        return std::to_string(1 + std::count(s.begin(), s.begin() + static_cast<long>(at), '\n'));
     };
+    const auto lineOf = [&](const std::string& s, const std::string& what) { return lineAt(s, s.find(what)); };
     const std::string plainPo = "msgctxt \"menu:0:Plain\"\nmsgid \"New Game\"\nmsgstr \"Nouvelle partie\"\n";
     const std::string plainCsv = "\"menu\",\"0\",\"Plain\",";
+    // A repeated entry, and an obsolete one given twice: each message names both lines.
+    const std::string twice =
+        replace(po, plainPo, plainPo + "\nmsgctxt \"menu:1:LineFeeds\"\nmsgid \"x\"\nmsgstr \"y\"\n");
+    const std::string obsolete = "\n#~ msgctxt \"old\"\n#~ msgid \"x\"\n#~ msgstr \"y\"\n";
+    const std::string obsoleteTwice = po + obsolete + obsolete;
+    std::string manyAttributes, deepGroups;
+    for (int i = 0; i <= 1000; ++i) manyAttributes += "a" + std::to_string(i) + "=\"\" ";
+    for (int i = 0; i < 100; ++i) deepGroups += "<group>";
     const struct {
         const char* name;
         const char* ext;
@@ -224,9 +233,21 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
         {"missing item", "po", replace(po, plainPo, ""), "item 'menu:0:Plain' has no entry in the file"},
         {"other language", "po", replace(po, "Language: French", "Language: German"),
          ".po:" + lineOf(po, "Language: French") + ": the file holds the language 'German', not 'French'"},
-        {"duplicate", "po",
-         replace(po, plainPo, plainPo + "\nmsgctxt \"menu:1:LineFeeds\"\nmsgid \"x\"\nmsgstr \"y\"\n"),
-         "' appears a second time (first at line "},
+        {"duplicate", "po", twice,
+         ".po:" + lineAt(twice, twice.rfind("msgctxt \"menu:1:LineFeeds\"")) +
+             ": item 'menu:1:LineFeeds' appears a second time (first at line " +
+             lineOf(twice, "msgctxt \"menu:1:LineFeeds\"\nmsgid \"x\"") + ")"},
+        {"obsolete duplicate", "po", obsoleteTwice,
+         ".po:" + lineAt(obsoleteTwice, obsoleteTwice.rfind("#~ msgctxt")) +
+             ": duplicate message definition (the first definition is at line " + lineOf(obsoleteTwice, "#~ msgctxt") +
+             ")"},
+        // libgettextpo hands out C strings: a NUL would cut the text, or the id to a match.
+        {"NUL in msgstr", "po", replace(po, "\"Nouvelle partie\"", "\"Nouvelle\\000partie\""),
+         ".po:" + lineOf(po, "\"Nouvelle partie\"") + ": this msgstr holds a NUL byte"},
+        {"NUL in msgctxt", "po", replace(po, "\"menu:0:Plain\"", "\"menu:0:Plain\\x00 near miss\""),
+         ".po:" + lineOf(po, "\"menu:0:Plain\"") + ": this msgctxt holds a NUL byte"},
+        {"domain", "po", replace(po, plainPo, "domain \"other\"\n" + plainPo),
+         ".po:" + lineOf(po, plainPo) + ": a domain line"},
         {"syntax", "po", replace(po, "msgstr \"Nouvelle partie\"", "msgstr \"Nouvelle partie"),
          ": end-of-line within string"},
         {"plural forms", "po",
@@ -246,6 +267,30 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
          "the entity &e; inside a <target> is not supported"},
         {"inline markup", "xliff", replace(xliff, ">Nouvelle partie<", "><g id=\"1\">Nouvelle</g> partie<"),
          "<g> inside a <target>"},
+        {"other mark", "xliff", replace(xliff, ">Nouvelle partie<", "><mrk mtype=\"protected\">Nouvelle</mrk><"),
+         "<mrk mtype=\"protected\"> inside a <target>"},
+        {"text in a placeholder", "xliff", replace(xliff, "ctype=\"x-char-0001\"/>", "ctype=\"x-char-0001\">lost</x>"),
+         ".xliff:" + lineOf(xliff, "ctype=\"x-char-0001\"/>") + ": an <x> placeholder with content"},
+        {"two targets", "xliff",
+         replace(xliff, ">Nouvelle partie</target>", ">Nouvelle</target><target>partie</target>"),
+         ".xliff:" + lineOf(xliff, ">Nouvelle partie<") + ": a second <target> in the unit 'menu:0:Plain'"},
+        {"foreign target", "xliff",
+         replace(xliff, "<target state=\"translated\">Nouvelle partie</target>",
+                 "<t:target xmlns:t=\"urn:other\">Nouvelle partie</t:target>"),
+         "a <target> in the namespace urn:other, not in XLIFF 1.2's"},
+        {"no namespace", "xliff", replace(xliff, " xmlns=\"urn:oasis:names:tc:xliff:document:1.2\"", ""),
+         ".xliff:2: loctool reads XLIFF 1.2, and this <xliff> is in no namespace"},
+        {"XLIFF 2.0", "xliff",
+         replace(replace(xliff, "xliff:document:1.2", "xliff:document:2.0"), "version=\"1.2\"", "version=\"2.0\""),
+         ".xliff:2: loctool reads XLIFF 1.2, and this <xliff> is in the namespace "
+         "urn:oasis:names:tc:xliff:document:2.0"},
+        // Refused before libxml2 parses them, as its start-tag parsing is quadratic.
+        {"attributes", "xliff", replace(xliff, "<trans-unit ", "<trans-unit " + manyAttributes),
+         ".xliff:" + lineOf(xliff, "<trans-unit ") + ": a start tag with more than 1000 attributes"},
+        {"nesting", "xliff", replace(xliff, "<body>", "<body>" + deepGroups),
+         ".xliff:" + lineOf(xliff, "<body>") + ": elements nested more than 100 deep"},
+        {"line length", "xliff", replace(xliff, "<note>", "<note>" + std::string(16 << 20, 'x')),
+         ".xliff:" + lineOf(xliff, "<note>") + ": a line longer than 16 MiB"},
         {"unknown id", "csv", replace(csv, plainCsv, "\"menu\",\"99\",\"Plain\","),
          ".csv:2: unknown item 'menu:99:Plain'"},
         {"missing item", "csv", csv.substr(0, csv.find("\"keyboard\",\"3\",")),
@@ -255,6 +300,8 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
         // The row starts on line 2; its description holds a line break.
         {"bad quote", "csv", replace(csv, "\"Nouvelle partie\"", "\"Nouvelle \"partie\""), ".csv:3: "},
         {"short row", "csv", replace(csv, ",\"Nouvelle partie\"", ""), ".csv:2: 5 columns where the header has 6"},
+        {"NUL in id", "csv", replace(csv, plainCsv, std::string("\"menu\",\"0\",\"Pl") + '\0' + "ain\","),
+         ".csv:2: unknown item 'menu:0:Pl\\x00ain': no item"},
         {"NUL byte", "csv", replace(csv, "Nouvelle partie", std::string("Nouvelle\0partie", 15)),
          ".csv:2: the text of item 'menu:0:Plain' holds a NUL byte"},
         {"too long", "csv", replace(csv, "Nouvelle partie", std::string(40000, 'x')),
@@ -276,6 +323,30 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
     EXPECT_NE(r.err.find("the file holds the language 'French', not 'German'"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
     EXPECT_EQ(LocFiles(project), before);
+}
+
+// CAT tools split a target into segment marks and add elements of their own
+// namespaces; the text is the marks' text, and the extensions are no part of it.
+TEST_F(LoctoolExchange, XliffSegmentMarksAreReadAsTheirText) {
+    const fs::path project = MakeProject("p");
+    const fs::path file = dir_ / "French.xliff";
+    ASSERT_EQ(Loctool("export --format xliff " + Q(project) + " French -o " + Q(file)).code, 0);
+    std::string xliff = ReadBytes(file);
+    const std::string target = ">Nouvelle partie</target>";
+    ASSERT_NE(xliff.find(target), std::string::npos);
+    xliff.replace(xliff.find(target), target.size(),
+                  "><mrk mtype=\"seg\" mid=\"1\">Nouvelle</mrk> <!-- checked -->"
+                  "<mrk mtype=\"seg\" mid=\"2\">partie <![CDATA[&]]> plus</mrk></target>"
+                  "<cat:origin xmlns:cat=\"urn:cat-tool\">memory</cat:origin>");
+    WriteBytes(file, xliff);
+    const Outcome r = Loctool("import " + Q(project) + " French " + Q(file));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "French: 1 item changed (menu 1, game 0, keyboard 0)\n");
+    const fs::path expected = MakeProject("expected", [](const Text& t) {
+        return std::string(t.name) == "Plain" ? std::string("Nouvelle partie & plus") : t.french;
+    });
+    EXPECT_EQ(ReadBytes(project / "Texts" / "French" / "menu.loc"),
+              ReadBytes(expected / "Texts" / "French" / "menu.loc"));
 }
 
 TEST_F(LoctoolExchange, ExportRefusesTextsThatAreNotUtf8NamingTheItemAndOpenFailuresSayWhy) {

@@ -61,6 +61,13 @@ const char* const kImportHelp =
     "or holding a NUL byte is reported with its line. Changed .loc files are saved the way\n"
     "the editor saves them (a complete new file replaces the old); unchanged ones are not\n"
     "touched. The report says how many items changed.\n"
+    "PO: a string holding a NUL (\\000, \\x00) and a domain line are refused. XLIFF is\n"
+    "read as XLIFF 1.2 in its namespace (urn:oasis:names:tc:xliff:document:1.2) only,\n"
+    "with at most one <target> per unit, holding text, <x ctype=\"x-char-XXXX\"/> and\n"
+    "segment marks (<mrk mtype=\"seg\">, whose text is taken); other inline markup\n"
+    "(<g>, <ph>, <bpt>...) cannot become a game text and is refused. Before parsing,\n"
+    "an XLIFF file is refused whose start tag has more than 1000 attributes, whose\n"
+    "elements nest more than 100 deep or which has a line longer than 16 MiB.\n"
     "exit code: 0 ok, 1 a problem (said on stderr), 2 usage\n";
 
 const char* const kStatsHelp =
@@ -106,11 +113,14 @@ int Help(const char* help) {
     return 0;
 }
 
+// Each line of the message, whole: a stray NUL in it must not end it early.
 int Report(const Result& r) {
     if (r.ok) return 0;
     for (size_t start = 0; start < r.message.size();) {
         const size_t end = std::min(r.message.find('\n', start), r.message.size());
-        std::fprintf(stderr, "loctool: %.*s\n", static_cast<int>(end - start), r.message.data() + start);
+        std::fputs("loctool: ", stderr);
+        std::fwrite(r.message.data() + start, 1, end - start, stderr);
+        std::fputc('\n', stderr);
         start = end + 1;
     }
     return 1;
@@ -217,6 +227,21 @@ struct ItemRef {
     size_t file = 0, index = 0;
 };
 
+// An id as a message quotes it: a control byte (a NUL, a line break from a CSV field)
+// is shown as \xHH, so the message stays one whole line.
+std::string Shown(const std::string& id) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : id) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            out.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 15]);
+        else
+            out += c;
+    }
+    return out;
+}
+
 std::string Line(const std::string& path, int line) {
     return line > 0 ? path + ":" + std::to_string(line) + ": " : path + ": ";
 }
@@ -235,13 +260,13 @@ void MatchEntries(const Project& project, const exchange::ReadBack& read, const 
     for (const exchange::Entry& e : read.entries) {
         const auto item = items.find(e.id);
         if (item == items.end()) {
-            problems.push_back(Line(path, e.line) + "unknown item '" + e.id +
+            problems.push_back(Line(path, e.line) + "unknown item '" + Shown(e.id) +
                                "': no item of the project has this file:index:name");
             continue;
         }
         const auto first = seen.emplace(e.id, e.line);
         if (!first.second) {
-            problems.push_back(Line(path, e.line) + "item '" + e.id + "' appears a second time (first at line " +
+            problems.push_back(Line(path, e.line) + "item '" + Shown(e.id) + "' appears a second time (first at line " +
                                std::to_string(first.first->second) + ")");
             continue;
         }
@@ -250,7 +275,7 @@ void MatchEntries(const Project& project, const exchange::ReadBack& read, const 
             why = "is " + std::to_string(e.text.size()) + " bytes long; a .loc text holds at most " +
                   std::to_string(loctext::kMaxLength);
         if (!why.empty()) {
-            problems.push_back(Line(path, e.line) + "the text of item '" + e.id + "' " + why);
+            problems.push_back(Line(path, e.line) + "the text of item '" + Shown(e.id) + "' " + why);
             continue;
         }
         // An empty translation is an untranslated item: it keeps its bytes.

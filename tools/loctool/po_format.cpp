@@ -8,13 +8,13 @@
 #include <gettext-po.h>
 
 #include <algorithm>
+#include <cctype>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
-#include <unordered_map>
 
 #include "platform/platform.h"
 #include "tools/loctool/exchange.h"
@@ -28,6 +28,15 @@ using loctext::Fail;
 // error must not return to the library, so it jumps back to the caller.
 struct PoState {
     std::vector<std::string> problems;
+    // A duplicate names the first definition by its message only (gettext 0.21 passes
+    // no position for it); the reader finds its line once the file is read.
+    struct Duplicate {
+        size_t problem;
+        po_message_t first;
+        size_t line;       // of the second definition's msgid
+        std::string text;  // what the library says of it
+    };
+    std::vector<Duplicate> duplicates;
     bool fatal = false;
     po_file_t read = nullptr;  // kept here, not in a local that longjmp may clobber
     std::jmp_buf escape;
@@ -52,9 +61,14 @@ void OnProblem(int severity, po_message_t, const char* filename, size_t lineno, 
 }
 
 void OnProblem2(int severity, po_message_t m1, const char* f1, size_t l1, size_t c1, int ml1, const char* t1,
-                po_message_t, const char* f2, size_t l2, size_t, int, const char* t2) {
+                po_message_t m2, const char* f2, size_t l2, size_t, int, const char* t2) {
+    if (!f2 && m2 && severity != PO_SEVERITY_WARNING) {  // the first definition's line is found later
+        g_po.duplicates.push_back({g_po.problems.size(), m2, l1, t1 ? t1 : ""});
+        OnProblem(severity, m1, f1, l1, c1, ml1, t1);
+        return;
+    }
     std::string second = Where(f2, l2) + (t2 ? t2 : "");
-    std::string first = std::string(t1 ? t1 : "") + " " + second;
+    std::string first = std::string(t1 ? t1 : "") + "; " + second;
     OnProblem(severity, m1, f1, l1, c1, ml1, first.c_str());
 }
 
@@ -161,31 +175,115 @@ std::string HeaderField(const char* header, const char* field) {
     return result;
 }
 
-// Line numbers of the msgctxt lines, keyed by the quoted value as written, so an
-// entry's line is found by quoting its id the same way.
-std::unordered_map<std::string, int> ContextLines(const std::string& bytes) {
-    std::unordered_map<std::string, int> lines;
-    int line = 1;
-    for (size_t start = 0; start < bytes.size(); ++line) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        if (bytes.compare(start, 9, "msgctxt \"") == 0) {
-            std::string value = bytes.substr(start + 8, end - start - 8);
-            while (!value.empty() && (value.back() == '\r' || value.back() == ' ')) value.pop_back();
-            lines.emplace(value, line);
+// What loctool needs of a PO file that libgettextpo does not say: where each message
+// starts (the library keeps no positions of its own), strings that hold a NUL byte
+// (the library hands out C strings, which a NUL cuts short: "\000" would shorten a
+// text, or turn a near-miss msgctxt into a match) and `domain` lines (whose messages
+// the default domain, which loctool reads, would not hold). The bytes are walked as
+// the library tokenizes them: comments to the end of the line, "#~" before the
+// keywords of an obsolete entry, quoted strings with C escapes.
+struct PoScan {
+    struct Message {
+        int line = 0;       // of its msgctxt, else of its msgid
+        int msgidLine = 0;  // where the library reports a duplicate
+    };
+    std::vector<Message> messages;  // in file order, as the library lists them
+    int nulLine = 0, domainLine = 0;
+    std::string nulKeyword;
+};
+
+bool IsOctal(char c) { return c >= '0' && c <= '7'; }
+
+// Skips the quoted string at b[i] (the opening quote); true when it holds a NUL byte,
+// raw or as an escape. Octal escapes take up to three digits and keep the low byte
+// (so "\400" is a NUL too), hex escapes up to two, as libgettextpo reads them.
+bool SkipString(std::string_view b, size_t& i) {
+    bool nul = false;
+    for (++i; i < b.size() && b[i] != '"' && b[i] != '\n'; ++i) {
+        if (b[i] == '\0') nul = true;
+        if (b[i] != '\\' || i + 1 >= b.size()) continue;
+        unsigned value = 1;
+        size_t k = i + 1;
+        if (IsOctal(b[k])) {
+            value = 0;
+            for (size_t end = k + 3; k < end && k < b.size() && IsOctal(b[k]); ++k) value = value * 8 + (b[k] - '0');
+        } else if (b[k] == 'x' && k + 1 < b.size() && loctext::HexDigit(b[k + 1]) >= 0) {
+            value = 0;
+            for (size_t end = ++k + 2; k < end && k < b.size() && loctext::HexDigit(b[k]) >= 0; ++k)
+                value = value * 16 + static_cast<unsigned>(loctext::HexDigit(b[k]));
+        } else if (b[k] != '\n') {  // a line break ends the string, escaped or not
+            ++k;
         }
-        start = end + 1;
+        nul = nul || (value & 0xFF) == 0;
+        i = k - 1;
     }
-    return lines;
+    if (i < b.size() && b[i] == '"') ++i;
+    return nul;
 }
 
-std::string PoQuoted(const std::string& value) {
-    std::string out = "\"";
-    for (char c : value) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '[' || c == ']'; }
+
+PoScan ScanPo(std::string_view b) {
+    PoScan scan;
+    int line = 1;
+    bool obsolete = false;      // the rest of this line follows "#~"
+    bool afterContext = false;  // the last keyword was a msgctxt: its msgid starts no message
+    std::string_view keyword;
+    for (size_t i = 0; i < b.size();) {
+        const char c = b[i];
+        if (c == '\n') {
+            ++line, ++i;
+            obsolete = false;
+        } else if (c == '#' && i + 1 < b.size() && b[i + 1] == '~' && (i + 2 >= b.size() || b[i + 2] != '|')) {
+            obsolete = true;
+            i += 2;
+        } else if (c == '#') {
+            i = std::min(b.find('\n', i), b.size());
+        } else if (c == '"') {
+            if (SkipString(b, i) && !obsolete && scan.nulLine == 0) {
+                scan.nulLine = line;
+                scan.nulKeyword = keyword;
+            }
+        } else if (IsWordChar(c)) {
+            const size_t start = i;
+            while (i < b.size() && IsWordChar(b[i])) ++i;
+            keyword = b.substr(start, i - start);
+            if (keyword == "msgctxt" || (keyword == "msgid" && !afterContext)) scan.messages.push_back({line, 0});
+            if (keyword == "msgid" && !scan.messages.empty()) scan.messages.back().msgidLine = line;
+            if (keyword == "domain" && !obsolete && scan.domainLine == 0) scan.domainLine = line;
+            afterContext = keyword == "msgctxt";
+        } else {
+            ++i;
+        }
     }
-    return out + "\"";
+    return scan;
+}
+
+// Says each duplicate with the lines where both definitions start. The library drops
+// a duplicate from its list, so the scan's messages less the duplicates line up with
+// the list; when they do not, the message stays as the library said it.
+void PlaceDuplicates(const std::string& path, po_file_t file, const PoScan& scan) {
+    if (!file || g_po.duplicates.empty()) return;
+    std::vector<int> lines;  // the scan's line of each listed message
+    for (const PoScan::Message& m : scan.messages) {
+        const auto dropped = [&](const PoState::Duplicate& d) { return static_cast<int>(d.line) == m.msgidLine; };
+        if (std::none_of(g_po.duplicates.begin(), g_po.duplicates.end(), dropped)) lines.push_back(m.line);
+    }
+    std::vector<po_message_t> listed;
+    po_message_iterator_t it = po_message_iterator(file, nullptr);
+    for (po_message_t m; (m = po_next_message(it)) != nullptr;) listed.push_back(m);
+    po_message_iterator_free(it);
+    if (listed.size() != lines.size()) return;
+    for (const PoState::Duplicate& d : g_po.duplicates) {
+        const auto first = std::find(listed.begin(), listed.end(), d.first);
+        const auto second = std::find_if(scan.messages.begin(), scan.messages.end(), [&](const PoScan::Message& m) {
+            return m.msgidLine == static_cast<int>(d.line);
+        });
+        if (first == listed.end() || second == scan.messages.end() || d.problem >= g_po.problems.size()) continue;
+        g_po.problems[d.problem] = path + ":" + std::to_string(second->line) + ": " + d.text +
+                                   " (the first definition is at line " +
+                                   std::to_string(lines[static_cast<size_t>(first - listed.begin())]) + ")";
+    }
 }
 
 }  // namespace
@@ -209,14 +307,23 @@ Result ReadPo(const std::string& path, ReadBack& read) {
     std::string bytes;
     Result r;
     if (!(r.ok = PlatReadFile(path, bytes, &r.message))) return r;
+    const PoScan scan = ScanPo(bytes);
     g_po = {};
     if (setjmp(g_po.escape) == 0) g_po.read = po_file_read(path.c_str(), &kHandler);
     PoFilePtr file(g_po.read);
     if (!g_po.problems.empty() || !file) {
+        PlaceDuplicates(path, file.get(), scan);
         std::string message = g_po.problems.empty() ? "Cannot read " + path : g_po.problems.front();
         for (size_t i = 1; i < g_po.problems.size() && i < 10; ++i) message += "\n" + g_po.problems[i];
         return Fail(message);
     }
+    if (scan.nulLine)
+        return Fail(path + ":" + std::to_string(scan.nulLine) + ": this " + scan.nulKeyword +
+                    " holds a NUL byte (\\000, \\x00 or a raw one), which no " +
+                    (scan.nulKeyword == "msgctxt" ? "item id" : "game text") + " holds");
+    if (scan.domainLine)
+        return Fail(path + ":" + std::to_string(scan.domainLine) +
+                    ": a domain line: loctool's PO files hold one domain, the default one");
 
     const char* header = po_file_domain_header(file.get(), nullptr);
     read.language = HeaderField(header, "Language");
@@ -224,25 +331,25 @@ Result ReadPo(const std::string& path, ReadBack& read) {
     read.languageLine =
         at == std::string::npos ? 0 : 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + at, '\n'));
 
-    const std::unordered_map<std::string, int> lines = ContextLines(bytes);
+    std::vector<po_message_t> messages;
     po_message_iterator_t it = po_message_iterator(file.get(), nullptr);
-    for (po_message_t m; (m = po_next_message(it)) != nullptr;) {
+    for (po_message_t m; (m = po_next_message(it)) != nullptr;) messages.push_back(m);
+    po_message_iterator_free(it);
+    const bool placed = messages.size() == scan.messages.size();  // else the lines are not known
+    for (size_t k = 0; k < messages.size(); ++k) {
+        const po_message_t m = messages[k];
         if (po_message_is_obsolete(m)) continue;
         const char* context = po_message_msgctxt(m);
         if (!context && *po_message_msgid(m) == '\0') continue;  // the header
         Entry entry;
         entry.id = context ? context : "";
-        const auto line = lines.find(PoQuoted(entry.id));
-        entry.line = line == lines.end() ? 0 : line->second;
-        if (po_message_msgid_plural(m)) {  // it has no plain msgstr to take
-            po_message_iterator_free(it);
+        entry.line = placed ? scan.messages[k].line : 0;
+        if (po_message_msgid_plural(m))  // it has no plain msgstr to take
             return Fail(path + ":" + std::to_string(entry.line) + ": '" + entry.id +
                         "' has plural forms, which a game text does not have");
-        }
         entry.text = po_message_msgstr(m);
         read.entries.push_back(std::move(entry));
     }
-    po_message_iterator_free(it);
     return {};
 }
 

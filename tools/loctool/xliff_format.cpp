@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "tools/loctool/exchange.h"
 
@@ -146,12 +147,41 @@ void WriteUnit(XliffWriter& w, const Unit& unit) {
     w.End(3);
 }
 
-bool Named(xmlNodePtr node, const char* name) {
-    return node->type == XML_ELEMENT_NODE && xmlStrcmp(node->name, X(name)) == 0;
+// ---- reading -------------------------------------------------------------------
+// Strict: XLIFF 1.2 in its namespace, units in <body> and <group>s, at most one
+// <target> per unit holding text, our <x> placeholders and CAT tools' segment marks.
+// Whatever else could carry a translator's text (other inline markup, a <target> of
+// another namespace or version) is refused, since taking the rest would lose it.
+
+// Limits checked on the raw bytes before libxml2 parses them. libxml2 compares each
+// attribute of a start tag with all the ones before it, so a tag with 200,000
+// attributes takes about a minute. loctool's own files use at most 4 attributes in a
+// tag, 6 levels of elements and lines of about a megabyte at worst (a 32767-byte text
+// made of placeholders).
+constexpr size_t kMaxAttributes = 1000;
+constexpr int kMaxDepth = 100;
+constexpr size_t kMaxLine = 16 << 20;
+
+bool InXliff(xmlNodePtr node) {
+    return node->ns && node->ns->href && xmlStrcmp(node->ns->href, X(kXliffNamespace)) == 0;
 }
 
+bool Named(xmlNodePtr node, const char* name) {
+    return node->type == XML_ELEMENT_NODE && InXliff(node) && xmlStrcmp(node->name, X(name)) == 0;
+}
+
+// An element that would be read as `name` if it were in XLIFF 1.2's namespace.
+bool NamedElsewhere(xmlNodePtr node, const char* name) {
+    return node->type == XML_ELEMENT_NODE && !InXliff(node) && xmlStrcmp(node->name, X(name)) == 0;
+}
+
+std::string NamespaceOf(xmlNodePtr node) {
+    return node->ns && node->ns->href ? "the namespace " + std::string(C(node->ns->href)) : "no namespace";
+}
+
+// Attributes in no namespace, as XLIFF 1.2 defines its own.
 std::string Attribute(xmlNodePtr node, const char* name) {
-    xmlChar* value = xmlGetProp(node, X(name));
+    xmlChar* value = xmlGetNoNsProp(node, X(name));
     std::string result = value ? C(value) : "";
     xmlFree(value);
     return result;
@@ -159,6 +189,74 @@ std::string Attribute(xmlNodePtr node, const char* name) {
 
 std::string At(const std::string& path, xmlNodePtr node) {
     return path + ":" + std::to_string(xmlGetLineNo(node)) + ": ";
+}
+
+Result Foreign(const std::string& path, xmlNodePtr node) {
+    return Fail(At(path, node) + "a <" + C(node->name) + "> in " + NamespaceOf(node) + ", not in XLIFF 1.2's (" +
+                kXliffNamespace + ")");
+}
+
+// Measures lines, nesting and start tags on the raw bytes against the limits above.
+Result Prescan(const std::string& path, std::string_view b) {
+    int line = 1;
+    size_t counted = 0;  // the bytes before it are counted into `line`
+    const auto fail = [&](size_t at, const std::string& why) {
+        line += static_cast<int>(
+            std::count(b.begin() + static_cast<long>(counted), b.begin() + static_cast<long>(at), '\n'));
+        return Fail(path + ":" + std::to_string(line) + ": " + why);
+    };
+    for (size_t start = 0; start < b.size();) {
+        const size_t end = std::min(b.find('\n', start), b.size());
+        if (end - start > kMaxLine)
+            return fail(start,
+                        "a line longer than " + std::to_string(kMaxLine >> 20) + " MiB, loctool's limit for XLIFF");
+        start = end + 1;
+    }
+    if (b.size() > static_cast<size_t>(INT32_MAX)) return Fail(path + ": the file is larger than 2 GiB");
+    int depth = 0;
+    const auto skipPast = [&](size_t from, const char* mark) {
+        const size_t at = b.find(mark, from);
+        return at == std::string_view::npos ? b.size() : at + std::strlen(mark);
+    };
+    for (size_t i = b.find('<'); i < b.size(); i = b.find('<', i)) {
+        const std::string_view rest = b.substr(i);
+        if (rest.rfind("<!--", 0) == 0) {
+            i = skipPast(i + 4, "-->");
+        } else if (rest.rfind("<![CDATA[", 0) == 0) {
+            i = skipPast(i + 9, "]]>");
+        } else if (rest.rfind("<?", 0) == 0) {
+            i = skipPast(i + 2, "?>");
+        } else if (rest.rfind("</", 0) == 0) {
+            --depth;
+            i = skipPast(i + 2, ">");
+        } else {  // a start tag, or a declaration (<!DOCTYPE ...>, with its [internal subset])
+            const bool declaration = rest.rfind("<!", 0) == 0;
+            size_t attributes = 0, k = i + 1;
+            int brackets = 0;
+            for (char quote = 0; k < b.size(); ++k) {
+                const char c = b[k];
+                if (quote) {
+                    quote = c == quote ? 0 : quote;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else if (c == '[' || c == ']') {
+                    brackets += c == '[' ? 1 : -1;
+                } else if (c == '=') {
+                    ++attributes;
+                } else if (c == '>' && (!declaration || brackets <= 0)) {
+                    break;
+                }
+            }
+            if (!declaration && attributes > kMaxAttributes)
+                return fail(i, "a start tag with more than " + std::to_string(kMaxAttributes) +
+                                   " attributes, loctool's limit for XLIFF");
+            if (!declaration && b[k - 1] != '/' && ++depth > kMaxDepth)
+                return fail(
+                    i, "elements nested more than " + std::to_string(kMaxDepth) + " deep, loctool's limit for XLIFF");
+            i = k;
+        }
+    }
+    return {};
 }
 
 void AppendCodePoint(std::string& out, unsigned cp) {
@@ -174,27 +272,52 @@ void AppendCodePoint(std::string& out, unsigned cp) {
     }
 }
 
-// The text of a <target>: its text nodes, with our placeholders turned back into
-// their characters. Other inline markup has no place in a game text.
-Result ReadContent(const std::string& path, xmlNodePtr target, std::string& out) {
-    for (xmlNodePtr n = target->children; n; n = n->next) {
+// The character an <x ctype="x-char-XXXX"/> of ours stands for: four hex digits naming
+// one that XML cannot hold; 0 when it is not one of ours.
+unsigned PlaceholderChar(const std::string& type) {
+    const size_t prefix = std::strlen(kCharType);
+    if (type.size() != prefix + 4 || type.compare(0, prefix, kCharType) != 0) return 0;
+    unsigned cp = 0;
+    for (size_t k = prefix; k < type.size(); ++k) {
+        const int digit = loctext::HexDigit(type[k]);
+        if (digit < 0) return 0;
+        cp = cp * 16 + static_cast<unsigned>(digit);
+    }
+    return XmlAllows(cp) ? 0 : cp;
+}
+
+// The text of a <target> (or of a segment mark in it): its text nodes, with our
+// placeholders turned back into their characters. Comments carry no text.
+Result ReadContent(const std::string& path, xmlNodePtr parent, std::string& out) {
+    for (xmlNodePtr n = parent->children; n; n = n->next) {
         if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) {
             if (n->content) out += C(n->content);
+        } else if (n->type == XML_COMMENT_NODE) {
+            continue;
         } else if (Named(n, "x")) {
             const std::string type = Attribute(n, "ctype");
-            unsigned cp = 0;
-            char tail = 0;
-            if (type.rfind(kCharType, 0) != 0 ||
-                std::sscanf(type.c_str() + std::strlen(kCharType), "%4X%c", &cp, &tail) != 1 || XmlAllows(cp) ||
-                cp == 0)
+            const unsigned cp = PlaceholderChar(type);
+            if (cp == 0)
                 return Fail(At(path, n) + "an <x> placeholder that does not stand for a character (ctype \"" + type +
                             "\")");
+            if (n->children)
+                return Fail(At(path, n) +
+                            "an <x> placeholder with content: it stands for one character and holds none");
             AppendCodePoint(out, cp);
+        } else if (Named(n, "mrk") && Attribute(n, "mtype") == "seg") {
+            Result r = ReadContent(path, n, out);  // a CAT tool's segment: its text is the text
+            if (!r.ok) return r;
+        } else if (Named(n, "mrk")) {
+            return Fail(At(path, n) + "a <mrk mtype=\"" + Attribute(n, "mtype") +
+                        "\"> inside a <target>: only segment marks (mtype=\"seg\") can be read into a game text");
         } else if (n->type == XML_ENTITY_REF_NODE) {
             // Left unexpanded by the parser: taking the rest would lose its text.
             return Fail(At(path, n) + "the entity &" + C(n->name) + "; inside a <target> is not supported");
         } else if (n->type == XML_ELEMENT_NODE) {
-            return Fail(At(path, n) + "<" + C(n->name) + "> inside a <target>: a game text holds no inline markup");
+            return Fail(At(path, n) + "<" + C(n->name) + ">" + (InXliff(n) ? "" : " (in " + NamespaceOf(n) + ")") +
+                        " inside a <target>: a game text holds no inline markup");
+        } else {
+            return Fail(At(path, n) + "a processing instruction or declaration inside a <target>");
         }
     }
     return {};
@@ -204,23 +327,33 @@ Result ReadUnit(const std::string& path, xmlNodePtr tu, ReadBack& read) {
     Entry entry;
     entry.id = Attribute(tu, "id");
     entry.line = static_cast<int>(xmlGetLineNo(tu));
-    for (xmlNodePtr n = tu->children; n; n = n->next)
-        if (Named(n, "target")) {
-            Result r = ReadContent(path, n, entry.text);
-            if (!r.ok) return r;
-        }
+    xmlNodePtr target = nullptr;
+    for (xmlNodePtr n = tu->children; n; n = n->next) {
+        if (NamedElsewhere(n, "target")) return Foreign(path, n);
+        if (!Named(n, "target")) continue;
+        if (target)
+            return Fail(At(path, n) + "a second <target> in the unit '" + entry.id + "' (the first at line " +
+                        std::to_string(xmlGetLineNo(target)) + "): a unit holds one translation");
+        target = n;
+        Result r = ReadContent(path, n, entry.text);
+        if (!r.ok) return r;
+    }
     read.entries.push_back(std::move(entry));
     return {};
 }
 
-// Trans-units may sit in <group>s at any depth of a <body>.
+// Trans-units sit in the <body> and in <group>s at any depth of it.
 Result ReadUnits(const std::string& path, xmlNodePtr parent, ReadBack& read) {
     for (xmlNodePtr n = parent->children; n; n = n->next) {
         Result r;
         if (Named(n, "trans-unit"))
             r = ReadUnit(path, n, read);
-        else if (Named(n, "group") || Named(n, "body"))
+        else if (Named(n, "group"))
             r = ReadUnits(path, n, read);
+        else if (Named(n, "bin-unit"))
+            r = Fail(At(path, n) + "a <bin-unit>: a game text is no binary object");
+        else if (NamedElsewhere(n, "trans-unit") || NamedElsewhere(n, "group"))
+            r = Foreign(path, n);
         if (!r.ok) return r;
     }
     return {};
@@ -236,7 +369,17 @@ Result ReadFileElement(const std::string& path, xmlNodePtr file, ReadBack& read)
         return Fail(At(path, file) + "this <file> is for \"" + language + "\" but the one at line " +
                     std::to_string(read.languageLine) + " is for \"" + read.language + "\"");
     }
-    return ReadUnits(path, file, read);
+    for (xmlNodePtr n = file->children; n; n = n->next) {
+        Result r;
+        if (Named(n, "body"))
+            r = ReadUnits(path, n, read);
+        else if (NamedElsewhere(n, "body"))
+            r = Foreign(path, n);
+        else if (n->type == XML_ELEMENT_NODE && InXliff(n) && !Named(n, "header"))
+            r = Fail(At(path, n) + "a <" + C(n->name) + "> inside a <file>, where XLIFF 1.2 has <header> and <body>");
+        if (!r.ok) return r;
+    }
+    return {};
 }
 
 }  // namespace
@@ -269,6 +412,8 @@ Result WriteXliff(const Catalog& catalog, std::string& out) {
 
 Result ReadXliff(const std::string& path, const std::string& bytes, ReadBack& read) {
     read = {};
+    Result r = Prescan(path, bytes);
+    if (!r.ok) return r;
     xmlResetLastError();
     DocPtr doc(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), path.c_str(), nullptr,
                              XML_PARSE_NONET | XML_PARSE_BIG_LINES | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
@@ -279,12 +424,18 @@ Result ReadXliff(const std::string& path, const std::string& bytes, ReadBack& re
         return Fail(path + ":" + std::to_string(e ? e->line : 0) + ": " + why);
     }
     xmlNodePtr root = xmlDocGetRootElement(doc.get());
-    if (!root || !Named(root, "xliff")) return Fail(path + ": not an XLIFF file (its root element is not <xliff>)");
-    for (xmlNodePtr n = root->children; n; n = n->next)
-        if (Named(n, "file")) {
-            Result r = ReadFileElement(path, n, read);
-            if (!r.ok) return r;
-        }
+    if (!root || xmlStrcmp(root->name, X("xliff")) != 0)
+        return Fail(path + ": not an XLIFF file (its root element is not <xliff>)");
+    if (!InXliff(root))
+        return Fail(At(path, root) + "loctool reads XLIFF 1.2, and this <xliff> is in " + NamespaceOf(root) + ", not " +
+                    kXliffNamespace);
+    const std::string version = Attribute(root, "version");
+    if (version != "1.2")
+        return Fail(At(path, root) + "loctool reads XLIFF 1.2, and this file says version \"" + version + "\"");
+    for (xmlNodePtr n = root->children; n; n = n->next) {
+        if (NamedElsewhere(n, "file")) return Foreign(path, n);
+        if (Named(n, "file") && !(r = ReadFileElement(path, n, read)).ok) return r;
+    }
     return {};
 }
 
