@@ -4,7 +4,8 @@
 # SECONDS (default 600), as many targets at a time as there are processors
 # (QK_FUZZ_JOBS to change it). Each target grows its own corpus in
 # fuzz-work/corpus/<target>/ (kept between runs, seeded from tests/fuzz/corpus/) and
-# writes what makes it fail into fuzz-work/findings/<target>/. A finding, once mended,
+# writes what makes it fail into fuzz-work/findings/<target>/ (a target stops at its
+# first finding; run it again once mended to go on). A finding, once mended,
 # goes into tests/fuzz/corpus/<target>/ so the test command replays it for good.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 set -uo pipefail
@@ -34,14 +35,12 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppress
 fuzz_one() {
   local t=$1
   mkdir -p "$work/corpus/$t" "$work/findings/$t" "$work/logs"
-  # -fork keeps fuzzing after a finding, so one fault does not end the target's run.
-  "$build/tests/fuzz/$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
-    -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
+  "$build/tests/fuzz/$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$work/findings/$t/" "$work/corpus/$t" "tests/fuzz/corpus/$t" \
     > "$work/logs/$t.log" 2>&1
   local runs findings
   runs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$work/logs/$t.log" | tail -1 | grep -o '[0-9]*$')
-  [ -n "$runs" ] || runs=$(grep -o '#[0-9]*' "$work/logs/$t.log" | tail -1 | tr -d '#')
+  [ -n "$runs" ] || runs=$(grep -o '^#[0-9]*' "$work/logs/$t.log" | tail -1 | tr -d '#')
   findings=$(find "$work/findings/$t" -type f | wc -l)
   echo "$t: ${runs:-?} inputs in ${seconds}s, corpus $(find "$work/corpus/$t" -type f | wc -l) files, $findings findings"
 }
