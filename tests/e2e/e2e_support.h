@@ -54,6 +54,38 @@ inline std::string Shell(const std::string& command) {
     return out;
 }
 
+// A window's picture as the X server shows it: RGB, top row first.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    // The pixel as 0xRRGGBB; -1 outside the picture.
+    long At(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return -1;
+        const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        return (long(p[0]) << 16) | (long(p[1]) << 8) | p[2];
+    }
+    bool operator==(const Picture& o) const { return width == o.width && height == o.height && rgb == o.rgb; }
+};
+
+// Captures the window (on `display` when not empty) through ImageMagick as a binary PPM.
+inline Picture Capture(const std::string& window, const std::string& display = "") {
+    Picture pic;
+    const std::string command =
+        (display.empty() ? "" : "DISPLAY=" + display + " ") + "timeout 10 import -window " + window + " -depth 8 ppm:-";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return pic;
+    int maxValue = 0;
+    if (std::fscanf(pipe, "P6 %d %d %d", &pic.width, &pic.height, &maxValue) == 3 && maxValue == 255 &&
+        std::fgetc(pipe) != EOF && pic.width > 0 && pic.height > 0) {
+        pic.rgb.resize(static_cast<size_t>(pic.width) * pic.height * 3);
+        if (std::fread(pic.rgb.data(), 1, pic.rgb.size(), pipe) != pic.rgb.size()) pic = {};
+    } else {
+        pic = {};
+    }
+    pclose(pipe);
+    return pic;
+}
+
 // Another program offering the file's bytes on the clipboard: xclip, kept in the
 // foreground as the clipboard's owner so that it can be ended afterwards. Its process id.
 inline pid_t OfferOnClipboard(const fs::path& source) {
