@@ -100,16 +100,17 @@ inline pid_t OfferOnClipboard(const fs::path& source) {
     return owner;
 }
 
-// An X server of the test's own, for a test that takes the display away.
+// An X server of the test's own, for a test that takes the display away or needs a
+// screen larger than the one the suite runs on.
 class PrivateDisplay {
   public:
-    PrivateDisplay() {
+    explicit PrivateDisplay(const char* screen = "1024x768x24") {
         for (int n = 90; n < 140 && name.empty(); ++n) {
             if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
                 fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
                 continue;
             const std::string display = ":" + std::to_string(n);
-            const char* argv[] = {"Xvfb",     display.c_str(), "-screen", "0",    "1024x768x24",
+            const char* argv[] = {"Xvfb",     display.c_str(), "-screen", "0",    screen,
                                   "-noreset", "-nolisten",     "tcp",     nullptr};
             if (posix_spawnp(&pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return;
             for (int i = 0; i < 50 && !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i) Sleep(100);
