@@ -70,10 +70,12 @@ TEST(EditorResize, StretchedPictureTakesClicksAndTheOriginalSizeGivesTheOriginal
     // Item 5 is chosen before the resize, item 2 again through the stretched picture.
     MoveAndClick(ed, kRowX, RowY(5));
     WaitForPicture(ed, [](const Picture& p) { return p.At(kProbeX, RowY(5)) == kSelectedRow; });
+    // From the screen's corner the larger window stays on the screen whole.
+    ed.X("xdotool windowmove " + ed.window + " 0 0");
     ed.X("xdotool windowsize " + ed.window + " 1200 900");
     auto stretched = [](int v) { return v * 3 / 2; };
     const Picture big = WaitForPicture(ed, [&](const Picture& p) {
-        return p.width == 1200 && p.At(stretched(kProbeX), stretched(RowY(5))) == kSelectedRow;
+        return p.width == 1200 && p.height == 900 && p.At(stretched(kProbeX), stretched(RowY(5))) == kSelectedRow;
     });
     ASSERT_EQ(big.width, 1200);
     ASSERT_EQ(big.height, 900);
