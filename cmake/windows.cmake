@@ -156,3 +156,11 @@ qk_win_layer_tests(editor_tests LABEL editor WITH_GUI SOURCES ${CMAKE_SOURCE_DIR
 add_test(NAME editor_smoke
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/editor_smoke.sh $<TARGET_FILE:zazovi> ${QK_HOST_BUILD})
 set_tests_properties(editor_smoke PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE LABELS e2e)
+
+# The Linux build's end-to-end resize test, run against this program under Wine: the
+# window resized to 1200 x 900 shows the stretched screen and takes clicks there, and
+# 800 x 600 again gives the picture before. scripts/windows.sh builds that test program.
+add_test(NAME editor_resize
+  COMMAND ${CMAKE_COMMAND} -E env QK_E2E_WINDOWS_PROGRAM=$<TARGET_FILE:zazovi>
+          ${QK_HOST_BUILD}/tests/e2e_tests --gtest_filter=EditorResize.*)
+set_tests_properties(editor_resize PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE LABELS e2e)

@@ -82,6 +82,12 @@ void EnsureVideo() {
     // window are tried (SDL_VIDEODRIVER in the environment still chooses any), and
     // without one the program says so and ends before it touched anything.
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland,KMSDRM");
+    // The loading screen goes through SDL's window surface before GL is up. SDL would
+    // back that surface with a hidden renderer of its own, whose GL context it makes
+    // current again whenever the window changes size: every frame after a resize would
+    // then draw into that context and the window would stay black. The plain X11
+    // framebuffer touches no GL state; the environment must not choose otherwise.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         const char* display = std::getenv("DISPLAY");
         std::fprintf(stderr, "No display to open the window on (DISPLAY=%s): the program needs a desktop session.\n",
@@ -346,8 +352,13 @@ bool PlatCreateGLContext() {
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
         g_sdl.gl = SDL_GL_CreateContext(g_sdl.window);
     }
-    if (g_sdl.gl) SDL_GL_SetSwapInterval(1);
-    return g_sdl.gl != nullptr;
+    if (!g_sdl.gl) return false;
+    SDL_GL_SetSwapInterval(1);
+#if SDL_VERSION_ATLEAST(2, 28, 0)
+    // From here on the loading screen is drawn through GL; the surface it used is done.
+    SDL_DestroyWindowSurface(g_sdl.window);
+#endif
+    return true;
 }
 
 void PlatMakeGLCurrent(bool current) {

@@ -54,6 +54,38 @@ inline std::string Shell(const std::string& command) {
     return out;
 }
 
+// A window's picture as the X server shows it: RGB, top row first.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    // The pixel as 0xRRGGBB; -1 outside the picture.
+    long At(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return -1;
+        const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        return (long(p[0]) << 16) | (long(p[1]) << 8) | p[2];
+    }
+    bool operator==(const Picture& o) const { return width == o.width && height == o.height && rgb == o.rgb; }
+};
+
+// Captures the window (on `display` when not empty) through ImageMagick as a binary PPM.
+inline Picture Capture(const std::string& window, const std::string& display = "") {
+    Picture pic;
+    const std::string command =
+        (display.empty() ? "" : "DISPLAY=" + display + " ") + "timeout 10 import -window " + window + " -depth 8 ppm:-";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return pic;
+    int maxValue = 0;
+    if (std::fscanf(pipe, "P6 %d %d %d", &pic.width, &pic.height, &maxValue) == 3 && maxValue == 255 &&
+        std::fgetc(pipe) != EOF && pic.width > 0 && pic.height > 0) {
+        pic.rgb.resize(static_cast<size_t>(pic.width) * pic.height * 3);
+        if (std::fread(pic.rgb.data(), 1, pic.rgb.size(), pipe) != pic.rgb.size()) pic = {};
+    } else {
+        pic = {};
+    }
+    pclose(pipe);
+    return pic;
+}
+
 // Another program offering the file's bytes on the clipboard: xclip, kept in the
 // foreground as the clipboard's owner so that it can be ended afterwards. Its process id.
 inline pid_t OfferOnClipboard(const fs::path& source) {
@@ -68,16 +100,17 @@ inline pid_t OfferOnClipboard(const fs::path& source) {
     return owner;
 }
 
-// An X server of the test's own, for a test that takes the display away.
+// An X server of the test's own, for a test that takes the display away or needs a
+// screen larger than the one the suite runs on.
 class PrivateDisplay {
   public:
-    PrivateDisplay() {
+    explicit PrivateDisplay(const char* screen = "1024x768x24") {
         for (int n = 90; n < 140 && name.empty(); ++n) {
             if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
                 fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
                 continue;
             const std::string display = ":" + std::to_string(n);
-            const char* argv[] = {"Xvfb",     display.c_str(), "-screen", "0",    "1024x768x24",
+            const char* argv[] = {"Xvfb",     display.c_str(), "-screen", "0",    screen,
                                   "-noreset", "-nolisten",     "tcp",     nullptr};
             if (posix_spawnp(&pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return;
             for (int i = 0; i < 50 && !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i) Sleep(100);
@@ -97,6 +130,14 @@ class PrivateDisplay {
     pid_t pid = -1;
 };
 
+// QK_E2E_WINDOWS_PROGRAM names a Windows build of the editor (zazovi.exe): the tests
+// that use it (those on a display of their own, where its window is the only one to
+// find by its title) then run against that program under Wine.
+inline const char* WindowsProgram() {
+    const char* exe = std::getenv("QK_E2E_WINDOWS_PROGRAM");
+    return exe && exe[0] ? exe : nullptr;
+}
+
 class Editor {
   public:
     // A fresh copy of the packed sample with the program and its font beside it.
@@ -105,7 +146,10 @@ class Editor {
         fs::remove_all(dir);
         fs::create_directories(dir);
         fs::copy(QK_BINARY_DIR "/sample", dir, fs::copy_options::recursive);
-        fs::copy_file(QK_BINARY_DIR "/zazovi", dir / "zazovi");
+        if (const char* exe = WindowsProgram())
+            fs::copy_file(exe, dir / "zazovi.exe");
+        else
+            fs::copy_file(QK_BINARY_DIR "/zazovi", dir / "zazovi");
         fs::copy_file(QK_BINARY_DIR "/zazovi_font.dsf", dir / "zazovi_font.dsf");
     }
     ~Editor() {
@@ -122,8 +166,9 @@ class Editor {
         window.clear();
         exitCode = -1;
         display = onDisplay;
-        std::string program = (dir / "zazovi").string();
+        std::string wine = "wine", program = (dir / (WindowsProgram() ? "zazovi.exe" : "zazovi")).string();
         std::vector<char*> argv = {program.data()};
+        if (WindowsProgram()) argv.insert(argv.begin(), wine.data());
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         std::vector<std::string> env;
@@ -137,11 +182,14 @@ class Editor {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         if (!startIn.empty()) posix_spawn_file_actions_addchdir_np(&actions, startIn.c_str());
-        const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0) return false;
         for (int i = 0; i < 200 && window.empty(); ++i) {
-            window = X("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null | head -n 1");
+            // Under Wine the window is found by its title: the display must hold no other.
+            const std::string search =
+                WindowsProgram() ? "--name '^VRD3 Localization Kit'" : "--pid " + std::to_string(pid);
+            window = X("xdotool search " + search + " 2>/dev/null | head -n 1");
             if (window.empty()) Sleep(100);
             if (Exited()) return false;
         }

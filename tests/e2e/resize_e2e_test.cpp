@@ -1,0 +1,103 @@
+// Resizing the editor's window: the 800 x 600 screen is drawn stretched over the new
+// size, a click lands on what the stretched picture shows there, and the original size
+// gives back the original picture, pixel for pixel.
+#include <string>
+
+#include "e2e_support.h"
+
+using namespace e2e;
+
+namespace {
+
+// Client coordinates at 800 x 600: where a list row is clicked, right of its text, and
+// where its selected colour is looked for (left of the GUI's pointer, which is drawn
+// from the click's place to the right and down); the place the pointer rests at for the
+// comparisons (the description's empty white, where the pointer's grey shadow shows);
+// the Exit button.
+constexpr int kRowX = 200, kProbeX = 190, kFirstRowY = 124, kRowH = 16;
+int RowY(int i) { return kFirstRowY + kRowH * i; }
+constexpr int kRestX = 600, kRestY = 150;
+constexpr int kExitX = 35, kButtonsY = 577;
+
+constexpr long kSelectedRow = 0x0000A0, kMargin = 0xE1E1E1, kWhite = 0xFFFFFF;
+
+// Polls the window's picture until `ready` holds for it; the last picture taken.
+template <typename Condition>
+Picture WaitForPicture(Editor& ed, Condition ready, int ms = 15000) {
+    Picture pic;
+    for (int waited = 0; waited < ms && !ed.Exited(); waited += 100) {
+        pic = Capture(ed.window, ed.display);
+        if (ready(pic)) break;
+        Sleep(100);
+    }
+    return pic;
+}
+
+void MoveAndClick(Editor& ed, int x, int y) {
+    ed.X("xdotool mousemove --window " + ed.window + " " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+// The picture with the pointer at rest, once it is drawn there.
+Picture RestingPicture(Editor& ed) {
+    ed.X("xdotool mousemove --window " + ed.window + " " + std::to_string(kRestX) + " " + std::to_string(kRestY));
+    return WaitForPicture(ed, [](const Picture& p) { return p.At(kRestX + 5, kRestY + 10) != kWhite; });
+}
+
+// How many pixels two pictures of one size differ in.
+long DifferentPixels(const Picture& a, const Picture& b) {
+    if (a.width != b.width || a.height != b.height) return -1;
+    long n = 0;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) n += a.At(x, y) != b.At(x, y);
+    return n;
+}
+
+}  // namespace
+
+TEST(EditorResize, StretchedPictureTakesClicksAndTheOriginalSizeGivesTheOriginalPictureBack) {
+    // A screen that holds the larger window whole: the suite's own may be smaller, and
+    // the X server gives no picture of a window's part beyond the screen's edge.
+    PrivateDisplay screen("1600x1200x24");
+    ASSERT_FALSE(screen.name.empty());
+    Editor ed("resize");
+    ASSERT_TRUE(ed.Start(screen.name));
+    MoveAndClick(ed, kRowX, RowY(2));
+    WaitForPicture(ed, [](const Picture& p) { return p.At(kProbeX, RowY(2)) == kSelectedRow; });
+    const Picture original = RestingPicture(ed);
+    ASSERT_EQ(original.width, 800);
+    ASSERT_EQ(original.At(kProbeX, RowY(2)), kSelectedRow);
+
+    // Item 5 is chosen before the resize, item 2 again through the stretched picture.
+    MoveAndClick(ed, kRowX, RowY(5));
+    WaitForPicture(ed, [](const Picture& p) { return p.At(kProbeX, RowY(5)) == kSelectedRow; });
+    // From the screen's corner the larger window stays on the screen whole.
+    ed.X("xdotool windowmove " + ed.window + " 0 0");
+    ed.X("xdotool windowsize " + ed.window + " 1200 900");
+    auto stretched = [](int v) { return v * 3 / 2; };
+    const Picture big = WaitForPicture(ed, [&](const Picture& p) {
+        return p.width == 1200 && p.height == 900 && p.At(stretched(kProbeX), stretched(RowY(5))) == kSelectedRow;
+    });
+    ASSERT_EQ(big.width, 1200);
+    ASSERT_EQ(big.height, 900);
+    // The margin left of the frames, the selected row and the empty description, at the
+    // places the stretch puts them; the other rows' colour is not the selection's.
+    EXPECT_EQ(big.At(3, 450), kMargin);
+    EXPECT_EQ(big.At(stretched(kProbeX), stretched(RowY(5))), kSelectedRow);
+    EXPECT_NE(big.At(stretched(kProbeX), stretched(RowY(2))), kSelectedRow);
+    EXPECT_EQ(big.At(stretched(kRestX), stretched(kRestY) + 60), kWhite);
+
+    MoveAndClick(ed, stretched(kRowX), stretched(RowY(2)));
+    const Picture chosen = WaitForPicture(
+        ed, [&](const Picture& p) { return p.At(stretched(kProbeX), stretched(RowY(2))) == kSelectedRow; });
+    EXPECT_EQ(chosen.At(stretched(kProbeX), stretched(RowY(2))), kSelectedRow);
+    EXPECT_NE(chosen.At(stretched(kProbeX), stretched(RowY(5))), kSelectedRow);
+
+    ed.X("xdotool windowsize " + ed.window + " 800 600");
+    ed.X("xdotool mousemove --window " + ed.window + " " + std::to_string(kRestX) + " " + std::to_string(kRestY));
+    const Picture back = WaitForPicture(ed, [&](const Picture& p) { return p == original; });
+    EXPECT_TRUE(back == original) << DifferentPixels(back, original) << " pixels differ from the picture before";
+
+    MoveAndClick(ed, kExitX, kButtonsY);
+    ASSERT_EQ(ed.WaitExit(), 0);
+    EXPECT_EQ(ReadBytes(ed.dir / "zazovi.cfg").at(8), 2) << "the item chosen in the stretched picture";
+}
