@@ -55,9 +55,9 @@ function(qk_platform_backend program backend)
   target_link_libraries(${program} PRIVATE ${backend})
 endfunction()
 
-# The one place that touches files (under every backend, and loctool) and the .loc /
-# .desc format module: neither needs a window or GL.
-add_library(platform_files STATIC ${CMAKE_SOURCE_DIR}/platform/files.cpp)
+# The one place that touches files with the process calls a lock file needs (under every
+# backend, and loctool) and the .loc / .desc format module: neither needs a window or GL.
+add_library(platform_files STATIC ${CMAKE_SOURCE_DIR}/platform/files.cpp ${CMAKE_SOURCE_DIR}/platform/process.cpp)
 qk_layer_include_root(platform_files PUBLIC platform)
 add_library(loc_format STATIC ${CMAKE_SOURCE_DIR}/formats/loc_format.cpp)
 qk_layer_include_root(loc_format PUBLIC formats)

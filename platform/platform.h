@@ -196,7 +196,9 @@ std::vector<std::string> PlatCommandLine();
 // program has no standard output of its own unless it is redirected. Elsewhere a no-op.
 void PlatAttachParentConsole();
 // This process's id, the machine's name, and whether a process of this machine with
-// that id still runs (true when that cannot be told): a lock file names its owner so.
+// that id still runs (true when that cannot be told; an ended process not yet collected
+// by its parent does not run): a lock file names its owner so. platform/process.cpp,
+// shared by every backend and the tools.
 uint32_t PlatProcessId();
 std::string PlatHostName();
 bool PlatProcessRunning(uint32_t pid);

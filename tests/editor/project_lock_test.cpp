@@ -77,6 +77,21 @@ TEST_F(ProjectLock, TakenRefusedOrTakenOverByWhoHoldsIt) {
     }
 }
 
+// An editor that ended but whose parent has not collected it yet (a zombie) no longer
+// holds its project, though its process id still exists.
+TEST_F(ProjectLock, TheLockOfAnEndedProcessNotYetCollectedIsTakenOver) {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    siginfo_t info{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);  // ended, not collected
+    const std::string zombie = LockFileText({static_cast<uint32_t>(child), PlatHostName()});
+    std::ofstream(kLockFile, std::ios::binary) << zombie;
+    LockOwner owner;
+    EXPECT_TRUE(TakeProjectLock(owner));
+    EXPECT_EQ(Read(kLockFile), LockFileText({PlatProcessId(), PlatHostName()}));
+    waitpid(child, nullptr, 0);
+}
+
 TEST_F(ProjectLock, ReleaseRemovesOnlyItsOwnLock) {
     LockOwner owner;
     ASSERT_TRUE(TakeProjectLock(owner));
