@@ -23,11 +23,12 @@ file(GLOB QK_EDITOR_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/editor/*.cpp)
 list(FILTER QK_EDITOR_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
 set(QK_EDITOR_MAIN ${CMAKE_SOURCE_DIR}/editor/main.cpp)
 
-# loctool needs neither GL nor the engine: the .dsf reader and the editor's store and
-# project checks are compiled into it directly.
+# loctool needs neither GL nor the engine: the .dsf reader and the editor's store,
+# project checks, lock and journal are compiled into it directly.
 set(QK_LOCTOOL_SOURCES
     ${CMAKE_SOURCE_DIR}/tools/loctool/loctool.cpp ${CMAKE_SOURCE_DIR}/tools/loctool/font_coverage.cpp
-    ${CMAKE_SOURCE_DIR}/render/dsf.cpp ${CMAKE_SOURCE_DIR}/editor/project.cpp ${CMAKE_SOURCE_DIR}/editor/text_store.cpp)
+    ${CMAKE_SOURCE_DIR}/render/dsf.cpp ${CMAKE_SOURCE_DIR}/editor/project.cpp ${CMAKE_SOURCE_DIR}/editor/text_store.cpp
+    ${CMAKE_SOURCE_DIR}/editor/project_lock.cpp ${CMAKE_SOURCE_DIR}/editor/project_journal.cpp)
 
 # The platform sources that every backend of a system shares, compiled once into an
 # object library whose objects go into each backend's archive.
