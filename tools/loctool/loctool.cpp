@@ -34,7 +34,7 @@ const char* const kUsage =
     "  loctool check <project folder>               the editor's start-up verification\n"
     "  loctool check --font <font.dsf> <project>    and the characters each language uses that the font lacks\n"
     "  loctool export --format po|xliff|csv PROJECT LANGUAGE [--source REFLANG] [-o FILE]\n"
-    "  loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv]\n"
+    "  loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv] [--wait SECONDS]\n"
     "  loctool stats PROJECT [--source REFLANG] [--format table|json]\n"
     "  loctool qa PROJECT [--spell] [--format text|json] [--source REFLANG]\n"
     "                                               (loctool COMMAND --help says more)\n"
