@@ -53,17 +53,18 @@ bool FlushToDisk(FILE* f) {
 // The rename is only a change of the folder: until the folder itself reaches the disk
 // a power cut can bring the old file back. Windows has no call for a folder and keeps
 // its metadata in the journal, so there the rename is as far as it goes.
-void FlushFolderOf(const fs::path& file) {
+void FlushFolder(const fs::path& folder) {
 #if !defined(_WIN32)
-    const fs::path parent = file.parent_path();
-    const int fd = open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY);
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return;
     (void)fsync(fd);  // some file systems refuse it for folders; the file itself is on disk already
     close(fd);
 #else
-    (void)file;
+    (void)folder;
 #endif
 }
+
+void FlushFolderOf(const fs::path& file) { FlushFolder(file.parent_path()); }
 
 }  // namespace
 
@@ -217,10 +218,10 @@ bool WriteTemporary(const std::string& target, std::string_view bytes, const fs:
     return false;
 }
 
-// Whether `path` may be replaced, and the rights its replacement gets (`had`: there is
-// a file whose rights to keep); a missing file may be made. Replacing goes through a new file, which the folder's
-// rights allow even over a read-only one; but read-only means "do not change", so it is
-// refused here, as Windows refuses to rename over it.
+// Whether `path` may be replaced (a missing file may be made), and the rights its
+// replacement gets (`had`: there is a file whose rights to keep). Replacing goes through
+// a new file, which the folder's rights allow even over a read-only one; but read-only
+// means "do not change", so it is refused here, as Windows refuses to rename over it.
 bool CheckReplaceable(const std::string& path, fs::perms& mode, bool& had, std::string* why) {
     std::error_code ec;
     const fs::file_status old = fs::status(PlatFsPath(path), ec);
@@ -246,7 +247,8 @@ bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
 std::string PlatTemporaryName(const std::string& target) {
     // random_device alone may be a fixed sequence on some C runtimes; the clock and a
     // count keep two names of one process apart even then. The exclusive creation, not
-    // the name, is what makes the file ours.
+    // the name, is what makes the file ours. Made on first use: a program that never
+    // writes never opens the system's random source.
     static std::random_device device;
     static uint32_t count = 0;
     const auto now = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -331,12 +333,13 @@ constexpr const char* kEndLine = "end";
 bool JournalName(const fs::path& journalFolder, const std::string& path, std::string& name) {
     fs::path p = PlatFsPath(path);
     if (!journalFolder.empty()) p = p.lexically_relative(journalFolder);
-    name = PlatPathString(p.lexically_normal());
+    p = p.lexically_normal();
+    name = PlatPathString(p);
 #if defined(_WIN32)
     for (char& c : name)
         if (c == '\\') c = '/';
 #endif
-    return !name.empty() && !p.is_absolute() && *p.begin() != ".." && name.find_first_of("\r\n") == std::string::npos;
+    return !name.empty() && !p.has_root_path() && *p.begin() != ".." && name.find_first_of("\r\n") == std::string::npos;
 }
 
 struct JournalEntry {
@@ -433,7 +436,7 @@ bool PlatReplaceFiles(const std::string& journal, const std::vector<PlatFileWrit
         folders.insert(PlatFsPath(files[i].path).parent_path());
         TestStopAfter(count + 3 + static_cast<int>(i));
     }
-    for (const fs::path& f : folders) FlushFolderOf(f / "x");
+    for (const fs::path& f : folders) FlushFolder(f);
     std::error_code ec;
     fs::remove(PlatFsPath(journal), ec);
     FlushFolderOf(PlatFsPath(journal));
@@ -497,7 +500,7 @@ PlatJournalReport PlatFinishJournal(const std::string& journal) {
             fs::remove(tmp, ec);
         }
     }
-    for (const fs::path& f : folders) FlushFolderOf(f / "x");
+    for (const fs::path& f : folders) FlushFolder(f);
     if (report.problem.empty()) {
         fs::remove(journalPath, ec);
         FlushFolderOf(journalPath);

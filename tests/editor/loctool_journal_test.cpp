@@ -164,15 +164,21 @@ TEST_F(LoctoolJournal, AnImportKilledAfterAnyStepIsFinishedOrUndoneByTheNextWrit
 }
 
 // Two imports started together, again and again: each run ends with the files of one
-// of them whole, and an import that found the project taken says by whom.
+// of them whole, and an import that found the project taken says by whom; half the runs
+// start with the stale lock of a killed program, which only one of them may take over.
 TEST_F(LoctoolJournal, TwoImportsAtOnceLeaveOneWholeOutcome) {
     constexpr int kItems = 1500;
     const fs::path a = FrenchPo("a", kItems), b = FrenchPo("b", kItems);
     const auto madeA = French(dir_ / "made-a"), madeB = French(dir_ / "made-b");
+    const pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    waitpid(dead, nullptr, 0);
     for (int run = 0; run < 10; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
         fs::remove_all(dir_ / "p");
         const fs::path project = MakeProject("p", "old", kItems);
+        if (run % 4 >= 2)
+            locfixture::WriteFile(project / "zazovi.lock", std::to_string(dead) + " " + PlatHostName() + "\nzazovi\n");
         const std::string wait = run % 2 ? " --wait 60" : "";
         std::string both;
         for (const auto& [name, po] : {std::pair<std::string, fs::path>{"a", a}, {"b", b}}) {
