@@ -1,14 +1,11 @@
-// project_journal_test.cpp - writes into several of a project's files at once: stopped
-// after any of its steps (as a kill there would), the next writer finishes or undoes
-// it, never leaving a mix of old and new files or a stray temporary file; a refused
-// write changes no byte; a journal acts only on its own temporaries inside the project.
+// project_journal_test.cpp - writes into several of a project's files at once: a
+// refused write changes no byte and leaves nothing behind; a journal acts only on its
+// own temporaries inside the project. (Writes stopped after each step are recovered in
+// loctool_journal_test.cpp, with loctool killed there.)
 #include "editor/project_journal.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -62,37 +59,6 @@ class ProjectJournal : public ScratchFolder {
 };
 
 }  // namespace
-
-TEST_F(ProjectJournal, AWriteStoppedAfterAnyStepIsFinishedOrUndoneByTheNextWriter) {
-    // The journal's lines, each temporary file, the end line, each rename, the journal gone.
-    const int steps = 2 * kFileCount + 3;
-    for (int step = 1; step <= steps; ++step) {
-        SCOPED_TRACE("stopped after step " + std::to_string(step));
-        WriteOld();
-        const pid_t child = fork();
-        if (child == 0) {
-            setenv("QK_TEST_STOP_AFTER", std::to_string(step).c_str(), 1);
-            ReplaceProjectFiles(NewFiles());
-            _exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), kPlatTestStopExitCode);
-        const bool made = step >= kFileCount + 2;  // its end line was on disk
-        EXPECT_EQ(InterruptedWriteWarning().empty(), step == steps);
-        const std::string said = FinishInterruptedWrite();
-        if (step == steps) {
-            EXPECT_EQ(said, "");
-        } else {
-            EXPECT_NE(said.find(made ? "it has now been finished" : "it has been undone"), std::string::npos) << said;
-            EXPECT_NE(said.find("Texts/French/keyboard.loc"), std::string::npos) << said;
-        }
-        EXPECT_EQ(Disk(), All(made ? "new" : "old"));
-        EXPECT_EQ(Strays(), std::set<std::string>{});
-        EXPECT_EQ(FinishInterruptedWrite(), "");  // said once
-    }
-}
 
 TEST_F(ProjectJournal, ARefusedWriteChangesNoByteAndLeavesNothingBehind) {
     const fs::path keyboard = HostPath(kPaths[2]);
