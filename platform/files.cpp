@@ -269,7 +269,8 @@ bool PlatParseTemporaryName(const std::string& name, std::string* target, uint32
     for (size_t i = hexStart; i < hexStart + kHex; ++i)
         if (!IsHex(name[i])) return false;
     const size_t dot = name.rfind('.', hexStart - 2);
-    if (dot == std::string::npos || dot == 0 || dot + 1 >= hexStart - 1 || hexStart - 1 - dot > 10) return false;
+    if (dot == std::string::npos || dot == 0 || dot + 1 >= hexStart - 1 || hexStart - 2 - dot > 10)
+        return false;  // 1 to 10 digits
     uint64_t id = 0;
     for (size_t i = dot + 1; i < hexStart - 1; ++i) {
         if (name[i] < '0' || name[i] > '9') return false;

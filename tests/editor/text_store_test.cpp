@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "platform/platform.h"
+#if !defined(_WIN32)
 #include "tests/support/file_size_limit.h"
+#endif
 #include "tests/support/loc_files.h"
 #include "tests/support/scratch_folder.h"
 
@@ -309,7 +311,9 @@ TEST_F(TextStoreSave, FailedSavesKeepTheOldFileAndTheItems) {
              fs::create_directories(kGermanMenu / "blocker");
          },
          "menu.loc", false},
+#if !defined(_WIN32)
         {"disk full", [] {}, "menu.loc", true},
+#endif
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -317,10 +321,14 @@ TEST_F(TextStoreSave, FailedSavesKeepTheOldFileAndTheItems) {
         LoadGermanMenu();
         SetItemText(0, std::string(5000, 'n'));  // more than a write buffer
         c.block();
+#if !defined(_WIN32)
         std::optional<FileSizeLimit> full;
         if (std::string(c.what) == "disk full") full.emplace(1000);  // the new file is over 5000 bytes
+#endif
         const StoreResult r = SaveCurrentFile();
+#if !defined(_WIN32)
         full.reset();
+#endif
         EXPECT_FALSE(r.ok);
         EXPECT_FALSE(r.message.empty());
         EXPECT_NE(r.message.find(c.said), std::string::npos) << r.message;
@@ -368,7 +376,9 @@ TEST_F(TextStoreSave, TextLongerThan32767BytesIsRefused) {
 TEST_F(TextStoreSave, ALinkPlantedForTheTemporaryFileIsNeverWrittenThrough) {
     MakeGermanMenu({"old"});
     WriteFile("victim", "the victim's bytes");
-    fs::create_symlink(fs::absolute("victim"), kGermanMenuTmp);
+    std::error_code ec;
+    fs::create_symlink(fs::absolute("victim"), kGermanMenuTmp, ec);
+    if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
     LoadGermanMenu();
     SetItemText(0, "new");
     ASSERT_TRUE(SaveCurrentFile().ok);
