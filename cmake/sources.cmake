@@ -23,11 +23,12 @@ file(GLOB QK_EDITOR_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/editor/*.cpp)
 list(FILTER QK_EDITOR_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
 set(QK_EDITOR_MAIN ${CMAKE_SOURCE_DIR}/editor/main.cpp)
 
-# loctool needs neither GL nor the engine: the .dsf reader and the editor's store and
-# project checks are compiled into it directly.
+# loctool needs neither GL nor the engine: the .dsf reader and the editor's store,
+# project checks, lock and journal are compiled into it directly.
 set(QK_LOCTOOL_SOURCES
     ${CMAKE_SOURCE_DIR}/tools/loctool/loctool.cpp ${CMAKE_SOURCE_DIR}/tools/loctool/font_coverage.cpp
-    ${CMAKE_SOURCE_DIR}/render/dsf.cpp ${CMAKE_SOURCE_DIR}/editor/project.cpp ${CMAKE_SOURCE_DIR}/editor/text_store.cpp)
+    ${CMAKE_SOURCE_DIR}/render/dsf.cpp ${CMAKE_SOURCE_DIR}/editor/project.cpp ${CMAKE_SOURCE_DIR}/editor/text_store.cpp
+    ${CMAKE_SOURCE_DIR}/editor/project_lock.cpp ${CMAKE_SOURCE_DIR}/editor/project_journal.cpp)
 
 # The platform sources that every backend of a system shares, compiled once into an
 # object library whose objects go into each backend's archive.
@@ -55,9 +56,9 @@ function(qk_platform_backend program backend)
   target_link_libraries(${program} PRIVATE ${backend})
 endfunction()
 
-# The one place that touches files (under every backend, and loctool) and the .loc /
-# .desc format module: neither needs a window or GL.
-add_library(platform_files STATIC ${CMAKE_SOURCE_DIR}/platform/files.cpp)
+# The one place that touches files with the process calls a lock file needs (under every
+# backend, and loctool) and the .loc / .desc format module: neither needs a window or GL.
+add_library(platform_files STATIC ${CMAKE_SOURCE_DIR}/platform/files.cpp ${CMAKE_SOURCE_DIR}/platform/process.cpp)
 qk_layer_include_root(platform_files PUBLIC platform)
 add_library(loc_format STATIC ${CMAKE_SOURCE_DIR}/formats/loc_format.cpp)
 qk_layer_include_root(loc_format PUBLIC formats)

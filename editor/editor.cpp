@@ -18,6 +18,7 @@
 #include "editor/desk_undo.h"
 #include "editor/edited_text.h"
 #include "editor/project.h"
+#include "editor/project_journal.h"
 #include "editor/project_lock.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
@@ -311,8 +312,12 @@ void BuildMainScreen() {
     Make("Frame", "FileFrame", "Sheet01", 5, 5, 300, 72, "File");
     g_editor.fold = dynamic_cast<ComboBox*>(Make("ComboBox", "Fold", "FileFrame", 10, 17, 100, 20));
 
+    // Another program on the project may be writing right now: its journal and its
+    // temporary files are left alone then.
+    if (!g_editor.sharedProject) {
+        if (const std::string done = FinishInterruptedWrite(); !done.empty()) Tell(done, "Interrupted write");
+    }
     if (ProjectMessage scan = ScanLanguageFolders(); !scan.ok) Fatal(scan);
-    // Another editor on the project may be saving into its temporary files right now.
     if (!g_editor.sharedProject) RemoveLeftoverTemporaries();
     for (int i = 0; i < LanguageFolderCount(); ++i) g_editor.fold->AddItem(LanguageFolder(i).c_str());
     if (ProjectMessage verify = VerifyLanguageFiles(); !verify.ok) Fatal(verify);
@@ -415,11 +420,9 @@ bool ClaimProject() {
     if (TakeProjectLock(owner)) return true;
     std::error_code ec;
     const std::string folder = PlatPathString(std::filesystem::current_path(ec));
-    const std::string text = "The project " + folder + " is open in another editor (process " +
-                             std::to_string(owner.pid) + " on " +
-                             (owner.host.empty() ? "an unknown machine" : owner.host) +
-                             ").\n\nTwo editors on one project write over each other's work. If that editor is "
-                             "no longer running, open the project anyway.";
+    const std::string text = "The project " + folder + " is " + LockHolderText(owner) +
+                             ".\n\nTwo programs writing into one project write over each other's work. If that "
+                             "program is no longer running, open the project anyway.";
     if (Ask(text, "Project already open", "Quit|Open anyway", 0) != 1) return false;
     g_editor.sharedProject = true;
     return true;

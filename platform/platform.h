@@ -196,7 +196,9 @@ std::vector<std::string> PlatCommandLine();
 // program has no standard output of its own unless it is redirected. Elsewhere a no-op.
 void PlatAttachParentConsole();
 // This process's id, the machine's name, and whether a process of this machine with
-// that id still runs (true when that cannot be told): a lock file names its owner so.
+// that id still runs (true when that cannot be told; an ended process not yet collected
+// by its parent does not run): a lock file names its owner so. platform/process.cpp,
+// shared by every backend and the tools.
 uint32_t PlatProcessId();
 std::string PlatHostName();
 bool PlatProcessRunning(uint32_t pid);
@@ -210,13 +212,43 @@ std::filesystem::path PlatFsPath(const std::string& utf8Path);
 std::string PlatPathString(const std::filesystem::path& path);  // UTF-8; empty when it has none
 // The whole file; false with `error` saying "Cannot open|read <path>: why".
 bool PlatReadFile(const std::string& path, std::string& bytes, std::string* error);
-// Replaces `path` with `bytes` through "<path>.tmp": written, flushed to disk, given the
-// old file's permissions, renamed over the old file, and the folder flushed, so the old
-// file is replaced only by a complete new one, even across a power cut. A read-only
-// file is refused. On failure the old file is untouched and `why` says what went wrong.
+// Temporary files are "<target>.<pid>-<8 hex digits>.tmp" beside their target (for
+// menu.loc: "menu.loc.4242-9f3a0c1e.tmp"), created only where nothing, not even a link,
+// has that name: no two writers share one, and no planted link is written through.
+// PlatTemporaryName makes such a name; PlatParseTemporaryName tells one, giving the
+// target it was made for and the id of the process that made it.
+std::string PlatTemporaryName(const std::string& target);
+bool PlatParseTemporaryName(const std::string& name, std::string* target, uint32_t* pid);
+// Replaces `path` with `bytes` through a temporary file of its own: written, flushed to
+// disk, given the old file's permissions, renamed over the old file, and the folder
+// flushed, so the old file is replaced only by a complete new one, even across a power
+// cut. A read-only file is refused. On failure the old file is untouched, the temporary
+// file is gone, and `why` says what went wrong.
 bool PlatReplaceFile(const std::string& path, std::string_view bytes, std::string* why);
-// Creates `path` holding `bytes`, complete and on disk, only if nothing is there: never
-// writes over a file, not even one another program makes at the same moment.
+// Replaces several files all or none, even when the process is killed half-way. The
+// journal (relative paths below are taken from its folder, which holds every file) is
+// written first: a line "TEMPORARY -> TARGET" per file, flushed; then each temporary
+// file, flushed; then a last line "end", flushed; then the renames; then the journal is
+// removed. A read-only target, a journal already there (a write not yet finished) or
+// any failure before the end line changes nothing. PlatFinishJournal, run by the next
+// writer, completes a journal that has its end line (renames are idempotent: a
+// temporary already gone was renamed) and otherwise removes the temporaries it names.
+struct PlatFileWrite {
+    std::string path;
+    std::string bytes;
+};
+bool PlatReplaceFiles(const std::string& journal, const std::vector<PlatFileWrite>& files, std::string* why);
+struct PlatJournalReport {
+    bool found = false;                // there was a journal
+    bool complete = false;             // it had its end line: the write was finished, else undone
+    std::vector<std::string> targets;  // the files it named, relative to its folder, with '/'
+    std::string problem;               // what could not be done; the journal is then kept
+};
+PlatJournalReport PlatFinishJournal(const std::string& journal);
+// With QK_TEST_STOP_AFTER=n in the environment, PlatReplaceFiles ends the process with
+// this code right after its step n (1 the journal's lines, 2.. each temporary file, then
+// the end line, each rename, the journal removed), as a kill there would.
+constexpr int kPlatTestStopExitCode = 99;
 bool PlatCreateNewFile(const std::string& path, std::string_view bytes);
 
 // ---- resources compiled into the program --------------------------------------------

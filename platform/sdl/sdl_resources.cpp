@@ -1,10 +1,6 @@
 // sdl_resources.cpp - what the desktop and test backends share beyond the window:
 // resources compiled into the program (made by tools/resgen), found by type and id as
-// the Windows resource calls find them, and the command line and process on POSIX.
-#include <signal.h>
-#include <unistd.h>
-
-#include <cerrno>
+// the Windows resource calls find them, and the command line on POSIX.
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -38,18 +34,3 @@ std::vector<std::string> PlatCommandLine() {
 }
 
 void PlatAttachParentConsole() {}  // a program here always has the terminal's streams
-
-uint32_t PlatProcessId() { return static_cast<uint32_t>(getpid()); }
-
-std::string PlatHostName() {
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0) return {};
-    return name;
-}
-
-// Signal 0 checks that the process exists without touching it; EPERM means it does,
-// under another user.
-bool PlatProcessRunning(uint32_t pid) {
-    if (pid == 0 || pid > static_cast<uint32_t>(INT32_MAX)) return false;
-    return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}

@@ -1,6 +1,6 @@
 // win32_process.cpp - what the desktop and test Win32 backends share beyond the window:
-// resources compiled into the program, the command line as UTF-8, the parent's console
-// and the process and machine names.
+// resources compiled into the program, the command line as UTF-8 and the parent's
+// console (the process and machine names are platform/process.cpp's).
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -45,27 +45,4 @@ void PlatAttachParentConsole() {
     if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
     std::freopen("CONOUT$", "w", stdout);
     std::freopen("CONOUT$", "w", stderr);
-}
-
-uint32_t PlatProcessId() { return GetCurrentProcessId(); }
-
-std::string PlatHostName() {
-    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    if (!GetComputerNameW(name, &size)) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-// A process that ended may still be open somewhere; its exit code then says so.
-bool PlatProcessRunning(uint32_t pid) {
-    if (pid == 0) return false;
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
-    DWORD code = 0;
-    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-    CloseHandle(process);
-    return running;
 }

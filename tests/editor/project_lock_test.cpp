@@ -51,9 +51,10 @@ TEST_F(ProjectLock, TakenRefusedOrTakenOverByWhoHoldsIt) {
     };
     const Case cases[] = {
         {"no lock", "", true},
-        {"a running editor on this machine", LockFileText({static_cast<uint32_t>(getppid()), host}), false},
-        {"an editor on another machine", LockFileText({DeadPid(), host + "-elsewhere"}), false},
-        {"a dead editor on this machine", LockFileText({DeadPid(), host}), true},
+        {"a running editor on this machine", LockFileText({static_cast<uint32_t>(getppid()), host, kEditorProgram}),
+         false},
+        {"an editor on another machine", LockFileText({DeadPid(), host + "-elsewhere", "loctool import"}), false},
+        {"a dead editor on this machine", LockFileText({DeadPid(), host, ""}), true},
         {"an unreadable lock", "not a lock\n", true},
     };
     for (const Case& c : cases) {
@@ -62,7 +63,7 @@ TEST_F(ProjectLock, TakenRefusedOrTakenOverByWhoHoldsIt) {
         LockOwner owner;
         EXPECT_EQ(TakeProjectLock(owner), c.taken) << c.what;
         if (c.taken) {
-            EXPECT_EQ(Read(kLockFile), LockFileText({PlatProcessId(), host})) << c.what;
+            EXPECT_EQ(Read(kLockFile), LockFileText({PlatProcessId(), host, kEditorProgram})) << c.what;
             ReleaseProjectLock();
             EXPECT_FALSE(fs::exists(kLockFile)) << c.what;
         } else {
@@ -77,11 +78,26 @@ TEST_F(ProjectLock, TakenRefusedOrTakenOverByWhoHoldsIt) {
     }
 }
 
+// An editor that ended but whose parent has not collected it yet (a zombie) no longer
+// holds its project, though its process id still exists.
+TEST_F(ProjectLock, TheLockOfAnEndedProcessNotYetCollectedIsTakenOver) {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    siginfo_t info{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);  // ended, not collected
+    const std::string zombie = LockFileText({static_cast<uint32_t>(child), PlatHostName(), kEditorProgram});
+    std::ofstream(kLockFile, std::ios::binary) << zombie;
+    LockOwner owner;
+    EXPECT_TRUE(TakeProjectLock(owner));
+    EXPECT_EQ(Read(kLockFile), LockFileText({PlatProcessId(), PlatHostName(), kEditorProgram}));
+    waitpid(child, nullptr, 0);
+}
+
 TEST_F(ProjectLock, ReleaseRemovesOnlyItsOwnLock) {
     LockOwner owner;
     ASSERT_TRUE(TakeProjectLock(owner));
     // Someone removed ours and another editor took the project meanwhile.
-    const std::string other = LockFileText({static_cast<uint32_t>(getppid()), PlatHostName()});
+    const std::string other = LockFileText({static_cast<uint32_t>(getppid()), PlatHostName(), "loctool import"});
     std::ofstream(kLockFile, std::ios::binary | std::ios::trunc) << other;
     ReleaseProjectLock();
     EXPECT_EQ(Read(kLockFile), other);
@@ -90,12 +106,19 @@ TEST_F(ProjectLock, ReleaseRemovesOnlyItsOwnLock) {
 TEST(LockFileText, HostNamesWithSpacesAndLineEndsReadBack) {
     for (const std::string host : {"box", "Mary's PC", ""}) {
         LockOwner owner;
-        ASSERT_TRUE(ParseLockFile(LockFileText({4242, host}), owner)) << host;
+        ASSERT_TRUE(ParseLockFile(LockFileText({4242, host, "loctool import"}), owner)) << host;
         EXPECT_EQ(owner.pid, 4242u);
         EXPECT_EQ(owner.host, host);
+        EXPECT_EQ(owner.program, "loctool import");
+        EXPECT_EQ(LockHolderText(owner), "in use by loctool import (process 4242 on " +
+                                             (host.empty() ? std::string("an unknown machine") : host) + ")");
     }
+    // The one-line form of older editors, from Windows too.
     LockOwner owner;
     ASSERT_TRUE(ParseLockFile("17 win-box\r\n", owner));
     EXPECT_EQ(owner.host, "win-box");
-    for (const char* bad : {"", "x 1", "-5 box", "0 box"}) EXPECT_FALSE(ParseLockFile(bad, owner)) << bad;
+    EXPECT_EQ(owner.program, "");
+    EXPECT_EQ(LockHolderText(owner), "open in the editor (process 17 on win-box)");
+    for (const char* bad : {"", "x 1", "-5 box", "0 box", "12x box", "99999999999 box"})
+        EXPECT_FALSE(ParseLockFile(bad, owner)) << bad;
 }

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -49,7 +50,7 @@ const char* const kExportHelp =
     "exit code: 0 ok, 1 a problem (said on stderr), 2 usage\n";
 
 const char* const kImportHelp =
-    "usage: loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv]\n"
+    "usage: loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv] [--wait SECONDS]\n"
     "\n"
     "Takes the texts of FILE, as written by loctool export (and translated elsewhere), back\n"
     "into the language folder LANGUAGE of PROJECT. The format comes from the extension\n"
@@ -58,9 +59,13 @@ const char* const kImportHelp =
     "is, so an untranslated item keeps its bytes (empty, or the copy of the reference).\n"
     "Nothing is written unless the whole file is valid: an unknown id, an item without an\n"
     "entry, an id given twice, a file for another language, a text longer than 32767 bytes\n"
-    "or holding a NUL byte is reported with its line. Changed .loc files are saved the way\n"
-    "the editor saves them (a complete new file replaces the old); unchanged ones are not\n"
-    "touched. The report says how many items changed.\n"
+    "or holding a NUL byte is reported with its line. The changed .loc files are replaced\n"
+    "all or none, even if loctool is killed meanwhile (through zazovi.journal in PROJECT);\n"
+    "unchanged ones are not touched. The report says how many items changed.\n"
+    "Like the editor, import holds the project's lock (zazovi.lock) while it works: while\n"
+    "the editor or another loctool has the project, it refuses, naming that process, or\n"
+    "with --wait waits up to SECONDS for it. A write into the project that was interrupted\n"
+    "is first finished or undone, and said on stderr.\n"
     "PO: a string holding a NUL (\\000, \\x00) and a domain line are refused. XLIFF is\n"
     "read as XLIFF 1.2 in its namespace (urn:oasis:names:tc:xliff:document:1.2) only,\n"
     "with at most one <target> per unit, holding text, <x ctype=\"x-char-XXXX\"/> and\n"
@@ -441,11 +446,26 @@ int ExportCommand(const std::vector<std::string>& args) {
     return Report(r);
 }
 
+namespace {
+
+// A number of seconds, 0 or more; false for anything else.
+bool ParseSeconds(const std::string& text, double& seconds) {
+    char* end = nullptr;
+    errno = 0;
+    seconds = std::strtod(text.c_str(), &end);
+    return !text.empty() && end == text.c_str() + text.size() && errno == 0 && seconds >= 0 && seconds < 1e9;
+}
+
+}  // namespace
+
 int ImportCommand(const std::vector<std::string>& args) {
     Options options;
-    if (!ParseOptions(args, {"--format"}, options)) return Usage(kImportHelp);
+    if (!ParseOptions(args, {"--format", "--wait"}, options)) return Usage(kImportHelp);
     if (options.help) return Help(kImportHelp);
-    if (options.positional.size() != 3) return Usage(kImportHelp);
+    double wait = 0;
+    if (options.positional.size() != 3 ||
+        (options.named.count("--wait") && !ParseSeconds(options.named["--wait"], wait)))
+        return Usage(kImportHelp);
     const std::string& language = options.positional[1];
     const std::string path = FromStartFolder(options.positional[2]);
     const std::string format = FormatOf(options, path);
@@ -456,7 +476,7 @@ int ImportCommand(const std::vector<std::string>& args) {
     std::string bytes, report;
     Result r = ReadWhole(path, bytes);
     Project project;
-    if (r.ok) r = projtexts::OpenProject(options.positional[0], project);
+    if (r.ok) r = projtexts::OpenProjectForWriting(options.positional[0], "loctool import", wait, project);
     if (r.ok && !projtexts::HasLanguage(project, language))
         r = Fail("The language '" + language + "' has no folder under " + options.positional[0] + "/Texts");
     if (r.ok) r = ImportLanguage(project, language, path, format, report);

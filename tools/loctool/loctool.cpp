@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/project.h"
+#include "editor/project_journal.h"
 #include "platform/platform.h"
 #include "tools/loctool/font_coverage.h"
 #include "tools/loctool/loc_text.h"
@@ -33,7 +34,7 @@ const char* const kUsage =
     "  loctool check <project folder>               the editor's start-up verification\n"
     "  loctool check --font <font.dsf> <project>    and the characters each language uses that the font lacks\n"
     "  loctool export --format po|xliff|csv PROJECT LANGUAGE [--source REFLANG] [-o FILE]\n"
-    "  loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv]\n"
+    "  loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv] [--wait SECONDS]\n"
     "  loctool stats PROJECT [--source REFLANG] [--format table|json]\n"
     "  loctool qa PROJECT [--spell] [--format text|json] [--source REFLANG]\n"
     "                                               (loctool COMMAND --help says more)\n"
@@ -117,6 +118,8 @@ int Check(const std::vector<std::string>& args) {
     const std::string& project = args.back();
     fs::current_path(project, ec);
     if (ec) return Report(loctext::Fail("Cannot enter the project folder " + project + ": " + ec.message()));
+    if (const std::string warning = InterruptedWriteWarning(); !warning.empty())
+        std::fprintf(stderr, "loctool: warning: %s\n", warning.c_str());
     ProjectMessage m = ScanLanguageFolders();
     if (m.ok) m = VerifyLanguageFiles();
     if (!m.ok) {

@@ -1,13 +1,20 @@
 // project_texts.cpp - loads a project's languages through the editor's text store and
-// writes imported texts back through its atomic save.
+// writes imported texts back all or none, holding the project's lock as the editor does.
 #include "tools/loctool/project_texts.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "editor/project.h"
+#include "editor/project_journal.h"
+#include "editor/project_lock.h"
 #include "editor/text_store.h"
+#include "formats/loc_format.h"
 
 namespace fs = std::filesystem;
 
@@ -28,25 +35,28 @@ Result LoadFile(const std::string& language, const std::string& file, std::vecto
     return {};
 }
 
-// Loads the file fresh from disk, puts `texts` in and saves it.
-Result SaveFile(const std::string& language, const std::string& file, const std::vector<std::string>& texts) {
+// The new bytes of the file: read fresh from disk (it must still have the item count
+// the import matched against), with `texts` put in, encoded as the editor saves it.
+Result EncodeFile(const std::string& language, const std::string& file, const std::vector<std::string>& texts,
+                  PlatFileWrite& out) {
+    out.path = "Texts\\" + Key(language, file) + ".loc";
     Result r = FromStore(ReadTexts(Key(language, file)));
-    if (!r.ok) return r;
-    if (static_cast<size_t>(ItemCount()) != texts.size())
-        return Fail(HostPath("Texts\\" + Key(language, file)) + ".loc changed on disk while loctool worked");
-    for (size_t i = 0; i < texts.size(); ++i) SetItemText(static_cast<int>(i), texts[i]);
-    r = FromStore(SaveCurrentFile());
+    const size_t count = static_cast<size_t>(ItemCount());
     ResetStore();
-    return r;
+    if (!r.ok) return r;
+    if (count != texts.size()) return Fail(HostPath(out.path) + " changed on disk while loctool worked");
+    const locformat::Result encoded = locformat::EncodeLoc(texts, "Cannot save " + HostPath(out.path), out.bytes);
+    return encoded.ok ? Result{} : Fail(encoded.message);
 }
 
-}  // namespace
-
-Result OpenProject(const std::string& folder, Project& project) {
-    project = {};
+Result EnterFolder(const std::string& folder) {
     std::error_code ec;
     fs::current_path(folder, ec);
-    if (ec) return Fail("Cannot enter the project folder " + folder + ": " + ec.message());
+    return ec ? Fail("Cannot enter the project folder " + folder + ": " + ec.message()) : Result{};
+}
+
+// The editor's start-up checks, then the names and descriptions.
+Result ScanProject(const std::string& folder, Project& project) {
     ProjectMessage m = ScanLanguageFolders();
     if (m.ok) m = VerifyLanguageFiles();
     if (!m.ok) return Fail(folder + " does not pass the editor's check: " + m.text);
@@ -61,6 +71,55 @@ Result OpenProject(const std::string& folder, Project& project) {
     }
     ResetStore();
     return {};
+}
+
+// Takes the project's lock as the editor does, asking again every tenth of a second
+// until `waitSeconds` have passed. Released when loctool ends.
+Result ClaimProject(const std::string& folder, const std::string& program, double waitSeconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(waitSeconds);
+    LockOwner owner;
+    while (!TakeProjectLock(owner, program)) {
+        if (std::chrono::steady_clock::now() >= until) {
+            char waited[32];
+            std::snprintf(waited, sizeof waited, "%g", waitSeconds);
+            const std::string advice = waitSeconds > 0
+                                           ? std::string("it still was after waiting ") + waited + " seconds"
+                                           : "give --wait SECONDS to wait until it is free";
+            const bool editor = owner.program.empty() || owner.program == kEditorProgram;
+            return Fail("The project " + folder + " is " + LockHolderText(owner) + "; " +
+                        (editor && waitSeconds <= 0 ? "close it there, or " : "") + advice);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::atexit(ReleaseProjectLock);
+    return {};
+}
+
+}  // namespace
+
+Result OpenProject(const std::string& folder, Project& project) {
+    project = {};
+    Result r = EnterFolder(folder);
+    if (!r.ok) return r;
+    if (const std::string warning = InterruptedWriteWarning(); !warning.empty())
+        std::fprintf(stderr, "loctool: warning: %s\n", warning.c_str());
+    return ScanProject(folder, project);
+}
+
+Result OpenProjectForWriting(const std::string& folder, const std::string& program, double waitSeconds,
+                             Project& project) {
+    project = {};
+    Result r = EnterFolder(folder);
+    if (r.ok) r = ClaimProject(folder, program, waitSeconds);
+    if (!r.ok) return r;
+    if (const std::string done = FinishInterruptedWrite(); !done.empty()) {
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(kJournalFile, ec))) return Fail(done);
+        std::fprintf(stderr, "loctool: %s\n", done.c_str());
+    }
+    r = ScanProject(folder, project);
+    if (r.ok) RemoveLeftoverTemporaries();
+    return r;
 }
 
 bool HasLanguage(const Project& project, const std::string& language) {
@@ -94,17 +153,14 @@ bool IsUntranslated(const std::string& text, const std::string& reference, bool 
 
 Result SaveLanguage(const Project& project, const std::string& language, const LanguageTexts& before,
                     const LanguageTexts& after) {
-    std::vector<size_t> written;
+    std::vector<PlatFileWrite> files;
     for (size_t j = 0; j < project.files.size(); ++j) {
         if (before[j] == after[j]) continue;
-        Result r = SaveFile(language, project.files[j], after[j]);
-        if (!r.ok) {
-            for (size_t k : written) SaveFile(language, project.files[k], before[k]);
-            return r;
-        }
-        written.push_back(j);
+        PlatFileWrite& file = files.emplace_back();
+        const Result r = EncodeFile(language, project.files[j], after[j], file);
+        if (!r.ok) return r;
     }
-    return {};
+    return FromStore(ReplaceProjectFiles(files));
 }
 
 }  // namespace projtexts

@@ -24,8 +24,15 @@ struct Project {
 
 // Enters the project folder and runs the editor's start-up checks on it (every
 // language holds every file with the first language's item counts), then reads
-// the descriptions.
+// the descriptions. For a command that only reads: a write into the project that did
+// not finish is warned of on stderr, and the files are read as they are.
 Result OpenProject(const std::string& folder, Project& project);
+// The same for a command that writes into the project: first takes the project's lock
+// for `program` as the editor does (waiting up to `waitSeconds` while the editor or
+// another loctool holds it), finishes or undoes a write that was interrupted (saying
+// which on stderr), and after the checks removes the temporary files of ended writers.
+Result OpenProjectForWriting(const std::string& folder, const std::string& program, double waitSeconds,
+                             Project& project);
 
 bool HasLanguage(const Project& project, const std::string& language);
 // `requested` when given (it must exist), else "English", else the first folder.
@@ -37,9 +44,9 @@ Result LoadLanguage(const Project& project, const std::string& language, Languag
 // is another language.
 bool IsUntranslated(const std::string& text, const std::string& reference, bool referenceIsOther);
 
-// Writes the files of `language` whose texts differ between `before` and `after`,
-// each through the editor's atomic save; a file that has not changed is not touched.
-// If a save fails, the files already written get their old texts back.
+// Writes the files of `language` whose texts differ between `before` and `after`, all
+// or none, even if loctool is killed meanwhile (ReplaceProjectFiles); a file that has
+// not changed is not touched. The project must have been opened for writing.
 Result SaveLanguage(const Project& project, const std::string& language, const LanguageTexts& before,
                     const LanguageTexts& after);
 
