@@ -410,7 +410,10 @@ bool CopyReferenceIntoBox() {
     }
     // One undo step, so Ctrl+Z brings back what the translator had typed.
     Control* box = FindControl("Text");
-    ReplaceTextRange(box, 0, static_cast<uint32_t>(TextEditOf(box)->Length()), TextBoxView(ReferenceText(i)));
+    if (!ReplaceTextRange(box, 0, static_cast<uint32_t>(TextEditOf(box)->Length()), TextBoxView(ReferenceText(i)))) {
+        Notice("The reference text is too long for this item: it would pass 32767 bytes");
+        return false;
+    }
     UpdateTitle();
     return true;
 }

@@ -24,6 +24,7 @@
 #include "engine/format.h"
 #include "gui/controls/combobox.h"
 #include "gui/controls/listbox.h"
+#include "gui/controls/text_edit.h"
 #include "gui/gui.h"
 #include "gui/msgbox.h"
 #include "platform/platform.h"
@@ -89,6 +90,15 @@ void ItemsCaption(int32_t current) {
 [[noreturn]] void Fatal(const ProjectMessage& message) {
     MsgBox(message.text.c_str(), message.title.c_str(), "Ok");
     std::exit(0);
+}
+
+// The text box counts what the shown item will store: its edit mapped back onto the
+// stored bytes (CR LF line ends and tabs kept), so no edit makes a text the .loc format
+// cannot hold.
+size_t StoredSizeOfShownItem(std::string_view shown) {
+    const int32_t s = g_editor.shownItem;
+    if (s < 0 || s >= ItemCount()) return shown.size();
+    return MergeEditedText(ItemText(s), shown).size();
 }
 
 void OnLoadClick(int32_t) { LoadFile(); }
@@ -338,6 +348,7 @@ void BuildMainScreen() {
 
     Make("Label", "Desc", "Sheet01", 310, 10, 485, 290, "");
     Make("MLTextBox", "Text", "Sheet01", 310, 305, 485, 290, "");
+    SetStoredSizeCounter(FindControl("Text"), StoredSizeOfShownItem);
     DeskInstall();
     StartBoxSpelling();
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/desk.h"
 #include "gui/controls/text_edit.h"
 #include "support/editor_screen.h"
 
@@ -313,6 +314,29 @@ TEST_F(EditorFlow, FailedFinalSaveLeavesTheTextsInARecoveryFile) {
         EXPECT_EQ(Bytes(folder / "menu.loc"), before) << c.what;
         TearDownScreen();
     }
+}
+
+// A CR LF item stores two bytes for each line break the box shows as one: the box
+// counts what will be stored, so whatever is typed or copied in can still be saved.
+TEST_F(EditorFlow, ACrLfItemCannotGrowPastWhatTheFormatHolds) {
+    std::string crlf(32700, 'a');
+    for (int i = 0; i < 33; ++i) crlf += "\r\n";  // 32766 stored, 32733 shown
+    WriteLoc(Loc("German", "menu"), {crlf, "1", "2", "3", "4"});
+    // 32767 stored with plain line feeds: as German's item 0 it would get 20 CRs.
+    WriteLoc(Loc("English", "menu"), {std::string(32747, 'r') + std::string(20, '\n'), "1", "2", "3", "4"});
+    Build();
+    Choose("German", 0);
+    ASSERT_TRUE(LoadFile());
+    g_editor.items->SelectItem(0);
+    Control* box = FindControl("Text");
+    const uint32_t end = uint32_t(TextEditOf(box)->Length());
+    EXPECT_FALSE(ReplaceTextRange(box, end, end, "\n"));
+    EXPECT_FALSE(CopyReferenceIntoBox());
+    EXPECT_TRUE(ReplaceTextRange(box, end, end, "x"));
+    SetFocusTo("Text");
+    TestChar('y'), PumpMessages();
+    ASSERT_TRUE(Compile());
+    EXPECT_EQ(Bytes(Loc("German", "menu")), LocBytes({crlf + "x", "1", "2", "3", "4"}));
 }
 
 TEST_F(EditorFlow, AFileChangedByAnotherProgramIsNeverOverwrittenUnseen) {
