@@ -19,6 +19,7 @@
 #include "editor/edited_text.h"
 #include "editor/project.h"
 #include "editor/project_lock.h"
+#include "editor/recovery.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
 #include "engine/format.h"
@@ -388,9 +389,14 @@ ExitOutcome FinishEditing(ExitRoad road) {
         return {true, 1};
     }
     const std::string lost = message + "\n\nNo recovery file could be written either: " + kept.message;
-    if (canAsk && PlatHasWindow() && Ask(lost, "Not saved", "Back to the editor|Quit without saving", 0) == 0)
+    if (road == ExitRoad::ExitButton && PlatHasWindow()) {
+        // Leaving now would lose the texts: they stay in the editor until a place is found.
+        Tell(lost + "\n\nThe editor stays open with your edits. Make room or free a folder, then exit again.",
+             "Not saved");
         return {false, 0};
-    TellAtExit(lost, "Not saved");
+    }
+    WriteRecoveryToStderr();
+    TellAtExit(lost + "\n\nThe texts were written to standard error in loctool's text form.", "Not saved");
     return {true, 1};
 }
 
@@ -410,10 +416,13 @@ void EmergencySave() {
     if (saved == SaveOutcome::KeptInRecovery) return;
     std::string path;
     const StoreResult kept = WriteRecoveryFile(path);
-    if (kept.ok)
+    if (kept.ok) {
         std::fprintf(stderr, "What could not be saved is kept in %s\n", path.c_str());
-    else
-        std::fprintf(stderr, "No recovery file could be written either: %s\n", kept.message.c_str());
+        return;
+    }
+    std::fprintf(stderr, "No recovery file could be written either: %s\nThe texts follow in loctool's text form.\n",
+                 kept.message.c_str());
+    WriteRecoveryToStderr();
 }
 
 // ---- the run ----
