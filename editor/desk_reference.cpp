@@ -3,6 +3,8 @@
 #include "editor/desk_reference.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "editor/edited_text.h"
@@ -32,9 +34,15 @@ std::string ParseReferenceFile(std::string_view bytes) {
     return std::string(line);
 }
 
-std::string ReadRememberedReference() {
+std::string ReadRememberedReference(std::string* problem) {
     std::string bytes;
-    if (!PlatReadFile(kReferenceFile, bytes, nullptr)) return {};  // none yet: the default
+    std::error_code ec;
+    if (!std::filesystem::exists(PlatFsPath(kReferenceFile), ec)) return {};  // none yet: the default
+    std::string why;
+    if (!PlatReadFile(kReferenceFile, bytes, &why)) {
+        if (problem) *problem = why + "; the reference is the default one";
+        return {};
+    }
     return ParseReferenceFile(bytes);
 }
 
