@@ -30,7 +30,9 @@ std::string NextReference(const std::vector<std::string>& folders, const std::st
 std::string ParseReferenceFile(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     std::string_view line = bytes.substr(0, bytes.find('\n'));
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // Every CR before the line feed: some editors save a line end as CR CR LF, and no
+    // folder name ends with one.
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return std::string(line);
 }
 

@@ -123,6 +123,7 @@ TEST(DeskRules, ReferenceIsRememberedOrEnglishOrTheFirstFolder) {
     EXPECT_EQ(NextReference(folders, "German"), "Chinese");
     EXPECT_EQ(ParseReferenceFile("\xEF\xBB\xBFGerman\r\nrest"), "German");
     EXPECT_EQ(ParseReferenceFile("Français"), "Français");
+    EXPECT_EQ(ParseReferenceFile("German\r\r\n"), "German");  // a line end some editors write
     EXPECT_EQ(TagsAsText("a<color 255,0,0>b\r\n<color default>\tc<colour>", "|"),
               "a<|color 255,0,0>b\n<|color default> c<colour>");
 }
