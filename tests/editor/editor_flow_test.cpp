@@ -392,8 +392,12 @@ TEST_F(EditorFlow, TextsThatCannotBeSavedAreKeptInTheFirstPlaceThatTakesThem) {
     ASSERT_FALSE(g_boxes.texts.empty());
     EXPECT_NE(g_boxes.texts.back().find("stays open"), std::string::npos) << g_boxes.texts.back();
     EXPECT_EQ(ItemText(2), tooLong);
+    // The capture makes a file in the temporary folder: blocked only around the save.
+    SetTemporaryFolder(kept.before);
     testing::internal::CaptureStderr();
+    SetTemporaryFolder(dir_ / "gone");
     const ExitOutcome ended = FinishEditing(ExitRoad::Signal);
+    SetTemporaryFolder(kept.before);
     const std::string printed = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(ended.leave && ended.code == 1);
     std::vector<loctext::Item> items;
