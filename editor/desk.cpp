@@ -5,6 +5,7 @@
 #include "editor/desk.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "editor/desk_internal.h"
@@ -221,12 +222,28 @@ void MakeIcons() {
     }
 }
 
-void LoadSettings() {
+// The good lines are taken; the bad ones, and names the project does not have, are
+// said once here, each with its line, as loctool qa says them.
+std::vector<std::string> LoadSettings() {
     g_desk.settings = {};
 #ifdef QK_HAVE_PROJECT_SETTINGS
-    // A bad line is reported by loctool qa; here the good lines are taken as they are.
-    (void)qa::LoadProjectSettings(".", g_desk.settings);
+    std::vector<std::string> problems = qa::LoadProjectSettings(".", g_desk.settings);
+    std::vector<std::string> files;
+    for (int i = 0; i < FileCount(); ++i) files.push_back(FileName(i));
+    for (std::string& unknown : qa::UnknownSettingNames(g_desk.settings, files, g_project.folders))
+        problems.push_back(std::move(unknown));
+    return problems;
+#else
+    return {};
 #endif
+}
+
+void TellSideFileProblems(const std::vector<std::string>& problems) {
+    if (problems.empty()) return;
+    std::string text;
+    for (const std::string& line : problems) text += line + "\n";
+    text += "\nThe editor goes on without what these lines say.";
+    if (Ask(text, "Project settings", "Ok", 0) < 0) std::fprintf(stderr, "%s", text.c_str());
 }
 
 void InputHandled() {
@@ -267,8 +284,11 @@ void DeskInstall() {
     g_desk.openFile = openFile;
     MakeIcons();
     CreatePanel();
-    LoadSettings();
-    g_desk.reference = PickReference(g_project.folders, ReadRememberedReference());
+    std::vector<std::string> problems = LoadSettings();
+    std::string referenceProblem;
+    g_desk.reference = PickReference(g_project.folders, ReadRememberedReference(&referenceProblem));
+    if (!referenceProblem.empty()) problems.push_back(referenceProblem);
+    TellSideFileProblems(problems);
     g_gui.shortcutKey = DeskKey;
     g_gui.inputHandled = InputHandled;
     UpdateTitle();
@@ -410,7 +430,10 @@ bool CopyReferenceIntoBox() {
     }
     // One undo step, so Ctrl+Z brings back what the translator had typed.
     Control* box = FindControl("Text");
-    ReplaceTextRange(box, 0, static_cast<uint32_t>(TextEditOf(box)->Length()), TextBoxView(ReferenceText(i)));
+    if (!ReplaceTextRange(box, 0, static_cast<uint32_t>(TextEditOf(box)->Length()), TextBoxView(ReferenceText(i)))) {
+        Notice("The reference text is too long for this item: it would pass 32767 bytes");
+        return false;
+    }
     UpdateTitle();
     return true;
 }

@@ -158,8 +158,11 @@ bool ReplaceInItem(int32_t i, const std::string& needle, const std::string& repl
     if (count == 0 || replaced.size() > static_cast<size_t>(TextEdit::kMaxTextBytes)) return false;
     if (i == g_editor.shownItem) {
         // Through the box, as one step of its history, then committed as typing would be.
+        // The box counts what the item will store, which may be more than `replaced`
+        // once the new line breaks of a CR LF item get their CRs.
         Control* box = FindControl("Text");
-        ReplaceTextRange(box, 0, static_cast<uint32_t>(TextEditOf(box)->Length()), TextBoxView(replaced));
+        if (!ReplaceTextRange(box, 0, static_cast<uint32_t>(TextEditOf(box)->Length()), TextBoxView(replaced)))
+            return false;
         CommitText();
         return true;
     }

@@ -3,6 +3,8 @@
 #include "editor/desk_reference.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "editor/edited_text.h"
@@ -28,13 +30,21 @@ std::string NextReference(const std::vector<std::string>& folders, const std::st
 std::string ParseReferenceFile(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     std::string_view line = bytes.substr(0, bytes.find('\n'));
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // Every CR before the line feed: some editors save a line end as CR CR LF, and no
+    // folder name ends with one.
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return std::string(line);
 }
 
-std::string ReadRememberedReference() {
+std::string ReadRememberedReference(std::string* problem) {
     std::string bytes;
-    if (!PlatReadFile(kReferenceFile, bytes, nullptr)) return {};  // none yet: the default
+    std::error_code ec;
+    if (!std::filesystem::exists(PlatFsPath(kReferenceFile), ec)) return {};  // none yet: the default
+    std::string why;
+    if (!PlatReadFile(kReferenceFile, bytes, &why)) {
+        if (problem) *problem = why + "; the reference is the default one";
+        return {};
+    }
     return ParseReferenceFile(bytes);
 }
 

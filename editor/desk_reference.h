@@ -20,10 +20,12 @@ std::string PickReference(const std::vector<std::string>& folders, const std::st
 // The folder after `current` in `folders`, wrapping (the first when current is none).
 std::string NextReference(const std::vector<std::string>& folders, const std::string& current);
 
-// The folder name the file's bytes remember (the first line, less a CR and a UTF-8 byte
-// order mark an editor may have added); empty for none.
+// The folder name the file's bytes remember (the first line, less the CRs and the UTF-8
+// byte order mark an editor may have added); empty for none.
 std::string ParseReferenceFile(std::string_view bytes);
-std::string ReadRememberedReference();
+// The remembered folder; none when there is no file. A file that cannot be read (a
+// folder, a pipe or a device in its place) remembers none either, and `problem` says why.
+std::string ReadRememberedReference(std::string* problem = nullptr);
 StoreResult RememberReference(const std::string& folder);
 
 // The texts of `file` ("menu") of language `folder`, read as the editor reads a .loc,

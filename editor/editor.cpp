@@ -20,11 +20,13 @@
 #include "editor/project.h"
 #include "editor/project_journal.h"
 #include "editor/project_lock.h"
+#include "editor/recovery.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
 #include "engine/format.h"
 #include "gui/controls/combobox.h"
 #include "gui/controls/listbox.h"
+#include "gui/controls/text_edit.h"
 #include "gui/gui.h"
 #include "gui/msgbox.h"
 #include "platform/platform.h"
@@ -90,6 +92,15 @@ void ItemsCaption(int32_t current) {
 [[noreturn]] void Fatal(const ProjectMessage& message) {
     MsgBox(message.text.c_str(), message.title.c_str(), "Ok");
     std::exit(0);
+}
+
+// The text box counts what the shown item will store: its edit mapped back onto the
+// stored bytes (CR LF line ends and tabs kept), so no edit makes a text the .loc format
+// cannot hold.
+size_t StoredSizeOfShownItem(std::string_view shown) {
+    const int32_t s = g_editor.shownItem;
+    if (s < 0 || s >= ItemCount()) return shown.size();
+    return MergeEditedText(ItemText(s), shown).size();
 }
 
 void OnLoadClick(int32_t) { LoadFile(); }
@@ -343,6 +354,7 @@ void BuildMainScreen() {
 
     Make("Label", "Desc", "Sheet01", 310, 10, 485, 290, "");
     Make("MLTextBox", "Text", "Sheet01", 310, 305, 485, 290, "");
+    SetStoredSizeCounter(FindControl("Text"), StoredSizeOfShownItem);
     DeskInstall();
     StartBoxSpelling();
 
@@ -382,9 +394,14 @@ ExitOutcome FinishEditing(ExitRoad road) {
         return {true, 1};
     }
     const std::string lost = message + "\n\nNo recovery file could be written either: " + kept.message;
-    if (canAsk && PlatHasWindow() && Ask(lost, "Not saved", "Back to the editor|Quit without saving", 0) == 0)
+    if (road == ExitRoad::ExitButton && PlatHasWindow()) {
+        // Leaving now would lose the texts: they stay in the editor until a place is found.
+        Tell(lost + "\n\nThe editor stays open with your edits. Make room or free a folder, then exit again.",
+             "Not saved");
         return {false, 0};
-    TellAtExit(lost, "Not saved");
+    }
+    WriteRecoveryToStderr();
+    TellAtExit(lost + "\n\nThe texts were written to standard error in loctool's text form.", "Not saved");
     return {true, 1};
 }
 
@@ -404,10 +421,13 @@ void EmergencySave() {
     if (saved == SaveOutcome::KeptInRecovery) return;
     std::string path;
     const StoreResult kept = WriteRecoveryFile(path);
-    if (kept.ok)
+    if (kept.ok) {
         std::fprintf(stderr, "What could not be saved is kept in %s\n", path.c_str());
-    else
-        std::fprintf(stderr, "No recovery file could be written either: %s\n", kept.message.c_str());
+        return;
+    }
+    std::fprintf(stderr, "No recovery file could be written either: %s\nThe texts follow in loctool's text form.\n",
+                 kept.message.c_str());
+    WriteRecoveryToStderr();
 }
 
 // ---- the run ----

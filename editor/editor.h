@@ -76,12 +76,15 @@ struct ExitOutcome {
 };
 // After the main loop: writes zazovi.cfg, stores the text box and saves. A save that
 // fails (or finds the file changed by another program, without a way to ask) leaves
-// the texts in a recovery file, says where, and gives exit code 1.
+// the texts in a recovery file, says where, and gives exit code 1. When no recovery
+// file can be written, the editor stays (leave false) after the Exit button, and prints
+// the texts on standard error on the other roads.
 ExitOutcome FinishEditing(ExitRoad road);
 // "Exit w/out saving": nothing is written, not even by the emergency save.
 [[noreturn]] void LeaveWithoutSaving();
 // The program is being ended from outside (the display is lost, the session ends):
-// stores the text box and saves, or writes a recovery file. Needs no window.
+// stores the text box and saves, or writes a recovery file, or as the last resort
+// prints the texts on standard error. Needs no window.
 void EmergencySave();
 
 // ---- zazovi.cfg ----

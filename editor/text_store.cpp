@@ -128,45 +128,6 @@ bool LoadedFileChangedOnDisk() {
     return now.size != then.size || now.hash != then.hash || now.time != then.time;
 }
 
-namespace {
-
-// "<first>", else "<first>2", 3, ... up to 99: the first name not yet taken.
-bool PlaceNumbered(const std::string& first, const std::string& bytes, std::string& path) {
-    for (int n = 1; n <= 99; ++n) {
-        const std::string candidate = n > 1 ? first + std::to_string(n) : first;
-        std::error_code ec;
-        if (PlatCreateNewFile(candidate, bytes)) {
-            const fs::path full = fs::absolute(PlatFsPath(candidate), ec);
-            path = ec ? candidate : PlatPathString(full);
-            return true;
-        }
-        if (!fs::exists(PlatFsPath(candidate), ec)) return false;  // the folder refuses new files
-    }
-    return false;
-}
-
-}  // namespace
-
-StoreResult WriteRecoveryFile(std::string& path) {
-    path.clear();
-    if (g_store.key.empty()) return Fail("Nothing is loaded, so there is nothing to recover");
-    const std::string loc = HostPath(LocPath(g_store.key));
-    std::string bytes;
-    StoreResult r = EncodeLoc(loc, bytes);
-    if (!r.ok) return r;
-    if (PlaceNumbered(loc + ".recovered", bytes, path)) return {};
-    // The language folder takes no new file (read-only, full): the user's temporary
-    // folder, under a name that still says which language and file it holds.
-    std::error_code ec;
-    const fs::path temp = fs::temp_directory_path(ec);
-    std::string flat = g_store.key;
-    for (char& c : flat)
-        if (c == '\\') c = '-';
-    if (!ec && PlaceNumbered(PlatPathString(temp / PlatFsPath("zazovi-" + flat + ".loc.recovered")), bytes, path))
-        return {};
-    return Fail("Cannot write a recovery file for " + loc + " beside it or in the temporary folder");
-}
-
 void FreeItems() {
     // Slots stay (empty) so that the kept count never indexes past the tables.
     g_store.names.assign(g_store.names.size(), {});

@@ -67,11 +67,6 @@ StoreResult SaveCurrentFile();
 // wrote: its size, time or content differ. A file that is gone or cannot be read is
 // not "changed": saving over it then overwrites nobody's work.
 bool LoadedFileChangedOnDisk();
-// Writes the loaded texts, in the .loc format, to a new file that holds what could not
-// be saved: "<.loc path>.recovered" beside the .loc (or .recovered2, 3, ... when taken),
-// else the same in the user's temporary folder. Never writes over an existing file.
-// On success `path` is the file's full host path.
-StoreResult WriteRecoveryFile(std::string& path);
 // Writes `bytes` to `path` (documented form) through PlatReplaceFile: the old file is
 // replaced only by a complete new one, even across a power cut.
 StoreResult ReplaceFile(const std::string& path, const std::string& bytes);

@@ -112,9 +112,16 @@ FILE* PlatOpenFile(const char* utf8Path, const char* mode) { return std::fopen(u
 bool PlatReadFile(const std::string& path, std::string& bytes, std::string* error) {
     bytes.clear();
     std::error_code ec;
-    // A folder opens for reading on POSIX and only its first read fails, with a less clear word.
-    if (fs::is_directory(PlatFsPath(path), ec)) {
+    // A folder opens for reading on POSIX and only its first read fails, with a less clear
+    // word; a FIFO would wait for a writer for ever and a device may never end. Only a
+    // regular file (or a link to one) is read; a missing one is left to the open below.
+    const fs::file_status st = fs::status(PlatFsPath(path), ec);
+    if (fs::is_directory(st)) {
         if (error) *error = "Cannot read " + path + ": it is a folder";
+        return false;
+    }
+    if (fs::exists(st) && !fs::is_regular_file(st)) {
+        if (error) *error = "Cannot read " + path + ": it is not a regular file (a pipe, a device or a socket)";
         return false;
     }
     FilePtr f(PlatOpenFile(path.c_str(), "rb"));

@@ -60,8 +60,7 @@ qa::SpellChecker* CheckerForLoadedFolder() {
     g_spell.checker.reset();
     if (folder.empty()) return nullptr;
     qa::ProjectSettings settings;
-    for (const std::string& problem : qa::LoadProjectSettings(".", settings))
-        std::fprintf(stderr, "%s\n", problem.c_str());
+    (void)qa::LoadProjectSettings(".", settings);  // its problems were said when the desk loaded it
     const std::string base = qa::FindDictionary(qa::DictionaryName(folder, settings));
     if (base.empty()) return nullptr;
     auto checker = std::make_unique<qa::SpellChecker>();

@@ -9,8 +9,8 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+
+#include "platform/platform.h"
 
 namespace qa {
 namespace {
@@ -86,6 +86,7 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
                                                std::to_string(previous->second) + ")");
         return 1;
     }
+    state->settings->lines[s + "/" + key] = line;
     if (s == "length") {
         size_t limit = 0;
         if (!ParseLimit(v, limit))
@@ -125,13 +126,32 @@ std::vector<std::string> ParseProjectSettings(std::string_view text, ProjectSett
 
 std::vector<std::string> LoadProjectSettings(const std::string& folder, ProjectSettings& settings) {
     settings = {};
-    const std::filesystem::path path = std::filesystem::path(folder) / kProjectSettingsFile;
+    const std::string path = PlatPathString(PlatFsPath(folder) / kProjectSettingsFile);
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {std::string("Cannot read ") + path.string()};
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!std::filesystem::exists(PlatFsPath(path), ec)) return {};
+    std::string text, why;
+    if (!PlatReadFile(path, text, &why)) return {why};
     return ParseProjectSettings(text, settings);
+}
+
+std::vector<std::string> UnknownSettingNames(const ProjectSettings& settings, const std::vector<std::string>& files,
+                                             const std::vector<std::string>& folders) {
+    std::vector<std::pair<int, std::string>> found;
+    const auto check = [&](const std::string& section, const std::string& name, const std::vector<std::string>& list,
+                           const char* what) {
+        if (std::find(list.begin(), list.end(), name) != list.end()) return;
+        const auto entry = settings.lines.find(section + "/" + name);
+        const int line = entry == settings.lines.end() ? 0 : entry->second;
+        const std::string where = line > 0 ? At(line) : std::string(kProjectSettingsFile) + ": ";
+        found.emplace_back(line, where + "[" + section + "] names '" + name + "', which is not " + what);
+    };
+    for (const auto& [file, limit] : settings.lengthLimits) check("length", file, files, "a file of the project");
+    for (const auto& [folder, dictionary] : settings.dictionaries)
+        check("dictionary", folder, folders, "a language folder of the project");
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> out;
+    for (auto& entry : found) out.push_back(std::move(entry.second));
+    return out;
 }
 
 }  // namespace qa

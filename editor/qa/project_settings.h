@@ -21,12 +21,19 @@ inline constexpr const char* kProjectSettingsFile = "zazovi-project.ini";
 struct ProjectSettings {
     std::map<std::string, size_t> lengthLimits;       // by file name ("menu")
     std::map<std::string, std::string> dictionaries;  // by language folder; "none" = off
+    std::map<std::string, int> lines;                 // "length/menu", "dictionary/Klingon" -> its line
 };
 
 // Parses the file's text into `settings`. Returns the problems, one per bad line, as
 // "zazovi-project.ini line 3: ..."; the good lines are taken all the same.
 std::vector<std::string> ParseProjectSettings(std::string_view text, ProjectSettings& settings);
-// Reads the file from `folder`; a missing file is no problem and gives no settings.
+// Reads the file from `folder`; a missing file is no problem and gives no settings. Only
+// a regular file is read: a folder, a pipe or a device in its place is one problem.
 std::vector<std::string> LoadProjectSettings(const std::string& folder, ProjectSettings& settings);
+// The entries that name a file or a language folder the project does not have (a typo,
+// or the wrong case, would switch a check off without a word), one problem each with
+// its line. Names are compared exactly, as the project's own lists spell them.
+std::vector<std::string> UnknownSettingNames(const ProjectSettings& settings, const std::vector<std::string>& files,
+                                             const std::vector<std::string>& folders);
 
 }  // namespace qa

@@ -71,7 +71,20 @@ void TextEdit::ShiftMarks(int32_t at, int32_t removed, int32_t inserted) {
     });
 }
 
-TextEdit::Fit TextEdit::TryInsert(int32_t pos, std::string_view str, EditStep::Kind kind) {
+size_t TextEdit::StoredSize(std::string_view candidate) const {
+    return storedSize ? storedSize(candidate) : candidate.size();
+}
+
+bool TextEdit::StoredFits(int32_t at, size_t count, std::string_view with) {
+    if (!storedSize) return true;
+    std::string candidate = text;
+    candidate.replace(size_t(at), count, with);
+    if (StoredSize(candidate) <= size_t(kMaxTextBytes)) return true;
+    OnTextFull();
+    return false;
+}
+
+TextEdit::Fit TextEdit::TryInsert(int32_t pos, std::string_view str, EditStep::Kind kind, bool countStored) {
     if (const size_t nul = str.find('\0'); nul != std::string_view::npos) str = str.substr(0, nul);
     if (pos < 0 || pos > Length()) return Fit::REFUSED;
     Sanitize();
@@ -97,6 +110,14 @@ TextEdit::Fit TextEdit::TryInsert(int32_t pos, std::string_view str, EditStep::K
     if (rest.size() + ins.piece.size() > size_t(kMaxTextBytes)) {
         OnTextFull();
         return Fit::TOO_LONG;
+    }
+    if (countStored && storedSize) {
+        std::string candidate(rest);
+        candidate.insert(size_t(at), ins.piece);
+        if (StoredSize(candidate) > size_t(kMaxTextBytes)) {
+            OnTextFull();
+            return Fit::TOO_LONG;
+        }
     }
 
     // The stretch of the old text that the change covers, for the undo step.
@@ -157,7 +178,7 @@ bool TextEdit::LoadText(std::string_view value) {
     history = {}, marks.clear();
     cPos = nSel = 0;
     pendingHighSurrogate = 0;
-    if (TryInsert(0, value, EditStep::SINGLE) == Fit::TOO_LONG) {
+    if (TryInsert(0, value, EditStep::SINGLE, false) == Fit::TOO_LONG) {
         // Refused whole: a cut-off text would be lost silently once it is saved.
         text = std::move(old), history = std::move(oldHistory), marks = std::move(oldMarks);
         cPos = oldPos, nSel = oldSel;
@@ -228,6 +249,11 @@ bool TextEdit::Undo() {
         history = {};
         return false;
     }
+    // The counter may have changed since the step was made (the text was stored anew).
+    if (!StoredFits(s.at, s.inserted.size(), s.removed)) {
+        h.undo.push_back(std::move(s));
+        return false;
+    }
     Replace(s.at, s.inserted.size(), s.removed);
     cPos = s.cPosBefore, nSel = s.nSelBefore;
     Sanitize();
@@ -246,6 +272,10 @@ bool TextEdit::Redo() {
     if (s.at < 0 || size_t(s.at) + s.removed.size() > text.size() ||
         text.compare(size_t(s.at), s.removed.size(), s.removed) != 0) {
         history = {};
+        return false;
+    }
+    if (!StoredFits(s.at, s.removed.size(), s.inserted)) {
+        h.redo.push_back(std::move(s));
         return false;
     }
     Replace(s.at, s.removed.size(), s.inserted);
@@ -424,6 +454,13 @@ bool ReplaceTextRange(Control* c, uint32_t begin, uint32_t end, std::string_view
     if (!e || begin > uint32_t(TextEdit::kMaxTextBytes) || end > uint32_t(TextEdit::kMaxTextBytes)) return false;
     RequestFrame();
     return e->ReplaceRange(int32_t(begin), int32_t(end), with);
+}
+
+bool SetStoredSizeCounter(Control* c, StoredSizeFn counter) {
+    TextEdit* e = TextEditOf(c);
+    if (!e) return false;
+    e->storedSize = std::move(counter);
+    return true;
 }
 
 bool UndoTextEdit(Control* c) {

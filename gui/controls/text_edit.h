@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,10 +46,16 @@ struct EditHistory {
     bool Empty() const { return undo.empty() && redo.empty(); }
 };
 
+// How many bytes a box's text takes where the application stores it, when that is not
+// the bytes the box holds (an editor that puts a CR back before every line feed stores
+// more than it shows).
+using StoredSizeFn = std::function<size_t(std::string_view text)>;
+
 class TextEdit {
   public:
     // The toolkit's text layout keeps positions in 16 bits, so a text never grows past
-    // this many bytes: an insertion that would cross it is refused whole.
+    // this many bytes: an insertion that would cross it is refused whole. With a stored
+    // size counter installed, the stored size must stay within it too.
     static constexpr int32_t kMaxTextBytes = 32767;
     static constexpr float kBlinkSeconds = 0.5f;
 
@@ -61,12 +68,15 @@ class TextEdit {
     uint16_t pendingHighSurrogate = 0;  // first half of a character typed as a UTF-16 pair
     EditHistory history;
     std::vector<TextMark> marks;  // drawn with a red wavy line under them
+    StoredSizeFn storedSize;      // null: the text is stored as the box holds it
 
     explicit TextEdit(std::string initial) : text(std::move(initial)) {}
     virtual ~TextEdit() = default;
 
     int32_t Length() const { return int32_t(text.size()); }
     int32_t Caret() const { return cPos + nSel; }
+    // The size of `candidate` as stored: the counter's answer, else its own bytes.
+    size_t StoredSize(std::string_view candidate) const;
 
     // Inserts at byte offset pos (callers pass cPos), replacing the selection, shaped by
     // the box's rules. False when nothing changed: pos outside the text, refused by the
@@ -103,7 +113,9 @@ class TextEdit {
     virtual void OnTextFull() {}     // an insertion was refused for kMaxTextBytes
 
     // Replaces the whole text without an undo step (the history and the marks are
-    // cleared: a new text is loaded). False, with the old text kept, when too long.
+    // cleared: a new text is loaded). False, with the old text kept, when more than
+    // kMaxTextBytes are shown; the stored size is not counted, as the application hands
+    // over what it stores.
     bool LoadText(std::string_view value);
     // The editing keys every box has: Backspace, Delete, Left, Right, Ctrl+A/C/X/V, and
     // Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z. False for any other key.
@@ -120,7 +132,10 @@ class TextEdit {
     void Paste();
 
   private:
-    Fit TryInsert(int32_t pos, std::string_view str, EditStep::Kind kind);
+    Fit TryInsert(int32_t pos, std::string_view str, EditStep::Kind kind, bool countStored = true);
+    // False (and OnTextFull) when the text with [at, at + count) replaced by `with` would
+    // be stored in more than kMaxTextBytes.
+    bool StoredFits(int32_t at, size_t count, std::string_view with);
     void EraseRange(int32_t from, int32_t to, EditStep::Kind kind);
     void Record(EditStep step);
     void Replace(int32_t at, size_t count, std::string_view with);
@@ -138,6 +153,9 @@ TextEdit* TextEditOf(Control* c);
 EditHistory TakeEditHistory(Control* c);
 bool PutEditHistory(Control* c, EditHistory history);
 bool ReplaceTextRange(Control* c, uint32_t begin, uint32_t end, std::string_view with);
+// Installs the counter of the box's stored size (null: none); every later edit that
+// would store more than kMaxTextBytes is refused whole.
+bool SetStoredSizeCounter(Control* c, StoredSizeFn counter);
 bool UndoTextEdit(Control* c);
 bool RedoTextEdit(Control* c);
 // Marks in bytes of the box's text; ranges outside it or empty are left out. Edits shift

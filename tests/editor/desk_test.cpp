@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,10 @@
 #include "editor/desk_reference.h"
 #include "editor/qa/qa_checks.h"
 #include "support/editor_screen.h"
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 namespace fs = std::filesystem;
 using namespace editorscreen;
@@ -118,6 +123,7 @@ TEST(DeskRules, ReferenceIsRememberedOrEnglishOrTheFirstFolder) {
     EXPECT_EQ(NextReference(folders, "German"), "Chinese");
     EXPECT_EQ(ParseReferenceFile("\xEF\xBB\xBFGerman\r\nrest"), "German");
     EXPECT_EQ(ParseReferenceFile("Français"), "Français");
+    EXPECT_EQ(ParseReferenceFile("German\r\r\n"), "German");  // a line end some editors write
     EXPECT_EQ(TagsAsText("a<color 255,0,0>b\r\n<color default>\tc<colour>", "|"),
               "a<|color 255,0,0>b\n<|color default> c<colour>");
 }
@@ -214,6 +220,51 @@ TEST_F(Desk, ReferencePanelShowsTheReferenceWithTagsAsTextAndF2CyclesIt) {
     std::ofstream(dir_ / kReferenceFile) << "German\n";
     Build();
     EXPECT_EQ(g_desk.reference, "German");
+}
+
+// The settings file and the reference file: bad lines and names the project lacks are
+// said once at start, with their lines; a folder or a pipe in a file's place is said,
+// and the editor starts on the defaults instead of aborting or waiting for a writer.
+TEST_F(Desk, SideFileProblemsAreSaidOnceAtStartAndNothingHangs) {
+#if !defined(QK_HAVE_PROJECT_SETTINGS)
+    GTEST_SKIP() << "this build reads no settings file";
+#endif
+    std::ofstream(dir_ / "zazovi-project.ini") << "[length]\nmenu = -5\ngame = 0\nkeyboard = 99999999\nMenu = 40\n"
+                                                  "[dictionary]\nGerman = de_DE\n";
+    Build();
+    ASSERT_EQ(g_boxes.texts.size(), 1u);
+    const std::string& said = g_boxes.texts[0];
+    for (const char* line : {"line 2: the length of 'menu'", "line 3: the length of 'game'",
+                             "line 4: the length of 'keyboard'", "line 5: [length] names 'Menu'"})
+        EXPECT_NE(said.find(line), std::string::npos) << line << " in " << said;
+    EXPECT_EQ(said.find("line 7"), std::string::npos) << said;
+    g_editor.items->SelectItem(1);
+    g_editor.items->SelectItem(2);
+    EXPECT_EQ(g_boxes.texts.size(), 1u) << "said again: " << g_boxes.texts.back();
+
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"settings file is a folder", [&] { fs::create_directory(dir_ / "zazovi-project.ini"); }, "it is a folder"},
+#if !defined(_WIN32)
+        {"settings file is a pipe", [&] { ASSERT_EQ(mkfifo((dir_ / "zazovi-project.ini").c_str(), 0600), 0); },
+         "not a regular file"},
+        {"reference file is a pipe", [&] { ASSERT_EQ(mkfifo((dir_ / kReferenceFile).c_str(), 0600), 0); },
+         "not a regular file"},
+#endif
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        c.make();
+        Build();
+        ASSERT_EQ(g_boxes.texts.size(), 1u) << c.what;
+        EXPECT_NE(g_boxes.texts[0].find(c.said), std::string::npos) << c.what << ": " << g_boxes.texts[0];
+        EXPECT_EQ(g_desk.reference, "English") << c.what;
+    }
 }
 
 TEST_F(Desk, StatesIconsAndTitleFollowEveryCommit) {

@@ -5,6 +5,7 @@
 // history, marks under words with their red line, and the word at the caret.
 #include "gui/controls/mltextbox.h"
 
+#include <algorithm>
 #include <string>
 
 #include "gui/controls/textbox.h"
@@ -207,6 +208,44 @@ TEST_F(MLTextBoxTest, CaretAndUpFollowTheWrappedLinesOfTheWholeText) {
     Tap(VK_UP);
     EXPECT_EQ(box->CaretXY(box->cPos, width).y, 0.0f);
     EXPECT_EQ(box->cPos, 1);
+}
+
+// An application that stores each line feed as CR LF counts two bytes for it: the
+// ceiling then holds for what is stored, through every way a text can grow.
+TEST_F(MLTextBoxTest, StoredSizeCounterHoldsTheCeilingForTheStoredText) {
+    const auto crlf = [](std::string_view t) { return t.size() + size_t(std::count(t.begin(), t.end(), '\n')); };
+    // 16000 line breaks: 32000 bytes shown, 48000 if counted as stored.
+    std::string lines;
+    for (int i = 0; i < 16000; ++i) lines += "a\n";
+    ASSERT_TRUE(SetStoredSizeCounter(box, crlf));
+    ASSERT_TRUE(SetControlProperty("M", "Text", lines.c_str()));  // the stored text itself is handed over uncounted
+    EXPECT_TRUE(box->text == lines);
+    ASSERT_TRUE(SetStoredSizeCounter(box, nullptr));
+    ASSERT_TRUE(SetControlProperty("M", "Text", std::string(32700, 'a').c_str()));
+    ASSERT_TRUE(SetStoredSizeCounter(box, crlf));
+    // 32700 + 33 line feeds = 32766 stored: one more line feed, or a second byte, would pass.
+    const std::string breaks(33, '\n');
+    TestSetClipboard(breaks);
+    Ctrl('V');
+    const std::string full = std::string(32700, 'a') + breaks;
+    EXPECT_TRUE(box->text == full);
+    TestChar(0xE9), PumpMessages();
+    EXPECT_TRUE(box->text == full);
+    Ctrl('V');
+    EXPECT_FALSE(ReplaceTextRange(box, 0, 0, "\n"));
+    EXPECT_TRUE(box->text == full);
+    Type("b");
+    EXPECT_TRUE(box->text == full + "b");
+    // Undo back to the start, then a counter that stores more: redo is refused, not stored.
+    Ctrl('Z'), Ctrl('Z');
+    EXPECT_TRUE(box->text == std::string(32700, 'a'));
+    ASSERT_TRUE(SetStoredSizeCounter(box, [](std::string_view t) { return t.size() * 2; }));
+    Ctrl('Y');
+    EXPECT_TRUE(box->text == std::string(32700, 'a'));
+    ASSERT_TRUE(SetStoredSizeCounter(box, crlf));
+    Ctrl('Y');
+    EXPECT_TRUE(box->text == full);
+    EXPECT_FALSE(SetStoredSizeCounter(FindControl("S"), crlf));
 }
 
 // ---- the editing core, in both boxes --------------------------------------------------------

@@ -101,7 +101,7 @@ TEST_F(LoctoolQa, BadSettingsUnknownNamesAndUsageAreRefused) {
          "loctool: zazovi-project.ini line 2: the length of 'menu' must be a whole number from 1 to 32767, not "
          "'lots'\n"},
         {"[length]\nmneu = 40\n", "", 1,
-         "loctool: zazovi-project.ini: [length] names 'mneu', which is not a file of the project\n"},
+         "loctool: zazovi-project.ini line 2: [length] names 'mneu', which is not a file of the project\n"},
         {"", "--format xml", 2, "usage: loctool qa"},
         {"", "--source Klingon", 1, "loctool: The reference language 'Klingon' has no folder under Texts\n"},
     };
@@ -111,6 +111,12 @@ TEST_F(LoctoolQa, BadSettingsUnknownNamesAndUsageAreRefused) {
         EXPECT_EQ(o.code, c.code) << c.settings << c.options;
         EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
     }
+    // A folder in the file's place is refused with a word, not an abort.
+    std::filesystem::remove(dir_ / "zazovi-project.ini");
+    std::filesystem::create_directory(dir_ / "zazovi-project.ini");
+    const Outcome o = Qa("");
+    EXPECT_EQ(o.code, 1);
+    EXPECT_NE(o.err.find("zazovi-project.ini: it is a folder"), std::string::npos) << o.err;
 }
 
 }  // namespace

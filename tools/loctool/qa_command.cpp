@@ -61,21 +61,6 @@ int Fail(const std::vector<std::string>& lines) {
     return 1;
 }
 
-// Settings that name a file or folder the project does not have are almost always a
-// typo that would silently switch a check off.
-std::vector<std::string> UnknownNames(const qa::ProjectSettings& settings, const projtexts::Project& project) {
-    std::vector<std::string> out;
-    for (const auto& [file, limit] : settings.lengthLimits)
-        if (std::find(project.files.begin(), project.files.end(), file) == project.files.end())
-            out.push_back(std::string(qa::kProjectSettingsFile) + ": [length] names '" + file +
-                          "', which is not a file of the project");
-    for (const auto& [folder, dictionary] : settings.dictionaries)
-        if (!projtexts::HasLanguage(project, folder))
-            out.push_back(std::string(qa::kProjectSettingsFile) + ": [dictionary] names '" + folder +
-                          "', which is not a language folder of the project");
-    return out;
-}
-
 // One checker per language with a dictionary; languages without one are said on stderr.
 std::map<std::string, std::unique_ptr<qa::SpellChecker>> OpenCheckers(const projtexts::Project& project,
                                                                       const qa::ProjectSettings& settings) {
@@ -151,7 +136,8 @@ int QaCommand(const std::vector<std::string>& args) {
     if (r.ok) r = projtexts::PickReference(project, o.source, reference);
     if (r.ok) r = projtexts::LoadLanguage(project, reference, refTexts);
     if (!r.ok) return Fail({r.message});
-    if (const auto unknown = UnknownNames(settings, project); !unknown.empty()) return Fail(unknown);
+    if (const auto unknown = qa::UnknownSettingNames(settings, project.files, project.languages); !unknown.empty())
+        return Fail(unknown);
 
     std::map<std::string, std::unique_ptr<qa::SpellChecker>> checkers;
     if (o.spell) checkers = OpenCheckers(project, settings);
