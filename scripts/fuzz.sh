@@ -36,7 +36,7 @@ fuzz_one() {
   local t=$1
   mkdir -p "$work/corpus/$t" "$work/findings/$t" "$work/logs"
   "$build/tests/fuzz/$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$work/findings/$t/" "$work/corpus/$t" "tests/fuzz/corpus/$t" \
+    -artifact_prefix="$work/findings/$t/" "$work/corpus/$t" "$PWD/tests/fuzz/corpus/$t" \
     > "$work/logs/$t.log" 2>&1
   local runs findings
   runs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$work/logs/$t.log" | tail -1 | grep -o '[0-9]*$')
