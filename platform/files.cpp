@@ -154,14 +154,6 @@ void TestStopAfter(int step) {
     if (stop && std::atoi(stop) == step) std::_Exit(kPlatTestStopExitCode);
 }
 
-uint32_t ProcessIdForNames() {
-#if defined(_WIN32)
-    return static_cast<uint32_t>(_getpid());
-#else
-    return static_cast<uint32_t>(getpid());
-#endif
-}
-
 // Opens a new file for writing only where nothing has that name, not even a link (a
 // planted one would take our bytes elsewhere). `mode`: the rights to give it exactly,
 // whatever the umask says (POSIX; Windows has only the read-only flag, and read-only
@@ -261,7 +253,7 @@ std::string PlatTemporaryName(const std::string& target) {
     const auto now = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     const uint32_t random = device() ^ static_cast<uint32_t>(now ^ (now >> 32)) ^ (++count * 0x9E3779B9u);
     char part[32];
-    std::snprintf(part, sizeof part, ".%lu-%08lx.tmp", static_cast<unsigned long>(ProcessIdForNames()),
+    std::snprintf(part, sizeof part, ".%lu-%08lx.tmp", static_cast<unsigned long>(PlatProcessId()),
                   static_cast<unsigned long>(random));
     return target + part;
 }

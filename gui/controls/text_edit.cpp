@@ -75,9 +75,9 @@ size_t TextEdit::StoredSize(std::string_view candidate) const {
     return storedSize ? storedSize(candidate) : candidate.size();
 }
 
-bool TextEdit::StoredFits(int32_t at, size_t count, std::string_view with) {
+bool TextEdit::StoredFits(std::string_view base, int32_t at, size_t count, std::string_view with) {
     if (!storedSize) return true;
-    std::string candidate = text;
+    std::string candidate(base);
     candidate.replace(size_t(at), count, with);
     if (StoredSize(candidate) <= size_t(kMaxTextBytes)) return true;
     OnTextFull();
@@ -111,14 +111,7 @@ TextEdit::Fit TextEdit::TryInsert(int32_t pos, std::string_view str, EditStep::K
         OnTextFull();
         return Fit::TOO_LONG;
     }
-    if (countStored && storedSize) {
-        std::string candidate(rest);
-        candidate.insert(size_t(at), ins.piece);
-        if (StoredSize(candidate) > size_t(kMaxTextBytes)) {
-            OnTextFull();
-            return Fit::TOO_LONG;
-        }
-    }
+    if (countStored && !StoredFits(rest, at, 0, ins.piece)) return Fit::TOO_LONG;
 
     // The stretch of the old text that the change covers, for the undo step.
     const int32_t atOld = at <= start ? at : at + count;
@@ -250,7 +243,7 @@ bool TextEdit::Undo() {
         return false;
     }
     // The counter may have changed since the step was made (the text was stored anew).
-    if (!StoredFits(s.at, s.inserted.size(), s.removed)) {
+    if (!StoredFits(text, s.at, s.inserted.size(), s.removed)) {
         h.undo.push_back(std::move(s));
         return false;
     }
@@ -274,7 +267,7 @@ bool TextEdit::Redo() {
         history = {};
         return false;
     }
-    if (!StoredFits(s.at, s.removed.size(), s.inserted)) {
+    if (!StoredFits(text, s.at, s.removed.size(), s.inserted)) {
         h.redo.push_back(std::move(s));
         return false;
     }

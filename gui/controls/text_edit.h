@@ -133,9 +133,9 @@ class TextEdit {
 
   private:
     Fit TryInsert(int32_t pos, std::string_view str, EditStep::Kind kind, bool countStored = true);
-    // False (and OnTextFull) when the text with [at, at + count) replaced by `with` would
-    // be stored in more than kMaxTextBytes.
-    bool StoredFits(int32_t at, size_t count, std::string_view with);
+    // False (and OnTextFull) when `base` with [at, at + count) replaced by `with` would be
+    // stored in more than kMaxTextBytes.
+    bool StoredFits(std::string_view base, int32_t at, size_t count, std::string_view with);
     void EraseRange(int32_t from, int32_t to, EditStep::Kind kind);
     void Record(EditStep step);
     void Replace(int32_t at, size_t count, std::string_view with);
