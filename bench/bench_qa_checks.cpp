@@ -13,6 +13,7 @@
 #include "editor/qa/qa_checks.h"
 #include "editor/qa/spelling.h"
 #include "editor/text_store.h"
+#include "platform/platform.h"
 #include "render/font.h"
 #include "tests/support/loc_files.h"
 
@@ -117,7 +118,7 @@ double LayoutSeconds() {
     return seconds;
 }
 
-std::string GermanDictionary() { return qa::FindDictionary(qa::DictionaryName("German", {})); }
+std::string GermanDictionary() { return qa::FindDictionary(qa::DictionaryName("German", {}), PlatDictionaryFolders()); }
 
 // Every word known from the checker's cache: a keystroke changes one word, so this is
 // what re-spelling the text costs while typing.

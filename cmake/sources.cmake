@@ -58,7 +58,8 @@ endfunction()
 
 # The one place that touches files with the process calls a lock file needs (under every
 # backend, and loctool) and the .loc / .desc format module: neither needs a window or GL.
-add_library(platform_files STATIC ${CMAKE_SOURCE_DIR}/platform/files.cpp ${CMAKE_SOURCE_DIR}/platform/process.cpp)
+add_library(platform_files STATIC ${CMAKE_SOURCE_DIR}/platform/files.cpp ${CMAKE_SOURCE_DIR}/platform/process.cpp
+            ${CMAKE_SOURCE_DIR}/platform/host.cpp)
 qk_layer_include_root(platform_files PUBLIC platform)
 add_library(loc_format STATIC ${CMAKE_SOURCE_DIR}/formats/loc_format.cpp)
 qk_layer_include_root(loc_format PUBLIC formats)

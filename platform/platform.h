@@ -189,12 +189,28 @@ std::string PlatModuleFileName();  // full path of the running program
 // %APPDATA%\zazovi), made when missing; empty when there is none.
 std::string PlatUserDataFolder();
 char PlatPathSeparator();  // '\\' on Windows, '/' elsewhere
+// ---- the host beyond files (platform/host.cpp, shared by every backend and the tools)
 // The program's arguments as UTF-8, the program itself first. On Windows main's argv
 // is in the ANSI code page and loses every character outside it; this never does.
 std::vector<std::string> PlatCommandLine();
 // Lets what the program prints reach the console it was started from: a Windows GUI
 // program has no standard output of its own unless it is redirected. Elsewhere a no-op.
 void PlatAttachParentConsole();
+// Makes standard output and error carry the program's bytes as they are (no "\r\n" for
+// "\n" on Windows) and the console show them as UTF-8 (Windows' console shows its own
+// code page; the old one comes back when the program ends). Elsewhere a no-op.
+void PlatUseUtf8Console();
+// The folder that holds the running program; empty when it cannot be told.
+std::string PlatProgramFolder();
+// Where spelling dictionaries are looked for, in order: "dictionaries" beside the
+// program, "dictionaries" in the user's folder for this program (~/.local/share/zazovi,
+// %APPDATA%\zazovi), then the system's: /usr/share/hunspell and /usr/share/myspell, or
+// an installed LibreOffice's dictionary extensions (share\extensions\dict-*).
+std::vector<std::string> PlatDictionaryFolders();
+// Converts `bytes` between two encodings named as Hunspell dictionaries name them
+// ("UTF-8", "ISO8859-1", "KOI8-R", "microsoft-cp1251"); false when either is unknown
+// or a character has no form in the target.
+bool PlatConvertEncoding(const std::string& from, const std::string& to, const std::string& bytes, std::string& out);
 // This process's id, the machine's name, and whether a process of this machine with
 // that id still runs (true when that cannot be told; an ended process not yet collected
 // by its parent does not run): a lock file names its owner so. platform/process.cpp,

@@ -61,7 +61,8 @@ qa::SpellChecker* CheckerForLoadedFolder() {
     if (folder.empty()) return nullptr;
     qa::ProjectSettings settings;
     (void)qa::LoadProjectSettings(".", settings);  // its problems were said when the desk loaded it
-    const std::string base = qa::FindDictionary(qa::DictionaryName(folder, settings));
+    const std::string base =
+        qa::FindDictionary(qa::DictionaryName(folder, settings), qa::DictionaryFolders(".", settings));
     if (base.empty()) return nullptr;
     auto checker = std::make_unique<qa::SpellChecker>();
     std::string message;

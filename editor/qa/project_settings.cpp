@@ -67,9 +67,13 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
         state->problems.emplace_back(line, "'" + key + "' comes before any [length] or [dictionary] section");
         return 1;
     }
-    if (s != "length" && s != "dictionary") {
-        state->problems.emplace_back(
-            line, "'" + key + "' is in the unknown section [" + s + "]; the sections are [length] and [dictionary]");
+    if (s != "length" && s != "dictionary" && s != "dictionaries") {
+        state->problems.emplace_back(line, "'" + key + "' is in the unknown section [" + s +
+                                               "]; the sections are [length], [dictionary] and [dictionaries]");
+        return 1;
+    }
+    if (s == "dictionaries" && key != "folder") {
+        state->problems.emplace_back(line, "[dictionaries] takes only folder = PATH, not '" + key + "'");
         return 1;
     }
     // inih reads an indented line as more of the value above it and hands it over
@@ -87,7 +91,13 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
         return 1;
     }
     state->settings->lines[s + "/" + key] = line;
-    if (s == "length") {
+    if (s == "dictionaries") {
+        if (v.empty())
+            state->problems.emplace_back(line,
+                                         "the dictionary folder must be a path, relative to the project or whole");
+        else
+            state->settings->dictionaryFolder = v;
+    } else if (s == "length") {
         size_t limit = 0;
         if (!ParseLimit(v, limit))
             state->problems.emplace_back(

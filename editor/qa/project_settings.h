@@ -6,6 +6,8 @@
 //   [dictionary]       ; a Hunspell dictionary name, or "none" to check no spelling
 //   Deutsch = de_DE
 //   Klingon = none
+//   [dictionaries]     ; a folder searched for dictionaries before the usual ones
+//   folder = Dictionaries
 #pragma once
 
 #include <cstddef>
@@ -21,6 +23,7 @@ inline constexpr const char* kProjectSettingsFile = "zazovi-project.ini";
 struct ProjectSettings {
     std::map<std::string, size_t> lengthLimits;       // by file name ("menu")
     std::map<std::string, std::string> dictionaries;  // by language folder; "none" = off
+    std::string dictionaryFolder;                     // as written: relative to the project, or whole
     std::map<std::string, int> lines;                 // "length/menu", "dictionary/Klingon" -> its line
 };
 

@@ -1,14 +1,14 @@
 // spelling.cpp - the words of a text and Hunspell over them. Hunspell takes words in
 // the dictionary's encoding; Debian ships some dictionaries in ISO 8859 encodings, so
-// words go through iconv both ways when the dictionary is not UTF-8.
+// words are converted both ways (PlatConvertEncoding) when the dictionary is not UTF-8.
 #include "editor/qa/spelling.h"
-
-#include <iconv.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <hunspell/hunspell.hxx>
+
+#include "platform/platform.h"
 
 namespace qa {
 namespace {
@@ -94,17 +94,9 @@ std::vector<unsigned char> MarkSkipped(std::string_view text) {
 }
 
 std::string Convert(const std::string& from, const std::string& to, const std::string& bytes, bool& ok) {
-    ok = false;
-    iconv_t cd = iconv_open(to.c_str(), from.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) return {};
-    std::string in = bytes, out(bytes.size() * 4 + 8, '\0');
-    char* inPtr = in.data();
-    char* outPtr = out.data();
-    size_t inLeft = in.size(), outLeft = out.size();
-    ok = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
+    std::string out;
+    ok = PlatConvertEncoding(from, to, bytes, out);
+    return ok ? out : std::string();
 }
 
 // Calls found(range, word) for each word of the text. The word is handed as a view of
@@ -171,14 +163,37 @@ std::string DictionaryName(const std::string& folder, const ProjectSettings& set
 
 std::string FindDictionary(const std::string& name, const std::vector<std::string>& dirs) {
     if (name.empty()) return {};
-    for (const std::string& dir : dirs) {
-        const std::filesystem::path base = std::filesystem::path(dir) / name;
+    const auto both = [](const std::filesystem::path& base) {
         std::error_code ec;
-        if (std::filesystem::is_regular_file(base.string() + ".aff", ec) &&
-            std::filesystem::is_regular_file(base.string() + ".dic", ec))
-            return base.string();
+        return std::filesystem::is_regular_file(PlatFsPath(PlatPathString(base) + ".aff"), ec) &&
+               std::filesystem::is_regular_file(PlatFsPath(PlatPathString(base) + ".dic"), ec);
+    };
+    for (const std::string& dir : dirs) {
+        const std::filesystem::path folder = PlatFsPath(dir);
+        if (both(folder / PlatFsPath(name))) return PlatPathString(folder / PlatFsPath(name));
+        // Dictionary extensions name their files after the language and a variant
+        // ("de_DE_frami.aff"): the first such pair, by name, stands in.
+        std::vector<std::string> variants;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+            const std::string file = PlatPathString(entry.path().filename());
+            if (file.size() > name.size() + 5 && file.compare(0, name.size(), name) == 0 &&
+                (file[name.size()] == '_' || file[name.size()] == '-') && file.ends_with(".aff"))
+                variants.push_back(file.substr(0, file.size() - 4));
+        }
+        std::sort(variants.begin(), variants.end());
+        for (const std::string& variant : variants)
+            if (both(folder / PlatFsPath(variant))) return PlatPathString(folder / PlatFsPath(variant));
     }
     return {};
+}
+
+std::vector<std::string> DictionaryFolders(const std::string& project, const ProjectSettings& settings) {
+    std::vector<std::string> folders;
+    if (!settings.dictionaryFolder.empty())
+        folders.push_back(PlatPathString(PlatFsPath(project) / PlatFsPath(settings.dictionaryFolder)));
+    for (std::string& folder : PlatDictionaryFolders()) folders.push_back(std::move(folder));
+    return folders;
 }
 
 std::vector<Word> SplitWords(std::string_view text) {
@@ -219,7 +234,8 @@ bool SpellChecker::Open(const std::string& base, std::string& message) {
     hunspell_.reset();
     known_.clear();
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(base + ".aff", ec) || !std::filesystem::is_regular_file(base + ".dic", ec)) {
+    if (!std::filesystem::is_regular_file(PlatFsPath(base + ".aff"), ec) ||
+        !std::filesystem::is_regular_file(PlatFsPath(base + ".dic"), ec)) {
         message = "No dictionary " + base + ".aff / .dic";
         return false;
     }

@@ -22,9 +22,12 @@ namespace qa {
 // Empty when neither knows the folder.
 std::string DictionaryName(const std::string& folder, const ProjectSettings& settings);
 // "<dir>/<name>" without extension for the first of `dirs` holding <name>.aff and
-// <name>.dic; empty when none does.
-std::string FindDictionary(const std::string& name,
-                           const std::vector<std::string>& dirs = {"/usr/share/hunspell", "/usr/share/myspell"});
+// <name>.dic, or else a variant of it named as dictionary extensions name theirs
+// ("de_DE_frami" for de_DE); empty when none does.
+std::string FindDictionary(const std::string& name, const std::vector<std::string>& dirs);
+// Where a project's dictionaries are looked for: the settings' [dictionaries] folder
+// (relative to `project`), then the program's and the system's (PlatDictionaryFolders).
+std::vector<std::string> DictionaryFolders(const std::string& project, const ProjectSettings& settings);
 
 // A word of a text: the bytes from its first to its last letter, and the word itself
 // without the colour tags that may sit inside it ("Ro<color 255>t" is the word "Rot").

@@ -172,8 +172,12 @@ TEST(QaProjectSettings, BadLinesAreNamedAndGoodOnesKept) {
           "zazovi-project.ini line 3: the length of 'game' must be a whole number from 1 to 32767, not '99999'"}},
         {"unknown section",
          "[lengths]\nmenu = 40\n",
-         {"zazovi-project.ini line 2: 'menu' is in the unknown section [lengths]; the sections are [length] and "
-          "[dictionary]"}},
+         {"zazovi-project.ini line 2: 'menu' is in the unknown section [lengths]; the sections are [length], "
+          "[dictionary] and [dictionaries]"}},
+        {"dictionaries takes a folder only",
+         "[dictionaries]\nfolder =\npath = Dicts\n",
+         {"zazovi-project.ini line 2: the dictionary folder must be a path, relative to the project or whole",
+          "zazovi-project.ini line 3: [dictionaries] takes only folder = PATH, not 'path'"}},
         {"given twice",
          "[length]\nmenu = 40\n\nmenu = 41\n",
          {"zazovi-project.ini line 4: 'menu' is given a second time in [length] (first on line 2)"}},

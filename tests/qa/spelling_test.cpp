@@ -4,13 +4,14 @@
 #include "editor/qa/spelling.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace fs = std::filesystem;
 
@@ -19,7 +20,7 @@ namespace {
 class GermanSpelling : public testing::Test {
   protected:
     void SetUp() override {
-        const std::string base = qa::FindDictionary(qa::DictionaryName("German", {}));
+        const std::string base = qa::FindDictionary(qa::DictionaryName("German", {}), PlatDictionaryFolders());
         ASSERT_FALSE(base.empty()) << "hunspell-de-de is not installed (scripts/setup.sh installs it)";
         std::string message;
         ASSERT_TRUE(checker_.Open(base, message)) << message;
@@ -79,13 +80,13 @@ TEST(SpellingDictionary, FolderNamesAndSettingsPickTheDictionary) {
     settings.dictionaries = {{"Deutsch (Schweiz)", "de_CH"}, {"German", "none"}};
     EXPECT_EQ(qa::DictionaryName("Deutsch (Schweiz)", settings), "de_CH");
     EXPECT_EQ(qa::DictionaryName("German", settings), "");  // "none" switches the table's choice off
-    EXPECT_EQ(qa::FindDictionary("xx_NOPE"), "");
+    EXPECT_EQ(qa::FindDictionary("xx_NOPE", PlatDictionaryFolders()), "");
 }
 
 // Some Debian dictionaries are in ISO 8859 encodings: words go in and suggestions come
 // out as UTF-8 all the same.
 TEST(SpellingDictionary, ALatin1DictionaryTakesAndGivesUtf8) {
-    const fs::path dir = fs::temp_directory_path() / ("qk_latin1_" + std::to_string(getpid()));
+    const fs::path dir = fs::temp_directory_path() / ("qk_latin1_" + std::to_string(PlatProcessId()));
     fs::create_directories(dir);
     std::ofstream(dir / "xx_XX.aff", std::ios::binary) << "SET ISO8859-1\nTRY esartnolu\xDF\n";
     std::ofstream(dir / "xx_XX.dic", std::ios::binary) << "2\nStra\xDF"
@@ -100,6 +101,35 @@ TEST(SpellingDictionary, ALatin1DictionaryTakesAndGivesUtf8) {
     const std::vector<std::string> s = checker.Suggest("Strase");
     EXPECT_NE(std::find(s.begin(), s.end(), "Straße"), s.end());
     fs::remove_all(dir);
+}
+
+// The project's own folder comes first; a folder of dictionary extensions names its
+// files after the language and a variant, and such a pair stands in for the plain name.
+TEST(SpellingDictionary, TheProjectFolderFirstAndVariantNames) {
+    const fs::path root = fs::temp_directory_path() / ("qk_dicts_" + std::to_string(PlatProcessId()));
+    const fs::path project = root / PlatFsPath("Projekt Ł"), own = project / PlatFsPath("Wörterbücher");
+    const fs::path extension = root / "dict-xx";
+    fs::create_directories(own);
+    fs::create_directories(extension);
+    for (const fs::path& base : {own / "xx_XX", extension / "xx_XX_frami", extension / "xx_XX_zz"}) {
+        std::ofstream(PlatFsPath(PlatPathString(base) + ".aff")) << "SET UTF-8\n";
+        std::ofstream(PlatFsPath(PlatPathString(base) + ".dic")) << "1\nWort\n";
+    }
+    const auto at = [](const fs::path& p) { return PlatPathString(p); };
+    qa::ProjectSettings settings;
+    ASSERT_TRUE(qa::ParseProjectSettings("[dictionaries]\nfolder = Wörterbücher\n", settings).empty());
+    const std::vector<std::string> folders = qa::DictionaryFolders(at(project), settings);
+    ASSERT_FALSE(folders.empty());
+    EXPECT_EQ(folders.front(), at(own));
+    EXPECT_EQ(qa::FindDictionary("xx_XX", {at(extension), at(own)}), at(extension / "xx_XX_frami"));
+    EXPECT_EQ(qa::FindDictionary("xx_XX", {at(own), at(extension)}), at(own / "xx_XX"));
+    EXPECT_EQ(qa::FindDictionary("xx", {at(extension)}), at(extension / "xx_XX_frami"));
+    EXPECT_EQ(qa::FindDictionary("xx_X", {at(extension)}), "");  // a prefix of the code is no match
+    qa::SpellChecker checker;
+    std::string message;
+    ASSERT_TRUE(checker.Open(at(own / "xx_XX"), message)) << message;  // a folder name Hunspell must open
+    EXPECT_TRUE(checker.IsCorrect("Wort"));
+    fs::remove_all(root);
 }
 
 }  // namespace

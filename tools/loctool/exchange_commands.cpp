@@ -154,8 +154,8 @@ Result WriteOutput(const std::string& path, const std::string& bytes) {
 std::string FromStartFolder(const std::string& path) {
     if (path.empty()) return path;
     std::error_code ec;
-    const fs::path absolute = fs::absolute(path, ec);
-    return ec ? path : absolute.string();
+    const fs::path absolute = fs::absolute(PlatFsPath(path), ec);
+    return ec ? path : PlatPathString(absolute);
 }
 
 // Why `value` cannot travel in an exchange file, or "" when it can.
@@ -216,7 +216,7 @@ Result BuildCatalog(const Project& project, const std::string& language, const s
 std::string FormatOf(const Options& options, const std::string& file) {
     const auto given = options.named.find("--format");
     if (given != options.named.end()) return given->second;
-    std::string ext = fs::path(file).extension().string();
+    std::string ext = PlatPathString(PlatFsPath(file).extension());
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (ext == ".po") return "po";
     if (ext == ".xliff" || ext == ".xlf") return "xliff";

@@ -51,14 +51,14 @@ std::set<int32_t> FolderCodePoints(const std::string& folder) {
     std::set<int32_t> used;
     std::error_code ec;
     std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(fs::path("Texts") / folder, ec))
+    for (const auto& entry : fs::directory_iterator(fs::path("Texts") / PlatFsPath(folder), ec))
         if (entry.path().extension() == ".loc") files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
         std::string bytes;
         std::vector<loctext::Item> items;
-        if (!PlatReadFile(file.string(), bytes, nullptr)) continue;
-        if (!loctext::ParseLoc(bytes, file.string(), items).ok) continue;  // the folder check reports it
+        if (!PlatReadFile(PlatPathString(file), bytes, nullptr)) continue;
+        if (!loctext::ParseLoc(bytes, PlatPathString(file), items).ok) continue;  // the folder check reports it
         for (const loctext::Item& item : items) CollectCodePoints(item.text, used);
     }
     return used;

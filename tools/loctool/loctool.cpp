@@ -12,12 +12,10 @@
 #include "editor/project.h"
 #include "editor/project_journal.h"
 #include "platform/platform.h"
+#include "tools/loctool/exchange_commands.h"
 #include "tools/loctool/font_coverage.h"
 #include "tools/loctool/loc_text.h"
-#if QK_LOCTOOL_EXCHANGE
-#include "tools/loctool/exchange_commands.h"
 #include "tools/loctool/qa_command.h"
-#endif
 
 namespace fs = std::filesystem;
 using loctext::Item;
@@ -68,16 +66,16 @@ int Dump(const std::vector<std::string>& args) {
         if (args.size() != 2) return -1;
         if (!(r = ReadFile(args[1], bytes)).ok) return Report(r);
         if (!(r = loctext::ParseDesc(bytes, args[1], true, items)).ok) return Report(r);
-        header = fs::path(args[1]).filename().string();
+        header = PlatPathString(PlatFsPath(args[1]).filename());
     } else {
         if (args.size() > 2) return -1;
         if (!(r = ReadFile(args[0], bytes)).ok) return Report(r);
         if (!(r = loctext::ParseLoc(bytes, args[0], items)).ok) return Report(r);
-        header = fs::path(args[0]).filename().string();
+        header = PlatPathString(PlatFsPath(args[0]).filename());
         if (args.size() == 2) {
             if (!(r = ReadFile(args[1], bytes)).ok) return Report(r);
             if (!(r = loctext::ParseDesc(bytes, args[1], false, items)).ok) return Report(r);
-            header += " with " + fs::path(args[1]).filename().string();
+            header += " with " + PlatPathString(PlatFsPath(args[1]).filename());
         }
     }
     const std::string text = loctext::DumpText(items, header + ": " + std::to_string(items.size()) + " items");
@@ -114,9 +112,9 @@ int Check(const std::vector<std::string>& args) {
     // The font path is taken whole before entering the project, where a relative
     // one would no longer lead to it.
     std::error_code ec;
-    const std::string fontPath = withFont ? fs::absolute(args[1], ec).string() : std::string();
+    const std::string fontPath = withFont ? PlatPathString(fs::absolute(PlatFsPath(args[1]), ec)) : std::string();
     const std::string& project = args.back();
-    fs::current_path(project, ec);
+    fs::current_path(PlatFsPath(project), ec);
     if (ec) return Report(loctext::Fail("Cannot enter the project folder " + project + ": " + ec.message()));
     if (const std::string warning = InterruptedWriteWarning(); !warning.empty())
         std::fprintf(stderr, "loctool: warning: %s\n", warning.c_str());
@@ -133,12 +131,17 @@ int Check(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+int main() {
+    // Arguments as typed, in UTF-8 on every system, and output readable on Windows'
+    // console too.
+    PlatUseUtf8Console();
+    std::vector<std::string> argv = PlatCommandLine();
+    const size_t argc = argv.size();
+    if (argc == 2 && argv[1] == "--version") {
         std::printf("loctool %s\n", QK_VERSION);
         return 0;
     }
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    if (argc == 2 && (argv[1] == "--help" || argv[1] == "-h")) {
         std::printf("loctool %s\n", QK_VERSION);
         std::fputs(kUsage, stdout);
         return 0;
@@ -148,7 +151,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string command = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
+    const std::vector<std::string> args(argv.begin() + 2, argv.end());
     int code = -1;
     if (command == "dump")
         code = Dump(args);
@@ -156,7 +159,6 @@ int main(int argc, char** argv) {
         code = Pack(args);
     else if (command == "check")
         code = Check(args);
-#if QK_LOCTOOL_EXCHANGE
     else if (command == "export")
         code = ExportCommand(args);
     else if (command == "import")
@@ -165,14 +167,6 @@ int main(int argc, char** argv) {
         code = StatsCommand(args);
     else if (command == "qa")
         code = QaCommand(args);
-#else
-    // The Windows build has no gettext, libxml2, libcsv or Hunspell to build these on.
-    else if (command == "export" || command == "import" || command == "stats" || command == "qa") {
-        std::fprintf(stderr, "loctool: %s is not part of this build of loctool; the Linux build has it\n",
-                     command.c_str());
-        code = 1;
-    }
-#endif
     if (code < 0) {
         std::fputs(kUsage, stderr);
         return 2;

@@ -9,10 +9,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
 #include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <memory>
 
@@ -79,12 +81,30 @@ struct PoFileFree {
 };
 using PoFilePtr = std::unique_ptr<std::remove_pointer_t<po_file_t>, PoFileFree>;
 
+// Now, or the time SOURCE_DATE_EPOCH gives (whole seconds since 1970, UTC), as
+// reproducible builds set it: the same project then exports the same bytes anywhere.
 std::string RevisionDate() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M+0000", &utc);
+    using namespace std::chrono;
+    int64_t seconds = duration_cast<std::chrono::seconds>(system_clock::now().time_since_epoch()).count();
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
+        char* end = nullptr;
+        errno = 0;
+        const long long given = std::strtoll(epoch, &end, 10);
+        if (*end == '\0' && errno == 0 && given >= 0 && given < 253402300800LL)  // up to the year 9999
+            seconds = given;
+        else
+            std::fprintf(stderr,
+                         "loctool: warning: SOURCE_DATE_EPOCH=%s is not a number of seconds; the PO header "
+                         "takes the time now\n",
+                         epoch);
+    }
+    const sys_days day{floor<days>(sys_seconds{std::chrono::seconds{seconds}}.time_since_epoch())};
+    const year_month_day date{day};
+    const int64_t minutes = (seconds - duration_cast<std::chrono::seconds>(day.time_since_epoch()).count()) / 60;
+    char stamp[40];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02u-%02u %02d:%02d+0000", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(minutes / 60), static_cast<int>(minutes % 60));
     return stamp;
 }
 

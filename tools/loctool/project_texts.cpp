@@ -15,6 +15,7 @@
 #include "editor/project_lock.h"
 #include "editor/text_store.h"
 #include "formats/loc_format.h"
+#include "platform/platform.h"
 
 namespace fs = std::filesystem;
 
@@ -51,7 +52,7 @@ Result EncodeFile(const std::string& language, const std::string& file, const st
 
 Result EnterFolder(const std::string& folder) {
     std::error_code ec;
-    fs::current_path(folder, ec);
+    fs::current_path(PlatFsPath(folder), ec);
     return ec ? Fail("Cannot enter the project folder " + folder + ": " + ec.message()) : Result{};
 }
 

@@ -13,6 +13,7 @@
 #include "editor/qa/project_settings.h"
 #include "editor/qa/qa_checks.h"
 #include "editor/qa/spelling.h"
+#include "platform/platform.h"
 #include "tools/loctool/project_texts.h"
 
 namespace {
@@ -63,11 +64,13 @@ int Fail(const std::vector<std::string>& lines) {
 
 // One checker per language with a dictionary; languages without one are said on stderr.
 std::map<std::string, std::unique_ptr<qa::SpellChecker>> OpenCheckers(const projtexts::Project& project,
+                                                                      const std::string& folder,
                                                                       const qa::ProjectSettings& settings) {
     std::map<std::string, std::unique_ptr<qa::SpellChecker>> checkers;
+    const std::vector<std::string> dictionaryFolders = qa::DictionaryFolders(folder, settings);
     for (const std::string& language : project.languages) {
         const std::string name = qa::DictionaryName(language, settings);
-        const std::string base = qa::FindDictionary(name);
+        const std::string base = qa::FindDictionary(name, dictionaryFolders);
         std::string message;
         auto checker = std::make_unique<qa::SpellChecker>();
         if (!base.empty() && checker->Open(base, message)) {
@@ -125,7 +128,7 @@ int QaCommand(const std::vector<std::string>& args) {
         return 0;
     }
     std::error_code ec;
-    const std::string folder = std::filesystem::absolute(o.project, ec).string();
+    const std::string folder = PlatPathString(std::filesystem::absolute(PlatFsPath(o.project), ec));
     qa::ProjectSettings settings;
     if (const auto errors = qa::LoadProjectSettings(folder, settings); !errors.empty()) return Fail(errors);
 
@@ -140,7 +143,7 @@ int QaCommand(const std::vector<std::string>& args) {
         return Fail(unknown);
 
     std::map<std::string, std::unique_ptr<qa::SpellChecker>> checkers;
-    if (o.spell) checkers = OpenCheckers(project, settings);
+    if (o.spell) checkers = OpenCheckers(project, folder, settings);
 
     std::vector<Problem> problems;
     size_t items = 0;
