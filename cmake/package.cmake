@@ -45,6 +45,12 @@ if(WIN32)
   install(FILES ${QK_HOST_BUILD}/zazovi_font.dsf DESTINATION .)
   install(DIRECTORY ${QK_HOST_BUILD}/sample/Texts ${QK_HOST_BUILD}/sample/Descriptions DESTINATION .)
   qk_install_docs(.)
+  # The libraries linked into the programs and the dictionaries come with their licences,
+  # and with the exact Debian source packages they were built from (cmake/windows_libs.cmake).
+  install(DIRECTORY ${QK_WIN_LIBS}/dictionaries/ DESTINATION dictionaries)
+  install(DIRECTORY ${QK_WIN_LIBS}/licenses/ DESTINATION licenses)
+  install(DIRECTORY ${QK_WIN_LIBS}/sources/ DESTINATION sources)
+  install(FILES ${QK_WIN_LIBS}/versions.txt DESTINATION licenses)
   # The program file's own icon, shown by Explorer: the window's picture at three
   # sizes, drawn by iconmake built for the build machine and packed by ImageMagick.
   if(CMAKE_CROSSCOMPILING)

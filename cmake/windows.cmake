@@ -7,6 +7,16 @@ enable_language(RC)
 
 find_package(OpenGL REQUIRED)
 
+# --- the libraries the Linux build takes from Debian (Hunspell, inih, libxml2, libcsv,
+# libgettextpo, nlohmann-json), cross-built as static libraries from Debian's own
+# sources by scripts/windows_libs.sh into a cache of the user's, which QK_WIN_LIBS names ---
+set(QK_WIN_LIBS "" CACHE PATH "Folder of the cross-built libraries (printed by scripts/windows_libs.sh)")
+if(NOT IS_DIRECTORY "${QK_WIN_LIBS}/lib")
+  message(FATAL_ERROR "QK_WIN_LIBS ('${QK_WIN_LIBS}') holds no cross-built libraries: "
+                      "scripts/windows.sh builds them and passes their folder")
+endif()
+include(${CMAKE_SOURCE_DIR}/cmake/windows_libs.cmake)
+
 # --- resources: resgen runs on the build machine, windres compiles its script ---
 set(QK_GEN_DIR ${CMAKE_BINARY_DIR}/generated)
 if(CMAKE_CROSSCOMPILING)
@@ -33,9 +43,15 @@ add_custom_command(
   DEPENDS ${QK_RESGEN_DEP} ${CMAKE_SOURCE_DIR}/resources/key_names.txt
   COMMENT "Compiling the key-name resource script"
   VERBATIM)
+# Every program's manifest: UTF-8 as the code page of Windows' narrow calls, which
+# some libraries open files with (packaging/windows/zazovi.manifest says more).
+set(QK_MANIFEST_RC ${QK_GEN_DIR}/manifest.rc)
+file(WRITE ${QK_MANIFEST_RC} "1 24 \"${CMAKE_SOURCE_DIR}/packaging/windows/zazovi.manifest\"\n")
+set_source_files_properties(${QK_MANIFEST_RC} PROPERTIES OBJECT_DEPENDS
+                            ${CMAKE_SOURCE_DIR}/packaging/windows/zazovi.manifest)
 # Resources in a static library are never pulled into a program (nothing refers to
 # them by symbol), so each program gets the compiled script as an object of its own.
-add_library(qk_resources OBJECT ${QK_RES_RC})
+add_library(qk_resources OBJECT ${QK_RES_RC} ${QK_MANIFEST_RC})
 
 # --- the layers, as on Linux (cmake/sources.cmake) ---
 include(${CMAKE_SOURCE_DIR}/cmake/sources.cmake)
@@ -59,24 +75,23 @@ add_library(platform_win32_test STATIC $<TARGET_OBJECTS:platform_win32_common> p
 foreach(variant platform_win32 platform_win32_test)
   target_link_libraries(${variant} PUBLIC ${QK_WIN32_LIBS} platform_files)
 endforeach()
+# The program's and the user's folders, the registry's LibreOffice (platform/host.cpp).
+target_link_libraries(platform_files PUBLIC shell32 advapi32)
 
-# The checks of a text against its reference are plain C++; the project settings file
-# and spelling need inih and Hunspell, which this build lacks.
-add_library(editor_qa_checks STATIC editor/qa/qa_checks.cpp)
-target_include_directories(editor_qa_checks PUBLIC ${CMAKE_SOURCE_DIR})
+# Checks, project settings and spelling, as on Linux.
+add_subdirectory(editor/qa)
 target_link_libraries(editor_core PUBLIC editor_qa_checks)
-# No Hunspell here: the text box's spelling is the stand-in that checks nothing.
-target_sources(editor_core PRIVATE ${CMAKE_SOURCE_DIR}/editor/qa/box_spelling_none.cpp)
+# The shipped dictionaries beside the programs, where they are found first, as in the ZIP.
+file(COPY ${QK_WIN_LIBS}/dictionaries/ DESTINATION ${CMAKE_BINARY_DIR}/dictionaries)
 
 # --- the editor: a GUI-subsystem program (no console window) ---
 add_executable(zazovi WIN32 ${QK_EDITOR_MAIN} $<TARGET_OBJECTS:qk_resources>)
 target_link_libraries(zazovi PRIVATE editor_core)
 qk_platform_backend(zazovi platform_win32)
 
-# loctool, the command-line companion: it needs neither GL nor the engine.
-add_executable(loctool ${QK_LOCTOOL_SOURCES})
-target_include_directories(loctool PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(loctool PRIVATE loc_format platform_files)
+# loctool, the command-line companion, as on Linux, with the programs' manifest.
+add_subdirectory(tools/loctool)
+target_sources(loctool PRIVATE ${QK_MANIFEST_RC})
 
 # --- version, install layout and the ZIP ---
 include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
@@ -145,10 +160,25 @@ qk_win_layer_tests(gui_tests LABEL gui WITH_GUI SOURCES ${QK_GUI_TEST_SOURCES} L
 # The scripted test backend itself, over the real window.
 file(GLOB QK_TEST_BACKEND_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/test_backend/*.cpp)
 qk_win_test(win32_test_backend_tests LABEL platform SOURCES ${QK_TEST_BACKEND_SOURCES} BACKEND platform_win32_test)
-# The store, project and start-up tests run above on the native backend; loctool is a
-# tool of the Linux build only.
+# The store, project and start-up tests run above on the native backend.
 qk_win_layer_tests(editor_tests LABEL editor WITH_GUI SOURCES ${CMAKE_SOURCE_DIR}/tests/editor/editor_flow_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/editor/desk_test.cpp LIBS editor_core)
+
+# Checks, settings and spelling, the text box's red underlines among them, with the
+# shipped dictionaries (beside the test programs, as beside zazovi.exe). loctool's own
+# qa test runs it as a Linux program; loctool.exe has the test below.
+qk_win_layer_tests(qa_tests LABEL qa WITH_GUI
+  SOURCES ${CMAKE_SOURCE_DIR}/tests/qa/box_spelling_test.cpp ${CMAKE_SOURCE_DIR}/tests/qa/spelling_test.cpp
+          ${CMAKE_SOURCE_DIR}/tests/qa/qa_checks_test.cpp
+  LIBS editor_qa editor_core)
+
+# loctool.exe against the Linux loctool on the same project, in a folder with a
+# non-ASCII name: the same bytes out of export, stats and qa, the same exit codes, and
+# an export -> import round trip.
+add_test(NAME loctool_windows
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/loctool_windows.sh $<TARGET_FILE:loctool> ${QK_HOST_BUILD}
+          ${CMAKE_BINARY_DIR}/dictionaries)
+set_tests_properties(loctool_windows PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE LABELS e2e)
 
 # The real editor program under Wine, driven with real input on a scratch copy of the
 # sample project. The sample and the font come from the Linux build (QK_HOST_BUILD),

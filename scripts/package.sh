@@ -19,7 +19,8 @@ if [ ! -f "$win_build/CPackConfig.cmake" ]; then
         exit 1
     }
     cmake -S . -B "$win_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-          -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQK_HOST_BUILD="$host_build" > /dev/null
+          -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQK_HOST_BUILD="$host_build" \
+          -DQK_WIN_LIBS="$(scripts/windows_libs.sh)" > /dev/null
 fi
 cmake --build "$win_build" -j 2 --target zazovi loctool
 

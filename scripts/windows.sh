@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Cross-builds the native Windows program and its tests into build-win/ with mingw-w64
 # and runs them under Wine, on a virtual X server when there is no display: the Win32
-# backend tests, the engine, render, GUI and editor suites on the scripted test backend,
-# the editor's store tests, the editor smoke test and the resize test. Installs mingw-w64
-# and Wine when missing. The smoke test and the suites take the packed sample project
+# backend tests, the engine, render, GUI, editor and checks suites on the scripted test
+# backend, the editor's store tests, loctool.exe against the Linux loctool, the editor
+# smoke test and the resize test. Installs mingw-w64 and Wine when missing; the
+# libraries both programs link are cross-built once by scripts/windows_libs.sh. The smoke test and the suites take the packed sample project
 # and the font from the Linux build in build/ (made by scripts/setup.sh when missing).
 # QK_HOST_BUILD and QK_WIN_BUILD name other Linux and Windows build folders.
 set -euo pipefail
@@ -39,11 +40,15 @@ if [ ! -f "$host_build/zazovi_font.dsf" ] || [ ! -d "$host_build/sample/Texts" ]
   fi
 fi
 
-# The resize test under Wine is the Linux end-to-end test program, pointed at zazovi.exe.
-cmake --build "$host_build" -j 2 --target e2e_tests
+# The resize test under Wine is the Linux end-to-end test program, pointed at zazovi.exe;
+# loctool.exe is compared with the Linux loctool.
+cmake --build "$host_build" -j 2 --target e2e_tests loctool
 
+# Hunspell, inih, libxml2, libcsv and libgettextpo for Windows, built once from Debian's
+# sources into the user's cache.
+win_libs=$(scripts/windows_libs.sh)
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQK_HOST_BUILD="$host_build" > /dev/null
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQK_HOST_BUILD="$host_build" -DQK_WIN_LIBS="$win_libs" > /dev/null
 cmake --build "$build" -j 2
 
 # A prefix of the build's own; no Mono or Gecko installers popping up at first start.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # zip_test.sh - the Windows ZIP as a user meets it, under Wine: unzipped into a folder
-# with a non-ASCII name, the programs answer --version, loctool checks the sample, and
+# with a non-ASCII name, the programs answer --version, loctool checks the sample and
+# spells it with the shipped dictionaries, the licences and sources are there, and
 # zazovi.exe, started with no argument from another folder (as a double-click starts
 # it), opens the sample beside it and is used through a real editing session.
 # Usage: zip_test.sh PACKAGE.zip VERSION   (needs DISPLAY, wine and xdotool)
@@ -27,7 +28,8 @@ fail() {
 (cd "$dest" && cmake -E tar xf "$zip")
 folder="$dest/zazovi-$version-windows-x64"
 for f in zazovi.exe loctool.exe zazovi_font.dsf Texts/English/menu.loc Descriptions/menu.desc README.md \
-         font-licence-DejaVu.txt LICENSE; do
+         font-licence-DejaVu.txt LICENSE dictionaries/de_DE.dic dictionaries/licenses/hunspell-de-de.copyright \
+         licenses/versions.txt licenses/hunspell/copyright licenses/gettext/copyright; do
     [ -f "$folder/$f" ] || fail "the ZIP holds no $f"
 done
 
@@ -45,6 +47,13 @@ done
     fail "loctool.exe check on the unzipped sample"
     cat "$root/check.log"
 }
+# Spelling with the dictionaries shipped beside the program: the sample's German has
+# words the German dictionary does not know.
+code=0
+(cd "$folder" && wine loctool.exe qa . --spell > "$root/qa.log" 2> /dev/null) || code=$?
+[ "$code" = 1 ] && grep -q "German/game.loc:12:DlgInnkeeperRumour: Spelling: hinabstieg" "$root/qa.log" ||
+    fail "loctool.exe qa --spell did not spell the sample's German with the shipped dictionary (exit $code)"
+ls "$folder"/sources/gettext_*.dsc > /dev/null 2>&1 || fail "the ZIP holds no sources of gettext"
 bash "$here/drive_editor.sh" "$folder" wine "$folder/zazovi.exe" || fail "zazovi.exe in the unzipped folder"
 
 [ "$failures" -eq 0 ] || exit 1

@@ -1,5 +1,5 @@
 // box_spelling_test.cpp - spelling in the editor's text box (test backend, Debian's German
-// dictionary): marks after typing rests and not before, none for a folder without a
+// dictionary): marks, drawn as red underlines, after typing rests and not before, none for a folder without a
 // dictionary, and Ctrl+. replacing a word through the suggestion list as one undo step.
 #include "editor/box_spelling.h"
 
@@ -8,6 +8,7 @@
 
 #include "gui/controls/text_edit.h"
 #include "support/editor_screen.h"
+#include "support/engine_fixture.h"
 
 using namespace editorscreen;
 
@@ -47,6 +48,23 @@ class BoxSpelling : public ScreenTest {
         PumpMessages();
         EngineFrame();
     }
+    // Underline-red pixels inside the text box as drawn now.
+    int RedInBox() {
+        ShowGuiPointer(false);
+        ClearScreen();
+        GuiDraw();
+        glFinish();
+        float x = 0, y = 0;
+        box_->ScreenPos(&x, &y);
+        int n = 0;
+        for (int py = int(y); py < int(y + box_->h); ++py)
+            for (int px = int(x); px < int(x + box_->w); ++px) {
+                const Rgb c = ReadPixel(px, py);
+                n += c.r > 150 && c.g < 100 && c.b < 100;
+            }
+        ShowGuiPointer(true);
+        return n;
+    }
     static void Type(const std::string& ascii) {
         for (char c : ascii) TestChar(uint8_t(c));
         Frame(20);
@@ -59,6 +77,9 @@ using Words = std::vector<std::string>;
 TEST_F(BoxSpelling, MisspelledWordsAreMarkedOnShowAndOnceTypingRests) {
     Open("German", 0);
     EXPECT_EQ(Marked(), Words{"Fe<color 255>hlr"});
+    EXPECT_GT(RedInBox(), 10) << "the mark is drawn as a red underline";
+    ASSERT_TRUE(SetTextMarks(box_, {}));
+    EXPECT_EQ(RedInBox(), 0);
     g_editor.items->SelectItem(1);
     EXPECT_EQ(Marked(), Words{});
     Type(" Quatschwrt");
