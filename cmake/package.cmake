@@ -51,6 +51,10 @@ if(WIN32)
   install(DIRECTORY ${QK_WIN_LIBS}/licenses/ DESTINATION licenses)
   install(DIRECTORY ${QK_WIN_LIBS}/sources/ DESTINATION sources)
   install(FILES ${QK_WIN_LIBS}/versions.txt DESTINATION licenses)
+  # The C and C++ run-time linked statically into every program: mingw-w64's (its
+  # winpthreads among them) and GCC's, whose run-time exception asks nothing of us.
+  install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright DESTINATION licenses/mingw-w64)
+  install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION licenses/gcc-runtime)
   # The program file's own icon, shown by Explorer: the window's picture at three
   # sizes, drawn by iconmake built for the build machine and packed by ImageMagick.
   if(CMAKE_CROSSCOMPILING)

@@ -226,16 +226,12 @@ void MakeIcons() {
 // said once here, each with its line, as loctool qa says them.
 std::vector<std::string> LoadSettings() {
     g_desk.settings = {};
-#ifdef QK_HAVE_PROJECT_SETTINGS
     std::vector<std::string> problems = qa::LoadProjectSettings(".", g_desk.settings);
     std::vector<std::string> files;
     for (int i = 0; i < FileCount(); ++i) files.push_back(FileName(i));
     for (std::string& unknown : qa::UnknownSettingNames(g_desk.settings, files, g_project.folders))
         problems.push_back(std::move(unknown));
     return problems;
-#else
-    return {};
-#endif
 }
 
 void TellSideFileProblems(const std::vector<std::string>& problems) {

@@ -226,9 +226,6 @@ TEST_F(Desk, ReferencePanelShowsTheReferenceWithTagsAsTextAndF2CyclesIt) {
 // said once at start, with their lines; a folder or a pipe in a file's place is said,
 // and the editor starts on the defaults instead of aborting or waiting for a writer.
 TEST_F(Desk, SideFileProblemsAreSaidOnceAtStartAndNothingHangs) {
-#if !defined(QK_HAVE_PROJECT_SETTINGS)
-    GTEST_SKIP() << "this build reads no settings file";
-#endif
     std::ofstream(dir_ / "zazovi-project.ini") << "[length]\nmenu = -5\ngame = 0\nkeyboard = 99999999\nMenu = 40\n"
                                                   "[dictionary]\nGerman = de_DE\n";
     Build();
