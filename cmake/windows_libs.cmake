@@ -23,8 +23,9 @@ set(CSV_LIBRARY "${_lib}/libcsv.a" CACHE FILEPATH "" FORCE)
 # no define for static linking.
 add_compile_definitions(HUNSPELL_STATIC)
 
-# libxml2: LIBXML_STATIC likewise keeps dllimport off its declarations; the static
-# library calls Winsock (ws2_32) for its I/O layer even with HTTP and FTP left out.
+# libxml2: LIBXML_STATIC likewise keeps dllimport off its declarations. ws2_32 is what
+# libxml2's own pkg-config file asks of static links on Windows; built without HTTP and
+# FTP it calls no Winsock function, so programs do not end up importing it.
 if(NOT TARGET LibXml2::LibXml2)
   add_library(LibXml2::LibXml2 STATIC IMPORTED GLOBAL)
   set_target_properties(LibXml2::LibXml2 PROPERTIES
