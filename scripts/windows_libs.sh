@@ -377,9 +377,12 @@ dictionaries_step() {
     done
     f=$(resolve_in "$dir" "$dir/usr/share/doc/$p/copyright")
     cp "$f" "$out/dictionaries/licenses/$p.copyright"
-    # Dictionaries under the GPL or LGPL (alone or as one of several choices) travel
-    # with the source package they were built from.
-    if grep -q '^License: .*GPL' "$f"; then
+    # A dictionary under the GPL alone (German's igerman98) travels with the source
+    # package it was built from. The Spanish and Portuguese ones offer the MPL beside
+    # the GPL and LGPL and are taken under it (their .aff and .dic are their source
+    # form), the others are under permissive licences: that spares the ZIP the 52 MB
+    # of LibreOffice's dictionary sources. Reviewed by hand from their copyright files.
+    if [ "$p" = hunspell-de-de ]; then
       src=$(dpkg-deb -f "$work/debs/${p}_"*.deb Source | awk '{ print $1 }')
       dict_sources[${src:-$p}]=1
     fi
