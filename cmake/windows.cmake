@@ -180,6 +180,12 @@ add_test(NAME loctool_windows
           ${CMAKE_BINARY_DIR}/dictionaries)
 set_tests_properties(loctool_windows PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE LABELS e2e)
 
+# The programs need no DLL beside them: every library is linked in.
+find_program(QK_OBJDUMP NAMES ${QK_MINGW_PREFIX}-objdump objdump REQUIRED)
+add_test(NAME windows_imports
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/imports.sh ${QK_OBJDUMP} $<TARGET_FILE:zazovi> $<TARGET_FILE:loctool>)
+set_tests_properties(windows_imports PROPERTIES LABELS platform)
+
 # The real editor program under Wine, driven with real input on a scratch copy of the
 # sample project. The sample and the font come from the Linux build (QK_HOST_BUILD),
 # whose tools make them.

@@ -131,6 +131,19 @@ void PlatGetCursorClientPos(int* x, int* y) {
     *y = p.y;
 }
 
+// The code page of the system's programs that know no Unicode. Not GetACP(): this
+// program's own is UTF-8 (its manifest says so), but the clipboard's ANSI text is for them.
+namespace {
+UINT SystemAnsiCodePage() {
+    DWORD page = 0;
+    if (GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                       reinterpret_cast<LPWSTR>(&page), sizeof(page) / sizeof(wchar_t)) &&
+        page != 0)
+        return page;
+    return CP_ACP;
+}
+}  // namespace
+
 // Offers the text as Unicode, which every other Windows program reads as written,
 // and as ANSI text in the system code page for programs that only know that.
 bool PlatSetClipboardText(const std::string& utf8) {
@@ -138,10 +151,11 @@ bool PlatSetClipboardText(const std::string& utf8) {
     if (!OpenClipboard(Win32Window())) return false;
     EmptyClipboard();
     bool ok = PutClipboardBlock(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const UINT page = SystemAnsiCodePage();
+    const int n = WideCharToMultiByte(page, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     if (ok && n > 0) {
         std::string ansi(static_cast<size_t>(n), '\0');
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi.data(), n, nullptr, nullptr);
+        WideCharToMultiByte(page, 0, wide.c_str(), -1, ansi.data(), n, nullptr, nullptr);
         ok = PutClipboardBlock(CF_TEXT, ansi.data(), ansi.size());
     }
     CloseClipboard();
@@ -164,9 +178,10 @@ std::string PlatGetClipboardText() {
             } else {
                 const char* a = static_cast<const char*>(p);
                 const int len = static_cast<int>(strnlen(a, bytes));
-                const int n = MultiByteToWideChar(CP_ACP, 0, a, len, nullptr, 0);
+                const UINT page = SystemAnsiCodePage();
+                const int n = MultiByteToWideChar(page, 0, a, len, nullptr, 0);
                 std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-                if (n > 0) MultiByteToWideChar(CP_ACP, 0, a, len, wide.data(), n);
+                if (n > 0) MultiByteToWideChar(page, 0, a, len, wide.data(), n);
                 out = Win32Narrow(wide.c_str(), static_cast<int>(wide.size()));
             }
             GlobalUnlock(data);

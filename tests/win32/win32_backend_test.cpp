@@ -250,7 +250,10 @@ TEST_F(Win32Test, ClipboardExchangesUnicodeTextWithOtherProgramsAndOffersAnsiToo
         GlobalUnlock(h);
     }
     CloseClipboard();
-    if (GetACP() == 1252) {
+    DWORD systemPage = 0;  // the programs' own code page is UTF-8; the system's is not
+    GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                   reinterpret_cast<LPWSTR>(&systemPage), sizeof(systemPage) / sizeof(wchar_t));
+    if (systemPage == 1252) {
         EXPECT_EQ(ansi.substr(0, 5),
                   "Gr\xFC\xDF"
                   "e");
