@@ -48,6 +48,7 @@ if(WIN32)
   # The libraries linked into the programs and the dictionaries come with their licences,
   # and with the exact Debian source packages they were built from (cmake/windows_libs.cmake).
   install(DIRECTORY ${QK_WIN_LIBS}/dictionaries/ DESTINATION dictionaries)
+  install(FILES ${QK_WIN_LIBS}/data/thbrk.tri DESTINATION .)  # libthai's word dictionary
   install(DIRECTORY ${QK_WIN_LIBS}/licenses/ DESTINATION licenses)
   install(DIRECTORY ${QK_WIN_LIBS}/sources/ DESTINATION sources)
   install(FILES ${QK_WIN_LIBS}/versions.txt DESTINATION licenses)

@@ -81,8 +81,10 @@ target_link_libraries(platform_files PUBLIC shell32 advapi32)
 # Checks, project settings and spelling, as on Linux.
 add_subdirectory(editor/qa)
 target_link_libraries(editor_core PUBLIC editor_qa_checks)
-# The shipped dictionaries beside the programs, where they are found first, as in the ZIP.
+# The shipped dictionaries beside the programs, where they are found first, as in the
+# ZIP; so is libthai's word dictionary.
 file(COPY ${QK_WIN_LIBS}/dictionaries/ DESTINATION ${CMAKE_BINARY_DIR}/dictionaries)
+file(COPY ${QK_WIN_LIBS}/data/thbrk.tri DESTINATION ${CMAKE_BINARY_DIR})
 
 # --- the editor: a GUI-subsystem program (no console window) ---
 add_executable(zazovi WIN32 ${QK_EDITOR_MAIN} $<TARGET_OBJECTS:qk_resources>)

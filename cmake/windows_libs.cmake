@@ -18,6 +18,16 @@ set(GETTEXTPO_LIBRARY "${_lib}/libgettextpo.a" CACHE FILEPATH "" FORCE)
 set(CSV_INCLUDE_DIR "${_inc}" CACHE PATH "" FORCE)
 set(CSV_LIBRARY "${_lib}/libcsv.a" CACHE FILEPATH "" FORCE)
 
+# FriBidi (bidi, Arabic joining) and libthai with libdatrie (Thai word breaks), for the
+# render layer's text shaping; FRIBIDI_LIB_STATIC keeps dllimport off FriBidi's
+# declarations. libthai's dictionary comes as data/thbrk.tri, put beside the programs.
+set(FRIBIDI_INCLUDE_DIR "${_inc}/fribidi" CACHE PATH "" FORCE)
+set(FRIBIDI_LIBRARY "${_lib}/libfribidi.a" CACHE FILEPATH "" FORCE)
+set(THAI_INCLUDE_DIR "${_inc}" CACHE PATH "" FORCE)
+set(THAI_LIBRARY "${_lib}/libthai.a" CACHE FILEPATH "" FORCE)
+set(DATRIE_LIBRARY "${_lib}/libdatrie.a" CACHE FILEPATH "" FORCE)
+add_compile_definitions(FRIBIDI_LIB_STATIC)
+
 # Without HUNSPELL_STATIC, hunvisapi.h marks Hunspell's symbols __declspec(dllimport)
 # and the static library's symbols are not found. libgettextpo, inih and libcsv need
 # no define for static linking.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libraries the Windows program links (Hunspell, inih, libxml2, libcsv,
-# gettext's libgettextpo) as static mingw-w64 libraries, from Debian's own source
+# gettext's libgettextpo, FriBidi, libthai with libdatrie) as static mingw-w64 libraries, from Debian's own source
 # packages, so that Windows gets the same code, with Debian's patches, as the Linux
 # build. Adds the headers of nlohmann-json, the spelling dictionaries from Debian's
 # binary packages, the licences and the exact sources (the ZIP must carry the sources
@@ -26,10 +26,10 @@ jobs=2
 
 # The source packages, and the Debian dictionary packages with the names the program
 # gives their files.
-sources=(hunspell libinih libxml2 libcsv gettext)
+sources=(hunspell libinih libxml2 libcsv gettext fribidi libdatrie libthai)
 declare -A dictionaries=([hunspell-en-us]=en_US [hunspell-de-de]=de_DE [hunspell-fr-classical]=fr_FR
                          [hunspell-es]=es_ES [hunspell-ru]=ru_RU [hunspell-pt-pt]=pt_PT)
-tools=(dpkg-dev debian-archive-keyring xz-utils make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+tools=(dpkg-dev debian-archive-keyring xz-utils bzip2 make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
        mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 wine wine64 nlohmann-json3-dev)
 sources_file=/etc/apt/sources.list.d/zazovi-sources.sources
 
@@ -217,6 +217,23 @@ for p in "${sources[@]}"; do
   chmod 755 "$work/dl-$p"
   if logged "fetch-$p" fetch_source "$p" "${version[$p]}" "$work/dl-$p"; then
     used[$p]=${version[$p]}
+  elif [ "$p" = libdatrie ] || [ "$p" = libthai ]; then
+    # Of these two only the .dsc and the upstream tarball reach this machine: their
+    # Debian patch tarballs give 404 on the mirror (in every release). apt has checked
+    # what arrived against the signed index; the tarball is built as upstream released
+    # it, and versions.txt says the Debian patches are missing.
+    ls "$work/dl-$p"/*.dsc "$work/dl-$p"/*.orig.tar.* > /dev/null 2>&1 || {
+      say "$p ${version[$p]} cannot be fetched:"
+      tail -n 5 "$logs/fetch-$p.log" >&2
+      exit 1
+    }
+    say "$p: Debian's patches cannot be fetched; building its upstream tarball"
+    used[$p]="${version[$p]} (upstream tarball only)"
+    cp "$work/dl-$p"/* "$out/sources/"
+    mkdir -p "$work/$p"
+    tar xf "$work/dl-$p"/*.orig.tar.* -C "$work/$p" --strip-components=1
+    find "$work/$p" \( -name configure.ac -o -name Makefile.am -o -name '*.m4' \) -exec touch -d 2000-01-01 {} +
+    continue
   elif [ "$p" = libinih ]; then
     # Bookworm's libinih 55 tarballs are missing from the mirror this machine
     # reaches. The next release's package then stands in (the build below checks
@@ -322,13 +339,49 @@ build_gettextpo() {
 }
 step gettextpo build_gettextpo
 
+# --- 6b. FriBidi (bidi and Arabic joining): only its library. The release carries its
+# generated Unicode tables, so nothing is built to run on the build machine.
+# FRIBIDI_LIB_STATIC keeps __declspec(dllimport) off, here and in the programs. ---
+build_fribidi() {
+  cd "$work/fribidi"
+  ./configure "${autoconf_args[@]}" CPPFLAGS=-DFRIBIDI_LIB_STATIC --disable-docs
+  make -C lib -j$jobs
+  make -C lib install
+}
+step fribidi build_fribidi
+
+# --- 6c. libdatrie and libthai (Thai word breaks). libdatrie's configure insists on an
+# iconv for its command-line tool; the library itself is plain C and needs no
+# configuration, so its files are compiled directly. libthai's dictionary is made by
+# that tool on the build machine: it comes ready from Debian's libthai-data instead. ---
+build_datrie() {
+  cd "$work/libdatrie/datrie"
+  local f
+  for f in *.c; do "$cc" -O2 -Wall -I. -I.. -c "$f" -o "${f%.c}.o"; done
+  "$host-ar" rcs "$prefix/lib/libdatrie.a" ./*.o
+  mkdir -p "$prefix/include/datrie"
+  cp alpha-map.h trie.h triedefs.h typedefs.h "$prefix/include/datrie/"
+}
+step datrie build_datrie
+build_thai() {
+  cd "$work/libthai"
+  ./configure "${autoconf_args[@]}" --disable-dict --disable-doxygen-doc \
+      DATRIE_CFLAGS="-I$prefix/include" DATRIE_LIBS="-L$prefix/lib -ldatrie"
+  make -C src -j$jobs
+  make -C src install
+  make -C include install
+}
+step thai build_thai
+
 # --- 7. the cache's include/ and lib/ ---
 collect() {
   cp -r "$prefix/include/hunspell" "$prefix/include/libxml2/libxml" "$prefix/include/ini.h" \
-        "$prefix/include/csv.h" "$prefix/include/gettext-po.h" "$out/include/"
+        "$prefix/include/csv.h" "$prefix/include/gettext-po.h" "$prefix/include/fribidi" \
+        "$prefix/include/datrie" "$prefix/include/thai" "$out/include/"
   cp -r /usr/include/nlohmann "$out/include/"
   cp "$prefix"/lib/libhunspell*.a "$prefix/lib/libinih.a" "$prefix/lib/libxml2.a" "$prefix/lib/libcsv.a" \
-     "$prefix/lib/libgettextpo.a" "$out/lib/"
+     "$prefix/lib/libgettextpo.a" "$prefix/lib/libfribidi.a" "$prefix/lib/libdatrie.a" "$prefix/lib/libthai.a" \
+     "$out/lib/"
   cp "$work/libxml2-system-libs" "$out/lib/libxml2-system-libs.txt"
 }
 step collect collect
@@ -338,7 +391,7 @@ licenses() {
   local p f
   for p in "${sources[@]}"; do
     mkdir -p "$out/licenses/$p"
-    cp "$work/$p/debian/copyright" "$out/licenses/$p/copyright"
+    [ ! -f "$work/$p/debian/copyright" ] || cp "$work/$p/debian/copyright" "$out/licenses/$p/copyright"
     for f in COPYING COPYING.LESSER COPYING.MPL COPYING.LIB LICENSE LICENSE.txt Copyright license.hunspell license.myspell; do
       [ ! -f "$work/$p/$f" ] || cp "$work/$p/$f" "$out/licenses/$p/"
     done
@@ -402,6 +455,16 @@ dictionaries_step() {
 }
 step dictionaries dictionaries_step
 
+# --- 9b. libthai's word dictionary, from Debian's libthai-data (the same for every
+# architecture): the programs look for it beside themselves ---
+thai_dictionary() {
+  mkdir -p "$work/debs/thai" "$out/data"
+  (cd "$work/debs" && apt-get download -qq libthai-data)
+  dpkg-deb -x "$work/debs/"libthai-data_*.deb "$work/debs/thai"
+  cp "$work/debs/thai/usr/share/libthai/thbrk.tri" "$out/data/"
+}
+step thai-dictionary thai_dictionary
+
 # --- 10. versions.txt ---
 # The dictionaries' licences, in a few words, from their Debian copyright files.
 dict_license() {
@@ -424,6 +487,10 @@ dict_license() {
   echo "libxml2 ${used[libxml2]} MIT"
   echo "libcsv ${used[libcsv]} LGPL-2.1+"
   echo "gettext ${used[gettext]} GPL-3+ (libgettextpo)"
+  echo "fribidi ${used[fribidi]} LGPL-2.1+"
+  echo "libdatrie ${used[libdatrie]} LGPL-2.1+"
+  echo "libthai ${used[libthai]} LGPL-2.1+"
+  echo "libthai-data $(dpkg-deb -f "$work/debs/"libthai-data_*.deb Version) LGPL-2.1+ (thbrk.tri)"
   echo "nlohmann-json3 $(dpkg-query -W -f='${Version}' nlohmann-json3-dev) MIT"
   for p in $(printf '%s\n' "${!dictionaries[@]}" | sort); do
     deb=$(ls "$work/debs/${p}_"*.deb)
@@ -446,6 +513,9 @@ check() {
 #include <libxml/parser.h>
 #include <csv.h>
 #include <gettext-po.h>
+#include <fribidi.h>
+#include <thai/thbrk.h>
+#include <thai/thwbrk.h>
 #include <cstdio>
 #include <string>
 
@@ -475,12 +545,21 @@ int main(int argc, char** argv) {
   po_file_t po = po_file_create();
   std::printf("gettextpo %d\n", po != nullptr);
   po_file_free(po);
+  std::printf("fribidi %d\n", fribidi_get_bidi_type(0x05D0) == FRIBIDI_TYPE_RTL);
+  // "สวัสดีครับ": two words, the break after the sixth character.
+  ThBrk* brk = th_brk_new((dir + "/../data/thbrk.tri").c_str());
+  const thwchar_t thai[] = {0x0E2A, 0x0E27, 0x0E31, 0x0E2A, 0x0E14, 0x0E35, 0x0E04, 0x0E23, 0x0E31, 0x0E1A, 0};
+  int breaks[8] = {};
+  const int n = brk ? th_brk_wc_find_breaks(brk, thai, breaks, 8) : -1;
+  std::printf("libthai %d %d\n", n, breaks[0]);
+  if (brk) th_brk_delete(brk);
   return 0;
 }
 EOF
   # shellcheck disable=SC2046
-  "$cxx" -O2 -DHUNSPELL_STATIC -DLIBXML_STATIC -I"$out/include" check.cpp -o check.exe \
-      -static -static-libgcc -static-libstdc++ -L"$out/lib" -lhunspell-1.7 -linih -lxml2 -lcsv -lgettextpo \
+  "$cxx" -O2 -DHUNSPELL_STATIC -DLIBXML_STATIC -DFRIBIDI_LIB_STATIC -I"$out/include" -I"$out/include/fribidi" \
+      check.cpp -o check.exe -static -static-libgcc -static-libstdc++ -L"$out/lib" -lhunspell-1.7 -linih -lxml2 \
+      -lcsv -lgettextpo -lfribidi -lthai -ldatrie \
       $(cat "$out/lib/libxml2-system-libs.txt")
   local dlls
   dlls=$("$host-objdump" -p check.exe | sed -n 's/^\s*DLL Name: //p' | tr '[:upper:]' '[:lower:]' | sort -u)
@@ -498,7 +577,7 @@ EOF
   local got expected
   got=$(wine check.exe "Z:$out/dictionaries" < /dev/null | tr -d '\r')
   wineserver -k || true
-  expected=$'hunspell 1 0\ninih 4 s.key=first|s.key=second|s.x=1|\nlibxml2 xliff\nlibcsv 0\ngettextpo 1'
+  expected=$'hunspell 1 0\ninih 4 s.key=first|s.key=second|s.x=1|\nlibxml2 xliff\nlibcsv 0\ngettextpo 1\nfribidi 1\nlibthai 1 6'
   echo "$got"
   [ "$got" = "$expected" ] || { echo "expected:"; echo "$expected"; return 1; }
 }
