@@ -34,7 +34,8 @@ struct Cluster {
     // image of a bracket in right-to-left text; negative for a broken UTF-8 sequence
     // (drawn as a missing character).
     int32_t glyph;
-    // Its bytes in the line, logical order. A lam-alef ligature covers both letters.
+    // Its bytes in the line, logical order. A lam-alef ligature covers both letters (and a
+    // colour tag between them; its colour is the lam's).
     uint32_t byteBegin, byteEnd;
     // The colour it is drawn in: the byte offset in the line of the last colour tag before
     // it in logical order, or -1 when no tag comes before it in this line (the colour the
