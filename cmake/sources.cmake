@@ -71,6 +71,16 @@ target_link_libraries(engine PUBLIC platform OpenGL::GL OpenGL::GLU)
 add_library(render STATIC ${QK_RENDER_SOURCES})
 qk_layer_include_root(render PUBLIC platform engine render)
 target_link_libraries(render PUBLIC engine)
+# Right-to-left text and Thai word breaks (render/text_shape.cpp): GNU FriBidi, libthai
+# and the trie library its dictionary is read with. Cache variables, so the Windows build
+# can point them at the libraries it builds; only render's own sources include them.
+find_path(FRIBIDI_INCLUDE_DIR fribidi.h PATH_SUFFIXES fribidi REQUIRED)
+find_library(FRIBIDI_LIBRARY fribidi REQUIRED)
+find_path(THAI_INCLUDE_DIR thai/thbrk.h REQUIRED)
+find_library(THAI_LIBRARY thai REQUIRED)
+find_library(DATRIE_LIBRARY datrie REQUIRED)
+target_include_directories(render PRIVATE ${FRIBIDI_INCLUDE_DIR} ${THAI_INCLUDE_DIR})
+target_link_libraries(render PRIVATE ${FRIBIDI_LIBRARY} ${THAI_LIBRARY} ${DATRIE_LIBRARY})
 
 add_library(gui STATIC ${QK_GUI_SOURCES})
 qk_layer_include_root(gui PUBLIC platform engine render gui)

@@ -13,6 +13,7 @@ packages=(build-essential cmake ninja-build pkg-config libsdl2-dev libgl1-mesa-d
           file                                          # CPack's dependency scan of the .deb
           fonts-wqy-zenhei                              # the CJK glyphs of the editor's font
           libinih-dev libhunspell-dev hunspell-de-de nlohmann-json3-dev  # loctool qa: settings, spelling, JSON
+          libfribidi-dev libthai-dev libdatrie-dev libthai-data  # right-to-left text, Arabic joining, Thai word breaks
           clang libclang-rt-14-dev llvm clang-format   # the checked build (sanitizers, libFuzzer, symbolizer); the style check
          )
 missing=()
