@@ -13,7 +13,8 @@ endforeach()
 # The fonts' licences travel with the fonts made from them (FILE=NAME, installed as
 # NAME); a font added to zazovi_font.dsf adds its licence here.
 set(QK_FONT_LICENCES "/usr/share/doc/fonts-dejavu-core/copyright=font-licence-DejaVu.txt"
-                      "/usr/share/doc/fonts-wqy-zenhei/copyright=font-licence-WenQuanYi.txt")
+                      "/usr/share/doc/fonts-wqy-zenhei/copyright=font-licence-WenQuanYi.txt"
+                      "/usr/share/doc/fonts-noto-core/copyright=font-licence-Noto.txt")
 
 function(qk_install_docs destination)
   # Our own code is MIT (LICENSE); `copyright` says which licence covers which part.

@@ -12,6 +12,7 @@ packages=(build-essential cmake ninja-build pkg-config libsdl2-dev libgl1-mesa-d
           libgettextpo-dev gettext libxml2-dev libcsv-dev python3  # loctool's PO/XLIFF/CSV and their tests
           file                                          # CPack's dependency scan of the .deb
           fonts-wqy-zenhei                              # the CJK glyphs of the editor's font
+          fonts-noto-core                               # its Hebrew and Thai, and what DejaVu lacks of Arabic
           libinih-dev libhunspell-dev hunspell-de-de nlohmann-json3-dev  # loctool qa: settings, spelling, JSON
           libfribidi-dev libthai-dev libdatrie-dev libthai-data  # right-to-left text, Arabic joining, Thai word breaks
           clang libclang-rt-14-dev llvm clang-format   # the checked build (sanitizers, libFuzzer, symbolizer); the style check

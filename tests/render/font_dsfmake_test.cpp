@@ -1,7 +1,8 @@
 // font_dsfmake_test.cpp - the font the build makes with dsfmake: a byte-exact round
 // trip through the reader, the layout the loader relies on, the scripts translators
-// need (Chinese, Japanese and Korean merged from a second face, Latin untouched by
-// it), CJK line breaking, what dsfmake reports, and legible pixels at scale 1.0.
+// need (Chinese, Japanese and Korean, Arabic, Hebrew and Thai merged from further
+// faces, Latin and CJK untouched by them, Arabic joining on one baseline), CJK line
+// breaking, what dsfmake reports, and legible pixels at scale 1.0.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 // The face's own coverage, to compare with; dsfmake and FreeType are Linux-build tools.
@@ -58,6 +59,24 @@ std::string RunCommand(const std::string& command, int& status) {
     for (const Glyph& g : file.glyphs)
         if (g.codePoint == c) return &g;
     return nullptr;
+}
+
+// The row of a cell's column with the most ink, -1 for a blank column.
+int StrongestRow(const DsfFile& file, const Glyph& g, int x) {
+    const DsfPage& page = file.pages[g.page];
+    int row = -1, most = 0;
+    for (int y = 0; y < file.height; ++y)
+        if (const int a = page.alpha[size_t(g.v + y) * page.texWidth + g.u + x]; a > most) most = a, row = y;
+    return row;
+}
+
+// The lowest row of a cell where some pixel is mostly covered, -1 if none is.
+int LowestStrongRow(const DsfFile& file, const Glyph& g) {
+    const DsfPage& page = file.pages[g.page];
+    for (int y = file.height - 1; y >= 0; --y)
+        for (int x = 0; x < g.width; ++x)
+            if (page.alpha[size_t(g.v + y) * page.texWidth + g.u + x] > 127) return y;
+    return -1;
 }
 
 DsfFile ReadBuiltFont() {
@@ -124,11 +143,19 @@ TEST(BuiltFont, RoundTripsAndFindsEveryCodePointItHolds) {
         {0x2013, 0x2014}, {0x2018, 0x201E}, {0x2026, 0x2026}, {0x2039, 0x203A}, {0x20AC, 0x20AC},
         {0x2122, 0x2122}, {0x2116, 0x2116}, {0x2022, 0x2022}, {0x202F, 0x202F},
     };
+    // Nor do Arabic, Persian and Urdu with every form joined letters are drawn with
+    // (lam-alef included), Hebrew with its points, Thai, or the combining marks.
+    needed.insert(needed.end(),
+                  {{0x300, 0x36F},   {0x5B0, 0x5C7}, {0x5D0, 0x5EA}, {0x60C, 0x60C}, {0x61B, 0x61B},   {0x61F, 0x652},
+                   {0x660, 0x669},   {0x679, 0x679}, {0x67E, 0x67E}, {0x686, 0x686}, {0x688, 0x688},   {0x691, 0x691},
+                   {0x698, 0x698},   {0x6A9, 0x6A9}, {0x6AF, 0x6AF}, {0x6BA, 0x6BA}, {0x6BE, 0x6BE},   {0x6C0, 0x6C1},
+                   {0x6CC, 0x6CC},   {0x6D2, 0x6D2}, {0x6D4, 0x6D4}, {0x6F0, 0x6F9}, {0xFB50, 0xFBB1}, {0xFBFC, 0xFBFF},
+                   {0xFE80, 0xFEFC}, {0xE01, 0xE3A}, {0xE3F, 0xE5B}});
     for (auto [first, last] : needed)
         for (int32_t c = first; c <= last; ++c) EXPECT_GE(FindGlyph(c, font), 0) << std::hex << "U+" << c;
 }
 
-TEST(BuiltFont, HoldsEveryCjkCodePointTheFaceHasWithLatinLeftToDejaVu) {
+TEST(BuiltFont, HoldsEveryCjkCodePointTheFaceHasWithLatinAndCjkUntouchedByTheOtherFaces) {
 #ifdef _WIN32
     GTEST_SKIP() << "dsfmake and FreeType are tools of the Linux build";
 #else
@@ -157,28 +184,31 @@ TEST(BuiltFont, HoldsEveryCjkCodePointTheFaceHasWithLatinLeftToDejaVu) {
     EXPECT_EQ(lacking, 0);
     EXPECT_GT(held, 30000);  // the face really covers the scripts; a wrong face index would not
 
-    // Latin, Greek and Cyrillic glyphs are DejaVu's, pixel for pixel, as in a font made
-    // from DejaVu alone: merging the CJK face moved nothing of theirs.
+    // Latin, Greek, Cyrillic and CJK glyphs are DejaVu's and the CJK face's, pixel for
+    // pixel, as in a font made from those two faces alone: merging the faces of the
+    // other scripts moved nothing of theirs, nor changed the line they sit in.
     const auto dir = std::filesystem::temp_directory_path() / ("qk_dejavu_only_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
-    const std::string alone = (dir / "dejavu.dsf").string();
+    const std::string alone = (dir / "reference.dsf").string();
     int status = -1;
-    const std::string report = RunCommand(
-        std::string(kDsfmake) + " " + kDejaVu + " 12 " + alone + " 0x20-0x7E,0xA0-0x17F,0x391-0x3C9,0x410-0x44F,0x2026",
-        status);
+    const std::string report =
+        RunCommand(std::string(kDsfmake) + " " + alone + " 12 " + kDejaVu +
+                       ":0x20-0x7E,0xA0-0x17F,0x391-0x3C9,0x410-0x44F,0x2026 " + kCjkFace + "#" +
+                       std::to_string(kCjkFaceIndex) + ":0x3001,0x30A2,0x6587,0x9F8D,0xAC00,0xD55C,0xFF21",
+                   status);
     ASSERT_EQ(status, 0) << report;
-    DsfFile dejavu;
-    ASSERT_TRUE(ReadDsf(ReadBytes(alone), dejavu));
+    DsfFile reference;
+    ASSERT_TRUE(ReadDsf(ReadBytes(alone), reference));
     std::filesystem::remove_all(dir);
-    EXPECT_EQ(dejavu.height, file.height);
-    for (int32_t c :
-         {int32_t('A'), int32_t('g'), int32_t('W'), int32_t('1'), 0xC4, 0xE9, 0x3A9, 0x3B2, 0x416, 0x44F, 0x2026}) {
+    EXPECT_EQ(reference.height, file.height);
+    for (int32_t c : {int32_t('A'), int32_t('g'), int32_t('W'), int32_t('1'), 0xC4, 0xE9, 0x3A9, 0x3B2, 0x416, 0x44F,
+                      0x2026, 0x3001, 0x30A2, 0x6587, 0x9F8D, 0xAC00, 0xD55C, 0xFF21}) {
         const Glyph* merged = FindRecord(file, c);
-        const Glyph* own = FindRecord(dejavu, c);
+        const Glyph* own = FindRecord(reference, c);
         ASSERT_TRUE(merged && own) << std::hex << "U+" << c;
         EXPECT_EQ(merged->advance, own->advance) << std::hex << "U+" << c;
         ASSERT_EQ(merged->width, own->width) << std::hex << "U+" << c;
-        EXPECT_EQ(CellPixels(file, *merged), CellPixels(dejavu, *own)) << std::hex << "U+" << c;
+        EXPECT_EQ(CellPixels(file, *merged), CellPixels(reference, *own)) << std::hex << "U+" << c;
     }
     // And an ideograph has ink that sits wholly inside the line.
     const Glyph* ideograph = FindRecord(file, 0x6587);  // 文
@@ -189,6 +219,30 @@ TEST(BuiltFont, HoldsEveryCjkCodePointTheFaceHasWithLatinLeftToDejaVu) {
     EXPECT_GT(inked, 15);
     EXPECT_GE(ideograph->advance, 11);
 #endif
+}
+
+// Hebrew and Thai come from faces at 13 px and Arabic partly from a fallback face, all
+// in DejaVu's 12-pixel line: their letters stand on the Latin baseline, and Arabic
+// letters in their joining forms meet their neighbours there, whichever face drew them.
+TEST(BuiltFont, LettersOfEveryScriptStandOnOneBaselineAndArabicFormsJoinOnIt) {
+    const DsfFile file = ReadBuiltFont();
+    const Glyph* latin = FindRecord(file, 'H');
+    ASSERT_NE(latin, nullptr);
+    const int baseline = LowestStrongRow(file, *latin);
+    // א ב מ ש, ก น ส า: letters without descenders.
+    for (int32_t c : {0x5D0, 0x5D1, 0x5DE, 0x5E9, 0xE01, 0xE19, 0xE2A, 0xE32}) {
+        const Glyph* g = FindRecord(file, c);
+        ASSERT_NE(g, nullptr) << std::hex << "U+" << c;
+        EXPECT_EQ(LowestStrongRow(file, *g), baseline) << std::hex << "U+" << c;
+    }
+    // Medial forms join on both sides, through the first and last columns of the cell:
+    // beh, seen, lam, peh, keheh, gaf and Farsi yeh from DejaVu, heh goal (Urdu) from Noto.
+    for (int32_t c : {0xFE92, 0xFEB4, 0xFEE0, 0xFB59, 0xFB91, 0xFB95, 0xFBFF, 0xFBA9}) {
+        const Glyph* g = FindRecord(file, c);
+        ASSERT_NE(g, nullptr) << std::hex << "U+" << c;
+        EXPECT_EQ(StrongestRow(file, *g, 0), baseline) << std::hex << "U+" << c;
+        EXPECT_EQ(StrongestRow(file, *g, g->width - 1), baseline) << std::hex << "U+" << c;
+    }
 }
 
 TEST(BuiltFont, CjkTextWrapsBetweenCharactersKeepingMarksWithTheirNeighbours) {

@@ -6,8 +6,9 @@
 //
 //   dsfmake OUTPUT.dsf PIXEL_SIZE FACE:RANGE[,RANGE...] [FACE:RANGE...]...
 //   dsfmake FONT PIXEL_SIZE OUTPUT.dsf RANGE...          (one face, every range from it)
-//   FACE: PATH[#INDEX][@PIXELS] - the face INDEX of a collection (.ttc), rendered at
+//   FACE: PATH[#INDEX][@PIXELS][!] - the face INDEX of a collection (.ttc), rendered at
 //   PIXELS instead of PIXEL_SIZE; the line height and baseline come from the first face.
+//   "!" keeps a fallback face's letters on the baseline (see RenderCell).
 //   RANGE: a code point or FIRST-LAST, decimal, 0x hex or U+hex; several may be
 //   joined with commas ("0x20-0x7E,0xA0-0x17F,U+20AC").
 #include <ft2build.h>
@@ -75,8 +76,13 @@ bool ParseRanges(const std::string& arg, std::set<int32_t>& codePoints) {
 // fallback face (fitToLine) that would poke out above or below the line but is not
 // taller than it is moved up or down into it: its face's own baseline sits a little
 // differently, and a cut ideograph is worse than one a pixel off the Latin baseline.
+// Not so for letters that join (keepLetters): Arabic letters meet their neighbours in a
+// stroke on the baseline, and one moved a pixel breaks the word at that join, so a letter
+// of such a face stays on the baseline and loses what pokes out. Its marks (no advance)
+// join nothing and are still moved in, keeping all their ink.
 // Returns the number of bitmap rows that did not fit the line.
-int RenderCell(FT_Face face, int32_t codePoint, int lineHeight, int ascent, bool fitToLine, Cell& cell) {
+int RenderCell(FT_Face face, int32_t codePoint, int lineHeight, int ascent, bool fitToLine, bool keepLetters,
+               Cell& cell) {
     cell.codePoint = codePoint;
     if (FT_Load_Char(face, FT_ULong(codePoint), FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) != 0) return 0;
     const FT_GlyphSlot slot = face->glyph;
@@ -87,7 +93,8 @@ int RenderCell(FT_Face face, int32_t codePoint, int lineHeight, int ascent, bool
     cell.alpha.assign(size_t(cell.width) * lineHeight, 0);
 
     int top = ascent - slot->bitmap_top;
-    if (fitToLine && int(bitmap.rows) <= lineHeight) top = std::clamp(top, 0, lineHeight - int(bitmap.rows));
+    const bool moveIntoLine = fitToLine && !(keepLetters && cell.advance > 0);
+    if (moveIntoLine && int(bitmap.rows) <= lineHeight) top = std::clamp(top, 0, lineHeight - int(bitmap.rows));
     // Embedded bitmap strikes may come as 1-bit masks; outlines render to 8-bit coverage.
     const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
     int clipped = 0;
@@ -168,7 +175,8 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: dsfmake OUTPUT.dsf PIXEL_SIZE FACE:RANGES [FACE:RANGES]...\n"
                  "       dsfmake FONT PIXEL_SIZE OUTPUT.dsf RANGE...\n"
-                 "  FACE: PATH[#INDEX][@PIXELS] (a face of a collection, its own pixel size)\n"
+                 "  FACE: PATH[#INDEX][@PIXELS][!] (a face of a collection, its own pixel size;\n"
+                 "        !: its letters stay on the baseline, cut rather than moved into the line)\n"
                  "  RANGE: CODE or FIRST-LAST (decimal, 0x.. or U+..), comma-separated lists allowed\n"
                  "  a code point comes from the first face that lists it and has it\n");
     return 2;
@@ -178,7 +186,8 @@ int Usage() {
 struct FaceSpec {
     std::string path;
     long index = 0;
-    int pixels = 0;  // 0: the font's pixel size
+    int pixels = 0;            // 0: the font's pixel size
+    bool keepLetters = false;  // "!": letters stay on the baseline, never moved into the line
     std::set<int32_t> ranges;
 };
 
@@ -193,13 +202,14 @@ bool EndsWith(const std::string& s, const char* suffix) {
     return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
 }
 
-// Reads "PATH[#INDEX][@PIXELS]:RANGES". The ranges follow the last colon, so a
+// Reads "PATH[#INDEX][@PIXELS][!]:RANGES". The ranges follow the last colon, so a
 // Windows drive letter in the path stays part of it.
 bool ParseFaceSpec(const std::string& arg, FaceSpec& face) {
     const size_t colon = arg.rfind(':');
     if (colon == std::string::npos || colon == 0) return false;
     if (!ParseRanges(arg.substr(colon + 1), face.ranges)) return false;
     face.path = arg.substr(0, colon);
+    if (EndsWith(face.path, "!")) face.keepLetters = true, face.path.pop_back();
     auto takeNumber = [&](char mark, long& value) {
         const size_t at = face.path.rfind(mark);
         if (at == std::string::npos) return true;
@@ -229,7 +239,8 @@ bool ParseCommandLine(int argc, char** argv, Job& job) {
         for (int i = 3; i < argc; ++i) {
             FaceSpec face;
             if (!ParseFaceSpec(argv[i], face)) {
-                std::fprintf(stderr, "dsfmake: cannot read the face \"%s\" (PATH[#INDEX][@PIXELS]:RANGES)\n", argv[i]);
+                std::fprintf(stderr, "dsfmake: cannot read the face \"%s\" (PATH[#INDEX][@PIXELS][!]:RANGES)\n",
+                             argv[i]);
                 return false;
             }
             job.faces.push_back(std::move(face));
@@ -341,7 +352,8 @@ int main(int argc, char** argv) {
         Cell cell;
         cell.codePoint = c;
         if (faceIndex >= 0) {
-            if (RenderCell(faces[size_t(faceIndex)], c, lineHeight, ascent, faceIndex > 0, cell) > 0)
+            if (RenderCell(faces[size_t(faceIndex)], c, lineHeight, ascent, faceIndex > 0,
+                           job.faces[size_t(faceIndex)].keepLetters, cell) > 0)
                 clipped.push_back(c);
             ++perFace[size_t(faceIndex)];
         }
