@@ -28,7 +28,8 @@ set(QK_EDITOR_MAIN ${CMAKE_SOURCE_DIR}/editor/main.cpp)
 set(QK_LOCTOOL_SOURCES
     ${CMAKE_SOURCE_DIR}/tools/loctool/loctool.cpp ${CMAKE_SOURCE_DIR}/tools/loctool/font_coverage.cpp
     ${CMAKE_SOURCE_DIR}/render/dsf.cpp ${CMAKE_SOURCE_DIR}/editor/project.cpp ${CMAKE_SOURCE_DIR}/editor/text_store.cpp
-    ${CMAKE_SOURCE_DIR}/editor/project_lock.cpp ${CMAKE_SOURCE_DIR}/editor/project_journal.cpp)
+    ${CMAKE_SOURCE_DIR}/editor/project_lock.cpp ${CMAKE_SOURCE_DIR}/editor/project_journal.cpp
+    ${CMAKE_SOURCE_DIR}/render/text_shape.cpp)
 
 # The platform sources that every backend of a system shares, compiled once into an
 # object library whose objects go into each backend's archive.

@@ -15,6 +15,7 @@
 #include "editor/project.h"
 #include "platform/platform.h"
 #include "render/dsf.h"
+#include "render/text_shape.h"
 #include "tools/loctool/loc_text.h"
 
 namespace fs = std::filesystem;
@@ -30,19 +31,24 @@ bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes) {
     return true;
 }
 
-// Adds every code point of UTF-8 text, line feeds and other controls left out (they
-// are never drawn). A broken sequence counts as U+FFFD, which is what a user sees.
-void CollectCodePoints(const std::string& text, std::set<int32_t>& out) {
-    for (size_t i = 0; i < text.size();) {
-        const uint8_t lead = uint8_t(text[i]);
-        int need = lead < 0x80 ? 0 : lead >= 0xF0 && lead < 0xF8 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-        int32_t c = need == 3 ? lead & 0x07 : need == 2 ? lead & 0x0F : need == 1 ? lead & 0x1F : lead;
-        size_t n = 1;
-        for (; need > 0 && int(n) <= need && i + n < text.size() && (uint8_t(text[i + n]) & 0xC0) == 0x80; ++n)
-            c = c << 6 | (text[i + n] & 0x3F);
-        if (need < 0 || int(n) <= need) c = 0xFFFD;
-        if (c >= 32) out.insert(c);
-        i += n;
+// Adds every code point the text is drawn with: each paragraph shaped as the editor
+// draws it, so an Arabic letter needs the joined form it takes there, and the invisible
+// direction and joining controls need nothing. Colour tags are left out (they are
+// never drawn), and so are line feeds and other controls. A broken sequence counts as
+// U+FFFD, which is what a user sees.
+void CollectDrawnCodePoints(const std::string& text, std::set<int32_t>& out) {
+    std::vector<shape::Cluster> clusters;
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string_view paragraph(text.data() + start, end - start);
+        shape::VisualLine(paragraph, shape::ParagraphDirection(paragraph), clusters);
+        for (const shape::Cluster& c : clusters)
+            if (c.glyph < 0)
+                out.insert(0xFFFD);
+            else if (c.glyph >= 32)
+                out.insert(c.glyph);
+        start = end + 1;
     }
 }
 
@@ -59,7 +65,7 @@ std::set<int32_t> FolderCodePoints(const std::string& folder) {
         std::vector<loctext::Item> items;
         if (!PlatReadFile(PlatPathString(file), bytes, nullptr)) continue;
         if (!loctext::ParseLoc(bytes, PlatPathString(file), items).ok) continue;  // the folder check reports it
-        for (const loctext::Item& item : items) CollectCodePoints(item.text, used);
+        for (const loctext::Item& item : items) CollectDrawnCodePoints(item.text, used);
     }
     return used;
 }
