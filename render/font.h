@@ -16,6 +16,14 @@ enum : int { ALIGN_LEFT = 1030, ALIGN_CENTER = 505, ALIGN_RIGHT = 1031 };
 // never needs a search.
 constexpr int32_t kFontDirectRange = 0x2200;
 
+// Where the ink of a glyph with no advance (a combining mark) lies in its cell, in
+// font pixels: columns x0..x1 and rows y0..y1, the ends excluded. The drawer centres a
+// mark over its base and stacks a second one beyond the first by these.
+struct MarkInk {
+    int32_t glyph;  // index into Font::glyphs
+    int16_t x0, y0, x1, y1;
+};
+
 // A loaded font. Every block (the record, the arrays, the page Textures) is on the
 // engine's allocation list and lives until ShutdownEngine.
 struct Font {
@@ -27,6 +35,9 @@ struct Font {
     float scale;          // applied to every pixel measure when drawing and measuring
     uint8_t asciiDirect;  // glyphs 0..95 are code points 32..127
     int32_t* direct;      // glyph index per code point below kFontDirectRange, -1: none
+    MarkInk* markInks;    // the inked glyphs of advance 0, by ascending glyph index
+    int32_t markInkCount;
+    int16_t baseline;  // first cell row below the ink of "H" (3/4 of the height without one)
 };
 
 struct FontState {

@@ -82,6 +82,20 @@ inline const Glyph* GlyphAt(const Font* font, int32_t index) {
     return index >= 0 && index < font->glyphCount ? &font->glyphs[index] : nullptr;
 }
 
+// The ink box of a mark glyph, or null when the glyph has an advance or no ink.
+inline const MarkInk* FindMarkInk(const Font* font, int32_t glyph) {
+    int32_t lo = 0, hi = font->markInkCount - 1;
+    while (lo <= hi) {
+        const int32_t mid = lo + (hi - lo) / 2;
+        if (font->markInks[mid].glyph == glyph) return &font->markInks[mid];
+        if (font->markInks[mid].glyph < glyph)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
+    }
+    return nullptr;
+}
+
 // Length of a text: up to the terminator for length < 0, else length bytes.
 int TextLength(const char* text, int length);
 
