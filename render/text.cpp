@@ -263,14 +263,16 @@ ShapeBuffers& Buffers() {
 // ink has in its cell, moved beyond the marks already on that side of the base (1 pixel
 // apart) and kept inside the line cell where the cell has room.
 // cells, when given, gets the line as MeasureText counts it: the cell width of each
-// cluster that is not a mark, as it counts a line that needs no shaping.
+// cluster that is not a mark, as it counts a line that needs no shaping. cellsRight gets
+// where the rightmost cell ends, which can pass the pen's travel: a joined Arabic form's
+// cell is a pixel wider than its advance.
 float PlaceLine(const Font* font, const char* line, int bytes, shape::Direction base, std::vector<Placed>& out,
-                float* cells = nullptr) {
+                float* cells = nullptr, float* cellsRight = nullptr) {
     std::vector<shape::Cluster>& clusters = Buffers().clusters;
     shape::VisualLine(std::string_view(line, size_t(bytes)), base, clusters, g_engine.colorTags);
     out.clear();
     const float scale = font->scale, missing = font->height * scale;
-    float pen = 0, cellSum = 0;
+    float pen = 0, cellSum = 0, right = 0;
     int baseAt = -1, aboveTop = INT_MAX, belowEnd = INT_MIN;
     for (const shape::Cluster& c : clusters) {
         const int32_t index = c.glyph < 0 ? -1 : LookupGlyph(font, c.glyph);
@@ -279,6 +281,7 @@ float PlaceLine(const Font* font, const char* line, int bytes, shape::Direction 
         if (!ink) {
             out.push_back({g, pen, 0, c.colorTag, c.byteBegin, false});
             if (!c.mark || !g) baseAt = int(out.size()) - 1, aboveTop = INT_MAX, belowEnd = INT_MIN;
+            right = std::max(right, pen + (g ? g->width * scale : missing));
             pen += g ? g->advance * scale : missing;
             cellSum += g ? g->width * scale : missing;
             continue;
@@ -299,6 +302,7 @@ float PlaceLine(const Font* font, const char* line, int bytes, shape::Direction 
         out.push_back({g, x, dy, c.colorTag, c.byteBegin, true});
     }
     if (cells) *cells = cellSum;
+    if (cellsRight) *cellsRight = right;
     return pen;
 }
 
@@ -779,9 +783,10 @@ int DrawTextBox(float x, float y, float w, float h, const char* text, float scro
             std::vector<Placed>& placed = Buffers().placed;
             // A shaped line is aligned by the width it is drawn with; a right-to-left
             // paragraph reads from the box's right edge.
-            if (shaped) lineWidth = PlaceLine(font, line.text, line.bytes, base, placed);
+            float cellsRight = 0;
+            if (shaped) lineWidth = PlaceLine(font, line.text, line.bytes, base, placed, nullptr, &cellsRight);
             if (align == ALIGN_LEFT)
-                pen = shaped && base == shape::Direction::RightToLeft ? x + w - lineWidth : x;
+                pen = shaped && base == shape::Direction::RightToLeft ? x + w - std::max(lineWidth, cellsRight) : x;
             else if (align == ALIGN_RIGHT)
                 pen = x - lineWidth;
             else if (align == ALIGN_CENTER)
