@@ -4,6 +4,7 @@
 #include "render/font.h"
 
 #include <GL/gl.h>
+#include <fribidi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -115,6 +116,21 @@ bool MeasureMarks(const DsfFile& file, Font* font) {
 
 namespace font_detail {
 
+uint8_t ShapeClassSlow(int32_t c) {
+    if (c < 0x300 || c > 0x10FFFF) return 0;
+    if ((c >= 0x3100 && c < 0xA000) || (c >= 0xAC00 && c < 0xD7A4)) return 0;  // CJK and Hangul
+    if (c >= 0x0E01 && c <= 0x0E5B) {
+        const bool mark = fribidi_get_bidi_type(FriBidiChar(c)) == FRIBIDI_TYPE_NSM;
+        return uint8_t(kThai | (mark ? kShapes : 0));
+    }
+    if ((c >= 0x200C && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x061C)
+        return kShapes;
+    const FriBidiCharType t = fribidi_get_bidi_type(FriBidiChar(c));
+    const bool shapes = t == FRIBIDI_TYPE_NSM || FRIBIDI_IS_RTL(t) || FRIBIDI_IS_ARABIC(t) || FRIBIDI_IS_EXPLICIT(t) ||
+                        FRIBIDI_IS_ISOLATE(t) || t == FRIBIDI_TYPE_PDF || t == FRIBIDI_TYPE_PDI;
+    return shapes ? kShapes : 0;
+}
+
 int TextLength(const char* text, int length) {
     if (!text) return 0;
     return length < 0 ? int(std::strlen(text)) : length;
@@ -133,11 +149,14 @@ Font* CreateFontFromDsf(const DsfFile& file, bool uploadPages) {
     font->pages = EngineBlock<Texture*>(file.pages.size());
     font->glyphs = EngineBlock<Glyph>(file.glyphs.size());
     font->direct = EngineBlock<int32_t>(kFontDirectRange);
-    if (!font->pages || !font->glyphs || !font->direct) return nullptr;
+    font->plainDirect = EngineBlock<int32_t>(kFontDirectRange);
+    if (!font->pages || !font->glyphs || !font->direct || !font->plainDirect) return nullptr;
 
     std::copy(file.glyphs.begin(), file.glyphs.end(), font->glyphs);
     for (int32_t c = 0; c < kFontDirectRange; ++c)
         font->direct[c] = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
+    for (int32_t c = 0; c < kFontDirectRange; ++c)
+        font->plainDirect[c] = font_detail::ShapeClassSlow(c) ? -1 : font->direct[c];
     for (size_t i = 0; i < file.pages.size(); ++i) font->pages[i] = PageTexture(file.pages[i], uploadPages);
     if (!MeasureMarks(file, font)) return nullptr;
     return font;

@@ -35,7 +35,11 @@ struct Font {
     float scale;          // applied to every pixel measure when drawing and measuring
     uint8_t asciiDirect;  // glyphs 0..95 are code points 32..127
     int32_t* direct;      // glyph index per code point below kFontDirectRange, -1: none
-    MarkInk* markInks;    // the inked glyphs of advance 0, by ascending glyph index
+    // direct for the plain text loops: -1 also for what needs the shaping unit (marks,
+    // right-to-left letters, direction controls) and for Thai, so those loops find them
+    // on their missing-glyph path and pay nothing for them otherwise.
+    int32_t* plainDirect;
+    MarkInk* markInks;  // the inked glyphs of advance 0, by ascending glyph index
     int32_t markInkCount;
     int16_t baseline;  // first cell row below the ink of "H" (3/4 of the height without one)
 };

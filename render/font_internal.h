@@ -71,9 +71,23 @@ inline int ColorTagLengthN(const char* s, int avail) {
     }
 }
 
+// What a code point asks of the text layout: kShapes for what the shaping unit changes
+// (right-to-left letters and digits, non-spacing marks, the invisible controls of joining
+// and direction: the unit's own quick scan, mirrored), kThai for Thai, whose words break
+// by the dictionary. Asks FriBidi; the loops use ShapeClass or Font::plainDirect.
+enum : uint8_t { kShapes = 1, kThai = 2 };
+uint8_t ShapeClassSlow(int32_t c);
+
 // Glyph index of c without the search for the common scripts.
 inline int32_t LookupGlyph(const Font* font, int32_t c) {
     if (uint32_t(c) < uint32_t(kFontDirectRange)) return font->direct[c];
+    return FindGlyph(c, font);
+}
+
+// LookupGlyph for the plain loops: -1 also for every code point ShapeClassSlow names.
+inline int32_t LookupPlainGlyph(const Font* font, int32_t c) {
+    if (uint32_t(c) < uint32_t(kFontDirectRange)) return font->plainDirect[c];
+    if (ShapeClassSlow(c)) return -1;
     return FindGlyph(c, font);
 }
 

@@ -26,7 +26,10 @@ using font_detail::ColorTagLengthN;
 using font_detail::DecodeUtf8N;
 using font_detail::FindMarkInk;
 using font_detail::GlyphAt;
+using font_detail::kShapes;
 using font_detail::LookupGlyph;
+using font_detail::LookupPlainGlyph;
+using font_detail::ShapeClassSlow;
 using font_detail::TextLength;
 
 namespace {
@@ -179,31 +182,11 @@ float SnapToPixel(float v, int physical, int virtualSize) {
 
 // ---- what needs the shaping unit ----
 
-// What a code point at or above U+0300 asks of the layout: kShapes for what the shaping
-// unit changes (right-to-left letters and digits, non-spacing marks, the invisible
-// controls of joining and direction: the unit's own quick scan, mirrored), kThai for
-// Thai, whose words break by the dictionary.
-enum : uint8_t { kShapes = 1, kThai = 2 };
-
-uint8_t ClassifySlow(int32_t c) {
-    if (c >= 0x0E01 && c <= 0x0E5B) {
-        const bool mark = fribidi_get_bidi_type(FriBidiChar(c)) == FRIBIDI_TYPE_NSM;
-        return uint8_t(kThai | (mark ? kShapes : 0));
-    }
-    if (c > 0x10FFFF) return 0;
-    if ((c >= 0x200C && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x061C)
-        return kShapes;
-    const FriBidiCharType t = fribidi_get_bidi_type(FriBidiChar(c));
-    const bool shapes = t == FRIBIDI_TYPE_NSM || FRIBIDI_IS_RTL(t) || FRIBIDI_IS_ARABIC(t) || FRIBIDI_IS_EXPLICIT(t) ||
-                        FRIBIDI_IS_ISOLATE(t) || t == FRIBIDI_TYPE_PDF || t == FRIBIDI_TYPE_PDI;
-    return shapes ? kShapes : 0;
-}
-
 // The classes of U+0300 up to the direct glyph range, looked up rather than asked of
 // FriBidi for every Greek or Cyrillic letter.
 const std::array<uint8_t, kFontDirectRange - 0x300> kLowClasses = [] {
     std::array<uint8_t, kFontDirectRange - 0x300> table{};
-    for (int32_t c = 0x300; c < kFontDirectRange; ++c) table[size_t(c - 0x300)] = ClassifySlow(c);
+    for (int32_t c = 0x300; c < kFontDirectRange; ++c) table[size_t(c - 0x300)] = ShapeClassSlow(c);
     return table;
 }();
 
@@ -211,8 +194,7 @@ const std::array<uint8_t, kFontDirectRange - 0x300> kLowClasses = [] {
 inline uint8_t ShapeClass(int32_t c) {
     if (c >= 0x370 && c < 0x483) return 0;  // Greek and Cyrillic letters, without a load
     if (c < kFontDirectRange) return kLowClasses[size_t(c - 0x300)];
-    if ((c >= 0x3100 && c < 0xA000) || (c >= 0xAC00 && c < 0xD7A4)) return 0;  // CJK and Hangul
-    return ClassifySlow(c);
+    return ShapeClassSlow(c);
 }
 
 // Whether any character of the bytes needs the shaping unit. Lead bytes below 0xCC start
@@ -454,12 +436,14 @@ float MeasureText(const char* text, int length, const Font* font) {
             x = 0;
         } else if (c == '<' && ColorTagLengthN(text + pos, length - pos)) {
             n = ColorTagLengthN(text + pos, length - pos);
-        } else if (c >= 0x300 && (ShapeClass(c) & kShapes)) [[unlikely]] {
+        } else if (const Glyph* g = GlyphAt(font, LookupPlainGlyph(font, c))) {
+            x += g->width * scale;
+        } else if (c >= 0x300 && (ShapeClass(c) & kShapes)) {
             pos = MeasureShapedLine(font, text, length, pos, x);
             continue;
-        } else {
-            const Glyph* g = GlyphAt(font, LookupGlyph(font, c));
-            x += g ? g->width * scale : missing;
+        } else {  // missing, or Thai (which plainDirect leaves to this path too)
+            const Glyph* thai = c >= 0x300 ? GlyphAt(font, LookupGlyph(font, c)) : nullptr;
+            x += thai ? thai->width * scale : missing;
         }
         pos += n;
     }
@@ -516,11 +500,10 @@ int FitLineWalk(const char* text, float maxWidth, const Font* font, int32_t* cod
         }
         if (c == '\n') return finish(pos + 1, codeCount, width);
 
-        if constexpr (!kShaped)
-            if (c >= 0x300 && ShapeClass(c)) [[unlikely]]
-                return -1;
-        int32_t index = LookupGlyph(font, c);
+        int32_t index = kShaped ? LookupGlyph(font, c) : LookupPlainGlyph(font, c);
         const Glyph* g = GlyphAt(font, index);
+        if constexpr (!kShaped)
+            if (!g && c >= 0x300 && ShapeClass(c)) return -1;
         float w;
         if constexpr (kShaped)
             w = room->advance[size_t(pos + offset)];
