@@ -6,7 +6,6 @@
 // and marks over their bases; every other line keeps the plain logical loops, whose
 // speed the editor's typing depends on.
 #include <GL/gl.h>
-#include <fribidi.h>
 
 #include <algorithm>
 #include <array>
