@@ -4,7 +4,9 @@
 #include "render/font.h"
 
 #include <GL/gl.h>
+#include <fribidi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -69,9 +71,65 @@ Texture* PageTexture(const DsfPage& page, bool upload) {
     return texture;
 }
 
+// The ink box of one glyph cell on its page (rows and columns with any coverage), the
+// cell cut to the page's stored image; false for a cell without ink.
+bool InkBox(const DsfFile& file, const Glyph& g, MarkInk& ink) {
+    if (g.page >= file.pages.size()) return false;
+    const DsfPage& page = file.pages[g.page];
+    const int left = std::max<int>(g.u, 0), right = std::min<int>(g.u + g.width, page.width);
+    const int top = std::max<int>(g.v, 0), bottom = std::min<int>(g.v + file.height, page.height);
+    int x0 = right, x1 = left, y0 = bottom, y1 = top;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            if (page.alpha[size_t(y) * page.texWidth + size_t(x)]) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x + 1);
+                y0 = std::min(y0, y), y1 = std::max(y1, y + 1);
+            }
+    if (x0 >= x1) return false;
+    ink.x0 = int16_t(x0 - g.u), ink.x1 = int16_t(x1 - g.u);
+    ink.y0 = int16_t(y0 - g.v), ink.y1 = int16_t(y1 - g.v);
+    return true;
+}
+
+// The marks' ink boxes and the baseline, read once from the page pixels: the file
+// format stores neither, and scanning the pixels at every draw would cost too much.
+bool MeasureMarks(const DsfFile& file, Font* font) {
+    std::vector<MarkInk> inks;
+    for (int32_t i = 0; i < font->glyphCount; ++i) {
+        const Glyph& g = font->glyphs[i];
+        MarkInk ink{i, 0, 0, 0, 0};
+        if (g.advance == 0 && g.width > 0 && InkBox(file, g, ink)) inks.push_back(ink);
+    }
+    font->baseline = int16_t(font->height * 3 / 4);
+    const int32_t h = SearchGlyph('H', font->glyphs, font->glyphCount, font->asciiDirect);
+    MarkInk ink{};
+    if (h >= 0 && InkBox(file, font->glyphs[h], ink)) font->baseline = ink.y1;
+    if (inks.empty()) return true;
+    font->markInks = EngineBlock<MarkInk>(inks.size());
+    if (!font->markInks) return false;
+    std::copy(inks.begin(), inks.end(), font->markInks);
+    font->markInkCount = int32_t(inks.size());
+    return true;
+}
+
 }  // namespace
 
 namespace font_detail {
+
+uint8_t ShapeClassSlow(int32_t c) {
+    if (c < 0x300 || c > 0x10FFFF) return 0;
+    if ((c >= 0x3100 && c < 0xA000) || (c >= 0xAC00 && c < 0xD7A4)) return 0;  // CJK and Hangul
+    if (c >= 0x0E01 && c <= 0x0E5B) {
+        const bool mark = fribidi_get_bidi_type(FriBidiChar(c)) == FRIBIDI_TYPE_NSM;
+        return uint8_t(kThai | (mark ? kShapes : 0));
+    }
+    if ((c >= 0x200C && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x061C)
+        return kShapes;
+    const FriBidiCharType t = fribidi_get_bidi_type(FriBidiChar(c));
+    const bool shapes = t == FRIBIDI_TYPE_NSM || FRIBIDI_IS_RTL(t) || FRIBIDI_IS_ARABIC(t) || FRIBIDI_IS_EXPLICIT(t) ||
+                        FRIBIDI_IS_ISOLATE(t) || t == FRIBIDI_TYPE_PDF || t == FRIBIDI_TYPE_PDI;
+    return shapes ? kShapes : 0;
+}
 
 int TextLength(const char* text, int length) {
     if (!text) return 0;
@@ -91,12 +149,16 @@ Font* CreateFontFromDsf(const DsfFile& file, bool uploadPages) {
     font->pages = EngineBlock<Texture*>(file.pages.size());
     font->glyphs = EngineBlock<Glyph>(file.glyphs.size());
     font->direct = EngineBlock<int32_t>(kFontDirectRange);
-    if (!font->pages || !font->glyphs || !font->direct) return nullptr;
+    font->plainDirect = EngineBlock<int32_t>(kFontDirectRange);
+    if (!font->pages || !font->glyphs || !font->direct || !font->plainDirect) return nullptr;
 
     std::copy(file.glyphs.begin(), file.glyphs.end(), font->glyphs);
     for (int32_t c = 0; c < kFontDirectRange; ++c)
         font->direct[c] = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
+    for (int32_t c = 0; c < kFontDirectRange; ++c)
+        font->plainDirect[c] = font_detail::ShapeClassSlow(c) ? -1 : font->direct[c];
     for (size_t i = 0; i < file.pages.size(); ++i) font->pages[i] = PageTexture(file.pages[i], uploadPages);
+    if (!MeasureMarks(file, font)) return nullptr;
     return font;
 }
 

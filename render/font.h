@@ -16,6 +16,14 @@ enum : int { ALIGN_LEFT = 1030, ALIGN_CENTER = 505, ALIGN_RIGHT = 1031 };
 // never needs a search.
 constexpr int32_t kFontDirectRange = 0x2200;
 
+// Where the ink of a glyph with no advance (a combining mark) lies in its cell, in
+// font pixels: columns x0..x1 and rows y0..y1, the ends excluded. The drawer centres a
+// mark over its base and stacks a second one beyond the first by these.
+struct MarkInk {
+    int32_t glyph;  // index into Font::glyphs
+    int16_t x0, y0, x1, y1;
+};
+
 // A loaded font. Every block (the record, the arrays, the page Textures) is on the
 // engine's allocation list and lives until ShutdownEngine.
 struct Font {
@@ -27,6 +35,13 @@ struct Font {
     float scale;          // applied to every pixel measure when drawing and measuring
     uint8_t asciiDirect;  // glyphs 0..95 are code points 32..127
     int32_t* direct;      // glyph index per code point below kFontDirectRange, -1: none
+    // direct for the plain text loops: -1 also for what needs the shaping unit (marks,
+    // right-to-left letters, direction controls) and for Thai, so those loops find them
+    // on their missing-glyph path and pay nothing for them otherwise.
+    int32_t* plainDirect;
+    MarkInk* markInks;  // the inked glyphs of advance 0, by ascending glyph index
+    int32_t markInkCount;
+    int16_t baseline;  // first cell row below the ink of "H" (3/4 of the height without one)
 };
 
 struct FontState {
@@ -75,8 +90,9 @@ int ApplyColorTag(const char* text, const float defaultColour[4]);
 // Glyph width x scale, or height x scale for a code point the font lacks.
 float CharWidthFont(int32_t codePoint, const Font* font);
 float CharWidth(int32_t codePoint);  // current font
-// Width of the widest line (lines end at line feeds); colour tags take no room.
-// length < 0: up to the terminator.
+// Width of the widest line (lines end at line feeds); colour tags take no room, nor do
+// combining marks and the invisible controls of joining and direction, and Arabic
+// letters count as the joined forms they are drawn in. length < 0: up to the terminator.
 float MeasureText(const char* text, int length, const Font* font);
 float TextWidthN(const char* text, int length);  // current font
 float TextWidth(const char* text);               // current font, up to the terminator
@@ -91,8 +107,12 @@ float TextWidthFont(const char* text, const Font* font);
 // count entries). Lines break after a blank or one of , . ? ! ; : ( ) & % - + when
 // they can, and next to Chinese, Japanese and Korean characters between any two of
 // them, except that a closing mark (、。」 small kana ...) never starts a line and an
-// opening mark (「（ ...) never ends one; a word wider than the line is cut; a line
+// opening mark (「（ ...) never ends one; Thai, written without spaces, also breaks at
+// its dictionary's word boundaries; a word wider than the line is cut; a line
 // always takes at least one character, so callers that fit line after line always finish.
+// Lines break in logical order; each character takes the room it has in its shaped
+// paragraph (joined Arabic forms, nothing for marks and controls), and the codes stay
+// those of the logical characters.
 int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, int& count, float& lineWidth);
 
 // Height of text wrapped to maxWidth, from scrollY down, at most maxHeight (0: 32,000).
@@ -111,7 +131,8 @@ TextPos TextEndPos(const Font* font, float maxWidth, const char* text, int lengt
 // their own string only) ----
 
 // Draws one run at (x, y), snapped to whole physical pixels; line feeds start new
-// lines below. Returns the pen's travel on the last line. length -1: up to the terminator.
+// lines below, each line in visual order (ALIGN_LEFT keeps right-to-left text at x). Returns the pen's travel on the
+// last line. length -1: up to the terminator.
 int DrawTextN(float x, float y, const char* text, int align, int length);
 int DrawText(float x, float y, const char* text, int align);
 
@@ -119,5 +140,6 @@ int DrawText(float x, float y, const char* text, int align);
 // pixels; lines cut by the box edges are drawn cut. h 0: 32,000. length -1: up to the
 // terminator; length < -1: block mode for the first -1 - length bytes, each character
 // cell filled in the current colour (text selections). The first skip characters take
-// their room but are not drawn. Returns the height drawn.
+// their room but are not drawn. A paragraph whose direction is right to left is drawn
+// right-aligned in the box under ALIGN_LEFT. Returns the height drawn.
 int DrawTextBox(float x, float y, float w, float h, const char* text, float scrollY, int align, int length, int skip);

@@ -71,15 +71,43 @@ inline int ColorTagLengthN(const char* s, int avail) {
     }
 }
 
+// What a code point asks of the text layout: kShapes for what the shaping unit changes
+// (right-to-left letters and digits, non-spacing marks, the invisible controls of joining
+// and direction: the unit's own quick scan, mirrored), kThai for Thai, whose words break
+// by the dictionary. Asks FriBidi; the loops use ShapeClass or Font::plainDirect.
+enum : uint8_t { kShapes = 1, kThai = 2 };
+uint8_t ShapeClassSlow(int32_t c);
+
 // Glyph index of c without the search for the common scripts.
 inline int32_t LookupGlyph(const Font* font, int32_t c) {
     if (uint32_t(c) < uint32_t(kFontDirectRange)) return font->direct[c];
     return FindGlyph(c, font);
 }
 
+// LookupGlyph for the plain loops: -1 also for every code point ShapeClassSlow names.
+inline int32_t LookupPlainGlyph(const Font* font, int32_t c) {
+    if (uint32_t(c) < uint32_t(kFontDirectRange)) return font->plainDirect[c];
+    if (ShapeClassSlow(c)) return -1;
+    return FindGlyph(c, font);
+}
+
 // The glyph record, or null for an index outside the table (a missing glyph).
 inline const Glyph* GlyphAt(const Font* font, int32_t index) {
     return index >= 0 && index < font->glyphCount ? &font->glyphs[index] : nullptr;
+}
+
+// The ink box of a mark glyph, or null when the glyph has an advance or no ink.
+inline const MarkInk* FindMarkInk(const Font* font, int32_t glyph) {
+    int32_t lo = 0, hi = font->markInkCount - 1;
+    while (lo <= hi) {
+        const int32_t mid = lo + (hi - lo) / 2;
+        if (font->markInks[mid].glyph == glyph) return &font->markInks[mid];
+        if (font->markInks[mid].glyph < glyph)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
+    }
+    return nullptr;
 }
 
 // Length of a text: up to the terminator for length < 0, else length bytes.

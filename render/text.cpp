@@ -1,22 +1,34 @@
 // text.cpp - measuring, word wrap and drawing of UTF-8 text in the current font: one
 // run at a point (pixel-snapped, aligned) or wrapped text in a scrolled box, with
-// inline colour tags and an X for every character the font lacks.
+// inline colour tags and an X for every character the font lacks. Lines with
+// right-to-left letters, combining marks or direction controls go through the shaping
+// unit (render/text_shape.h) and are drawn in visual order with Arabic letters joined
+// and marks over their bases; every other line keeps the plain logical loops, whose
+// speed the editor's typing depends on.
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/engine.h"
 #include "render/draw.h"
 #include "render/font.h"
 #include "render/font_internal.h"
+#include "render/text_shape.h"
 #include "render/texture.h"
 
 using font_detail::ColorTagLengthN;
 using font_detail::DecodeUtf8N;
+using font_detail::FindMarkInk;
 using font_detail::GlyphAt;
+using font_detail::kShapes;
 using font_detail::LookupGlyph;
+using font_detail::LookupPlainGlyph;
+using font_detail::ShapeClassSlow;
 using font_detail::TextLength;
 
 namespace {
@@ -167,6 +179,220 @@ float SnapToPixel(float v, int physical, int virtualSize) {
     return float(int(v * physical / virtualSize)) * virtualSize / physical;
 }
 
+// ---- what needs the shaping unit ----
+
+// The classes of U+0300 up to the direct glyph range, looked up rather than asked of
+// FriBidi for every Greek or Cyrillic letter.
+const std::array<uint8_t, kFontDirectRange - 0x300> kLowClasses = [] {
+    std::array<uint8_t, kFontDirectRange - 0x300> table{};
+    for (int32_t c = 0x300; c < kFontDirectRange; ++c) table[size_t(c - 0x300)] = ShapeClassSlow(c);
+    return table;
+}();
+
+// For c >= 0x300 only: callers test that first, one compare for Latin text.
+inline uint8_t ShapeClass(int32_t c) {
+    if (c >= 0x370 && c < 0x483) return 0;  // Greek and Cyrillic letters, without a load
+    if (c < kFontDirectRange) return kLowClasses[size_t(c - 0x300)];
+    return ShapeClassSlow(c);
+}
+
+// Whether any character of the bytes needs the shaping unit. Lead bytes below 0xCC start
+// only code points below U+0300, so most text is a byte compare each.
+bool NeedsShaping(const char* s, int n) {
+    for (int i = 0; i < n; ++i) {
+        if (uint8_t(s[i]) < 0xCC) continue;
+        int32_t c;
+        const int k = DecodeUtf8N(s + i, n - i, c);
+        if (c >= 0x300 && (ShapeClass(c) & kShapes)) return true;
+        i += k - 1;
+    }
+    return false;
+}
+
+int LineLength(const char* s, int n) {
+    const void* feed = std::memchr(s, '\n', size_t(n));
+    return feed ? int(static_cast<const char*>(feed) - s) : n;
+}
+
+// ---- a shaped line ----
+
+// One cluster placed on its line: x from the line's start, and for a mark the rows it
+// is moved down (up when negative) to stack beyond the marks before it on its base.
+struct Placed {
+    const Glyph* glyph;  // null: missing, drawn as an X
+    float x;
+    int dy;
+    int32_t colorTag;
+    uint32_t byteBegin;
+    bool mark;  // placed over a base: no cell of its own in block mode
+};
+
+// The shaping unit's work buffers, kept between lines (the engine is single-threaded).
+struct ShapeBuffers {
+    std::vector<shape::Cluster> clusters;
+    std::vector<Placed> placed;
+    std::vector<int32_t> charIndex;
+};
+
+ShapeBuffers& Buffers() {
+    static ShapeBuffers buffers;
+    return buffers;
+}
+
+// Lays out one line in visual order and returns its width. A mark goes over the last
+// cluster before it that is not a mark: centred on the base's advance, at the height its
+// ink has in its cell, moved beyond the marks already on that side of the base (1 pixel
+// apart) and kept inside the line cell where the cell has room.
+// cells, when given, gets the line as MeasureText counts it: the cell width of each
+// cluster that is not a mark, as it counts a line that needs no shaping. cellsRight gets
+// where the rightmost cell ends, which can pass the pen's travel: a joined Arabic form's
+// cell is a pixel wider than its advance.
+float PlaceLine(const Font* font, const char* line, int bytes, shape::Direction base, std::vector<Placed>& out,
+                float* cells = nullptr, float* cellsRight = nullptr) {
+    std::vector<shape::Cluster>& clusters = Buffers().clusters;
+    shape::VisualLine(std::string_view(line, size_t(bytes)), base, clusters, g_engine.colorTags);
+    out.clear();
+    const float scale = font->scale, missing = font->height * scale;
+    float pen = 0, cellSum = 0, right = 0;
+    int baseAt = -1, aboveTop = INT_MAX, belowEnd = INT_MIN;
+    for (const shape::Cluster& c : clusters) {
+        const int32_t index = c.glyph < 0 ? -1 : LookupGlyph(font, c.glyph);
+        const Glyph* g = GlyphAt(font, index);
+        const MarkInk* ink = c.mark && g && baseAt >= 0 ? FindMarkInk(font, index) : nullptr;
+        if (!ink) {
+            out.push_back({g, pen, 0, c.colorTag, c.byteBegin, false});
+            if (!c.mark || !g) baseAt = int(out.size()) - 1, aboveTop = INT_MAX, belowEnd = INT_MIN;
+            right = std::max(right, pen + (g ? g->width * scale : missing));
+            pen += g ? g->advance * scale : missing;
+            cellSum += g ? g->width * scale : missing;
+            continue;
+        }
+        const Placed& b = out[size_t(baseAt)];
+        const int baseAdvance = b.glyph ? b.glyph->advance : font->height;
+        const float x = b.x + float((baseAdvance - ink->x0 - ink->x1) / 2) * scale;
+        int dy;
+        if (ink->y0 + ink->y1 >= 2 * font->baseline) {  // under the base
+            dy = std::max(0, belowEnd + 1 - ink->y0);
+            dy = std::max(0, std::min(dy, font->height - ink->y1));
+            belowEnd = ink->y1 + dy;
+        } else {
+            dy = std::min(0, aboveTop - 1 - ink->y1);
+            dy = std::min(0, std::max(dy, -ink->y0));
+            aboveTop = ink->y0 + dy;
+        }
+        out.push_back({g, x, dy, c.colorTag, c.byteBegin, true});
+    }
+    if (cells) *cells = cellSum;
+    if (cellsRight) *cellsRight = right;
+    return pen;
+}
+
+// The colour a line leaves for the next: its last tag's in logical order, or the one it
+// started with.
+void EndLineColour(const char* line, int bytes, const float startColour[4], const float defaultColour[4]) {
+    int last = -1;
+    for (int p = 0; p < bytes; ++p)
+        if (line[p] == '<')
+            if (const int tag = ColorTagLengthN(line + p, bytes - p)) last = p, p += tag - 1;
+    if (last >= 0)
+        ApplyColorTag(line + last, defaultColour);
+    else
+        glColor4fv(startColour);
+}
+
+// Draws a laid-out line at (pen, y): rows topCut .. height + bottomCut of each cell (font
+// pixels; bottomCut <= 0), each cluster in the colour of its tag. With block, cells are
+// filled instead; clusters of the line's first skip characters are not drawn.
+void DrawPlaced(const Font* font, const char* line, int bytes, const std::vector<Placed>& placed, float pen, float y,
+                float topCut, float bottomCut, bool block, int skip, const float defaultColour[4], PageBinder& binder) {
+    const float scale = font->scale, lineHeight = font->height * scale;
+    float startColour[4];
+    GetColor(startColour);
+    std::vector<int32_t>& charIndex = Buffers().charIndex;
+    if (skip > 0) {  // which character of the line each byte belongs to
+        charIndex.assign(size_t(bytes) + 1, 0);
+        int k = 0;
+        for (int p = 0; p < bytes;) {
+            int32_t c;
+            int n = DecodeUtf8N(line + p, bytes - p, c);
+            const int tag = c == '<' ? ColorTagLengthN(line + p, bytes - p) : 0;
+            if (tag) n = tag;
+            for (int i = 0; i < n; ++i) charIndex[size_t(p + i)] = k;
+            if (!tag) ++k;
+            p += n;
+        }
+    }
+    int32_t colour = -1;
+    for (const Placed& p : placed) {
+        if (skip > 0 && charIndex[p.byteBegin] < skip) continue;
+        if (p.colorTag != colour) {
+            if (p.colorTag < 0)
+                glColor4fv(startColour);
+            else
+                ApplyColorTag(line + p.colorTag, defaultColour);
+            colour = p.colorTag;
+        }
+        const float x = pen + p.x;
+        const Glyph* g = p.glyph;
+        if (block) {
+            if (!p.mark)
+                BlockCell(x, y + topCut * scale, x + (g ? g->width * scale : lineHeight),
+                          y + (font->height + bottomCut) * scale);
+        } else if (!g) {
+            MissingMark(x, y, lineHeight, topCut * scale, bottomCut * scale);
+        } else if (const Texture* page = binder.Use(font, g->page)) {
+            // The rows of the cell that stay inside the line once the mark has moved.
+            const float dy = float(p.dy);
+            const float r0 = std::max(0.0f, topCut - dy),
+                        r1 = std::min(float(font->height), font->height + bottomCut - dy);
+            if (r1 > r0) {
+                const float tw = page->width, th = page->height;
+                GlyphQuad(x, y + (r0 + dy) * scale, x + g->width * scale, y + (r1 + dy) * scale, g->u / tw,
+                          (g->v + r0) / th, (g->u + g->width) / tw, (g->v + r1) / th, page->name);
+            }
+        }
+    }
+    EndLineColour(line, bytes, startColour, defaultColour);
+}
+
+// Room per byte of a paragraph as its shaped line would take it (each cluster's advance
+// on its first byte, 0 for marks, tags, controls and a ligature's second letter), and
+// its Thai word breaks: what FitLine needs to wrap a paragraph that needs shaping. Kept
+// for the last paragraph: the lines of one paragraph are fitted one after another, each
+// call handing over the rest of it.
+struct ParagraphRoom {
+    std::string bytes;
+    const Font* font = nullptr;
+    bool colorTags = false;
+    std::vector<float> advance;
+    std::vector<uint32_t> thaiBreaks;
+};
+
+const ParagraphRoom& RoomOf(const Font* font, const char* text, int bytes, int& offset) {
+    static ParagraphRoom room;
+    const bool tags = g_engine.colorTags;
+    if (room.font == font && room.colorTags == tags && room.bytes.size() >= size_t(bytes) &&
+        std::memcmp(room.bytes.data() + room.bytes.size() - size_t(bytes), text, size_t(bytes)) == 0) {
+        offset = int(room.bytes.size()) - bytes;
+        return room;
+    }
+    offset = 0;
+    room.bytes.assign(text, size_t(bytes));
+    room.font = font;
+    room.colorTags = tags;
+    room.advance.assign(size_t(bytes) + 1, 0.0f);
+    const std::string_view paragraph(text, size_t(bytes));
+    std::vector<shape::Cluster>& clusters = Buffers().clusters;
+    shape::VisualLine(paragraph, shape::ParagraphDirection(paragraph), clusters, tags);
+    const float missing = font->height * font->scale;
+    for (const shape::Cluster& c : clusters) {
+        const Glyph* g = GlyphAt(font, c.glyph < 0 ? -1 : LookupGlyph(font, c.glyph));
+        room.advance[c.byteBegin] += g ? g->advance * font->scale : missing;
+    }
+    shape::ThaiBreaks(paragraph, room.thaiBreaks, tags);
+    return room;
+}
+
 }  // namespace
 
 // ---- measuring ----
@@ -178,6 +404,23 @@ float CharWidthFont(int32_t codePoint, const Font* font) {
 }
 
 float CharWidth(int32_t codePoint) { return CharWidthFont(codePoint, g_font.current); }
+
+namespace {
+
+// The line around text[pos] as the drawer lays it out (joined forms; marks and controls
+// take no room) into x; returns where the line ends. Kept out of MeasureText's loop so
+// the loop stays as tight as before for the text that never needs it.
+[[gnu::noinline]] int MeasureShapedLine(const Font* font, const char* text, int length, int pos, float& x) {
+    int lineStart = pos;
+    while (lineStart > 0 && text[lineStart - 1] != '\n') --lineStart;
+    const char* line = text + lineStart;
+    const int bytes = LineLength(line, length - lineStart);
+    const std::string_view view(line, size_t(bytes));
+    PlaceLine(font, line, bytes, shape::ParagraphDirection(view), Buffers().placed, &x);
+    return lineStart + bytes;
+}
+
+}  // namespace
 
 float MeasureText(const char* text, int length, const Font* font) {
     if (!font || !text) return 0;
@@ -192,9 +435,14 @@ float MeasureText(const char* text, int length, const Font* font) {
             x = 0;
         } else if (c == '<' && ColorTagLengthN(text + pos, length - pos)) {
             n = ColorTagLengthN(text + pos, length - pos);
-        } else {
-            const Glyph* g = GlyphAt(font, LookupGlyph(font, c));
-            x += g ? g->width * scale : missing;
+        } else if (const Glyph* g = GlyphAt(font, LookupPlainGlyph(font, c))) {
+            x += g->width * scale;
+        } else if (c >= 0x300 && (ShapeClass(c) & kShapes)) {
+            pos = MeasureShapedLine(font, text, length, pos, x);
+            continue;
+        } else {  // missing, or Thai (which plainDirect leaves to this path too)
+            const Glyph* thai = c >= 0x300 ? GlyphAt(font, LookupGlyph(font, c)) : nullptr;
+            x += thai ? thai->width * scale : missing;
         }
         pos += n;
     }
@@ -207,15 +455,19 @@ float TextWidthFont(const char* text, const Font* font) { return MeasureText(tex
 
 // ---- word wrap ----
 
-int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, int& count, float& lineWidth) {
-    const int avail = count;
-    count = 0;
-    lineWidth = 0;
-    if (!text || !font || avail <= 0 || text[0] == 0) return 0;
+namespace {
 
+// FitLine's walk. Plain (room == null): each character takes its glyph's advance, and
+// the walk gives up, returning -1, at the first character that needs the shaping unit
+// or is Thai. Shaped: each takes the room its paragraph's shaped line gives it
+// (room->advance from byte `offset` on), and Thai text may also break at the
+// dictionary's word boundaries. Either way lines break in logical order.
+template <bool kShaped>
+int FitLineWalk(const char* text, float maxWidth, const Font* font, int32_t* codes, int avail, int& count,
+                float& lineWidth, [[maybe_unused]] const ParagraphRoom* room, [[maybe_unused]] int offset) {
     // Count and width are kept in locals and stored once: through the references
     // every character would be a store and a reload the compiler cannot drop.
-    const float scale = font->scale, missing = font->height * scale;
+    [[maybe_unused]] const float scale = font->scale, missing = font->height * scale;
     float remaining = maxWidth, width = 0, breakWidth = 0;
     int codeCount = 0, breakPos = -1, breakCount = 0;
     int32_t previous = -1;  // the last character, colour tags not counted
@@ -226,7 +478,14 @@ int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, 
         lineWidth = finalWidth;
         return consumed;
     };
+    [[maybe_unused]] size_t thai = 0;
     while (pos < avail && text[pos] != 0) {
+        if constexpr (kShaped) {
+            const std::vector<uint32_t>& breaks = room->thaiBreaks;
+            while (thai < breaks.size() && int(breaks[thai]) < pos + offset) ++thai;
+            if (thai < breaks.size() && int(breaks[thai]) == pos + offset && hasCharacter)
+                breakPos = pos, breakCount = codeCount, breakWidth = width;
+        }
         int32_t c;
         const int n = DecodeUtf8N(text + pos, avail - pos, c);
         if (c == '<') {
@@ -240,9 +499,15 @@ int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, 
         }
         if (c == '\n') return finish(pos + 1, codeCount, width);
 
-        int32_t index = LookupGlyph(font, c);
+        int32_t index = kShaped ? LookupGlyph(font, c) : LookupPlainGlyph(font, c);
         const Glyph* g = GlyphAt(font, index);
-        const float w = g ? g->advance * scale : missing;
+        if constexpr (!kShaped)
+            if (!g && c >= 0x300 && ShapeClass(c)) return -1;
+        float w;
+        if constexpr (kShaped)
+            w = room->advance[size_t(pos + offset)];
+        else
+            w = g ? g->advance * scale : missing;
         if (!g) index = -1;
         // CJK text breaks between characters; the test costs one compare for
         // everything below U+2E80, so other scripts keep their speed and lines.
@@ -267,6 +532,23 @@ int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, 
         previous = c;
     }
     return finish(pos, codeCount, width);
+}
+
+}  // namespace
+
+int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, int& count, float& lineWidth) {
+    const int avail = count;
+    count = 0;
+    lineWidth = 0;
+    if (!text || !font || avail <= 0 || text[0] == 0) return 0;
+    const int n = FitLineWalk<false>(text, maxWidth, font, codes, avail, count, lineWidth, nullptr, 0);
+    if (n >= 0) return n;
+    // The paragraph's rest, up to its line feed or the terminator within avail.
+    int bytes = LineLength(text, avail);
+    if (const void* end = std::memchr(text, 0, size_t(bytes))) bytes = int(static_cast<const char*>(end) - text);
+    int offset = 0;
+    const ParagraphRoom& room = RoomOf(font, text, bytes, offset);
+    return FitLineWalk<true>(text, maxWidth, font, codes, avail, count, lineWidth, &room, offset);
 }
 
 int TextHeight(float maxWidth, float maxHeight, const char* text, float scrollY, int length) {
@@ -345,7 +627,21 @@ int DrawTextN(float x, float y, const char* text, int align, int length) {
     const float scale = font->scale, lineHeight = font->height * scale;
     PageBinder binder;
     float pen = RunLineStart(text, len, align, lineStart, font);
-    for (int pos = 0; pos < len;) {
+    // A line that needs shaping is laid out whole and drawn in visual order, its
+    // direction its own (each line of a run is a paragraph). Left alignment stays at x
+    // even for right-to-left text: a run has no width to align in, and the controls
+    // that draw labels pick the alignment.
+    auto shapedLine = [&](int from) {
+        const int bytes = LineLength(text + from, len - from);
+        if (!NeedsShaping(text + from, bytes)) return 0;
+        const std::string_view view(text + from, size_t(bytes));
+        std::vector<Placed>& placed = Buffers().placed;
+        const float width = PlaceLine(font, text + from, bytes, shape::ParagraphDirection(view), placed);
+        DrawPlaced(font, text + from, bytes, placed, pen, y, 0, 0, false, 0, defaultColour, binder);
+        pen += width;
+        return bytes;
+    };
+    for (int pos = shapedLine(0); pos < len;) {
         int32_t c;
         int n = DecodeUtf8N(text + pos, len - pos, c);
         const Glyph* g = nullptr;
@@ -354,6 +650,7 @@ int DrawTextN(float x, float y, const char* text, int align, int length) {
         } else if (c == '\n') {
             pen = RunLineStart(text + pos + 1, len - pos - 1, align, lineStart, font);
             y += lineHeight;
+            n += shapedLine(pos + 1);
         } else if (c != -1 && (g = GlyphAt(font, LookupGlyph(font, c)))) {
             if (const Texture* page = binder.Use(font, g->page)) {
                 const float tw = page->width, th = page->height;
@@ -441,7 +738,15 @@ int DrawTextBox(float x, float y, float w, float h, const char* text, float scro
     const float scale = font->scale, lineHeight = font->height * scale;
     float penY = y - (lineHeight + scrollY), used = 0, pen = x;
     PageBinder binder;
+    bool shaped = false;  // the paragraph needs the shaping unit
+    shape::Direction base = shape::Direction::LeftToRight;
     for (int pos = 0; pos < len;) {
+        if (pos == 0 || text[pos - 1] == '\n') {
+            const int bytes = LineLength(text + pos, len - pos);
+            shaped = NeedsShaping(text + pos, bytes);
+            base = shaped ? shape::ParagraphDirection(std::string_view(text + pos, size_t(bytes)))
+                          : shape::Direction::LeftToRight;
+        }
         int count = len - pos;
         float lineWidth;
         const int n = FitLine(text + pos, w, font, codes.data(), count, lineWidth);
@@ -457,13 +762,30 @@ int DrawTextBox(float x, float y, float w, float h, const char* text, float scro
             BoxLine line{text + pos, n - (endsWithFeed ? 1 : 0), codes.data(), count, penY, 0, 0};
             line.topCut = std::max(0.0f, d / scale + font->height);
             if (used - scrollY > h) line.bottomCut = (h - used + scrollY) / scale;
+            std::vector<Placed>& placed = Buffers().placed;
+            // A shaped line is aligned by the width it is drawn with; a right-to-left
+            // paragraph reads from the box's right edge.
+            float cellsRight = 0;
+            if (shaped) lineWidth = PlaceLine(font, line.text, line.bytes, base, placed, nullptr, &cellsRight);
             if (align == ALIGN_LEFT)
-                pen = x;
+                pen = shaped && base == shape::Direction::RightToLeft ? x + w - std::max(lineWidth, cellsRight) : x;
             else if (align == ALIGN_RIGHT)
                 pen = x - lineWidth;
             else if (align == ALIGN_CENTER)
                 pen = x - lineWidth * 0.5f;
-            DrawBoxLine(font, line, block, pen, skip, defaultColour, binder);
+            if (shaped) {
+                DrawPlaced(font, line.text, line.bytes, placed, pen, penY, line.topCut, line.bottomCut, block, skip,
+                           defaultColour, binder);
+                int characters = count;  // the codes less the tags' bytes
+                for (int p = 0; p < line.bytes; ++p)
+                    if (line.text[p] == '<')
+                        if (const int tag = ColorTagLengthN(line.text + p, line.bytes - p))
+                            characters -= tag, p += tag - 1;
+                skip = std::max(0, skip - characters);
+                pen += lineWidth;
+            } else {
+                DrawBoxLine(font, line, block, pen, skip, defaultColour, binder);
+            }
             if (endsWithFeed) {
                 if (skip > 0)
                     --skip;

@@ -21,8 +21,13 @@ namespace {
 // (0) stops at 32,000 pixels, which a long text with many short lines passes.
 constexpr float kUnlimitedHeight = 1e9f;
 
-// Pen advance of one character, as the wrapping and the drawing count it.
+// Pen advance of one character, as the wrapping and the drawing count it: the invisible
+// controls of joining and direction (ZWNJ, ZWJ, LRM, RLM, ALM, embeddings, overrides and
+// isolates) take no room, as the shaped drawing gives them none.
 float AdvanceOf(const Font* font, int32_t codePoint) {
+    if ((codePoint >= 0x200C && codePoint <= 0x200F) || (codePoint >= 0x202A && codePoint <= 0x202E) ||
+        (codePoint >= 0x2066 && codePoint <= 0x2069) || codePoint == 0x061C)
+        return 0;
     const int32_t g = FindGlyph(codePoint, font);
     if (g < 0 || g >= font->glyphCount) return float(font->height) * font->scale;
     return float(font->glyphs[g].advance) * font->scale;

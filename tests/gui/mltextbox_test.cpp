@@ -208,6 +208,11 @@ TEST_F(MLTextBoxTest, CaretAndUpFollowTheWrappedLinesOfTheWholeText) {
     Tap(VK_UP);
     EXPECT_EQ(box->CaretXY(box->cPos, width).y, 0.0f);
     EXPECT_EQ(box->cPos, 1);
+    // A joiner or a direction mark takes no room, as drawn: the caret after it stays put.
+    SetControlProperty("M", "Text",
+                       "a\xE2\x80\x8D\xE2\x80\x8E"
+                       "b");
+    EXPECT_FLOAT_EQ(box->CaretXY(7, width).x, box->CaretXY(1, width).x);
 }
 
 // An application that stores each line feed as CR LF counts two bytes for it: the
