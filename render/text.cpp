@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -209,9 +208,12 @@ bool NeedsShaping(const char* s, int n) {
     return false;
 }
 
+// Bytes before the first line feed or terminator, at most n: callers hand the bytes
+// available, and the text may end before them, so nothing past a terminator is read.
 int LineLength(const char* s, int n) {
-    const void* feed = std::memchr(s, '\n', size_t(n));
-    return feed ? int(static_cast<const char*>(feed) - s) : n;
+    int i = 0;
+    while (i < n && s[i] != '\n' && s[i] != 0) ++i;
+    return i;
 }
 
 // ---- a shaped line ----
@@ -254,14 +256,17 @@ float PlaceLine(const Font* font, const char* line, int bytes, shape::Direction 
     out.clear();
     const float scale = font->scale, missing = font->height * scale;
     float pen = 0, cellSum = 0, right = 0;
-    int baseAt = -1, aboveTop = INT_MAX, belowEnd = INT_MIN;
+    // No mark yet above or below the base: far enough out that a first mark is never
+    // moved, near enough that the arithmetic below cannot overflow.
+    constexpr int kNoMark = 1 << 20;
+    int baseAt = -1, aboveTop = kNoMark, belowEnd = -kNoMark;
     for (const shape::Cluster& c : clusters) {
         const int32_t index = c.glyph < 0 ? -1 : LookupGlyph(font, c.glyph);
         const Glyph* g = GlyphAt(font, index);
         const MarkInk* ink = c.mark && g && baseAt >= 0 ? FindMarkInk(font, index) : nullptr;
         if (!ink) {
             out.push_back({g, pen, 0, c.colorTag, c.byteBegin, false});
-            if (!c.mark || !g) baseAt = int(out.size()) - 1, aboveTop = INT_MAX, belowEnd = INT_MIN;
+            if (!c.mark || !g) baseAt = int(out.size()) - 1, aboveTop = kNoMark, belowEnd = -kNoMark;
             right = std::max(right, pen + (g ? g->width * scale : missing));
             pen += g ? g->advance * scale : missing;
             cellSum += g ? g->width * scale : missing;
@@ -544,8 +549,7 @@ int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, 
     const int n = FitLineWalk<false>(text, maxWidth, font, codes, avail, count, lineWidth, nullptr, 0);
     if (n >= 0) return n;
     // The paragraph's rest, up to its line feed or the terminator within avail.
-    int bytes = LineLength(text, avail);
-    if (const void* end = std::memchr(text, 0, size_t(bytes))) bytes = int(static_cast<const char*>(end) - text);
+    const int bytes = LineLength(text, avail);
     int offset = 0;
     const ParagraphRoom& room = RoomOf(font, text, bytes, offset);
     return FitLineWalk<true>(text, maxWidth, font, codes, avail, count, lineWidth, &room, offset);
