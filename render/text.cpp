@@ -17,6 +17,7 @@
 #include "render/draw.h"
 #include "render/font.h"
 #include "render/font_internal.h"
+#include "render/line_layout.h"
 #include "render/text_shape.h"
 #include "render/texture.h"
 
@@ -804,4 +805,55 @@ int DrawTextBox(float x, float y, float w, float h, const char* text, float scro
     PopColor();
     const float drawn = std::min(used - scrollY, h);
     return drawn < 0 ? 0 : int(drawn);
+}
+
+// ---- one line for the text boxes' caret and selections (line_layout.h) ----
+
+void layout::LayOutLine(const Font* font, std::string_view text, uint32_t begin, uint32_t end, shape::Direction base,
+                        float boxWidth, Line& out) {
+    out.begin = begin, out.end = end, out.origin = 0, out.width = 0;
+    out.rightToLeft = base == shape::Direction::RightToLeft;
+    out.cells.clear();
+    if (!font || begin > end || end > text.size()) return;
+    const char* line = text.data() + begin;
+    const int bytes = int(end - begin);
+    std::vector<Placed>& placed = Buffers().placed;
+    float cellsRight = 0;
+    out.width = PlaceLine(font, line, bytes, base, placed, nullptr, &cellsRight);
+    // The same alignment as DrawTextBox gives the line.
+    if (boxWidth > 0 && out.rightToLeft) out.origin = boxWidth - std::max(out.width, cellsRight);
+    const std::vector<shape::Cluster>& clusters = Buffers().clusters;
+    const float missing = font->height * font->scale;
+    for (size_t i = 0; i < placed.size() && i < clusters.size(); ++i) {
+        const shape::Cluster& c = clusters[i];
+        const uint32_t from = begin + c.byteBegin, to = begin + c.byteEnd;
+        if (c.mark && !out.cells.empty()) {
+            // A mark is part of its base: the caret never stands between them.
+            Cell& owner = out.cells.back();
+            owner.begin = std::min(owner.begin, from), owner.end = std::max(owner.end, to);
+            continue;
+        }
+        const Glyph* g = placed[i].glyph;
+        const float x0 = out.origin + placed[i].x;
+        out.cells.push_back({x0, x0 + (g ? g->advance * font->scale : missing), from, to, c.rightToLeft});
+    }
+}
+
+void layout::DrawLine(float x, float y, std::string_view text, const Line& line, shape::Direction base) {
+    const Font* font = g_font.current;
+    if (!font || line.begin > line.end || line.end > text.size()) return;
+    TextFrame frame;
+    float defaultColour[4];
+    GetColor(defaultColour);
+    PushColor();
+    const char* bytes = text.data() + line.begin;
+    const int count = int(line.end - line.begin);
+    std::vector<Placed>& placed = Buffers().placed;
+    PlaceLine(font, bytes, count, base, placed);
+    PageBinder binder;
+    // On whole physical pixels, as DrawTextN puts a run: glyph texels one to one.
+    const float pen = SnapToPixel(x + line.origin, g_engine.clientWidth, g_engine.virtualWidth);
+    y = SnapToPixel(y, g_engine.clientHeight, g_engine.virtualHeight);
+    DrawPlaced(font, bytes, count, placed, pen, y, 0, 0, false, 0, defaultColour, binder);
+    PopColor();
 }

@@ -12,6 +12,7 @@
 #include "gui/controls/control_support.h"
 #include "gui/gui.h"
 #include "platform/platform.h"
+#include "render/text_shape.h"
 
 Control* NewMLTextBox() { return new MLTextBox; }
 
@@ -21,44 +22,34 @@ namespace {
 // (0) stops at 32,000 pixels, which a long text with many short lines passes.
 constexpr float kUnlimitedHeight = 1e9f;
 
-// Pen advance of one character, as the wrapping and the drawing count it: the invisible
-// controls of joining and direction (ZWNJ, ZWJ, LRM, RLM, ALM, embeddings, overrides and
-// isolates) take no room, as the shaped drawing gives them none.
-float AdvanceOf(const Font* font, int32_t codePoint) {
-    if ((codePoint >= 0x200C && codePoint <= 0x200F) || (codePoint >= 0x202A && codePoint <= 0x202E) ||
-        (codePoint >= 0x2066 && codePoint <= 0x2069) || codePoint == 0x061C)
-        return 0;
-    const int32_t g = FindGlyph(codePoint, font);
-    if (g < 0 || g >= font->glyphCount) return float(font->height) * font->scale;
-    return float(font->glyphs[g].advance) * font->scale;
-}
-
-// Pen travel over the bytes [from, to) of one line (a line feed in them takes no room).
-float RunAdvance(const Font* font, std::string_view s, int32_t from, int32_t to) {
-    float x = 0;
-    for (int32_t pos = from; pos < to;) {
-        int32_t c;
-        const int n = DecodeUtf8(s.data() + pos, c);
-        if (c != '\n') x += AdvanceOf(font, c);
-        pos = std::min(to, pos + std::max(n, 1));
-    }
-    return x;
-}
-
-// Calls fn(start, end) for every wrapped line of the text, in order; a line feed belongs
-// to the line it ends. fn returns false to stop. The empty line that follows a final line
-// feed is not reported. Colour tags must be off.
+// Calls fn(start, end, base) for every wrapped line of the text, in order, with its
+// paragraph's direction; a line feed belongs to the line it ends. fn returns false to
+// stop. The empty line that follows a final line feed is not reported. Colour tags must
+// be off.
 template <class Fn>
 void ForEachLine(const Font* font, std::string_view s, float width, Fn fn) {
     const int32_t len = int32_t(s.size());
+    shape::Direction base = shape::Direction::LeftToRight;
     for (int32_t pos = 0; pos < len;) {
+        if (pos == 0 || s[size_t(pos - 1)] == '\n') {
+            const size_t feed = s.find('\n', size_t(pos));
+            base = shape::ParagraphDirection(s.substr(size_t(pos), feed == std::string_view::npos ? feed : feed - size_t(pos)));
+        }
         int count = len - pos;
         float lineWidth;
         const int n = FitLine(s.data() + pos, width, font, nullptr, count, lineWidth);
         if (n <= 0) return;  // a terminator inside the text: nothing more to lay out
-        if (!fn(pos, pos + n)) return;
+        if (!fn(pos, pos + n, base)) return;
         pos += n;
     }
+}
+
+// Lays out the wrapped line [start, end) (its line feed included) as DrawTextBox draws it.
+void LayOut(const Font* font, std::string_view s, int32_t start, int32_t end, shape::Direction base, float width,
+            layout::Line& out) {
+    const bool feed = end > start && s[size_t(end - 1)] == '\n';
+    layout::LayOutLine(font, s, uint32_t(start), uint32_t(feed ? end - 1 : end), base, width, out);
+    out.endIsCaretPlace = feed || end == int32_t(s.size());
 }
 
 }  // namespace
@@ -78,71 +69,92 @@ float MLTextBox::WrapWidth() const { return w - 4 - (nBlocks > 0 ? scrollBarWidt
 float MLTextBox::ReservedWrapWidth() const { return w - 4 - scrollBarWidth; }
 
 // Found in the wrapped layout of the whole text, so the caret sits where its character
-// is drawn even inside a word that the following bytes push onto the next line. An
-// offset at a wrapped line's end is the next line's start.
-TextPos MLTextBox::CaretXY(int32_t n, float width) const {
+// is drawn even inside a word that the following bytes push onto the next line.
+int32_t MLTextBox::LineOf(int32_t n, float width, layout::Line& out) const {
+    const int32_t len = Length();
+    int32_t line = 0, lastStart = -1, lastEnd = 0;
+    shape::Direction lastBase = shape::Direction::LeftToRight;
+    bool found = false;
+    ForEachLine(font, text, width, [&](int32_t start, int32_t end, shape::Direction base) {
+        lastStart = start, lastEnd = end, lastBase = base;
+        if (n < end) return found = true, false;
+        ++line;
+        return true;
+    });
+    if (!found) {
+        if (lastStart < 0 || text.back() == '\n') {
+            layout::LayOutLine(font, text, uint32_t(len), uint32_t(len), shape::Direction::LeftToRight, width, out);
+            return lastStart < 0 ? 0 : -1;
+        }
+        --line;
+    }
+    LayOut(font, text, lastStart, lastEnd, lastBase, width, out);
+    return line;
+}
+
+TextPos MLTextBox::CaretXY(int32_t n, float width, bool withPrevious) const {
     const int32_t len = Length();
     n = std::clamp(n, 0, len);
     if (!font || len == 0) return {};
     ColorTagsOff tagsOff;
-    const float lineH = LineHeight();
-    TextPos at;
-    bool found = false;
-    int32_t line = 0, lastStart = 0;
-    ForEachLine(font, text, width, [&](int32_t start, int32_t end) {
-        lastStart = start;
-        if (n < end) {
-            at = {RunAdvance(font, text, start, n), float(line) * lineH};
-            found = true;
-            return false;
-        }
-        ++line;
-        return true;
-    });
-    if (found) return at;
-    if (text.back() == '\n') return {0, float(line) * lineH};
-    return {RunAdvance(font, text, lastStart, len), float(std::max(line - 1, 0)) * lineH};
+    layout::Line line;
+    int32_t number = LineOf(n, width, line);
+    if (number < 0) {  // after a final line feed: the start of the line below the last
+        number = 0;
+        ForEachLine(font, text, width, [&](int32_t, int32_t, shape::Direction) { return ++number, true; });
+        return {0, float(number) * LineHeight()};
+    }
+    return {layout::CaretX(line, uint32_t(n), withPrevious), float(number) * LineHeight()};
 }
 
-int32_t MLTextBox::CharIndexAtPoint(const Font* font, std::string_view s, float width, float px, float py) {
-    const int32_t len = int32_t(s.size());
-    if (!font || len == 0) return 0;
+layout::Place MLTextBox::PlaceAtPoint(float px, float py, float width) const {
+    const int32_t len = Length();
+    if (!font || len == 0) return {0, 0, false};
     ColorTagsOff tagsOff;
-    px += 2, py += 2;
-    const float lineH = float(font->height) * font->scale;
-
-    // The first line whose bottom reaches the point; below them all, the last line, or the
-    // empty line after a final line feed.
-    int32_t lineStart = -1, lineEnd = len, line = 0, lastStart = 0, lastEnd = len;
-    ForEachLine(font, s, width, [&](int32_t start, int32_t end) {
-        lastStart = start, lastEnd = end;
-        if (float(line + 1) * lineH >= py) {
-            lineStart = start, lineEnd = end;
-            return false;
-        }
+    const float lineH = LineHeight();
+    // The line the point is on; below them all, the last line, or the empty line after a
+    // final line feed.
+    int32_t line = 0, lineStart = -1, lineEnd = len;
+    shape::Direction lineBase = shape::Direction::LeftToRight;
+    bool found = false;
+    ForEachLine(font, text, width, [&](int32_t start, int32_t end, shape::Direction base) {
+        lineStart = start, lineEnd = end, lineBase = base;
+        if (float(line + 1) * lineH > py) return found = true, false;
         ++line;
         return true;
     });
-    if (lineStart < 0) {
-        if (s.back() == '\n') return len;
-        lineStart = lastStart, lineEnd = lastEnd;
-    }
+    if (!found && text.back() == '\n') return {0, uint32_t(len), false};
+    layout::Line laid;
+    LayOut(font, text, lineStart, lineEnd, lineBase, width, laid);
+    return layout::PlaceAtX(laid, px);
+}
 
-    float x = 0;
-    for (int32_t pos = lineStart; pos < len;) {
-        if (pos >= lineEnd) {
-            // Right of a wrapped line: the caret goes before its last character, which
-            // keeps it on the line the point is on (the line's end offset is drawn as the
-            // next line's start).
-            return PrevChar(s, lineEnd);
-        }
-        int32_t c;
-        const int n = DecodeUtf8(s.data() + pos, c);
-        if (c == '\n' || px - x < lineH * 0.25f) return pos;
-        x += AdvanceOf(font, c);
-        pos = std::min(len, pos + std::max(n, 1));
+int32_t MLTextBox::MoveCaret(int32_t at, CaretMove kind) {
+    if (!font) return TextEdit::MoveCaret(at, kind);
+    ColorTagsOff tagsOff;
+    const float width = WrapWidth();
+    layout::Line line;
+    LineOf(at, width, line);
+    layout::Place to{};
+    if (kind == CaretMove::HOME || kind == CaretMove::END) {
+        // Home goes where the line starts as it reads: its right end in right-to-left text.
+        to = layout::LineEndOnScreen(line, (kind == CaretMove::HOME) != line.rightToLeft);
+    } else if (!layout::StepOnScreen(line, uint32_t(at), caretWithPrevious, kind == CaretMove::LEFT, to)) {
+        // Past the line's end on screen: on to the line that comes next as the paragraph
+        // reads, that is the next one in logical order where the line reads that way.
+        caretWithPrevious = false;
+        return (kind == CaretMove::LEFT) != line.rightToLeft ? PrevChar(text, at) : NextChar(text, at);
     }
-    return len;
+    caretWithPrevious = to.withPrevious;
+    return int32_t(to.at);
+}
+
+bool MLTextBox::ReadsRightToLeft(int32_t at) const {
+    if (!font) return false;
+    ColorTagsOff tagsOff;
+    layout::Line line;
+    LineOf(at, WrapWidth(), line);
+    return line.rightToLeft;
 }
 
 void MLTextBox::RecomputeScroll() {
@@ -169,7 +181,7 @@ void MLTextBox::RecomputeScroll() {
 
 void MLTextBox::ScrollToCaret() {
     if (!font) return;
-    const TextPos c = CaretXY(cPos, ReservedWrapWidth());
+    const TextPos c = CaretXY(cPos, ReservedWrapWidth(), caretWithPrevious);
     const float lineH = LineHeight();
     if (PointInRect(c.x, c.y - cBlock, 0, 0, w, h) && PointInRect(c.x, c.y - cBlock + lineH, 0, 0, w, h)) return;
     // The caret's line goes to the bottom edge of the view.
@@ -228,9 +240,10 @@ void MLTextBox::OnKeyDown(int32_t key) {
 void MLTextBox::MoveLine(int32_t key) {
     CloseEditStep();
     const float width = WrapWidth(), lineH = LineHeight();
-    const TextPos c = CaretXY(cPos, width);
+    const TextPos c = CaretXY(cPos, width, caretWithPrevious);
     const float target = key == VK_UP ? c.y - 0.5f * lineH : c.y + 1.5f * lineH;
-    cPos = CharIndexAtPoint(font, text, width, c.x, target);
+    const layout::Place to = PlaceAtPoint(c.x, target, width);
+    cPos = int32_t(to.at), caretWithPrevious = to.withPrevious;
     // The selection moves with its anchor; it is cut back where it would leave the text.
     Sanitize();
     ResetBlink();
@@ -247,7 +260,8 @@ void MLTextBox::OnMouseDown(int32_t key) {
         return;
     }
     nSel = 0;
-    cPos = CharIndexAtPoint(font, text, WrapWidth(), mx - 2, my - 2 + cBlock);
+    const layout::Place at = PlaceAtPoint(mx - 2, my - 2 + cBlock, WrapWidth());
+    cPos = int32_t(at.at), caretWithPrevious = at.withPrevious;
     CloseEditStep();
     mouseSelecting = 1;
     RecomputeScroll();
@@ -276,8 +290,9 @@ void MLTextBox::Update(float dt) {
         else if (held && my > h)
             cBlock = std::min(float(std::max(nBlocks, 0)), cBlock + (my - h) * dt * 4.0f);
         Sanitize();
-        const int32_t i = CharIndexAtPoint(font, text, WrapWidth(), mx - 2, my - 2 + cBlock);
-        nSel = std::clamp(i - cPos, -cPos, Length() - cPos);
+        const layout::Place at = PlaceAtPoint(mx - 2, my - 2 + cBlock, WrapWidth());
+        nSel = std::clamp(int32_t(at.at) - cPos, -cPos, Length() - cPos);
+        caretWithPrevious = at.withPrevious;
     }
     if (!IsKeyDown(KEY_MOUSE1)) mouseSelecting = 0;
     if (mouseSelecting && (my < 0 || my > h)) GuiKeepDrawing();  // scrolling while dragged out
@@ -304,22 +319,29 @@ void MLTextBox::DrawSelection(float width) {
     const float top = y + 2, bottom = y + h - 2;
     ClipPlaneGuard clipTop(4, 0, 1, -double(top));
     ClipPlaneGuard clipBottom(5, 0, -1, double(bottom));
-    int32_t line = 0;
-    ForEachLine(font, text, width, [&](int32_t start, int32_t end) {
-        const float ly = top + float(line++) * lineH - cBlock;
+    int32_t number = 0;
+    layout::Line line;
+    std::vector<std::pair<float, float>> spans;
+    ForEachLine(font, text, width, [&](int32_t start, int32_t end, shape::Direction base) {
+        const float ly = top + float(number++) * lineH - cBlock;
         if (start >= b || ly >= bottom) return false;
         if (end <= a || ly + lineH <= top) return true;
-        const int32_t from = std::max(a, start), to = std::min(b, end);
-        const bool feed = text[size_t(to - 1)] == '\n';
-        const int32_t glyphsTo = feed ? to - 1 : to;
-        const float x0 = RunAdvance(font, text, start, from);
-        const float run = RunAdvance(font, text, from, glyphsTo);
-        // A selected line feed shows as a cell half the font height wide.
-        const float cells = run + (feed ? lineH * 0.5f : 0.0f);
-        SetColor(selectedColor);
-        FillRect(x + 2 + x0, ly, cells, lineH);
-        SetColor(selectedTextColor);
-        if (glyphsTo > from) DrawTextN(x + 2 + x0, ly, text.c_str() + from, ALIGN_LEFT, glyphsTo - from);
+        LayOut(font, text, start, end, base, width, line);
+        layout::Spans(line, uint32_t(a), uint32_t(b), spans);
+        // A selected line feed shows as a cell half the font height wide where the line
+        // ends as it reads.
+        if (text[size_t(end - 1)] == '\n' && end <= b) {
+            const float at = line.rightToLeft ? line.origin - lineH * 0.5f : line.origin + line.width;
+            spans.emplace_back(at, at + lineH * 0.5f);
+        }
+        for (const auto& [s0, s1] : spans) {
+            SetColor(selectedColor);
+            FillRect(x + 2 + s0, ly, s1 - s0, lineH);
+            ClipPlaneGuard from(2, 1, 0, -double(x + 2 + s0));
+            ClipPlaneGuard to(3, -1, 0, double(x + 2 + s1));
+            SetColor(selectedTextColor);
+            layout::DrawLine(x + 2, ly, text, line, base);
+        }
         return true;
     });
 }
@@ -332,19 +354,20 @@ void MLTextBox::DrawMarks(float width) {
     ClipPlaneGuard clipTop(4, 0, 1, -double(top));
     ClipPlaneGuard clipBottom(5, 0, -1, double(bottom));
     const int32_t len = Length();
-    int32_t line = 0;
-    ForEachLine(font, text, width, [&](int32_t start, int32_t end) {
-        const float ly = top + float(line++) * lineH - cBlock;
+    int32_t number = 0;
+    layout::Line line;
+    std::vector<std::pair<float, float>> spans;
+    ForEachLine(font, text, width, [&](int32_t start, int32_t end, shape::Direction base) {
+        const float ly = top + float(number++) * lineH - cBlock;
         if (ly >= bottom) return false;
         if (ly + lineH <= top) return true;
+        bool laid = false;
         for (const TextMark& m : marks) {
             if (int64_t(m.end) > len) continue;  // the text was set behind the marks' back
-            const int32_t from = std::max(int32_t(m.begin), start), to = std::min(int32_t(m.end), end);
-            if (from >= to) continue;
-            const int32_t glyphsTo = text[size_t(to - 1)] == '\n' ? to - 1 : to;
-            const float x0 = RunAdvance(font, text, start, from);
-            const float x1 = x0 + RunAdvance(font, text, from, glyphsTo);
-            DrawMarkLine(x + 2 + x0, x + 2 + x1, ly + lineH - 1);
+            if (int32_t(m.end) <= start || int32_t(m.begin) >= end) continue;
+            if (!laid) LayOut(font, text, start, end, base, width, line), laid = true;
+            layout::Spans(line, m.begin, m.end, spans);
+            for (const auto& [s0, s1] : spans) DrawMarkLine(x + 2 + s0, x + 2 + s1, ly + lineH - 1);
         }
         return true;
     });
@@ -380,11 +403,11 @@ void MLTextBox::Draw() {
             if (nSel != 0) DrawSelection(width);
             if (!marks.empty()) DrawMarks(width);
             if (HasFocus()) {
-                const TextPos c = CaretXY(cPos + nSel, width);
+                const TextPos c = CaretXY(cPos + nSel, width, caretWithPrevious);
                 SetTextInputSpot(x + 2 + c.x, std::clamp(y + 2 + c.y - cBlock, y, y + h), LineHeight());
             }
             if ((caretVisible || IsKeyDown(KEY_MOUSE1)) && HasFocus()) {
-                const TextPos c = CaretXY(cPos + nSel, width);
+                const TextPos c = CaretXY(cPos + nSel, width, caretWithPrevious);
                 ClipPlaneGuard clipTop(4, 0, 1, -double(y));
                 ClipPlaneGuard clipBottom(5, 0, -1, double(y + h));
                 SetColor(textColor);

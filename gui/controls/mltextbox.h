@@ -11,6 +11,7 @@
 #include "gui/controls/text_edit.h"
 #include "render/draw.h"
 #include "render/font.h"
+#include "render/line_layout.h"
 
 // The text is held as UTF-8 in the shared editing core (text_edit.h), every position a
 // byte offset. Colour tags are shown and measured literally, so a translator can edit
@@ -62,10 +63,11 @@ class MLTextBox : public ScrollBar, public TextEdit {
     float WrapWidth() const;          // w - 4, less the strip while there is one
     float ReservedWrapWidth() const;  // w - 4 - ScrollBarWidth: the width once a strip shows
     // Top-left of the place where byte offset n sits in the text wrapped to width, before
-    // scrolling: the caret's position.
-    TextPos CaretXY(int32_t n, float width) const;
-    // The byte offset that the point (px, py) in text coordinates designates.
-    static int32_t CharIndexAtPoint(const Font* font, std::string_view text, float width, float px, float py);
+    // scrolling: the caret's position (withPrevious: see TextEdit::caretWithPrevious).
+    TextPos CaretXY(int32_t n, float width, bool withPrevious = false) const;
+    // The caret place nearest to the point (px, py) in text coordinates, scrolling counted
+    // in py.
+    layout::Place PlaceAtPoint(float px, float py, float width) const;
     void RecomputeScroll();  // nBlocks, nSliderBlocks, cBlock from the text
     void ScrollToCaret();    // brings the line of cPos into view
 
@@ -75,8 +77,14 @@ class MLTextBox : public ScrollBar, public TextEdit {
     void OnTextChanged() override;
     void OnCaretMoved() override { ScrollToCaret(); }
     void OnTextFull() override { noticeTimer = kNoticeSeconds; }
+    int32_t MoveCaret(int32_t at, CaretMove move) override;
+    bool ReadsRightToLeft(int32_t at) const override;
 
   private:
+    // The wrapped line that shows byte offset n (an offset at a wrapped line's end is the
+    // next line's start), laid out into `out`; returns its number from the top, -1 for the
+    // empty line after a final line feed.
+    int32_t LineOf(int32_t n, float width, layout::Line& out) const;
     void MoveLine(int32_t key);
     void DrawSelection(float width);
     void DrawMarks(float width);

@@ -55,6 +55,9 @@ void TextEdit::Sanitize() {
 
 void TextEdit::Replace(int32_t at, size_t count, std::string_view with) {
     text.replace(size_t(at), count, with);
+    // The caret after an insertion stands by what was inserted, where the next character
+    // typed will appear.
+    caretWithPrevious = !with.empty();
     ShiftMarks(at, int32_t(count), int32_t(with.size()));
 }
 
@@ -300,17 +303,26 @@ bool TextEdit::EditKey(int32_t key) {
                 EraseRange(cPos, NextChar(text, cPos), EditStep::FORWARD_DELETE);
             return true;
         case VK_LEFT:
-        case VK_RIGHT: {
+        case VK_RIGHT:
+        case VK_HOME:
+        case VK_END: {
             ResetBlink();
             CloseEditStep();
-            const bool left = key == VK_LEFT;
-            if (shift)
-                nSel = (left ? PrevChar(text, Caret()) : NextChar(text, Caret())) - cPos;
-            else {
-                if (nSel == 0)
-                    cPos = left ? PrevChar(text, cPos) : NextChar(text, cPos);
-                else if (left ? nSel < 0 : nSel > 0)
-                    cPos += nSel;  // to the selection's near end
+            const CaretMove move = key == VK_LEFT    ? CaretMove::LEFT
+                                   : key == VK_RIGHT ? CaretMove::RIGHT
+                                   : key == VK_HOME  ? CaretMove::HOME
+                                                     : CaretMove::END;
+            if (shift) {
+                nSel = MoveCaret(Caret(), move) - cPos;
+            } else if (nSel != 0 && (move == CaretMove::LEFT || move == CaretMove::RIGHT)) {
+                // To the selection's end on the side pressed: in right-to-left text the
+                // logical end is on the left.
+                const bool toStart = (move == CaretMove::LEFT) != ReadsRightToLeft(std::min(cPos, Caret()));
+                cPos = toStart ? std::min(cPos, Caret()) : std::max(cPos, Caret());
+                nSel = 0;
+                caretWithPrevious = false;
+            } else {
+                cPos = MoveCaret(Caret(), move);
                 nSel = 0;
             }
             OnCaretMoved();
@@ -347,6 +359,21 @@ bool TextEdit::EditKey(int32_t key) {
         default:
             return false;
     }
+}
+
+int32_t TextEdit::MoveCaret(int32_t at, CaretMove kind) {
+    caretWithPrevious = false;
+    switch (kind) {
+        case CaretMove::LEFT:
+            return PrevChar(text, at);
+        case CaretMove::RIGHT:
+            return NextChar(text, at);
+        case CaretMove::HOME:
+            return 0;
+        case CaretMove::END:
+            return Length();
+    }
+    return at;
 }
 
 void TextEdit::TypeChar(int32_t ch) {

@@ -66,6 +66,10 @@ class TextEdit {
     uint8_t caretVisible = 0;
     uint8_t mouseSelecting = 0;         // from a Mouse 1 press in the text until it is seen up
     uint16_t pendingHighSurrogate = 0;  // first half of a character typed as a UTF-16 pair
+    // Where right-to-left and left-to-right runs meet, one offset has two places on screen:
+    // set, the caret stands against the character before it in logical order (just typed,
+    // or stepped over), else against the one after it.
+    bool caretWithPrevious = false;
     EditHistory history;
     std::vector<TextMark> marks;  // drawn with a red wavy line under them
     StoredSizeFn storedSize;      // null: the text is stored as the box holds it
@@ -109,7 +113,15 @@ class TextEdit {
     };
     virtual Fit ShapeInsertion(Insertion& ins) = 0;
     virtual void OnTextChanged() {}  // after every change of the text
-    virtual void OnCaretMoved() {}   // after Left and Right
+    virtual void OnCaretMoved() {}   // after Left, Right, Home and End
+    // Where Left, Right, Home and End take the caret from `at` (setting caretWithPrevious
+    // for the place): the box knows its lines and what they look like. Without a layout,
+    // the logical neighbours and the text's ends.
+    enum class CaretMove : uint8_t { LEFT, RIGHT, HOME, END };
+    virtual int32_t MoveCaret(int32_t at, CaretMove kind);
+    // Whether the paragraph around `at` reads right to left: Left then goes to a
+    // selection's logical end.
+    virtual bool ReadsRightToLeft(int32_t /*at*/) const { return false; }
     virtual void OnTextFull() {}     // an insertion was refused for kMaxTextBytes
 
     // Replaces the whole text without an undo step (the history and the marks are
@@ -117,8 +129,9 @@ class TextEdit {
     // kMaxTextBytes are shown; the stored size is not counted, as the application hands
     // over what it stores.
     bool LoadText(std::string_view value);
-    // The editing keys every box has: Backspace, Delete, Left, Right, Ctrl+A/C/X/V, and
-    // Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z. False for any other key.
+    // The editing keys every box has: Backspace, Delete, Left, Right, Home, End (Shift
+    // extends the selection), Ctrl+A/C/X/V, and Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z. Left and
+    // Right move on screen, Backspace and Delete in logical order. False for any other key.
     bool EditKey(int32_t key);
     // A character from WM_CHAR: UTF-16 halves are joined, control characters dropped.
     void TypeChar(int32_t ch);

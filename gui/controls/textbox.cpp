@@ -85,22 +85,33 @@ bool TextBox::SetText(const char* str) {
     return true;
 }
 
-float TextBox::PrefixWidth(int32_t bytes) const {
+const layout::Line& TextBox::Layout() const {
+    if (laidFont_ == font && laidWidth_ == w && laidText_ == text) return line_;
     ColorTagsOff tagsOff;
-    return MeasureText(text.c_str(), std::clamp(bytes, 0, int32_t(text.size())), font);
+    const std::string_view all(text);
+    layout::LayOutLine(font, all, 0, uint32_t(all.size()), shape::ParagraphDirection(all), w - 4, line_);
+    // Wider than the box, it starts at the left and scrolls like any other.
+    if (line_.origin < 0) {
+        for (layout::Cell& c : line_.cells) c.x0 -= line_.origin, c.x1 -= line_.origin;
+        line_.origin = 0;
+    }
+    laidText_ = text, laidFont_ = font, laidWidth_ = w;
+    return line_;
 }
 
-int32_t TextBox::CharIndexAtX(float px) const {
-    ColorTagsOff tagsOff;
-    const int32_t len = int32_t(text.size());
-    float right = 0;
-    for (int32_t pos = 0; pos < len;) {
-        const int32_t next = NextChar(text, pos);
-        right += MeasureText(text.c_str() + pos, next - pos, font);
-        if (right > px) return pos;
-        pos = next;
+layout::Place TextBox::PlaceAtX(float px) const { return layout::PlaceAtX(Layout(), px - 2 + scroll); }
+
+int32_t TextBox::MoveCaret(int32_t at, CaretMove kind) {
+    const layout::Line& line = Layout();
+    layout::Place to{};
+    if (kind == CaretMove::HOME || kind == CaretMove::END) {
+        // Home goes where the line starts as it reads: its right end in right-to-left text.
+        to = layout::LineEndOnScreen(line, (kind == CaretMove::HOME) != line.rightToLeft);
+    } else if (!layout::StepOnScreen(line, uint32_t(at), caretWithPrevious, kind == CaretMove::LEFT, to)) {
+        return at;  // already at that end
     }
-    return len;
+    caretWithPrevious = to.withPrevious;
+    return int32_t(to.at);
 }
 
 // ---- input ----------------------------------------------------------------------------
@@ -135,7 +146,8 @@ void TextBox::OnMouseDown(int32_t key) {
     Raise(mouseDown, key);
     float mx, my;
     MouseLocal(&mx, &my);
-    cPos = CharIndexAtX(mx + scroll);
+    const layout::Place at = PlaceAtX(mx);
+    cPos = int32_t(at.at), caretWithPrevious = at.withPrevious;
     CloseEditStep();
     mouseSelecting = 1;
 }
@@ -149,7 +161,8 @@ void TextBox::OnMouseMove(float dx, float dy) {
     Sanitize();
     float mx, my;
     MouseLocal(&mx, &my);
-    nSel = CharIndexAtX(mx + scroll) - cPos;
+    const layout::Place at = PlaceAtX(mx);
+    nSel = int32_t(at.at) - cPos, caretWithPrevious = at.withPrevious;
 }
 
 void TextBox::OnDoubleClick(int32_t key) {
@@ -165,33 +178,17 @@ void TextBox::Update(float dt) {
     MouseLocal(&mx, &my);
     if (mouseSelecting && PointInRect(mx, my, -3000, 0, w + 6000, h)) {
         Sanitize();
-        const int32_t len = int32_t(text.size());
-        ColorTagsOff tagsOff;
-        // The first character whose right edge, scrolled, lies beyond the given x.
-        auto firstPast = [&](float edge) {
-            float right = 0;
-            for (int32_t pos = 0; pos < len;) {
-                const int32_t next = NextChar(text, pos);
-                right += MeasureText(text.c_str() + pos, next - pos, font);
-                if (right - scroll > edge) return pos;
-                pos = next;
-            }
-            return len;
-        };
+        // Dragging out of the box scrolls, faster the farther the pointer is, and the
+        // selection follows to the edge of what shows.
         if (mx < 0) {
-            // Dragging left of the box scrolls back, faster the farther the pointer is.
             scroll = std::max(0.0f, scroll - (-mx) * dt * 4.0f);
-            int32_t i = firstPast(0);
-            if (i != 0) i = NextChar(text, i);
-            nSel = std::max(i - cPos, -cPos);
+            nSel = int32_t(PlaceAtX(2).at) - cPos;
         } else if (mx > w) {
-            const float tw = MeasureText(text.c_str(), -1, font);
-            scroll = std::min(scroll + (mx - w) * dt * 4.0f, std::max(0.0f, tw - w));
-            int32_t i = firstPast(w);
-            if (i < len - 1) i = PrevChar(text, i);
-            nSel = std::max(i - cPos, -cPos);
+            const layout::Line& line = Layout();
+            scroll = std::min(scroll + (mx - w) * dt * 4.0f, std::max(0.0f, line.origin + line.width - w));
+            nSel = int32_t(PlaceAtX(w - 2).at) - cPos;
         }
-        nSel = std::min(nSel, len - cPos);
+        nSel = std::clamp(nSel, -cPos, Length() - cPos);
     }
     if (!IsKeyDown(KEY_MOUSE1)) mouseSelecting = 0;
     if (mouseSelecting && (mx < 0 || mx > w)) GuiKeepDrawing();  // scrolling while dragged out
@@ -210,7 +207,10 @@ void TextBox::Draw() {
     DrawRect(x, y, w, h);
 
     const float lineH = font ? font->height * font->scale : 0;
-    const float ax = PrefixWidth(cPos), ex = nSel ? PrefixWidth(cPos + nSel) : ax;
+    const layout::Line& line = Layout();
+    const shape::Direction base =
+        line.rightToLeft ? shape::Direction::RightToLeft : shape::Direction::LeftToRight;
+    const float ex = layout::CaretX(line, uint32_t(Caret()), caretWithPrevious);
     // Keep the moving end of the selection in view.
     if (ex < scroll) scroll = ex;
     if (scroll + w - 4 < ex) scroll = ex - w + 4;
@@ -219,22 +219,25 @@ void TextBox::Draw() {
         ClipPlaneGuard right(4, -1, 0, x + w);
         ClipPlaneGuard left(5, scroll != 0 ? 1 : 0, 0, scroll != 0 ? -x : 1);
         const float tx = x + 2 - scroll;
+        SetColor(textColor);
+        layout::DrawLine(tx, y + 2, text, line, base);
         if (nSel != 0) {
-            const int32_t a = std::min(cPos, cPos + nSel), b = std::max(cPos, cPos + nSel);
-            const float p = std::clamp(ax + 2 - scroll, 2.0f, w);
-            const float q = std::clamp(ex + 2 - scroll, 2.0f, w);
-            SetColor(selectedColor);
-            FillRect(x + std::min(p, q), y + 2, std::abs(q - p), lineH);
-            DrawRect(x + std::min(p, q), y + 2, std::abs(q - p), lineH);
-            SetColor(textColor);
-            DrawTextN(tx, y + 2, text.c_str(), ALIGN_LEFT, a);
-            SetColor(selectedTextColor);
-            DrawTextN(tx + PrefixWidth(a), y + 2, text.c_str() + a, ALIGN_LEFT, b - a);
-            SetColor(textColor);
-            DrawTextN(tx + PrefixWidth(b), y + 2, text.c_str() + b, ALIGN_LEFT, int32_t(text.size()) - b);
-        } else {
-            SetColor(textColor);
-            DrawText(tx, y + 2, text.c_str(), ALIGN_LEFT);
+            // The selected characters may be several pieces on screen in mixed text: each
+            // is filled and its glyphs drawn again over it, cut to the piece.
+            const uint32_t a = uint32_t(std::min(cPos, Caret())), b = uint32_t(std::max(cPos, Caret()));
+            std::vector<std::pair<float, float>> spans;
+            layout::Spans(line, a, b, spans);
+            for (const auto& [s0, s1] : spans) {
+                const float p = std::clamp(s0 + 2 - scroll, 2.0f, w), q = std::clamp(s1 + 2 - scroll, 2.0f, w);
+                if (q <= p) continue;
+                SetColor(selectedColor);
+                FillRect(x + p, y + 2, q - p, lineH);
+                DrawRect(x + p, y + 2, q - p, lineH);
+                ClipPlaneGuard from(2, 1, 0, -double(x + p));
+                ClipPlaneGuard to(3, -1, 0, double(x + q));
+                SetColor(selectedTextColor);
+                layout::DrawLine(tx, y + 2, text, line, base);
+            }
         }
         DrawMarks(tx);
         if (HasFocus()) SetTextInputSpot(x + ex + 2 - scroll, y + 2, lineH);
@@ -250,9 +253,11 @@ void TextBox::Draw() {
 
 void TextBox::DrawMarks(float tx) {
     const float bottom = y + 2 + (font ? font->height * font->scale : 0) - 1;
+    std::vector<std::pair<float, float>> spans;
     for (const TextMark& m : marks) {
         if (m.end > text.size()) continue;  // the text was set behind the marks' back
-        DrawMarkLine(tx + PrefixWidth(int32_t(m.begin)), tx + PrefixWidth(int32_t(m.end)), bottom);
+        layout::Spans(Layout(), m.begin, m.end, spans);
+        for (const auto& [s0, s1] : spans) DrawMarkLine(tx + s0, tx + s1, bottom);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "gui/control.h"
 #include "gui/controls/text_edit.h"
 #include "render/draw.h"
+#include "render/line_layout.h"
 
 class TextBox : public TipControl, public TextEdit {
   public:
@@ -46,16 +47,25 @@ class TextBox : public TipControl, public TextEdit {
     // Replaces the whole text (limit and format apply) and raises `Change`. False, with
     // the old text kept, when the text is longer than kMaxTextBytes.
     bool SetText(const char* str);
-    // Byte offset of the character under a local x (scroll added); caret goes before it.
-    int32_t CharIndexAtX(float px) const;
+    // The caret place nearest to a local x (the box's left edge at 0, scrolling counted).
+    layout::Place PlaceAtX(float px) const;
+    // The line as drawn, x from the text's left end before scrolling: a right-to-left
+    // text that fits is right-aligned in the box.
+    const layout::Line& Layout() const;
 
   protected:
     // The limit, the input format, and line breaks shown as bars on the one line.
     Fit ShapeInsertion(Insertion& ins) override;
+    int32_t MoveCaret(int32_t at, CaretMove move) override;
+    bool ReadsRightToLeft(int32_t) const override { return Layout().rightToLeft; }
 
   private:
-    float PrefixWidth(int32_t bytes) const;
     void DrawMarks(float tx);
+    // Layout() for the text, font and width it was made for.
+    mutable layout::Line line_;
+    mutable std::string laidText_;
+    mutable const Font* laidFont_ = nullptr;
+    mutable float laidWidth_ = -1;
 };
 
 Control* NewTextBox();
