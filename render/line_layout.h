@@ -21,9 +21,9 @@ namespace layout {
 // One thing drawn, with the bytes it stands for: a character, a joined Arabic form, a
 // lam-alef ligature (both letters), or a base with the combining marks drawn over it.
 struct Cell {
-    float x0, x1;          // its room on the line, box coordinates
-    uint32_t begin, end;   // its bytes in the whole text, logical order
-    bool rightToLeft;      // a caret before it in logical order stands at its right
+    float x0, x1;         // its room on the line, box coordinates
+    uint32_t begin, end;  // its bytes in the whole text, logical order
+    bool rightToLeft;     // a caret before it in logical order stands at its right
 };
 
 struct Line {

@@ -33,7 +33,8 @@ void ForEachLine(const Font* font, std::string_view s, float width, Fn fn) {
     for (int32_t pos = 0; pos < len;) {
         if (pos == 0 || s[size_t(pos - 1)] == '\n') {
             const size_t feed = s.find('\n', size_t(pos));
-            base = shape::ParagraphDirection(s.substr(size_t(pos), feed == std::string_view::npos ? feed : feed - size_t(pos)));
+            base = shape::ParagraphDirection(
+                s.substr(size_t(pos), feed == std::string_view::npos ? feed : feed - size_t(pos)));
         }
         int count = len - pos;
         float lineWidth;

@@ -122,7 +122,7 @@ class TextEdit {
     // Whether the paragraph around `at` reads right to left: Left then goes to a
     // selection's logical end.
     virtual bool ReadsRightToLeft(int32_t /*at*/) const { return false; }
-    virtual void OnTextFull() {}     // an insertion was refused for kMaxTextBytes
+    virtual void OnTextFull() {}  // an insertion was refused for kMaxTextBytes
 
     // Replaces the whole text without an undo step (the history and the marks are
     // cleared: a new text is loaded). False, with the old text kept, when more than

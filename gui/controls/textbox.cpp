@@ -208,8 +208,7 @@ void TextBox::Draw() {
 
     const float lineH = font ? font->height * font->scale : 0;
     const layout::Line& line = Layout();
-    const shape::Direction base =
-        line.rightToLeft ? shape::Direction::RightToLeft : shape::Direction::LeftToRight;
+    const shape::Direction base = line.rightToLeft ? shape::Direction::RightToLeft : shape::Direction::LeftToRight;
     const float ex = layout::CaretX(line, uint32_t(Caret()), caretWithPrevious);
     // Keep the moving end of the selection in view.
     if (ex < scroll) scroll = ex;
