@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "engine/engine.h"
 #include "render/font.h"
+#include "render/text_markup.h"
 
 namespace font_detail {
 
@@ -51,24 +53,8 @@ inline int DecodeUtf8N(const char* s, int avail, int32_t& codePoint) {
 
 // ColorTagLength over at most avail bytes (tags switched by engine setting 8).
 inline int ColorTagLengthN(const char* s, int avail) {
-    if (!s || !g_engine.colorTags) return 0;
-    static constexpr char kPrefix[] = "<color ";
-    static constexpr char kDefault[] = "<color default>";
-    for (int i = 0; i < 7; ++i)
-        if (i >= avail || s[i] != kPrefix[i]) return 0;
-    bool isDefault = avail >= 15;
-    for (int i = 7; isDefault && i < 15; ++i) isDefault = s[i] == kDefault[i];
-    if (isDefault) return 15;
-
-    int i = 7;
-    for (int component = 1;; ++component) {
-        int digits = 0;
-        while (i < avail && digits < 4 && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
-        if (digits == 0 || digits > 3 || i >= avail) return 0;
-        if (s[i] == '>') return i + 1;
-        if (s[i] != ',' || component == 3) return 0;
-        ++i;
-    }
+    if (!s || avail <= 0 || !g_engine.colorTags) return 0;
+    return int(markup::ColourTagLength(std::string_view(s, size_t(avail))));
 }
 
 // What a code point asks of the text layout: kShapes for what the shaping unit changes

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "platform/platform.h"
+#include "render/text_markup.h"
 
 namespace shape {
 namespace {
@@ -56,22 +57,9 @@ bool IsOneOf(char c, std::string_view set) { return set.find(c) != std::string_v
 // but their second character must not start a placeholder), or nothing of these.
 enum class Unit : uint8_t { None, Tag, Placeholder, Escape };
 
-// The tag syntax is the font unit's (font_internal.h), which also asks the engine's
-// switch; this unit may not, so the caller says whether tags are on.
-size_t ColorTagLength(std::string_view s) {
-    constexpr std::string_view kPrefix = "<color ", kDefault = "<color default>";
-    if (s.substr(0, kPrefix.size()) != kPrefix) return 0;
-    if (s.substr(0, kDefault.size()) == kDefault) return kDefault.size();
-    size_t i = kPrefix.size();
-    for (int component = 1;; ++component) {
-        size_t digits = 0;
-        while (i < s.size() && digits < 4 && IsDigit(s[i])) ++i, ++digits;
-        if (digits == 0 || digits > 3 || i >= s.size()) return 0;
-        if (s[i] == '>') return i + 1;
-        if (s[i] != ',' || component == 3) return 0;
-        ++i;
-    }
-}
+// The engine's switch decides whether tags are on; this unit may not ask it, so the
+// caller says.
+size_t ColorTagLength(std::string_view s) { return markup::ColourTagLength(s); }
 
 // The placeholder rule of the editor's checks (editor/qa, which this layer may not use):
 // %[position$][flags][width][.precision][length]conversion, and {name}.

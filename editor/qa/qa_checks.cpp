@@ -1,10 +1,11 @@
 // qa_checks.cpp - the checks of a text against its reference. The colour-tag grammar
-// is the font's (render/font_internal.h ColorTagLengthN); a test runs both over the
-// same inputs so that the two cannot drift apart.
+// is the drawers' own (render/text_markup.h).
 #include "editor/qa/qa_checks.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "render/text_markup.h"
 
 namespace qa {
 namespace {
@@ -174,20 +175,7 @@ void CompareLayout(std::string_view text, std::string_view reference, std::vecto
 
 }  // namespace
 
-size_t ColourTagLength(std::string_view s) {
-    constexpr std::string_view kPrefix = "<color ";
-    if (s.substr(0, kPrefix.size()) != kPrefix) return 0;
-    if (s.substr(0, kDefaultTag.size()) == kDefaultTag) return kDefaultTag.size();
-    size_t i = kPrefix.size();
-    for (int component = 1;; ++component) {
-        size_t digits = 0;
-        while (i < s.size() && digits < 4 && IsDigit(s[i])) ++i, ++digits;
-        if (digits == 0 || digits > 3 || i >= s.size()) return 0;
-        if (s[i] == '>') return i + 1;
-        if (s[i] != ',' || component == 3) return 0;
-        ++i;
-    }
-}
+size_t ColourTagLength(std::string_view s) { return markup::ColourTagLength(s); }
 
 ColourTags FindColourTags(std::string_view text) {
     ColourTags found;

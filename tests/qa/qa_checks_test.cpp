@@ -1,6 +1,5 @@
 // qa_checks_test.cpp - the checks of a text against its reference: texts that must trip
-// each check, near misses that must not, and the colour-tag grammar held against the
-// font's own reader.
+// each check, and near misses that must not.
 #include "editor/qa/qa_checks.h"
 
 #include <gtest/gtest.h>
@@ -9,23 +8,8 @@
 #include <vector>
 
 #include "editor/qa/project_settings.h"
-#include "render/font_internal.h"
 
 namespace {
-
-// The checks must call a tag exactly what the font draws as a tag, or they would pass
-// a text whose tag shows up as letters in the game.
-TEST(QaColourTags, GrammarMatchesTheFontsReader) {
-    const char* const inputs[] = {
-        "<color default>",   "<color default", "<color Default>", "<color 255>",  "<color 255,0>", "<color 255,0,0>",
-        "<color 255,0,0,0>", "<color 1000>",   "<color 25 5>",    "<color ,>",    "<color >",      "<color 255,>",
-        "<color 255;0;0>",   "<color 255,0,0", "<color 007>",     "<colour 255>", "<color\t255>",  "<color 1,2,3>tail",
-    };
-    g_engine.colorTags = 1;
-    for (const std::string s : inputs)
-        EXPECT_EQ(qa::ColourTagLength(s), static_cast<size_t>(font_detail::ColorTagLengthN(s.c_str(), int(s.size()))))
-            << s;
-}
 
 struct Case {
     const char* what;
