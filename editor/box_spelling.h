@@ -1,10 +1,13 @@
 // box_spelling.h - spelling in the main screen's text box: the misspelled words of the
 // text get a red wavy line, checked when an item is shown and when typing pauses (never
 // on the keystroke itself), with the dictionary of the language folder being edited;
-// Ctrl+. on such a word offers suggestions. The Linux build checks with Hunspell
-// (editor/qa/box_spelling.cpp); a build without Hunspell links a stand-in that checks
-// nothing (editor/qa/box_spelling_none.cpp).
+// Ctrl+. on such a word offers suggestions. Checked with Hunspell (editor/qa/box_spelling.cpp).
+// A feature beside the editing flow (features.h).
 #pragma once
+
+#include "editor/features.h"
+
+extern const Feature kBoxSpellingFeature;
 
 // How long typing must rest before the text is checked again.
 constexpr float kSpellPauseSeconds = 0.3f;

@@ -60,8 +60,6 @@ using desk::UpdateFindCount;
 
 namespace {
 
-constexpr const char* kPanelRule = "DeskRule";
-constexpr const char* kPanelText = "DeskReference";
 constexpr const char* kHeadingColour = "<color 0,0,160>";
 constexpr const char* kQuietColour = "<color 110,110,110>";
 constexpr const char* kProblemColour = "<color 190,0,0>";
@@ -144,21 +142,16 @@ void LoadReference() {
     g_desk.referenceIsOther = g_desk.referenceError.empty();
 }
 
-// ---- the reference panel inside Desc ----
+// ---- the desk's parts of the panel under the description ----
 
-void HidePanel() {
-    SetControlProperty(kPanelRule, "Visible", ValBool(false));
-    SetControlProperty(kPanelText, "Visible", ValBool(false));
-}
-
-std::string PanelText(int32_t i, const Font* font) {
+void Describe(int32_t i, const Font* font, DescParts& parts) {
+    if (i < 0 || i >= ItemCount()) return;
     // A hair space after the '<' keeps a tag from being applied; a plain space when the
     // font has no hair space.
     const std::string breaker = FindGlyph(0x200A, font) >= 0 ? "\u200A" : " ";
-    std::string text;
-    const bool showReference = !g_desk.reference.empty() && g_desk.reference != g_desk.language;
-    if (showReference) {
-        text += kHeadingColour + g_desk.reference + " (reference)" + kDefaultColour + "\n";
+    if (!g_desk.reference.empty() && g_desk.reference != g_desk.language) {
+        std::string& text = parts[size_t(DescSection::Reference)];
+        text = kHeadingColour + g_desk.reference + " (reference)" + kDefaultColour + "\n";
         if (!g_desk.referenceError.empty())
             text += kQuietColour + TagsAsText(g_desk.referenceError, breaker) + kDefaultColour;
         else if (ReferenceText(i).empty())
@@ -168,40 +161,8 @@ std::string PanelText(int32_t i, const Font* font) {
     }
     const std::string& problems =
         static_cast<size_t>(i) < g_desk.problems.size() ? g_desk.problems[static_cast<size_t>(i)] : std::string();
-    if (!problems.empty()) {
-        if (!text.empty()) text += "\n\n";
-        text += kProblemColour + TagsAsText(problems, breaker) + kDefaultColour;
-    }
-    return text;
-}
-
-void ShowPanel(int32_t i) {
-    auto* desc = dynamic_cast<Label*>(FindControl("Desc"));
-    if (!desc || !FindControl(kPanelText) || i < 0 || i >= ItemCount()) return HidePanel();
-    const std::string text = PanelText(i, desc->font);
-    if (text.empty()) return HidePanel();
-    // Under the description's own lines, so none of them is hidden, but with room for a
-    // few lines of its own (it scrolls by itself when the reference is longer).
-    const float width = desc->w - (desc->scrolling ? desc->scrollBarWidth + 1 : 0);
-    const float used = desc->font ? float(TextHeightFont(desc->font, width, 0, ItemDescription(i).c_str(), 0, -1)) : 0;
-    const float top = std::clamp(used + 8.0f, 8.0f, desc->h - 64.0f);
-    const float panelY = top + 4, panelH = desc->h - top - 4;
-    SetControlProperty(kPanelRule, "y", &top);
-    SetControlProperty(kPanelText, "y", &panelY);
-    SetControlProperty(kPanelText, "h", &panelH);
-    SetText(kPanelText, text);
-    SetControlProperty(kPanelRule, "Visible", ValBool(true));
-    SetControlProperty(kPanelText, "Visible", ValBool(true));
-}
-
-void CreatePanel() {
-    CreateControl("Line", kPanelRule, "Desc", 4, 100, 477, 1);
-    SetControlProperty(kPanelRule, "h", ValFloat(0));
-    SetControlProperty(kPanelRule, "LineWidth", ValFloat(1));
-    SetControlProperty(kPanelRule, "Color", ValColor(MakeColor(0, 0, 160)));
-    CreateControl("Label", kPanelText, "Desc", 0, 104, 485, 186);
-    SetText(kPanelText, "");
-    HidePanel();
+    if (!problems.empty())
+        parts[size_t(DescSection::Problems)] = kProblemColour + TagsAsText(problems, breaker) + kDefaultColour;
 }
 
 // ---- icons ----
@@ -279,14 +240,11 @@ void DeskInstall() {
     g_desk.openLanguage = openLanguage;
     g_desk.openFile = openFile;
     MakeIcons();
-    CreatePanel();
     std::vector<std::string> problems = LoadSettings();
     std::string referenceProblem;
     g_desk.reference = PickReference(g_project.folders, ReadRememberedReference(&referenceProblem));
     if (!referenceProblem.empty()) problems.push_back(referenceProblem);
     TellSideFileProblems(problems);
-    g_gui.shortcutKey = DeskKey;
-    g_gui.inputHandled = InputHandled;
     UpdateTitle();
 }
 
@@ -299,13 +257,11 @@ void DeskFileLoaded() {
     RecomputeFile();
     g_desk.savedTexts = g_store.texts;
     g_desk.changedItems = 0;
-    HidePanel();
     UpdateFindCount();
     UpdateTitle();
 }
 
-void DeskItemShown(int32_t i) {
-    ShowPanel(i);
+void DeskItemShown(int32_t) {
     UpdateFindCount();
     UpdateTitle();
 }
@@ -321,7 +277,6 @@ void DeskItemCommitted(int32_t i) {
         if (static_cast<size_t>(k) >= g_desk.savedTexts.size() ||
             g_desk.savedTexts[static_cast<size_t>(k)] != ItemText(k))
             ++g_desk.changedItems;
-    if (i == CurrentItem()) ShowPanel(i);
     UpdateFindCount();
     UpdateTitle();
 }
@@ -332,11 +287,21 @@ void DeskFileSaved() {
     UpdateTitle();
 }
 
-void DeskShutdown() {
-    g_gui.shortcutKey = nullptr;
-    g_gui.inputHandled = nullptr;
-    FreeIcons();
-}
+void DeskShutdown() { FreeIcons(); }
+
+const Feature kDeskFeature = {
+    .name = "desk",
+    .install = DeskInstall,
+    .fileLoaded = DeskFileLoaded,
+    .itemShown = DeskItemShown,
+    .itemCommitted = DeskItemCommitted,
+    .fileSaved = DeskFileSaved,
+    .shutdown = DeskShutdown,
+    .startPosition = [](LastPosition& at) { at = DeskStartPosition(at); },
+    .key = DeskKey,
+    .inputHandled = InputHandled,
+    .describe = Describe,
+};
 
 LastPosition DeskStartPosition(const LastPosition& stored) {
     if (g_desk.openLanguage.empty()) return stored;
@@ -409,7 +374,7 @@ void CycleReference() {
     CommitText();
     LoadReference();
     RecomputeFile();
-    if (CurrentItem() >= 0) ShowPanel(CurrentItem());
+    if (CurrentItem() >= 0) ShowDescPanel(CurrentItem());
     UpdateFindCount();
     UpdateTitle();
     Notice("Reference: " + g_desk.reference +

@@ -1,8 +1,8 @@
 // desk.h - the translator's desk on the main screen: the reference text under the
 // description, the state of every item (list icons, counts and the unsaved "*" in the
 // window title), the checks of every commit, the navigation and search keys and the
-// find dialog. The editing flow (editor.cpp) calls the Desk* hooks at its steps; the
-// rest is what the keys do, callable by tests.
+// find dialog. A feature beside the editing flow (features.h): the flow raises its steps
+// to the Desk* hooks through kDeskFeature; the rest is what the keys do, callable by tests.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include "editor/desk_progress.h"
 #include "editor/desk_search.h"
 #include "editor/editor.h"
+#include "editor/features.h"
 #include "editor/qa/project_settings.h"
 
 struct Surface;
@@ -48,6 +49,7 @@ struct DeskState {
 extern DeskState g_desk;
 
 // ---- hooks of the editing flow ----
+extern const Feature kDeskFeature;
 void DeskInstall();                 // the screen is built (Desc and Text exist); before the restore
 void DeskFileLoaded();              // a file was read into the list, or none could be
 void DeskItemShown(int32_t i);      // item i is in the text box

@@ -13,10 +13,9 @@
 #include <vector>
 
 #include "editor/app_icon.h"
-#include "editor/box_spelling.h"
-#include "editor/desk.h"
 #include "editor/desk_undo.h"
 #include "editor/edited_text.h"
+#include "editor/features.h"
 #include "editor/project.h"
 #include "editor/project_journal.h"
 #include "editor/project_lock.h"
@@ -128,7 +127,7 @@ void CommitText() {
     SetItemText(s, s == g_editor.shownItem ? MergeEditedText(ItemText(s), edited) : edited);
     g_editor.shownItem = s;
     g_editor.shownText = edited;
-    DeskItemCommitted(s);
+    FeaturesItemCommitted(s);
 }
 
 void ShowItem(int32_t i) {
@@ -140,8 +139,7 @@ void ShowItem(int32_t i) {
     g_editor.shownItem = i;
     g_editor.shownText = TextBoxText();
     ItemsCaption(i);
-    DeskItemShown(i);
-    CheckBoxSpellingNow();
+    FeaturesItemShown(i);
 }
 
 void OnItemSelect(int32_t i) {
@@ -173,12 +171,12 @@ bool ReadIntoScreen(const std::string& key) {
         // the caption no longer names a file, since none is loaded.
         SetText("FileFrame", "File");
         ItemsCaption(-1);
-        DeskFileLoaded();
+        FeaturesFileLoaded();
         Tell(read.message, "Cannot load");
         return false;
     }
     for (int i = 0; i < ItemCount(); ++i) g_editor.items->AddItem(ItemName(i).c_str());
-    DeskFileLoaded();
+    FeaturesFileLoaded();
     return true;
 }
 
@@ -234,7 +232,7 @@ SaveOutcome SaveLoadedFile(bool canAsk, bool reload, std::string& message) {
     }
     const StoreResult saved = SaveCurrentFile();
     message = saved.message;
-    if (saved.ok) DeskFileSaved();
+    if (saved.ok) FeaturesFileSaved();
     return saved.ok ? SaveOutcome::Saved : SaveOutcome::Failed;
 }
 
@@ -291,7 +289,7 @@ LastPosition ParseLastPosition(std::string_view bytes, int folderCount, int file
 void RestoreLastPosition() {
     std::string bytes;
     PlatReadFile(kConfigFile, bytes, nullptr);  // none or unreadable: a fresh start
-    const LastPosition at = DeskStartPosition(ParseLastPosition(bytes, LanguageFolderCount(), FileCount()));
+    const LastPosition at = FeaturesStartPosition(ParseLastPosition(bytes, LanguageFolderCount(), FileCount()));
     if (g_editor.fold) g_editor.fold->selected = at.folder;
     if (g_editor.file) g_editor.file->selected = at.file;
     if (LoadFile() && g_editor.items) g_editor.items->SelectItem(at.item);
@@ -355,8 +353,7 @@ void BuildMainScreen() {
     Make("Label", "Desc", "Sheet01", 310, 10, 485, 290, "");
     Make("MLTextBox", "Text", "Sheet01", 310, 305, 485, 290, "");
     SetStoredSizeCounter(FindControl("Text"), StoredSizeOfShownItem);
-    DeskInstall();
-    StartBoxSpelling();
+    FeaturesInstall();
 
     RestoreLastPosition();
     SetActiveSheet("Sheet01");
@@ -481,7 +478,7 @@ int RunEditor(const std::string& fontFallback) {
         outcome = FinishEditing(HowTheLoopEnded());
     } while (!outcome.leave);
     PlatSetEmergencyHandler(nullptr);
-    DeskShutdown();
+    FeaturesShutdown();
     FreeItems();
     ReleaseProjectLock();
     return outcome.code;

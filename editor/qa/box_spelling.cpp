@@ -210,6 +210,12 @@ void StartBoxSpelling() {
 
 void CheckBoxSpellingNow() { MarkMisspelled(); }
 
+const Feature kBoxSpellingFeature = {
+    .name = "box spelling",
+    .install = StartBoxSpelling,
+    .itemShown = [](int32_t) { CheckBoxSpellingNow(); },
+};
+
 void OfferSpellingSuggestions() {
     Control* box = FindControl(kBox);
     const TextEdit* edit = TextEditOf(box);

@@ -176,7 +176,7 @@ class Desk : public ScreenTest {
         std::ofstream(dir_ / "zazovi.cfg", std::ios::binary) << std::string("\x01\0\0\0\0\0\0\0\xFF\xFF\xFF\xFF", 12);
     }
     void TearDown() override {
-        DeskShutdown();
+        FeaturesShutdown();
         g_desk.openLanguage.clear();
         ScreenTest::TearDown();
     }

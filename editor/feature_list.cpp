@@ -1,0 +1,13 @@
+// feature_list.cpp - the features beside the editing flow, in the order they are told of
+// each step: a new feature is one line here, never a call from the flow.
+#include <iterator>
+
+#include "editor/box_spelling.h"
+#include "editor/desk.h"
+#include "editor/features.h"
+
+const Feature* const* Features(size_t& count) {
+    static const Feature* const kList[] = {&kDeskFeature, &kBoxSpellingFeature};
+    count = std::size(kList);
+    return kList;
+}

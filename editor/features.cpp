@@ -1,0 +1,141 @@
+// features.cpp - raising the editing flow's steps to the features, in the list's order,
+// and the panel under the description that their parts make up.
+#include "editor/features.h"
+
+#include <algorithm>
+
+#include "editor/text_store.h"
+#include "gui/controls/frame_label_line.h"
+#include "gui/controls/listbox.h"
+#include "gui/gui.h"
+#include "render/font.h"
+
+namespace {
+
+constexpr const char* kPanelRule = "DeskRule";
+constexpr const char* kPanelText = "DeskReference";
+
+// Calls fn(feature) for every feature, in order.
+template <class Fn>
+void EachFeature(Fn fn) {
+    size_t count = 0;
+    const Feature* const* list = Features(count);
+    for (size_t k = 0; k < count; ++k) fn(*list[k]);
+}
+
+// The GUI's one shortcut filter, asking every feature in turn.
+bool FeatureKey(uint8_t key) {
+    bool taken = false;
+    EachFeature([&](const Feature& f) { taken = taken || (f.key && f.key(key)); });
+    return taken;
+}
+
+void FeatureInputHandled() {
+    EachFeature([](const Feature& f) {
+        if (f.inputHandled) f.inputHandled();
+    });
+}
+
+void CreateDescPanel() {
+    CreateControl("Line", kPanelRule, "Desc", 4, 100, 477, 1);
+    SetControlProperty(kPanelRule, "h", ValFloat(0));
+    SetControlProperty(kPanelRule, "LineWidth", ValFloat(1));
+    SetControlProperty(kPanelRule, "Color", ValColor(MakeColor(0, 0, 160)));
+    CreateControl("Label", kPanelText, "Desc", 0, 104, 485, 186);
+    SetControlProperty(kPanelText, "Text", "");
+    HideDescPanel();
+}
+
+}  // namespace
+
+void FeaturesInstall() {
+    CreateDescPanel();
+    g_gui.shortcutKey = FeatureKey;
+    g_gui.inputHandled = FeatureInputHandled;
+    EachFeature([](const Feature& f) {
+        if (f.install) f.install();
+    });
+}
+
+void FeaturesFileLoaded() {
+    HideDescPanel();
+    EachFeature([](const Feature& f) {
+        if (f.fileLoaded) f.fileLoaded();
+    });
+}
+
+void FeaturesItemShown(int32_t i) {
+    EachFeature([&](const Feature& f) {
+        if (f.itemShown) f.itemShown(i);
+    });
+    ShowDescPanel(i);
+}
+
+void FeaturesItemCommitted(int32_t i) {
+    EachFeature([&](const Feature& f) {
+        if (f.itemCommitted) f.itemCommitted(i);
+    });
+    if (g_editor.items && i == g_editor.items->current) ShowDescPanel(i);
+}
+
+void FeaturesFileSaved() {
+    EachFeature([](const Feature& f) {
+        if (f.fileSaved) f.fileSaved();
+    });
+}
+
+void FeaturesShutdown() {
+    EachFeature([](const Feature& f) {
+        if (f.shutdown) f.shutdown();
+    });
+    g_gui.shortcutKey = nullptr;
+    g_gui.inputHandled = nullptr;
+}
+
+LastPosition FeaturesStartPosition(const LastPosition& stored) {
+    LastPosition at = stored;
+    EachFeature([&](const Feature& f) {
+        if (f.startPosition) f.startPosition(at);
+    });
+    return at;
+}
+
+// ---- the panel ----
+
+std::string DescPanelText(int32_t i, const Font* font) {
+    DescParts parts;
+    EachFeature([&](const Feature& f) {
+        if (f.describe) f.describe(i, font, parts);
+    });
+    std::string text;
+    for (const std::string& part : parts) {
+        if (part.empty()) continue;
+        if (!text.empty()) text += "\n\n";
+        text += part;
+    }
+    return text;
+}
+
+void HideDescPanel() {
+    SetControlProperty(kPanelRule, "Visible", ValBool(false));
+    SetControlProperty(kPanelText, "Visible", ValBool(false));
+}
+
+void ShowDescPanel(int32_t i) {
+    auto* desc = dynamic_cast<Label*>(FindControl("Desc"));
+    if (!desc || !FindControl(kPanelText) || i < 0 || i >= ItemCount()) return HideDescPanel();
+    const std::string text = DescPanelText(i, desc->font);
+    if (text.empty()) return HideDescPanel();
+    // Under the description's own lines, so none of them is hidden, but with room for a
+    // few lines of its own (it scrolls by itself when it is longer).
+    const float width = desc->w - (desc->scrolling ? desc->scrollBarWidth + 1 : 0);
+    const float used = desc->font ? float(TextHeightFont(desc->font, width, 0, ItemDescription(i).c_str(), 0, -1)) : 0;
+    const float top = std::clamp(used + 8.0f, 8.0f, desc->h - 64.0f);
+    const float panelY = top + 4, panelH = desc->h - top - 4;
+    SetControlProperty(kPanelRule, "y", &top);
+    SetControlProperty(kPanelText, "y", &panelY);
+    SetControlProperty(kPanelText, "h", &panelH);
+    SetControlProperty(kPanelText, "Text", text.c_str());
+    SetControlProperty(kPanelRule, "Visible", ValBool(true));
+    SetControlProperty(kPanelText, "Visible", ValBool(true));
+}

@@ -1,0 +1,58 @@
+// features.h - the features beside the editing flow: the translator's desk, spelling in
+// the text box, and whatever a team needs next (review states, translation memory,
+// fitting texts to the game, merge conflicts). The flow (editor.cpp) raises its steps to
+// the list (feature_list.cpp) and never names a feature; a feature answers the steps it
+// cares about, takes the keys it owns, and adds its sections to the Desc panel.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "editor/editor.h"
+
+struct Font;
+
+// The parts of the panel under an item's description, top to bottom. Each is text with
+// colour tags, empty for nothing; the panel puts a blank line between two parts.
+enum class DescSection : uint8_t { Reference, Problems, Review, Conflict, Suggestions, Fit, Count };
+using DescParts = std::array<std::string, static_cast<size_t>(DescSection::Count)>;
+
+// What a feature answers; any hook may be null.
+struct Feature {
+    const char* name = "";
+    void (*install)() = nullptr;                 // the screen is built (Desc and Text exist); before the restore
+    void (*fileLoaded)() = nullptr;              // a file was read into the list, or none could be
+    void (*itemShown)(int32_t i) = nullptr;      // item i is in the text box
+    void (*itemCommitted)(int32_t i) = nullptr;  // the text of item i changed in the store
+    void (*fileSaved)() = nullptr;               // the loaded file was written
+    void (*shutdown)() = nullptr;                // after the last save
+    // The start position: the stored one, or one the feature was asked for.
+    void (*startPosition)(LastPosition& at) = nullptr;
+    // A key before the focused control sees it: true when it was the feature's.
+    bool (*key)(uint8_t key) = nullptr;
+    // After every key or mouse input the GUI handled.
+    void (*inputHandled)() = nullptr;
+    // Its parts of the panel for item i (what it leaves alone stays empty).
+    void (*describe)(int32_t i, const Font* font, DescParts& parts) = nullptr;
+};
+
+// The features, in the order they are told of each step (feature_list.cpp).
+const Feature* const* Features(size_t& count);
+
+// ---- the steps, raised by the editing flow ----
+void FeaturesInstall();
+void FeaturesFileLoaded();
+void FeaturesItemShown(int32_t i);
+void FeaturesItemCommitted(int32_t i);
+void FeaturesFileSaved();
+void FeaturesShutdown();
+LastPosition FeaturesStartPosition(const LastPosition& stored);
+
+// ---- the panel under the description, inside the Desc label ----
+// Builds the panel for item i from every feature's parts; hidden when they are all empty
+// or i is no item. Features call it when what they show changed.
+void ShowDescPanel(int32_t i);
+void HideDescPanel();
+// The panel's text for item i, as shown (for tests).
+std::string DescPanelText(int32_t i, const Font* font);
