@@ -357,7 +357,9 @@ void ComboBox::Draw() {
         if (font) {
             const float glyphH = defaultFont ? float(defaultFont->height) * defaultFont->scale : 0.0f;
             SetColor(tc);
-            DrawText(tx, box.y + box.h * 0.5f - glyphH * 0.5f, item.text.c_str(), ALIGN_LEFT);
+            // The field's room ends before the drop button, as far from it as the text
+            // starts from the box's edge.
+            DrawRowText(tx, x + w - box.h - 4, box.y + box.h * 0.5f - glyphH * 0.5f, item.text, -1, false);
         }
     }
 
@@ -431,8 +433,7 @@ void ComboBox::DrawList() {
             const ComboItem& item = items[size_t(i)];
             SetColor(i == highlighted ? selectedTextColor : textColor);
             const float tx = x + 2 + (item.icon ? fontH + 2 : 0), ty = y + lineH * float(i) + 2 - cBlock;
-            const int drawn = DrawTextN(tx, ty, item.text.c_str(), ALIGN_LEFT, item.visibleLength);
-            if (item.shortened) DrawText(tx + float(drawn), ty, kEllipsis, ALIGN_LEFT);
+            DrawRowText(tx, x + AvailableWidth() - 2, ty, item.text, item.visibleLength, item.shortened);
         }
     }
     glDisable(GL_CLIP_PLANE4);

@@ -13,11 +13,14 @@
 #include "gui/controls/control_support.h"
 #include "gui/gui.h"
 #include "render/font.h"
+#include "render/text_shape.h"
 #include "render/texture.h"
 
 namespace {
 
 constexpr const char* kEllipsis = " ...";
+// The same, before a shortened right-to-left text, whose end is on its left.
+constexpr const char* kEllipsisBefore = "... ";
 constexpr int32_t kKeyUp = 38, kKeyDown = 40, kKeyEnter = 13, kKeySpace = 32, kKeyA = 65;
 
 int32_t AsciiLower(int32_t c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
@@ -28,6 +31,17 @@ int32_t FirstCodePoint(const std::string& text) {
     int32_t cp = -1;
     DecodeUtf8(text.c_str(), cp);
     return cp;
+}
+
+// How far the pen travels over the first line of a row's `length` bytes (-1: all) when
+// drawn: the advances of the forms drawn, as the wrapping counts them. MeasureText counts
+// glyph cells instead, and a joined Arabic form's cell runs a pixel past its advance, so
+// an Arabic row placed by it would stop short of its right edge by a pixel a letter.
+float DrawnWidth(std::string_view text, int32_t length) {
+    int count = length < 0 ? int(text.size()) : length;
+    float width = 0;
+    FitLine(text.data(), 1e9f, GetFont(), nullptr, count, width);
+    return width;
 }
 
 }  // namespace
@@ -57,6 +71,22 @@ void FitItemText(const std::string& text, bool hasIcon, float available, float e
         }
         pos += std::max(n, 1);
     }
+}
+
+void DrawRowText(float left, float right, float y, std::string_view text, int32_t length, bool shortened) {
+    // The direction is that of the whole row, not of its visible part: a shortened row
+    // keeps the side it would have whole. Rows that start with a Latin letter are
+    // decided at that letter, so they pay nothing for this.
+    if (shape::ParagraphDirection(text) == shape::Direction::LeftToRight) {
+        const int drawn = DrawTextN(left, y, text.data(), ALIGN_LEFT, length);
+        if (shortened) DrawText(left + float(drawn), y, kEllipsis, ALIGN_LEFT);
+        return;
+    }
+    // Drawn from its left end, which DrawTextN keeps at x for right-to-left text.
+    const float room = shortened ? TextWidth(kEllipsisBefore) : 0.0f;
+    const float start = std::max(left + room, right - DrawnWidth(text, length));
+    DrawTextN(start, y, text.data(), ALIGN_LEFT, length);
+    if (shortened) DrawText(start - room, y, kEllipsisBefore, ALIGN_LEFT);
 }
 
 void FitItem(ListItem& item, float available, float ellipsisWidth, const Font* font) {
@@ -224,8 +254,7 @@ void ListBox::Draw() {
             const ListItem& item = items[size_t(i)];
             SetColor(item.selected ? selectedTextColor : textColor);
             const float tx = x + 2 + (item.icon ? fontH + 2 : 0), ty = top + lineH * float(i) + 2 - cBlock;
-            const int drawn = DrawTextN(tx, ty, item.text.c_str(), ALIGN_LEFT, item.visibleLength);
-            if (item.shortened) DrawText(tx + float(drawn), ty, kEllipsis, ALIGN_LEFT);
+            DrawRowText(tx, x + AvailableWidth() - 2, ty, item.text, item.visibleLength, item.shortened);
         }
     }
     SetClipRows(false);

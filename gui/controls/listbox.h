@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gui/controls/scrollbar.h"
@@ -36,6 +37,15 @@ void FitItem(ListItem& item, float available, float ellipsisWidth, const Font* f
 // The same rule for any item record: sets *visibleLength and *shortened.
 void FitItemText(const std::string& text, bool hasIcon, float available, float ellipsisWidth, const Font* font,
                  int32_t* visibleLength, uint8_t* shortened);
+
+// Draws the first `length` bytes of a row's text (a list row, a cell, a combo box's field)
+// in the room from `left` to `right`, current font and colour; `text` runs at least to the
+// row's line feed or end. Left-to-right text starts at left. Text whose paragraph reads
+// right to left ends at right, so that its first word lines up with the others' first
+// words, but never starts left of `left`: one too wide for the room spills to the right
+// as left-to-right text does, where the control's own clipping cuts it. A shortened text
+// gets " ..." where it reads on: after the text on the right, or before it on the left.
+void DrawRowText(float left, float right, float y, std::string_view text, int32_t length, bool shortened);
 
 // The scroll state lives in the inherited bar fields, in pixels: `cBlock` is how far the
 // content is moved up, `nBlocks` the largest offset, `Step` one line. The strip of

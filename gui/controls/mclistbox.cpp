@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "engine/engine.h"
 #include "gui/controls/control_support.h"
@@ -100,8 +101,12 @@ void MCListBox::DrawCells(const ListItem& item, float rowTop) const {
         // that the next cells line up with those of rows without icons.
         const float width = columns[size_t(c)].width - (c == 0 ? iconRoom : 0.0f);
         {
+            // Its end keeps from the separator the 1.5 pixels its start keeps, and from the
+            // list's edge (or the strip) the 2 the first cell keeps.
+            const float right = std::min(x + w - (Scrolling() ? 15.0f : 0.0f) - 2, start + width);
             RightClip clip(std::min(x + w, start + width));
-            DrawTextN(start, rowTop, text + pos, ALIGN_LEFT, end - pos);
+            DrawRowText(start, right, rowTop, std::string_view(text + pos, item.text.size() - size_t(pos)), end - pos,
+                        false);
         }
         if (!lf) break;
         start += width + 3;
@@ -150,7 +155,10 @@ void MCListBox::Draw() {
             for (int i = 0; i < columnCount && TitleX(i) - x <= w; ++i) {
                 const float tx = TitleX(i);
                 RightClip clip(std::min(x + w, tx + columns[size_t(i)].width - 3.5f));
-                DrawText(tx, y + 3, columns[size_t(i)].title.c_str(), ALIGN_LEFT);
+                // A right-to-left title ends as far before its separator as titles start
+                // after one.
+                const float right = std::min(x + w - 5, SeparatorX(i) - 4.5f);
+                DrawRowText(tx, right, y + 3, columns[size_t(i)].title, -1, false);
             }
         }
         float mx, my;
