@@ -104,6 +104,8 @@ bool MeasureMarks(const DsfFile& file, Font* font) {
     const int32_t h = SearchGlyph('H', font->glyphs, font->glyphCount, font->asciiDirect);
     MarkInk ink{};
     if (h >= 0 && InkBox(file, font->glyphs[h], ink)) font->baseline = ink.y1;
+    const int32_t space = SearchGlyph(' ', font->glyphs, font->glyphCount, font->asciiDirect);
+    font->blankSpace = space >= 0 && !InkBox(file, font->glyphs[space], ink) ? space : -1;
     if (inks.empty()) return true;
     font->markInks = EngineBlock<MarkInk>(inks.size());
     if (!font->markInks) return false;
@@ -150,13 +152,16 @@ Font* CreateFontFromDsf(const DsfFile& file, bool uploadPages) {
     font->glyphs = EngineBlock<Glyph>(file.glyphs.size());
     font->direct = EngineBlock<int32_t>(kFontDirectRange);
     font->plainDirect = EngineBlock<int32_t>(kFontDirectRange);
-    if (!font->pages || !font->glyphs || !font->direct || !font->plainDirect) return nullptr;
+    font->formsDirect = EngineBlock<int32_t>(kFontFormsEnd - kFontFormsFirst);
+    if (!font->pages || !font->glyphs || !font->direct || !font->plainDirect || !font->formsDirect) return nullptr;
 
     std::copy(file.glyphs.begin(), file.glyphs.end(), font->glyphs);
     for (int32_t c = 0; c < kFontDirectRange; ++c)
         font->direct[c] = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
     for (int32_t c = 0; c < kFontDirectRange; ++c)
         font->plainDirect[c] = font_detail::ShapeClassSlow(c) ? -1 : font->direct[c];
+    for (int32_t c = kFontFormsFirst; c < kFontFormsEnd; ++c)
+        font->formsDirect[c - kFontFormsFirst] = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
     for (size_t i = 0; i < file.pages.size(); ++i) font->pages[i] = PageTexture(file.pages[i], uploadPages);
     if (!MeasureMarks(file, font)) return nullptr;
     return font;
@@ -181,6 +186,8 @@ Font* GetFont() { return g_font.current; }
 int32_t FindGlyph(int32_t c, const Font* font) {
     if (!font || !font->glyphs || c == -1) return -1;
     if (uint32_t(c) < uint32_t(kFontDirectRange) && font->direct) return font->direct[c];
+    if (uint32_t(c - kFontFormsFirst) < uint32_t(kFontFormsEnd - kFontFormsFirst) && font->formsDirect)
+        return font->formsDirect[c - kFontFormsFirst];
     return SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
 }
 

@@ -15,6 +15,9 @@ enum : int { ALIGN_LEFT = 1030, ALIGN_CENTER = 505, ALIGN_RIGHT = 1031 };
 // typographic punctuation, currency and letterlike signs): what a translator types
 // never needs a search.
 constexpr int32_t kFontDirectRange = 0x2200;
+// The Arabic presentation forms (U+FB50-FEFF), what joined Arabic text is drawn with:
+// also found without a search.
+constexpr int32_t kFontFormsFirst = 0xFB50, kFontFormsEnd = 0xFF00;
 
 // Where the ink of a glyph with no advance (a combining mark) lies in its cell, in
 // font pixels: columns x0..x1 and rows y0..y1, the ends excluded. The drawer centres a
@@ -39,6 +42,10 @@ struct Font {
     // right-to-left letters, direction controls) and for Thai, so those loops find them
     // on their missing-glyph path and pay nothing for them otherwise.
     int32_t* plainDirect;
+    int32_t* formsDirect;  // glyph index per code point kFontFormsFirst .. kFontFormsEnd - 1
+    // The space's glyph when its cell has no ink, else -1: drawn as no quad at all, so a
+    // line of another script's page does not switch pages at every word.
+    int32_t blankSpace;
     MarkInk* markInks;  // the inked glyphs of advance 0, by ascending glyph index
     int32_t markInkCount;
     int16_t baseline;  // first cell row below the ink of "H" (3/4 of the height without one)

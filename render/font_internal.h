@@ -67,6 +67,8 @@ uint8_t ShapeClassSlow(int32_t c);
 // Glyph index of c without the search for the common scripts.
 inline int32_t LookupGlyph(const Font* font, int32_t c) {
     if (uint32_t(c) < uint32_t(kFontDirectRange)) return font->direct[c];
+    if (uint32_t(c - kFontFormsFirst) < uint32_t(kFontFormsEnd - kFontFormsFirst))
+        return font->formsDirect[c - kFontFormsFirst];
     return FindGlyph(c, font);
 }
 

@@ -10,7 +10,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/engine.h"
@@ -135,6 +139,11 @@ struct PageBinder {
         return texture;
     }
 };
+
+// A glyph with no ink (the space): drawing it in a shaped line would only switch pages.
+inline bool IsBlank(const Font* font, const Glyph* g) {
+    return font->blankSpace >= 0 && g == font->glyphs + font->blankSpace;
+}
 
 // One textured quad, corners top-left, top-right, bottom-right, bottom-left.
 void GlyphQuad(float x0, float y0, float x1, float y1, float s0, float t0, float s1, float t1, uint32_t textureName) {
@@ -346,6 +355,9 @@ void DrawPlaced(const Font* font, const char* line, int bytes, const std::vector
                           y + (font->height + bottomCut) * scale);
         } else if (!g) {
             MissingMark(x, y, lineHeight, topCut * scale, bottomCut * scale);
+        } else if (IsBlank(font, g)) {
+            // Nothing to draw, and no reason to leave the page of the line's letters: a
+            // line of Arabic or Thai would switch pages at every word.
         } else if (const Texture* page = binder.Use(font, g->page)) {
             // The rows of the cell that stay inside the line once the mark has moved.
             const float dy = float(p.dy);
@@ -374,29 +386,52 @@ struct ParagraphRoom {
     std::vector<uint32_t> thaiBreaks;
 };
 
+// Shaped paragraphs kept between walks: one keystroke walks the whole text several times
+// (wrapping, the scroll range, the caret, drawing), and shaping every paragraph again on
+// each walk would cost more than all the rest. Dropped whole once they hold more than
+// kRoomCacheBytes, counting each paragraph's bytes and its table of room per byte.
+struct RoomCache {
+    std::unordered_multimap<size_t, std::unique_ptr<ParagraphRoom>> rooms;
+    const ParagraphRoom* last = nullptr;  // the one the last call used: the next line's
+    size_t bytes = 0;
+};
+constexpr size_t kRoomCacheBytes = size_t(4) << 20;
+
 const ParagraphRoom& RoomOf(const Font* font, const char* text, int bytes, int& offset) {
-    static ParagraphRoom room;
+    static RoomCache cache;
     const bool tags = g_engine.colorTags;
-    if (room.font == font && room.colorTags == tags && room.bytes.size() >= size_t(bytes) &&
-        std::memcmp(room.bytes.data() + room.bytes.size() - size_t(bytes), text, size_t(bytes)) == 0) {
-        offset = int(room.bytes.size()) - bytes;
-        return room;
+    const std::string_view wanted(text, size_t(bytes));
+    // The next line of the paragraph last used: the rest of it.
+    if (const ParagraphRoom* r = cache.last;
+        r && r->font == font && r->colorTags == tags && r->bytes.size() >= wanted.size() &&
+        std::string_view(r->bytes).substr(r->bytes.size() - wanted.size()) == wanted) {
+        offset = int(r->bytes.size()) - bytes;
+        return *r;
     }
     offset = 0;
-    room.bytes.assign(text, size_t(bytes));
-    room.font = font;
-    room.colorTags = tags;
-    room.advance.assign(size_t(bytes) + 1, 0.0f);
-    const std::string_view paragraph(text, size_t(bytes));
+    const size_t hash = std::hash<std::string_view>{}(wanted);
+    for (auto [at, end] = cache.rooms.equal_range(hash); at != end; ++at) {
+        const ParagraphRoom& r = *at->second;
+        if (r.font == font && r.colorTags == tags && r.bytes == wanted) return *(cache.last = &r);
+    }
+    if (cache.bytes > kRoomCacheBytes) cache.rooms.clear(), cache.bytes = 0;
+    auto room = std::make_unique<ParagraphRoom>();
+    room->bytes.assign(wanted);
+    room->font = font;
+    room->colorTags = tags;
+    room->advance.assign(size_t(bytes) + 1, 0.0f);
     std::vector<shape::Cluster>& clusters = Buffers().clusters;
-    shape::VisualLine(paragraph, shape::ParagraphDirection(paragraph), clusters, tags);
+    shape::VisualLine(wanted, shape::ParagraphDirection(wanted), clusters, tags);
     const float missing = font->height * font->scale;
     for (const shape::Cluster& c : clusters) {
         const Glyph* g = GlyphAt(font, c.glyph < 0 ? -1 : LookupGlyph(font, c.glyph));
-        room.advance[c.byteBegin] += g ? g->advance * font->scale : missing;
+        room->advance[c.byteBegin] += g ? g->advance * font->scale : missing;
     }
-    shape::ThaiBreaks(paragraph, room.thaiBreaks, tags);
-    return room;
+    shape::ThaiBreaks(wanted, room->thaiBreaks, tags);
+    cache.bytes += wanted.size() * (1 + sizeof(float)) + room->thaiBreaks.size() * sizeof(uint32_t);
+    cache.last = room.get();
+    cache.rooms.emplace(hash, std::move(room));
+    return *cache.last;
 }
 
 }  // namespace

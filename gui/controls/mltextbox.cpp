@@ -404,16 +404,16 @@ void MLTextBox::Draw() {
             if (nSel != 0) DrawSelection(width);
             if (!marks.empty()) DrawMarks(width);
             if (HasFocus()) {
+                // One walk of the layout for the input method's spot and the caret alike.
                 const TextPos c = CaretXY(cPos + nSel, width, caretWithPrevious);
                 SetTextInputSpot(x + 2 + c.x, std::clamp(y + 2 + c.y - cBlock, y, y + h), LineHeight());
-            }
-            if ((caretVisible || IsKeyDown(KEY_MOUSE1)) && HasFocus()) {
-                const TextPos c = CaretXY(cPos + nSel, width, caretWithPrevious);
-                ClipPlaneGuard clipTop(4, 0, 1, -double(y));
-                ClipPlaneGuard clipBottom(5, 0, -1, double(y + h));
-                SetColor(textColor);
-                const float cx = x + 2 + c.x, cy = y + 2 + c.y - cBlock;
-                DrawLine(cx, cy, cx, cy + LineHeight());
+                if (caretVisible || IsKeyDown(KEY_MOUSE1)) {
+                    ClipPlaneGuard clipTop(4, 0, 1, -double(y));
+                    ClipPlaneGuard clipBottom(5, 0, -1, double(y + h));
+                    SetColor(textColor);
+                    const float cx = x + 2 + c.x, cy = y + 2 + c.y - cBlock;
+                    DrawLine(cx, cy, cx, cy + LineHeight());
+                }
             }
             if (noticeTimer > 0) DrawNotice();
         }
