@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Makes the release packages (scripts/package.sh) and tests them as a user would:
+# tests/package/tgz_test.sh unpacks the .tar.gz and sees its editor use the Thai
+# dictionary beside it;
 # tests/package/deb_test.sh installs the Debian package, uses it and removes it again;
 # tests/package/zip_test.sh unzips the Windows ZIP into a folder with a non-ASCII name
 # and uses it under Wine. Runs on a virtual X server when there is no display.
@@ -13,12 +15,7 @@ fi
 scripts/package.sh > /dev/null || { echo "FAIL: the packages could not be made"; exit 1; }
 version=$(sed -n 's/^project(QuarnelLocKit VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 status=0
-# The .tar.gz is the install layout under one top folder.
-listing=$(tar tzf "dist/zazovi-${version}-linux-x86_64.tar.gz")
-for f in bin/zazovi bin/loctool share/zazovi/zazovi_font.dsf share/zazovi/sample/Texts/English/menu.loc \
-         share/applications/zazovi.desktop share/icons/hicolor/48x48/apps/zazovi.png share/doc/zazovi/README.md share/doc/zazovi/LICENSE; do
-    grep -qx "zazovi-${version}-linux-x86_64/$f" <<< "$listing" || { echo "FAIL: the .tar.gz holds no $f"; status=1; }
-done
+bash tests/package/tgz_test.sh "dist/zazovi-${version}-linux-x86_64.tar.gz" "$version" || status=1
 bash tests/package/deb_test.sh "dist/zazovi_${version}_amd64.deb" "$version" || status=1
 WINEPREFIX="$PWD/${QK_WIN_BUILD:-build-win}/wine-prefix" bash tests/package/zip_test.sh "dist/zazovi-${version}-windows-x64.zip" "$version" || status=1
 exit $status
