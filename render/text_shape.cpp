@@ -313,8 +313,9 @@ std::vector<Cluster> VisualLine(std::string_view line, Direction base, bool colo
 
 namespace {
 
-// libthai's dictionary: beside the program when it ships one (Windows), else libthai's
-// own. Tried once; null when neither loads.
+// libthai's dictionary: beside the program when its package ships one (the Windows ZIP,
+// the Linux .tar.gz), else libthai's own (the .deb's libthai-data). Tried once; null when
+// neither loads.
 ThBrk* Dictionary(State& s) {
     if (!s.dictionaryTried) {
         s.dictionaryTried = true;
