@@ -10,6 +10,7 @@
 #include "editor/edited_text.h"
 #include "editor/qa/qa_checks.h"
 #include "platform/platform.h"
+#include "render/text_shape.h"
 
 std::string PickReference(const std::vector<std::string>& folders, const std::string& remembered) {
     if (folders.empty()) return {};
@@ -67,6 +68,11 @@ std::string TagsAsText(std::string_view text, std::string_view breaker) {
     std::string shown;
     shown.reserve(view.size());
     for (size_t i = 0; i < view.size(); ++i) {
+        // A broken tag is letters: a paragraph that reads right to left but starts with a
+        // tag would take the direction of "color". A right-to-left mark keeps its own.
+        if ((i == 0 || view[i - 1] == '\n') &&
+            shape::ParagraphDirection(std::string_view(view).substr(i)) == shape::Direction::RightToLeft)
+            shown += "\u200F";
         shown += view[i];
         if (view[i] == '<' && qa::ColourTagLength(std::string_view(view).substr(i)) > 0) shown += breaker;
     }

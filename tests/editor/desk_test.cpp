@@ -126,6 +126,9 @@ TEST(DeskRules, ReferenceIsRememberedOrEnglishOrTheFirstFolder) {
     EXPECT_EQ(ParseReferenceFile("German\r\r\n"), "German");  // a line end some editors write
     EXPECT_EQ(TagsAsText("a<color 255,0,0>b\r\n<color default>\tc<colour>", "|"),
               "a<|color 255,0,0>b\n<|color default> c<colour>");
+    // A Hebrew paragraph that starts with a tag keeps reading right to left once the tag
+    // is broken into letters; a Latin one is left as it is.
+    EXPECT_EQ(TagsAsText("<color 1>\xD7\xA9\n<color 1>a", "|"), "\u200F<|color 1>\xD7\xA9\n<|color 1>a");
 }
 
 using DeskOpen = ScreenTest;
