@@ -79,12 +79,6 @@ qa::LengthLimit LimitOfFile() {
     return limit;
 }
 
-void SetIcon(int32_t i) {
-    ListBox* list = g_editor.items;
-    if (!list || i < 0 || i >= list->ItemCount() || static_cast<size_t>(i) >= g_desk.states.size()) return;
-    list->items[static_cast<size_t>(i)].icon = g_desk.icons[static_cast<int>(g_desk.states[static_cast<size_t>(i)])];
-}
-
 void ComputeState(int32_t i, const qa::LengthLimit& limit) {
     const auto at = static_cast<size_t>(i);
     g_desk.states[at] =
@@ -117,8 +111,7 @@ void RecomputeFile() {
     const qa::LengthLimit limit = LimitOfFile();
     for (int i = 0; i < count; ++i) ComputeState(i, limit);
     if (g_editor.items) {
-        for (int i = 0; i < count; ++i) SetIcon(i);
-        g_editor.items->RefitAll();  // the icons take room from the names
+        RefreshRowMarks();
     }
     g_desk.index.Build(g_store.names, g_store.descriptions,
                        g_desk.referenceIsOther ? g_desk.referenceTexts : std::vector<std::string>(), g_store.texts);
@@ -163,24 +156,6 @@ void Describe(int32_t i, const Font* font, DescParts& parts) {
         static_cast<size_t>(i) < g_desk.problems.size() ? g_desk.problems[static_cast<size_t>(i)] : std::string();
     if (!problems.empty())
         parts[size_t(DescSection::Problems)] = kProblemColour + TagsAsText(problems, breaker) + kDefaultColour;
-}
-
-// ---- icons ----
-
-void FreeIcons() {
-    for (Surface*& icon : g_desk.icons) {
-        FreeSurface(icon);
-        icon = nullptr;
-    }
-}
-
-void MakeIcons() {
-    FreeIcons();
-    const int size = g_editor.items ? std::max(8, int(g_editor.items->FontH()) - 1) : 14;
-    for (int s = 0; s < kItemStateCount; ++s) {
-        const std::vector<uint8_t> rgba = DrawStateIcon(static_cast<ItemState>(s), size);
-        g_desk.icons[s] = CreateSurfaceRGBA(rgba.data(), size, size);
-    }
 }
 
 // The good lines are taken; the bad ones, and names the project does not have, are
@@ -235,11 +210,9 @@ const std::string& ReferenceText(int32_t i) {
 
 void DeskInstall() {
     const std::string openLanguage = g_desk.openLanguage, openFile = g_desk.openFile;
-    FreeIcons();
     g_desk = DeskState{};
     g_desk.openLanguage = openLanguage;
     g_desk.openFile = openFile;
-    MakeIcons();
     std::vector<std::string> problems = LoadSettings();
     std::string referenceProblem;
     g_desk.reference = PickReference(g_project.folders, ReadRememberedReference(&referenceProblem));
@@ -269,7 +242,7 @@ void DeskItemShown(int32_t) {
 void DeskItemCommitted(int32_t i) {
     if (i < 0 || static_cast<size_t>(i) >= g_desk.states.size()) return;
     ComputeState(i, LimitOfFile());
-    SetIcon(i);
+    RefreshRowMark(i);
     UpdateIndexEntry(i);
     g_desk.matches = FindMatches(g_desk.index, g_desk.needle);
     g_desk.changedItems = 0;
@@ -287,7 +260,19 @@ void DeskFileSaved() {
     UpdateTitle();
 }
 
-void DeskShutdown() { FreeIcons(); }
+// What the checks say of an item's row.
+RowMark DeskRowMark(int32_t i) {
+    if (i < 0 || static_cast<size_t>(i) >= g_desk.states.size()) return RowMark::Translated;
+    switch (g_desk.states[static_cast<size_t>(i)]) {
+        case ItemState::Untranslated:
+            return RowMark::Untranslated;
+        case ItemState::Problem:
+            return RowMark::Problem;
+        case ItemState::Translated:
+            break;
+    }
+    return RowMark::Translated;
+}
 
 const Feature kDeskFeature = {
     .name = "desk",
@@ -296,11 +281,11 @@ const Feature kDeskFeature = {
     .itemShown = DeskItemShown,
     .itemCommitted = DeskItemCommitted,
     .fileSaved = DeskFileSaved,
-    .shutdown = DeskShutdown,
     .startPosition = [](LastPosition& at) { at = DeskStartPosition(at); },
     .key = DeskKey,
     .inputHandled = InputHandled,
     .describe = Describe,
+    .rowMark = DeskRowMark,
 };
 
 LastPosition DeskStartPosition(const LastPosition& stored) {

@@ -41,8 +41,6 @@ struct DeskState {
     uint8_t escapeQuitsBefore = 1;
     std::string focusBefore;
     bool noticeShown = false;
-    // The state pictures of the item list, one per ItemState.
-    Surface* icons[kItemStateCount] = {};
     // Asked for on the command line: open this language and file.
     std::string openLanguage, openFile;
 };
@@ -55,7 +53,6 @@ void DeskFileLoaded();              // a file was read into the list, or none co
 void DeskItemShown(int32_t i);      // item i is in the text box
 void DeskItemCommitted(int32_t i);  // the text of item i changed in the store
 void DeskFileSaved();               // the loaded file was written
-void DeskShutdown();                // after the last save
 // The position to start at: the stored one, or the file asked for on the command line.
 LastPosition DeskStartPosition(const LastPosition& stored);
 

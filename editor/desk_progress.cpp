@@ -46,6 +46,10 @@ constexpr PictureColour kRing{105, 105, 105};
 constexpr PictureColour kWhite{255, 255, 255};
 constexpr PictureColour kGreen{30, 150, 60};
 constexpr PictureColour kOrange{230, 110, 0};
+constexpr PictureColour kGold{215, 170, 0};
+constexpr PictureColour kBlue{40, 100, 200};
+constexpr PictureColour kAmber{215, 150, 0};
+constexpr PictureColour kRed{200, 30, 30};
 
 float Distance(float x, float y, float cx, float cy) { return std::hypot(x - cx, y - cy); }
 
@@ -72,6 +76,36 @@ bool Translated(float x, float y, PictureColour* out) {
     return true;
 }
 
+bool Approved(float x, float y, PictureColour* out) {
+    if (Distance(x, y, 0.5f, 0.5f) > 0.46f) return false;
+    if (Distance(x, y, 0.5f, 0.5f) > 0.36f) return *out = kGold, true;
+    return Translated(x, y, out);
+}
+
+bool NeedsReview(float x, float y, PictureColour* out) {
+    if (Distance(x, y, 0.5f, 0.5f) > 0.46f) return false;
+    bool dot = false;
+    for (const float cx : {0.27f, 0.5f, 0.73f}) dot = dot || Distance(x, y, cx, 0.5f) < 0.08f;
+    *out = dot ? kWhite : kBlue;
+    return true;
+}
+
+bool ReferenceChanged(float x, float y, PictureColour* out) {
+    if (Distance(x, y, 0.5f, 0.5f) > 0.46f) return false;
+    const bool bars = std::fabs(x - 0.5f) < 0.24f && (std::fabs(y - 0.4f) < 0.05f || std::fabs(y - 0.6f) < 0.05f);
+    const bool slash = SegmentDistance(x, y, 0.6f, 0.24f, 0.4f, 0.76f) < 0.05f;
+    *out = bars || slash ? kWhite : kAmber;
+    return true;
+}
+
+bool Conflict(float x, float y, PictureColour* out) {
+    if (std::fabs(x - 0.5f) + std::fabs(y - 0.5f) > 0.48f) return false;
+    const bool cross = std::fmin(SegmentDistance(x, y, 0.35f, 0.35f, 0.65f, 0.65f),
+                                 SegmentDistance(x, y, 0.65f, 0.35f, 0.35f, 0.65f)) < 0.065f;
+    *out = cross ? kWhite : kRed;
+    return true;
+}
+
 bool Problem(float x, float y, PictureColour* out) {
     // A triangle on its base: apex (0.5, 0.06), base from (0.04, 0.92) to (0.96, 0.92).
     if (y > 0.92f || y < 0.06f || std::fabs(x - 0.5f) > (y - 0.06f) * 0.535f) return false;
@@ -83,13 +117,22 @@ bool Problem(float x, float y, PictureColour* out) {
 
 }  // namespace
 
-std::vector<uint8_t> DrawStateIcon(ItemState state, int size) {
-    switch (state) {
-        case ItemState::Untranslated:
+std::vector<uint8_t> DrawRowMarkIcon(RowMark mark, int size) {
+    switch (mark) {
+        case RowMark::Approved:
+            return DrawSampledPicture(size, Approved);
+        case RowMark::Untranslated:
             return DrawSampledPicture(size, Untranslated);
-        case ItemState::Problem:
+        case RowMark::NeedsReview:
+            return DrawSampledPicture(size, NeedsReview);
+        case RowMark::ReferenceChanged:
+            return DrawSampledPicture(size, ReferenceChanged);
+        case RowMark::Problem:
             return DrawSampledPicture(size, Problem);
-        case ItemState::Translated:
+        case RowMark::Conflict:
+            return DrawSampledPicture(size, Conflict);
+        case RowMark::Translated:
+        case RowMark::Count:
             break;
     }
     return DrawSampledPicture(size, Translated);

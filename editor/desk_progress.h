@@ -8,12 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/features.h"
+
 namespace qa {
 struct LengthLimit;
 }
 
 enum class ItemState : uint8_t { Translated, Untranslated, Problem };
-constexpr int kItemStateCount = 3;
 
 // The state of one text and, for a problem, what is wrong (one line per problem).
 // Untranslated: empty, or the reference's very bytes while the reference is another
@@ -30,7 +31,9 @@ ProgressCounts CountStates(const std::vector<ItemState>& states);
 // file and the counts, with "*" in front while `unsaved`. An empty key: no file.
 std::string ProgressTitle(const char* programTitle, const std::string& key, const ProgressCounts& counts, bool unsaved);
 
-// A size x size RGBA picture, top row first, edges smoothed: a hollow grey ring for an
-// untranslated item, a green disc with a tick for a translated one, an orange triangle
-// with an exclamation mark for one with a problem.
-std::vector<uint8_t> DrawStateIcon(ItemState state, int size);
+// A size x size RGBA picture for a row of the item list, top row first, edges smoothed:
+// a green disc with a tick (translated), a green disc with two ticks (approved), a hollow
+// grey ring (untranslated), a blue disc with three dots (needs review), an amber disc
+// with a not-equal sign (its reference changed), an orange triangle with an exclamation
+// mark (a problem), a red diamond with a cross (a merge conflict).
+std::vector<uint8_t> DrawRowMarkIcon(RowMark mark, int size);

@@ -4,16 +4,37 @@
 
 #include <algorithm>
 
+#include "editor/desk_progress.h"
 #include "editor/text_store.h"
 #include "gui/controls/frame_label_line.h"
 #include "gui/controls/listbox.h"
 #include "gui/gui.h"
 #include "render/font.h"
+#include "render/texture.h"
 
 namespace {
 
 constexpr const char* kPanelRule = "DeskRule";
 constexpr const char* kPanelText = "DeskReference";
+
+// The row pictures, made for the list's font when the screen is built.
+Surface* g_rowPictures[kRowMarkCount] = {};
+
+void FreeRowPictures() {
+    for (Surface*& picture : g_rowPictures) {
+        FreeSurface(picture);
+        picture = nullptr;
+    }
+}
+
+void MakeRowPictures() {
+    FreeRowPictures();
+    const int size = g_editor.items ? std::max(8, int(g_editor.items->FontH()) - 1) : 14;
+    for (int m = 0; m < kRowMarkCount; ++m) {
+        const std::vector<uint8_t> rgba = DrawRowMarkIcon(static_cast<RowMark>(m), size);
+        g_rowPictures[m] = CreateSurfaceRGBA(rgba.data(), size, size);
+    }
+}
 
 // Calls fn(feature) for every feature, in order.
 template <class Fn>
@@ -49,6 +70,7 @@ void CreateDescPanel() {
 }  // namespace
 
 void FeaturesInstall() {
+    MakeRowPictures();
     CreateDescPanel();
     g_gui.shortcutKey = FeatureKey;
     g_gui.inputHandled = FeatureInputHandled;
@@ -90,6 +112,7 @@ void FeaturesShutdown() {
     });
     g_gui.shortcutKey = nullptr;
     g_gui.inputHandled = nullptr;
+    FreeRowPictures();
 }
 
 LastPosition FeaturesStartPosition(const LastPosition& stored) {
@@ -98,6 +121,34 @@ LastPosition FeaturesStartPosition(const LastPosition& stored) {
         if (f.startPosition) f.startPosition(at);
     });
     return at;
+}
+
+// ---- the row pictures ----
+
+RowMark RowMarkOf(int32_t i) {
+    RowMark mark = RowMark::Translated;
+    EachFeature([&](const Feature& f) {
+        if (f.rowMark) mark = std::max(mark, f.rowMark(i));
+    });
+    return mark;
+}
+
+const Surface* RowMarkPicture(RowMark mark) {
+    const int m = static_cast<int>(mark);
+    return m >= 0 && m < kRowMarkCount ? g_rowPictures[m] : nullptr;
+}
+
+void RefreshRowMark(int32_t i) {
+    ListBox* list = g_editor.items;
+    if (!list || i < 0 || i >= list->ItemCount()) return;
+    list->items[static_cast<size_t>(i)].icon = g_rowPictures[static_cast<int>(RowMarkOf(i))];
+}
+
+void RefreshRowMarks() {
+    ListBox* list = g_editor.items;
+    if (!list) return;
+    for (int32_t i = 0; i < list->ItemCount(); ++i) RefreshRowMark(i);
+    list->RefitAll();  // the pictures take room from the names
 }
 
 // ---- the panel ----

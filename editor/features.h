@@ -12,11 +12,26 @@
 #include "editor/editor.h"
 
 struct Font;
+struct Surface;
 
 // The parts of the panel under an item's description, top to bottom. Each is text with
 // colour tags, empty for nothing; the panel puts a blank line between two parts.
 enum class DescSection : uint8_t { Reference, Problems, Review, Conflict, Suggestions, Fit, Count };
 using DescParts = std::array<std::string, static_cast<size_t>(DescSection::Count)>;
+
+// The picture on an item's row in the list: of what the features say of the item, the
+// one that asks most for the translator's attention, the later ones here first.
+enum class RowMark : uint8_t {
+    Translated,
+    Approved,
+    Untranslated,
+    NeedsReview,
+    ReferenceChanged,
+    Problem,
+    Conflict,
+    Count
+};
+constexpr int kRowMarkCount = static_cast<int>(RowMark::Count);
 
 // What a feature answers; any hook may be null.
 struct Feature {
@@ -35,6 +50,8 @@ struct Feature {
     void (*inputHandled)() = nullptr;
     // Its parts of the panel for item i (what it leaves alone stays empty).
     void (*describe)(int32_t i, const Font* font, DescParts& parts) = nullptr;
+    // What it says of item i's row; Translated when it has nothing to say.
+    RowMark (*rowMark)(int32_t i) = nullptr;
 };
 
 // The features, in the order they are told of each step (feature_list.cpp).
@@ -48,6 +65,15 @@ void FeaturesItemCommitted(int32_t i);
 void FeaturesFileSaved();
 void FeaturesShutdown();
 LastPosition FeaturesStartPosition(const LastPosition& stored);
+
+// ---- the item list's pictures ----
+// Item i's picture from every feature's mark, or every row's. Features call them when what
+// they say of a row changed.
+void RefreshRowMark(int32_t i);
+void RefreshRowMarks();
+// The mark item i's row shows, and the picture of a mark (for tests).
+RowMark RowMarkOf(int32_t i);
+const Surface* RowMarkPicture(RowMark mark);
 
 // ---- the panel under the description, inside the Desc label ----
 // Builds the panel for item i from every feature's parts; hidden when they are all empty

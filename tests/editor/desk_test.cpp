@@ -272,7 +272,9 @@ TEST_F(Desk, StatesIconsAndTitleFollowEveryCommit) {
     const std::vector<ItemState> expected = {S::Translated,   S::Untranslated, S::Translated,
                                              S::Untranslated, S::Untranslated, S::Translated};
     EXPECT_EQ(g_desk.states, expected);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(g_editor.items->items[i].icon, g_desk.icons[static_cast<int>(expected[i])]);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(g_editor.items->items[i].icon,
+                  RowMarkPicture(expected[i] == S::Translated ? RowMark::Translated : RowMark::Untranslated));
     EXPECT_NE(Title().find("German\\menu.loc ? 3/6 translated"), std::string::npos) << Title();
     // Ctrl+B copies the reference, Ctrl+Down commits it and goes on: still untranslated.
     g_editor.items->SelectItem(3);
@@ -287,7 +289,7 @@ TEST_F(Desk, StatesIconsAndTitleFollowEveryCommit) {
     SetControlProperty("Text", "Text", "Leben");
     g_editor.items->SelectItem(5);
     EXPECT_EQ(g_desk.states[5], S::Problem);
-    EXPECT_EQ(g_editor.items->items[5].icon, g_desk.icons[static_cast<int>(S::Problem)]);
+    EXPECT_EQ(g_editor.items->items[5].icon, RowMarkPicture(RowMark::Problem));
     EXPECT_NE(Prop("DeskReference").find("Placeholders"), std::string::npos) << Prop("DeskReference");
     EXPECT_NE(Title().find("3/6 translated, 1 problem"), std::string::npos) << Title();
     // A problem never stops a save.
