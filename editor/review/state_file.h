@@ -33,6 +33,7 @@ struct ItemReview {
     ReviewState state = ReviewState::Untranslated;
     std::string recordedSource;  // the source text when the item was last marked translated
     std::string comment;
+    bool operator==(const ItemReview&) const = default;
 };
 
 // Untranslated with no recorded source and no comment is the same as no record at all.
@@ -48,6 +49,7 @@ bool ReferenceChanged(const ItemReview& review, std::string_view currentSource);
 struct StateFile {
     std::string sourceLanguage;  // the language folder the recorded sources are from
     std::vector<ItemReview> items;
+    bool operator==(const StateFile&) const = default;
 };
 
 // "German.tsv": the file of a language inside kStateFolder.
