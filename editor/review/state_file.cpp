@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <map>
-#include <tuple>
 
 namespace review {
 namespace {
@@ -16,7 +15,8 @@ constexpr int kFieldCount = 5;
 constexpr const char* kFieldNames[kFieldCount] = {"file name", "index", "state", "recorded source", "comment"};
 
 bool KeyLess(const ItemReview& r, std::string_view file, int32_t index) {
-    return std::tie(r.file, r.index) < std::tie(file, index);
+    const int byName = std::string_view(r.file).compare(file);
+    return byName < 0 || (byName == 0 && r.index < index);
 }
 
 std::vector<ItemReview>::const_iterator LowerBound(const StateFile& states, std::string_view file, int32_t index) {
