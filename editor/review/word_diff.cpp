@@ -114,19 +114,30 @@ size_t Decode(std::string_view s, size_t i, char32_t& c) {
     return n;
 }
 
-// The token bounds of the middle of both texts as numbers: equal tokens get one number,
-// so the diff compares integers.
+// The middle of both texts as token numbers (equal tokens get one number, so the diff
+// compares integers), without the tokens the other text does not have at all: those
+// can be in no common sequence, and leaving them out makes a rewritten text's diff
+// several times faster. `where` maps each number kept back to its token.
 struct Numbered {
     std::vector<int> a, b;
+    std::vector<size_t> whereA, whereB;
 };
 
 Numbered Number(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b, size_t begin,
                 size_t endA, size_t endB) {
     std::unordered_map<std::string_view, int> ids;
     ids.reserve((endA - begin) + (endB - begin));
+    std::vector<int> idA, idB;
+    for (size_t i = begin; i < endA; ++i) idA.push_back(ids.emplace(a[i], int(ids.size())).first->second);
+    for (size_t i = begin; i < endB; ++i) idB.push_back(ids.emplace(b[i], int(ids.size())).first->second);
+    std::vector<char> inA(ids.size(), 0), inB(ids.size(), 0);
+    for (int id : idA) inA[size_t(id)] = 1;
+    for (int id : idB) inB[size_t(id)] = 1;
     Numbered n;
-    for (size_t i = begin; i < endA; ++i) n.a.push_back(ids.emplace(a[i], int(ids.size())).first->second);
-    for (size_t i = begin; i < endB; ++i) n.b.push_back(ids.emplace(b[i], int(ids.size())).first->second);
+    for (size_t i = 0; i < idA.size(); ++i)
+        if (inB[size_t(idA[i])]) n.a.push_back(idA[i]), n.whereA.push_back(begin + i);
+    for (size_t i = 0; i < idB.size(); ++i)
+        if (inA[size_t(idB[i])]) n.b.push_back(idB[i]), n.whereB.push_back(begin + i);
     return n;
 }
 
@@ -223,8 +234,8 @@ std::vector<DiffPiece> WordDiff(std::string_view oldText, std::string_view newTe
         const Numbered middle = Number(a, b, head, endA, endB);
         std::vector<char> midA(middle.a.size(), 0), midB(middle.b.size(), 0);
         if (Myers(middle.a, middle.b, midA, midB)) {
-            std::copy(midA.begin(), midA.end(), keptA.begin() + head);
-            std::copy(midB.begin(), midB.end(), keptB.begin() + head);
+            for (size_t i = 0; i < midA.size(); ++i) keptA[middle.whereA[i]] = midA[i];
+            for (size_t i = 0; i < midB.size(); ++i) keptB[middle.whereB[i]] = midB[i];
         }
     }
 

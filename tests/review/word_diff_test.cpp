@@ -123,14 +123,19 @@ TEST(WordDiffPieces, SpellBothTextsAndKeepALongestCommonSequence) {
     }
 }
 
-TEST(WordDiffPieces, TextsWithNothingInCommonBeyondTheEditCapStillSpellBothTexts) {
-    std::string a, b;
-    for (int i = 0; i < 3000; ++i) a += "a" + std::to_string(i) + " ", b += "b" + std::to_string(i) + ",";
-    const std::string prefix = "Same start: ", suffix = ": same end";
-    const std::vector<DiffPiece> pieces = review::WordDiff(prefix + a + suffix, prefix + b + suffix);
-    EXPECT_EQ(pieces,
-              (std::vector<DiffPiece>{
-                  {DiffKind::Same, prefix}, {DiffKind::Removed, a}, {DiffKind::Added, b}, {DiffKind::Same, suffix}}));
+TEST(WordDiffPieces, TextsTooFarApartForAWordDiffShowAsRemovedAndAddedWhole) {
+    // The same 3000 words in the opposite order: only spaces line up, some 6000 edits.
+    std::string forward, backward;
+    for (int i = 0; i < 3000; ++i) {
+        forward += " w" + std::to_string(i);
+        backward += " w" + std::to_string(2999 - i);
+    }
+    const std::string prefix = "Same start:", suffix = ". Same end";
+    const std::vector<DiffPiece> pieces = review::WordDiff(prefix + forward + suffix, prefix + backward + suffix);
+    EXPECT_EQ(pieces, (std::vector<DiffPiece>{{DiffKind::Same, prefix + " "},
+                                              {DiffKind::Removed, forward.substr(1)},
+                                              {DiffKind::Added, backward.substr(1)},
+                                              {DiffKind::Same, suffix}}));
 }
 
 }  // namespace
