@@ -90,7 +90,10 @@ bool ParseIndex(std::string_view s, int32_t& index) {
 
 std::string Quoted(std::string_view s) {
     constexpr size_t kMax = 40;  // a whole damaged comment would drown the message
-    return "'" + std::string(s.substr(0, kMax)) + (s.size() > kMax ? "...'" : "'");
+    if (s.size() <= kMax) return "'" + std::string(s) + "'";
+    size_t cut = kMax;
+    while (cut > 0 && (static_cast<uint8_t>(s[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+    return "'" + std::string(s.substr(0, cut)) + "...'";
 }
 
 // Splits the lines, checks the encoding and the raw line shape; the callbacks get each
@@ -134,8 +137,10 @@ bool ParseHeader(std::string_view line, StateFile& parsed, StateFileError& error
         return Fail(error, 1, "the first line is not '" + expected + "<tab><source language>'");
     if (first != expected)
         return Fail(error, 1,
-                    "version " + Quoted(first.substr(magicSpace.size())) + " of the file; this program reads " +
+                    "the file is version " + Quoted(first.substr(magicSpace.size())) + "; this program reads version " +
                         std::to_string(kStateFileVersion));
+    if (fields.size() == 1)
+        return Fail(error, 1, "the first line names no source language (a tab and its folder name after the version)");
     if (fields.size() != 2)
         return Fail(error, 1,
                     "the first line has " + std::to_string(fields.size()) +

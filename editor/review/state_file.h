@@ -47,7 +47,7 @@ bool ReferenceChanged(const ItemReview& review, std::string_view currentSource);
 // (file, index) once and only records with anything to keep: ParseStateFile gives it so
 // and the helpers below keep it so.
 struct StateFile {
-    std::string sourceLanguage;  // the language folder the recorded sources are from
+    std::string sourceLanguage;  // the language folder the recorded sources are from; never empty
     std::vector<ItemReview> items;
     bool operator==(const StateFile&) const = default;
 };

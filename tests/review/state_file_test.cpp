@@ -73,6 +73,12 @@ TEST(StateFileRoundTrip, ReadsWhatCheckoutsAndHandMergesLeaveAndWritesItCanonica
     EXPECT_EQ(Parsed(kHeader).items.size(), 0u);
 }
 
+std::string Repeated(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
 struct Damage {
     const char* what;
     std::string bytes;
@@ -85,9 +91,12 @@ TEST(StateFileDamage, EachDamageIsReportedWithItsLineAndLeavesTheStatesAsTheyWer
     const std::vector<Damage> cases = {
         {"an empty file", "", 1, "the file is empty"},
         {"another format", "id\tstate\n", 1, "the first line is not 'zazovi translation state 1<tab>"},
-        {"a newer version", "zazovi translation state 2\tEnglish\n", 1, "version '2' of the file"},
-        {"no source language", "zazovi translation state 1\n", 1, "the first line has 1 fields"},
+        {"a newer version", "zazovi translation state 2\tEnglish\n", 1,
+         "the file is version '2'; this program reads version 1"},
+        {"no source language", "zazovi translation state 1\n", 1, "the first line names no source language"},
         {"an empty source language", "zazovi translation state 1\t\n", 1, "the source language is empty"},
+        {"a third field in the first line", "zazovi translation state 1\tEnglish\tGerman\n", 1,
+         "the first line has 3 fields"},
         {"four fields", kHeader + good + "menu\t2\ttranslated\tA\n", 3, "4 fields where an item line has 5"},
         {"six fields", kHeader + "menu\t2\ttranslated\tA\tB\tC\n", 2, "6 fields where an item line has 5"},
         {"an empty line", kHeader + "\n" + good, 2, "1 field where"},
@@ -100,6 +109,9 @@ TEST(StateFileDamage, EachDamageIsReportedWithItsLineAndLeavesTheStatesAsTheyWer
         {"an index beyond 32 bits", kHeader + "menu\t2147483648\tapproved\tA\t\n", 2, "bad index '2147483648'"},
         {"no index", kHeader + "menu\t\tapproved\tA\t\n", 2, "bad index ''"},
         {"an unknown state", kHeader + good + "menu\t2\tdone\tA\t\n", 3, "unknown state 'done'"},
+        {"a long state, quoted short and cut between characters",
+         kHeader + "menu\t2\tx" + Repeated("ä", 30) + "\tA\t\n", 2,
+         "unknown state 'x" + Repeated("ä", 19) + "...' (the states are"},
         {"a state in capitals", kHeader + "menu\t2\tApproved\tA\t\n", 2, "unknown state 'Approved'"},
         {"an item twice", kHeader + good + "game\t1\tapproved\tA\t\n" + good, 4, "'menu' item 1 is already on line 2"},
         {"an item twice, once empty", kHeader + good + "menu\t1\tuntranslated\t\t\n", 3, "'menu' item 1 is already"},
