@@ -81,6 +81,9 @@ target_link_libraries(platform_files PUBLIC shell32 advapi32)
 # Checks, project settings and spelling, as on Linux.
 add_subdirectory(editor/qa)
 target_link_libraries(editor_core PUBLIC editor_qa_checks)
+# Review states and the word diff, as on Linux.
+add_subdirectory(editor/review)
+target_link_libraries(editor_core PUBLIC editor_review)
 # The shipped dictionaries beside the programs, where they are found first, as in the
 # ZIP; so is libthai's word dictionary.
 file(COPY ${QK_WIN_LIBS}/dictionaries/ DESTINATION ${CMAKE_BINARY_DIR}/dictionaries)
