@@ -91,8 +91,10 @@ bool TextBoxEdited() {
 }
 
 void UpdateTitle() {
-    const bool unsaved = g_desk.changedItems > 0 || TextBoxEdited();
-    const std::string title = ProgressTitle(kEditorTitle, CurrentKey(), CountStates(g_desk.states), unsaved);
+    const bool unsaved = g_desk.changedItems > 0 || TextBoxEdited() || FeaturesUnsaved();
+    ProgressCounts counts = CountStates(g_desk.states);
+    counts.toReview = FeaturesToReview();
+    const std::string title = ProgressTitle(kEditorTitle, CurrentKey(), counts, unsaved);
     if (title == g_desk.title) return;
     g_desk.title = title;
     SetEngineWindowTitle(title.c_str());
@@ -286,6 +288,7 @@ const Feature kDeskFeature = {
     .inputHandled = InputHandled,
     .describe = Describe,
     .rowMark = DeskRowMark,
+    .refresh = UpdateTitle,
 };
 
 LastPosition DeskStartPosition(const LastPosition& stored) {

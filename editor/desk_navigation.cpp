@@ -6,15 +6,8 @@
 #include "platform/platform.h"
 
 int NextUntranslated(const std::vector<ItemState>& states, int from, int direction) {
-    const int count = static_cast<int>(states.size());
-    if (count == 0) return -1;
-    const int step = direction < 0 ? -1 : 1;
-    if (from < 0 || from >= count) from = step > 0 ? -1 : count;
-    for (int n = 1; n <= count; ++n) {
-        const int i = ((from + step * n) % count + count) % count;
-        if (states[static_cast<size_t>(i)] == ItemState::Untranslated) return i;
-    }
-    return -1;
+    return NextWhere(static_cast<int>(states.size()), from, direction,
+                     [&](int i) { return states[static_cast<size_t>(i)] == ItemState::Untranslated; });
 }
 
 int ListKeyTarget(int32_t key, int current, int count, int rowsPerPage) {

@@ -13,6 +13,20 @@
 // From -1 (no item) the search starts at the first item, or backwards at the last.
 int NextUntranslated(const std::vector<ItemState>& states, int from, int direction);
 
+// The same search over `count` items for any test: the item after (+1) or before (-1)
+// `from` for which wanted(i) holds, wrapping; `from` when it is the only one; -1 for none.
+template <class Wanted>
+int NextWhere(int count, int from, int direction, Wanted wanted) {
+    if (count <= 0) return -1;
+    const int step = direction < 0 ? -1 : 1;
+    if (from < 0 || from >= count) from = step > 0 ? -1 : count;
+    for (int n = 1; n <= count; ++n) {
+        const int i = ((from + step * n) % count + count) % count;
+        if (wanted(i)) return i;
+    }
+    return -1;
+}
+
 // The item a list key moves to from `current` in a list of `count` items showing
 // `rowsPerPage` rows: Page Up / Page Down a page less one row, Home the first, End the
 // last. -1 for any other key or an empty list.

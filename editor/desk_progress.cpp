@@ -35,6 +35,7 @@ std::string ProgressTitle(const char* programTitle, const std::string& key, cons
     if (key.empty()) return title;
     title += " \u2013 " + key + ".loc \u2013 " + std::to_string(counts.translated) + "/" +
              std::to_string(counts.items) + " translated";
+    if (counts.toReview > 0) title += ", " + std::to_string(counts.toReview) + " to review";
     if (counts.problems > 0)
         title += ", " + std::to_string(counts.problems) + (counts.problems == 1 ? " problem" : " problems");
     return title;

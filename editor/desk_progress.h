@@ -24,6 +24,7 @@ ItemState StateOfText(std::string_view text, std::string_view reference, bool re
 
 struct ProgressCounts {
     int items = 0, translated = 0, problems = 0;  // a text with a problem counts as translated
+    int toReview = 0;                             // marked for review, or its source changed
 };
 ProgressCounts CountStates(const std::vector<ItemState>& states);
 

@@ -230,7 +230,7 @@ SaveOutcome SaveLoadedFile(bool canAsk, bool reload, std::string& message) {
             return SaveOutcome::KeptInRecovery;
         }
     }
-    const StoreResult saved = SaveCurrentFile();
+    const StoreResult saved = SaveCurrentFile(FeaturesFilesToSave());
     message = saved.message;
     if (saved.ok) FeaturesFileSaved();
     return saved.ok ? SaveOutcome::Saved : SaveOutcome::Failed;

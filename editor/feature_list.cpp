@@ -5,9 +5,10 @@
 #include "editor/box_spelling.h"
 #include "editor/desk.h"
 #include "editor/features.h"
+#include "editor/review/review_feature.h"
 
 const Feature* const* Features(size_t& count) {
-    static const Feature* const kList[] = {&kDeskFeature, &kBoxSpellingFeature};
+    static const Feature* const kList[] = {&kDeskFeature, &kBoxSpellingFeature, &kReviewFeature};
     count = std::size(kList);
     return kList;
 }

@@ -104,6 +104,33 @@ void FeaturesFileSaved() {
     EachFeature([](const Feature& f) {
         if (f.fileSaved) f.fileSaved();
     });
+    RefreshFeatures();
+}
+
+std::vector<PlatFileWrite> FeaturesFilesToSave() {
+    std::vector<PlatFileWrite> files;
+    EachFeature([&](const Feature& f) {
+        if (f.filesToSave) f.filesToSave(files);
+    });
+    return files;
+}
+
+int FeaturesToReview() {
+    int count = 0;
+    EachFeature([&](const Feature& f) { count += f.toReview ? f.toReview() : 0; });
+    return count;
+}
+
+bool FeaturesUnsaved() {
+    bool unsaved = false;
+    EachFeature([&](const Feature& f) { unsaved = unsaved || (f.unsaved && f.unsaved()); });
+    return unsaved;
+}
+
+void RefreshFeatures() {
+    EachFeature([](const Feature& f) {
+        if (f.refresh) f.refresh();
+    });
 }
 
 void FeaturesShutdown() {

@@ -8,8 +8,10 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "editor/editor.h"
+#include "platform/platform.h"
 
 struct Font;
 struct Surface;
@@ -52,6 +54,14 @@ struct Feature {
     void (*describe)(int32_t i, const Font* font, DescParts& parts) = nullptr;
     // What it says of item i's row; Translated when it has nothing to say.
     RowMark (*rowMark)(int32_t i) = nullptr;
+    // Files it writes together with the loaded file, all or none (the journal's write).
+    void (*filesToSave)(std::vector<PlatFileWrite>& files) = nullptr;
+    // How many items of the loaded file it has for a reviewer, for the window title.
+    int (*toReview)() = nullptr;
+    // Whether it holds changes not yet written.
+    bool (*unsaved)() = nullptr;
+    // Something another feature shows may have changed (the title, the counts).
+    void (*refresh)() = nullptr;
 };
 
 // The features, in the order they are told of each step (feature_list.cpp).
@@ -65,6 +75,13 @@ void FeaturesItemCommitted(int32_t i);
 void FeaturesFileSaved();
 void FeaturesShutdown();
 LastPosition FeaturesStartPosition(const LastPosition& stored);
+// What the features write together with the loaded file.
+std::vector<PlatFileWrite> FeaturesFilesToSave();
+// The sums of what the features say, for the window title.
+int FeaturesToReview();
+bool FeaturesUnsaved();
+// After a feature changed what it shows: every feature brings its part up to date.
+void RefreshFeatures();
 
 // ---- the item list's pictures ----
 // Item i's picture from every feature's mark, or every row's. Features call them when what

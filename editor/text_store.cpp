@@ -7,6 +7,7 @@
 #include <functional>
 #include <system_error>
 
+#include "editor/project_journal.h"
 #include "formats/loc_format.h"
 #include "platform/platform.h"
 
@@ -107,13 +108,20 @@ bool SetItemText(int i, std::string_view text) {
     return true;
 }
 
-StoreResult SaveCurrentFile() {
+StoreResult SaveCurrentFile(const std::vector<PlatFileWrite>& alongside) {
     if (g_store.key.empty()) return {};
     const std::string path = LocPath(g_store.key);
     std::string bytes;
     StoreResult r = EncodeLoc(HostPath(path), bytes);
     if (!r.ok) return r;
-    r = ReplaceFile(path, bytes);
+    if (alongside.empty()) {
+        r = ReplaceFile(path, bytes);
+    } else {
+        // The features' files go with the texts they belong to, all or none.
+        std::vector<PlatFileWrite> files = {{path, bytes}};
+        files.insert(files.end(), alongside.begin(), alongside.end());
+        r = ReplaceProjectFiles(files);
+    }
     if (r.ok) g_store.onDisk = FingerprintOf(path, bytes);
     return r;
 }

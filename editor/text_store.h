@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
+
 constexpr int kFileSlots = 16;
 constexpr int kMaxFolders = 512;
 
@@ -62,7 +64,7 @@ StoreResult ReadDescriptions();
 bool SetItemText(int i, std::string_view text);
 // Writes the loaded file back to "Texts\<key>.loc" through a temporary file, so
 // the old file is replaced only by a complete new one. Empty key: writes nothing.
-StoreResult SaveCurrentFile();
+StoreResult SaveCurrentFile(const std::vector<PlatFileWrite>& alongside = {});
 // True when the loaded file on disk is no longer the one this store read or last
 // wrote: its size, time or content differ. A file that is gone or cannot be read is
 // not "changed": saving over it then overwrites nobody's work.
