@@ -65,7 +65,8 @@ void TypeEachCharacter(Editor& ed, const std::string& text) {
             if (now.size() > typed.size()) ed.Key("BackSpace");
             ed.X("xdotool type --delay 1000 '" + c + "'");
             // The pause after these keys is the one between two characters.
-            ed.Key("ctrl+a ctrl+c Right");  // Right leaves the caret at the end
+            // End: where a line reads to its end, the right end in right-to-left text.
+            ed.Key("ctrl+a ctrl+c End");
             now = ed.X("timeout 5 xclip -selection clipboard -o 2>/dev/null");
         }
         ASSERT_EQ(now, typed + c) << "the character at byte " << typed.size() << " of " << text;
