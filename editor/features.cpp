@@ -84,6 +84,7 @@ void FeaturesFileLoaded() {
     EachFeature([](const Feature& f) {
         if (f.fileLoaded) f.fileLoaded();
     });
+    RefreshFeatures();  // what one feature shows may count what a later one loaded
 }
 
 void FeaturesItemShown(int32_t i) {
