@@ -172,6 +172,40 @@ TEST(EditorEndToEnd, ExitRemembersTheItemForTheNextStart) {
     EXPECT_EQ(ed.WaitExit(), 0);
 }
 
+// Ctrl+U marks an item for review, kept in "Translation state" at Exit; the source text
+// changed on disk meanwhile shows at the next start (the title counts both).
+TEST(EditorEndToEnd, ReviewMarkIsKeptAndAChangedSourceShowsAtTheNextStart) {
+    Editor ed("review");
+    const std::string language = FirstFolder(ed.dir);
+    ASSERT_TRUE(ed.Start());
+    ed.Click(kRowX, RowY(1));
+    ed.Key("ctrl+u");
+    ed.Click(kExitX, kButtonsY);
+    ASSERT_EQ(ed.WaitExit(), 0);
+    const std::vector<uint8_t> bytes = ReadBytes(ed.dir / "Translation state" / (language + ".tsv"));
+    const std::string states(bytes.begin(), bytes.end());
+    EXPECT_NE(states.find("\nmenu\t1\tneeds-review\t"), std::string::npos) << states;
+    EXPECT_NE(states.find("\nmenu\t2\ttranslated\t"), std::string::npos) << states;
+
+    const fs::path english = ed.dir / "Texts" / "English" / "menu.loc";
+    std::vector<std::string> source = Texts(english);
+    ASSERT_GT(source.size(), 2u);
+    source[2] += " now";
+    std::string encoded;
+    ASSERT_TRUE(locformat::EncodeLoc(source, english.string(), encoded).ok);
+    std::FILE* out = std::fopen(english.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(encoded.data(), 1, encoded.size(), out);
+    std::fclose(out);
+
+    ed.exitCode = -1;
+    ASSERT_TRUE(ed.Start());
+    const std::string title = ed.X("xdotool getwindowname " + ed.window);
+    EXPECT_NE(title.find(", 2 to review"), std::string::npos) << title;
+    ed.Click(kExitX, kButtonsY);
+    EXPECT_EQ(ed.WaitExit(), 0);
+}
+
 TEST(EditorEndToEnd, ARelativeProjectFolderIsTakenFromWhereTheProgramWasStarted) {
     // "zazovi proj" typed in work/, which holds proj; another proj lies beside the program.
     Editor ed("relative");
