@@ -3,6 +3,7 @@
 // journal, shown as the item list's pictures and as the review part of the panel.
 #include "editor/review/review_feature.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -37,12 +38,16 @@ struct ReviewFeatureState {
     std::string statesLanguage;
     review::StateFile states;
     bool readable = false;
-    bool unsaved = false;      // changed by the translator since the file was last written
+    bool unsaved = false;       // changed by the translator since the file was last written
     bool pendingWrite = false;  // translations found without a record, recorded on load
     // The source texts of the loaded file, when the loaded language is not the source.
     std::vector<std::string> sources;
     bool sourcesKnown = false;
     int32_t commentItem = -1;  // the item the open comment dialog is for
+    // Per item of the loaded file, where its record is in states.items (-1: none), and how
+    // many items are to review: looked up for every row and every title, so kept ready.
+    std::vector<int32_t> at;
+    int toReview = 0;
 };
 ReviewFeatureState g_review;
 
@@ -57,17 +62,36 @@ const std::string& SourceOf(int32_t i) {
 
 bool Usable() { return g_review.readable && !g_review.file.empty(); }
 
+const review::ItemReview* Find(int32_t i) {
+    if (i < 0 || size_t(i) >= g_review.at.size() || g_review.at[size_t(i)] < 0) return nullptr;
+    return &g_review.states.items[size_t(g_review.at[size_t(i)])];
+}
+
 review::ItemReview RecordOf(int32_t i) {
-    if (const review::ItemReview* r = review::FindReview(g_review.states, g_review.file, i)) return *r;
+    if (const review::ItemReview* r = Find(i)) return *r;
     review::ItemReview fresh;
     fresh.file = g_review.file;
     fresh.index = i;
     return fresh;
 }
 
+bool ToReview(int32_t i) { return SourceChangedAt(i) || ReviewStateOf(i) == review::ReviewState::NeedsReview; }
+
+// The index of the loaded file's records and the count to review, after any change.
+void Reindex() {
+    g_review.at.assign(size_t(std::max(ItemCount(), 0)), -1);
+    const std::vector<review::ItemReview>& items = g_review.states.items;
+    for (size_t k = 0; k < items.size(); ++k)
+        if (items[k].file == g_review.file && items[k].index >= 0 && size_t(items[k].index) < g_review.at.size())
+            g_review.at[size_t(items[k].index)] = int32_t(k);
+    g_review.toReview = 0;
+    for (int32_t i = 0; i < ItemCount(); ++i) g_review.toReview += ToReview(i);
+}
+
 void Store(int32_t i, review::ItemReview record) {
     if (record == RecordOf(i)) return;
     review::SetReview(g_review.states, std::move(record));
+    Reindex();
     g_review.unsaved = true;
     RefreshRowMark(i);
     if (g_editor.items && g_editor.items->current == i) ShowDescPanel(i);
@@ -86,6 +110,7 @@ void LoadStates(const std::string& language) {
     g_review.states.sourceLanguage = ProjectSourceLanguage();
     g_review.readable = true;
     g_review.unsaved = g_review.pendingWrite = false;
+    g_review.at.clear();
     const std::string path = StatePath(language);
     std::error_code ec;
     if (!std::filesystem::exists(PlatFsPath(HostPath(path)), ec)) return;  // none yet
@@ -114,9 +139,11 @@ void LoadSources() {
 }
 
 // Translations made before states were kept: recorded now with the source as it is.
+// Nothing to record without a source (the source language itself, or its file missing).
 void RecordExistingTranslations() {
+    if (!g_review.sourcesKnown) return;
     for (int32_t i = 0; i < ItemCount(); ++i) {
-        if (review::FindReview(g_review.states, g_review.file, i) || TextUntranslated(i)) continue;
+        if (Find(i) || TextUntranslated(i)) continue;
         review::SetReview(g_review.states, {g_review.file, i, review::ReviewState::Translated, SourceOf(i), ""});
         // Written with the next save, but no change of the translator's to warn about.
         g_review.pendingWrite = true;
@@ -131,7 +158,9 @@ void OnFileLoaded() {
     if (g_review.language.empty()) return;
     if (g_review.language != g_review.statesLanguage) LoadStates(g_review.language);
     LoadSources();
+    Reindex();
     if (g_review.readable) RecordExistingTranslations();
+    Reindex();
     RefreshRowMarks();
 }
 
@@ -250,22 +279,17 @@ std::string ProjectSourceLanguage() { return PickReference(g_project.folders, ""
 
 review::ReviewState ReviewStateOf(int32_t i) {
     if (!Usable()) return review::ReviewState::Untranslated;
-    const review::ItemReview* r = review::FindReview(g_review.states, g_review.file, i);
+    const review::ItemReview* r = Find(i);
     return r ? r->state : review::ReviewState::Untranslated;
 }
 
 bool SourceChangedAt(int32_t i) {
     if (!Usable() || !g_review.sourcesKnown) return false;
-    const review::ItemReview* r = review::FindReview(g_review.states, g_review.file, i);
+    const review::ItemReview* r = Find(i);
     return r && r->state != review::ReviewState::Untranslated && review::ReferenceChanged(*r, SourceOf(i));
 }
 
-int ItemsToReview() {
-    int count = 0;
-    for (int32_t i = 0; i < ItemCount(); ++i)
-        count += SourceChangedAt(i) || ReviewStateOf(i) == review::ReviewState::NeedsReview;
-    return count;
-}
+int ItemsToReview() { return Usable() ? g_review.toReview : 0; }
 
 bool ToggleNeedsReview() {
     const int32_t i = CurrentItem();
@@ -308,9 +332,7 @@ bool GoToReview(int direction) {
     if (!list || list->ItemCount() == 0) return false;
     CommitText();
     const int32_t from = list->current;
-    const int target = NextWhere(list->ItemCount(), from, direction, [](int i) {
-        return SourceChangedAt(i) || ReviewStateOf(i) == review::ReviewState::NeedsReview;
-    });
+    const int target = NextWhere(list->ItemCount(), from, direction, ToReview);
     if (target < 0) {
         Notice("Nothing in this file is left to review");
         return false;

@@ -19,6 +19,10 @@ bool KeyLess(const ItemReview& r, std::string_view file, int32_t index) {
     return byName < 0 || (byName == 0 && r.index < index);
 }
 
+bool PairLess(const std::pair<std::string, int32_t>& key, std::string_view file, int32_t index) {
+    return key.first < file || (key.first == file && key.second < index);
+}
+
 std::vector<ItemReview>::const_iterator LowerBound(const StateFile& states, std::string_view file, int32_t index) {
     return std::lower_bound(states.items.begin(), states.items.end(), 0,
                             [&](const ItemReview& r, int) { return KeyLess(r, file, index); });
@@ -290,15 +294,29 @@ bool ParseStateFile(std::string_view bytes, StateFile& states, StateFileError& e
     StateFile parsed;
     if (!CheckLineBytes(line, 1, error) || !ParseHeader(line, parsed, error)) return false;
 
-    std::map<std::pair<std::string, int32_t>, int> seen;  // each item's line, for a second line of it
+    // Each item's line, for a second line of it. Lines in the written order cannot repeat an
+    // earlier item, so the map is only built once a line comes out of order (a hand merge).
+    std::map<std::pair<std::string, int32_t>, int> seen;
+    std::vector<std::pair<std::string, int32_t>> inOrder;  // the keys so far while in order
+    std::vector<int> inOrderLines;
+    bool ordered = true;
     while (lines.Next(line)) {
         ItemReview item;
         if (!CheckLineBytes(line, lines.number, error) || !ParseItem(line, lines.number, item, error)) return false;
-        const auto [it, fresh] = seen.emplace(std::pair(item.file, item.index), lines.number);
-        if (!fresh)
-            return Fail(error, lines.number,
-                        Quoted(item.file) + " item " + std::to_string(item.index) + " is already on line " +
-                            std::to_string(it->second));
+        if (ordered && (inOrder.empty() || PairLess(inOrder.back(), item.file, item.index))) {
+            inOrder.emplace_back(item.file, item.index);
+            inOrderLines.push_back(lines.number);
+        } else {
+            if (ordered) {
+                for (size_t k = 0; k < inOrder.size(); ++k) seen.emplace(inOrder[k], inOrderLines[k]);
+                ordered = false;
+            }
+            const auto [it, fresh] = seen.emplace(std::pair(item.file, item.index), lines.number);
+            if (!fresh)
+                return Fail(error, lines.number,
+                            Quoted(item.file) + " item " + std::to_string(item.index) + " is already on line " +
+                                std::to_string(it->second));
+        }
         if (HasAnythingToKeep(item)) parsed.items.push_back(std::move(item));
     }
     std::sort(parsed.items.begin(), parsed.items.end(),
