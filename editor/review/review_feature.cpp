@@ -43,7 +43,8 @@ struct ReviewFeatureState {
     // The source texts of the loaded file, when the loaded language is not the source.
     std::vector<std::string> sources;
     bool sourcesKnown = false;
-    int32_t commentItem = -1;  // the item the open comment dialog is for
+    int32_t commentItem = -1;       // the item the open comment dialog is for
+    uint8_t escapeQuitsBefore = 1;  // Escape closes the dialog while it is open
     // Per item of the loaded file, where its record is in states.items (-1: none), and how
     // many items are to review: looked up for every row and every title, so kept ready.
     std::vector<int32_t> at;
@@ -239,6 +240,7 @@ void Describe(int32_t i, const Font* font, DescParts& parts) {
 
 void CloseCommentDialog() {
     if (FindControl(kDialog)) DestroyControl(kDialog);
+    if (g_review.commentItem >= 0) g_engine.escapeQuits = g_review.escapeQuitsBefore;
     g_review.commentItem = -1;
 }
 
@@ -262,6 +264,7 @@ void OnCommentCancel(int32_t) {
 }
 
 bool ReviewKey(uint8_t key) {
+    if (key == VK_ESCAPE && g_review.commentItem >= 0) return OnCommentCancel(0), true;
     const bool ctrl = IsKeyDown(KEY_ANY_CTRL), shift = IsKeyDown(KEY_ANY_SHIFT), alt = IsKeyDown(KEY_ANY_ALT);
     if (ctrl && !alt && key == 'U') return shift ? ToggleApproved() : ToggleNeedsReview(), true;
     if (ctrl && !alt && !shift && key == 'M') return OpenCommentDialog(), true;
@@ -363,8 +366,11 @@ void OpenCommentDialog() {
     }
     CloseCommentDialog();
     g_review.commentItem = i;
+    g_review.escapeQuitsBefore = g_engine.escapeQuits;
+    g_engine.escapeQuits = 0;
     CreateControl("Dialog", kDialog, "Sheet01", 310, 150, 485, 170);
     SetControlProperty(kDialog, "Text", ("Comment on " + ItemName(i)).c_str());
+    BindControlEvent(kDialog, "Close", [] { OnCommentCancel(0); });
     CreateControl("MLTextBox", kDialogText, kDialog, 6, 26, 473, 110);
     SetControlProperty(kDialogText, "Text", RecordOf(i).comment.c_str());
     CreateControl("Button", "ReviewCommentOk", kDialog, 329, 142, 70, 22);

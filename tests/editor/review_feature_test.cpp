@@ -14,6 +14,7 @@
 
 #include "editor/desk.h"
 #include "editor/text_store.h"
+#include "engine/engine.h"
 #include "support/editor_screen.h"
 
 namespace fs = std::filesystem;
@@ -60,6 +61,15 @@ class Review : public ScreenTest {
         std::ofstream(StateFile(), std::ios::binary) << bytes;
     }
     static std::string Title() { return g_desk.title; }
+    static void Click(Control* c) {
+        ASSERT_NE(c, nullptr);
+        float x = 0, y = 0;
+        c->ScreenPos(&x, &y);
+        TestAdvanceTicks(1000);
+        TestMouseButton(WM_LBUTTONDOWN, int(x + 5), int(y + 5));
+        TestMouseButton(WM_LBUTTONUP, int(x + 5), int(y + 5));
+        PumpMessages();
+    }
     static const void* Icon(int i) { return g_editor.items->items[static_cast<size_t>(i)].icon; }
 };
 
@@ -115,6 +125,26 @@ TEST_F(Review, KeysAndEditsMoveTheStatesAndTheFileIsWrittenWithTheTexts) {
               "menu\t2\ttranslated\tQuit\tToo long for the button?\\nAsk the UI team.\n"
               "menu\t5\ttranslated\t%d lives\t\n");
     EXPECT_NE(Title()[0], '*') << Title();
+}
+
+TEST_F(Review, CtrlMEditsTheCommentAndEscapeLeavesItAsItWas) {
+    Build();
+    g_editor.items->SelectItem(2);
+    Key('M', true);
+    ASSERT_NE(FindControl("ReviewCommentText"), nullptr);
+    EXPECT_EQ(g_engine.escapeQuits, 0);  // Escape is the dialog's while it is open
+    SetControlProperty("ReviewCommentText", "Text", "Too long?");
+    Key(VK_ESCAPE);
+    EXPECT_EQ(FindControl("ReviewCommentText"), nullptr);
+    EXPECT_EQ(g_engine.escapeQuits, 1);
+    EXPECT_EQ(Prop("DeskReference").find("Too long?"), std::string::npos);
+    Key('M', true);
+    SetControlProperty("ReviewCommentText", "Text", "Too long?");
+    Click(FindControl("ReviewCommentOk"));
+    EXPECT_EQ(FindControl("ReviewCommentText"), nullptr);
+    EXPECT_NE(Prop("DeskReference").find("Comment<color default>\nToo long?"), std::string::npos)
+        << Prop("DeskReference");
+    EXPECT_EQ(Title()[0], '*');
 }
 
 TEST_F(Review, AChangedSourceShowsItsWordDiffUntilTakenBack) {
