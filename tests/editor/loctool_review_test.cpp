@@ -241,6 +241,25 @@ TEST_F(LoctoolReview, CsvWithoutStateColumnsLeavesStatesButDropsTheApprovalOfACh
                                                                 "menu\t0\ttranslated\tNew Game\tChecked by Anne\n"}}));
 }
 
+// A PO file exported before the edge-breaks flag said the same in a translator comment:
+// its entries stay translated and the comment is no translator's.
+TEST_F(LoctoolReview, PoFromBeforeTheEdgeBreaksFlagKeepsItsEntriesTranslated) {
+    const fs::path project = MakeProject("p", nullptr);
+    const fs::path po = Export(project, "po");
+    std::string old = ReadFile(po);
+    const std::string flag = "#, fuzzy, zazovi-edge-breaks\n";
+    int entries = 0;
+    for (size_t at; (at = old.find(flag)) != std::string::npos; ++entries)
+        old.replace(at, flag.size(),
+                    "# line breaks at the start or end differ from the reference on purpose\n#, fuzzy\n");
+    ASSERT_EQ(entries, 3);
+    WriteFile(po, old);
+    const Outcome r = Loctool("import " + Q(project) + " French " + Q(po));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "French: 0 items changed (menu 0, game 0, keyboard 0)\n");
+    EXPECT_FALSE(fs::exists(StatePath(project)));
+}
+
 // Per file and language: needs-review 1 and 6, reference changed 2, approved 0 and 7,
 // comments 0, 1 and 4; a language without a state file counts none.
 TEST_F(LoctoolReview, StatsCountReviewStatesPerLanguageAndFile) {

@@ -179,6 +179,9 @@ constexpr std::string_view kApprovedFlag = "zazovi-approved";
 // The entry is fuzzy only because its line breaks at the start or end differ from the
 // reference, which msgfmt --check refuses in a translated entry: it is translated.
 constexpr std::string_view kEdgeBreaksFlag = "zazovi-edge-breaks";
+// What files exported before that flag said instead, as a translator comment.
+constexpr std::string_view kOldEdgeBreaksComment =
+    "line breaks at the start or end differ from the reference on purpose";
 
 // In the order gettext writes an entry's comments: translator, extracted, flags,
 // previous msgid.
@@ -420,11 +423,16 @@ Result ReadPo(const std::string& path, ReadBack& read) {
             return Fail(path + ":" + std::to_string(entry.line) + ": '" + entry.id +
                         "' has plural forms, which a game text does not have");
         entry.text = po_message_msgstr(m);
-        entry.mark = PoMark(m, placed ? scan.messages[k].flags : std::vector<std::string>());
+        std::vector<std::string> flags = placed ? scan.messages[k].flags : std::vector<std::string>();
         if (const char* comments = po_message_comments(m)) {
             entry.comment = comments;  // a line each, each ended by a line feed
             if (!entry.comment.empty() && entry.comment.back() == '\n') entry.comment.pop_back();
         }
+        if (entry.comment == kOldEdgeBreaksComment) {
+            entry.comment.clear();
+            flags.emplace_back(kEdgeBreaksFlag);
+        }
+        entry.mark = PoMark(m, flags);
         read.entries.push_back(std::move(entry));
     }
     return {};
