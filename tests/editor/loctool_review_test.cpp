@@ -34,6 +34,7 @@ const std::vector<Item>& Items() {
         {"menu", "Credits", "Credits", "Crédits\n"},
         {"menu", "Save", "Save", "Sauver\n"},
         {"menu", "Help", "Help", "Aide\n"},
+        {"menu", "Back", "Back", "Retour"},
         {"game", "Hello", "Hello", "Bonjour"},
         {"keyboard", "Escape", "Esc", "Échap"},
     };
@@ -48,7 +49,8 @@ const char* const kStates =
     "menu\t4\tuntranslated\t\tWait for the new menu\n"
     "menu\t5\ttranslated\tCredits\t\n"
     "menu\t6\tneeds-review\tSave\t\n"
-    "menu\t7\tapproved\tHelp\t\n";
+    "menu\t7\tapproved\tHelp\t\n"
+    "menu\t8\ttranslated\tGo back\t\n";
 
 const char* const kFormats[] = {"po", "xliff", "csv"};
 
@@ -117,7 +119,8 @@ TEST_F(LoctoolReview, AnUnchangedRoundTripKeepsEveryStateInEachFormat) {
 
 // The same edits made through each format's own marks: an approved text changed under
 // its approval, a review done, a reference change accepted, a translation sent back to
-// review, a comment rewritten. Every format gives the same state file.
+// review, a comment rewritten, a text put back to the English one, a text changed under
+// a changed reference that stays to review. Every format gives the same state file.
 TEST_F(LoctoolReview, ImportedMarksAndCommentsGoIntoTheStateFileAndAChangedTextLosesItsApproval) {
     const std::map<std::string, std::vector<std::pair<std::string, std::string>>> edits = {
         {"po",
@@ -125,20 +128,26 @@ TEST_F(LoctoolReview, ImportedMarksAndCommentsGoIntoTheStateFileAndAChangedTextL
           {"#, fuzzy\nmsgctxt \"menu:1:Continue\"", "msgctxt \"menu:1:Continue\""},
           {"#, fuzzy\n#| msgctxt \"menu:2:Load\"\n#| msgid \"\"\n#| \"Load a game\\n\"\n#| \"from disk\"\n", ""},
           {"msgctxt \"menu:3:Quit\"", "#, fuzzy\nmsgctxt \"menu:3:Quit\""},
-          {"# Wait for the new menu\n", "# Ready now\n#\n# really\n"}}},
+          {"# Wait for the new menu\n", "# Ready now\n#\n# really\n"},
+          {"msgstr \"Crédits\\n\"", "msgstr \"Credits\""},
+          {"msgstr \"Retour\"", "msgstr \"Revenir\""}}},
         {"xliff",
          {{">Nouvelle partie</target>", ">Nouveau jeu</target>"},
           {"state=\"needs-review-translation\">Continuer<", "state=\"translated\">Continuer<"},
           {"state=\"needs-review-translation\">Charger<", "state=\"translated\">Charger<"},
           {"state=\"translated\">Quitter<", "state=\"needs-review-l10n\">Quitter<"},
           {"<note from=\"translator\">Wait for the new menu</note>",
-           "<note from=\"translator\">Ready now\n</note><note from=\"translator\">really</note>"}}},
+           "<note from=\"translator\">Ready now\n</note><note from=\"translator\">really</note>"},
+          {">Crédits\n</target>", ">Credits</target>"},
+          {"state=\"needs-review-translation\">Retour<", "state=\"needs-review-translation\">Revenir<"}}},
         {"csv",
          {{"\"Nouvelle partie\",\"approved\"", "\"Nouveau jeu\",\"approved\""},
           {"\"Continuer\",\"needs-review\"", "\"Continuer\",\"translated\""},
           {"\"Charger\",\"reference-changed\"", "\"Charger\",\"\""},
           {"\"Quitter\",\"translated\"", "\"Quitter\",\"needs-review\""},
-          {"\"Wait for the new menu\"", "\"Ready now\n\nreally\""}}},
+          {"\"Wait for the new menu\"", "\"Ready now\n\nreally\""},
+          {"\"Crédits\n\",\"translated\"", "\"Credits\",\"translated\""},
+          {"\"Retour\",\"reference-changed\"", "\"Revenir\",\"reference-changed\""}}},
     };
     const std::string expected =
         "zazovi translation state 1\tEnglish\n"
@@ -147,9 +156,9 @@ TEST_F(LoctoolReview, ImportedMarksAndCommentsGoIntoTheStateFileAndAChangedTextL
         "menu\t2\ttranslated\tLoad Game\t\n"
         "menu\t3\tneeds-review\tQuit\t\n"
         "menu\t4\tuntranslated\t\tReady now\\n\\nreally\n"
-        "menu\t5\ttranslated\tCredits\t\n"
         "menu\t6\tneeds-review\tSave\t\n"
-        "menu\t7\tapproved\tHelp\t\n";
+        "menu\t7\tapproved\tHelp\t\n"
+        "menu\t8\tneeds-review\tBack\t\n";
     for (const char* format : kFormats) {
         SCOPED_TRACE(format);
         const fs::path project = MakeProject(std::string("p_") + format);
@@ -158,8 +167,8 @@ TEST_F(LoctoolReview, ImportedMarksAndCommentsGoIntoTheStateFileAndAChangedTextL
         Outcome r = Loctool("import " + Q(project) + " French " + Q(file));
         ASSERT_EQ(r.code, 0) << r.err;
         EXPECT_EQ(r.out,
-                  "French: 1 item changed (menu 1, game 0, keyboard 0)\n"
-                  "French: review states of 5 items changed (Translation state/French.tsv)\n");
+                  "French: 3 items changed (menu 3, game 0, keyboard 0)\n"
+                  "French: review states of 7 items changed (Translation state/French.tsv)\n");
         EXPECT_EQ(ReadFile(StatePath(project)), expected);
         // The approval the file still claims for the changed text is not given back later.
         r = Loctool("import " + Q(project) + " French " + Q(file));
@@ -260,20 +269,20 @@ TEST_F(LoctoolReview, PoFromBeforeTheEdgeBreaksFlagKeepsItsEntriesTranslated) {
     EXPECT_FALSE(fs::exists(StatePath(project)));
 }
 
-// Per file and language: needs-review 1 and 6, reference changed 2, approved 0 and 7,
+// Per file and language: needs-review 1 and 6, reference changed 2 and 8, approved 0 and 7,
 // comments 0, 1 and 4; a language without a state file counts none.
 TEST_F(LoctoolReview, StatsCountReviewStatesPerLanguageAndFile) {
     const fs::path project = MakeProject("p");
     Outcome r = Loctool("stats " + Q(project) + " --format json");
     ASSERT_EQ(r.code, 0) << r.err;
     for (const char* line :
-         {"{\"language\": \"French\", \"items\": 10, \"translated\": 9, \"percent\": 90.0, \"needs_review\": 2, "
-          "\"reference_changed\": 1, \"approved\": 2, \"commented\": 3,",
-          "{\"file\": \"menu\", \"items\": 8, \"translated\": 7, \"percent\": 87.5, \"needs_review\": 2, "
-          "\"reference_changed\": 1, \"approved\": 2, \"commented\": 3}",
+         {"{\"language\": \"French\", \"items\": 11, \"translated\": 10, \"percent\": 90.9, \"needs_review\": 2, "
+          "\"reference_changed\": 2, \"approved\": 2, \"commented\": 3,",
+          "{\"file\": \"menu\", \"items\": 9, \"translated\": 8, \"percent\": 88.9, \"needs_review\": 2, "
+          "\"reference_changed\": 2, \"approved\": 2, \"commented\": 3}",
           "{\"file\": \"game\", \"items\": 1, \"translated\": 1, \"percent\": 100.0, \"needs_review\": 0, "
           "\"reference_changed\": 0, \"approved\": 0, \"commented\": 0}",
-          "{\"language\": \"German\", \"items\": 10, \"translated\": 0, \"percent\": 0.0, \"needs_review\": 0, "
+          "{\"language\": \"German\", \"items\": 11, \"translated\": 0, \"percent\": 0.0, \"needs_review\": 0, "
           "\"reference_changed\": 0, \"approved\": 0, \"commented\": 0,"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\nin\n" << r.out;
     WriteFile(dir_ / "stats.json", r.out);
@@ -283,10 +292,10 @@ TEST_F(LoctoolReview, StatsCountReviewStatesPerLanguageAndFile) {
     r = Loctool("stats " + Q(project));
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("language  file        items  translated  percent  review  changed  approved  commented\n"
-                         "English   menu            8           8   100.0%       0        0         0          0\n"),
+                         "English   menu            9           9   100.0%       0        0         0          0\n"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("French    (all)          10           9    90.0%       2        1         2          3\n"),
+    EXPECT_NE(r.out.find("French    (all)          11          10    90.9%       2        2         2          3\n"),
               std::string::npos)
         << r.out;
 }

@@ -367,19 +367,27 @@ exchange::Mark StoredMark(const review::ItemReview* record, const std::string& s
     return record->state == review::ReviewState::Approved ? exchange::Mark::Approved : exchange::Mark::Translated;
 }
 
-// The item's record after the import of `entry`. The comment is the file's. The state
-// changes only for an item translated after the import whose entry has a text: what the
-// entry marks it, with the current source recorded when it becomes translated or
-// approved. Approval is given in the editor: an import keeps it for an unchanged text
-// that comes back approved, and never gives it (a text the translator changed under an
-// approved flag, imported twice, would else be approved the second time).
+// The item's record after the import of `entry`, as the editor keeps it when a text is
+// typed. The comment is the file's. The state changes only for an entry with a text: a
+// text that comes in is translated against today's source, so that source is recorded
+// (under whatever mark the entry gives), and one that became the source's bytes is
+// untranslated. An unchanged text takes the entry's mark; its recorded source moves on
+// only when it becomes translated or approved, so a changed source stays to review until
+// someone says otherwise. Approval is given in the editor: an import keeps it for an
+// unchanged text that comes back approved, and never gives it (a text the translator
+// changed under an approved flag, imported twice, would else be approved the second time).
 review::ItemReview ImportedReview(const review::ItemReview* record, const exchange::Entry& entry,
                                   const std::string& before, const std::string& after, const std::string& source,
                                   bool translated, review::ItemReview fresh) {
     review::ItemReview out = record ? *record : std::move(fresh);
     if (entry.hasReview) out.comment = entry.comment;
-    if (entry.text.empty() || !translated) return out;
     const bool same = before == after;
+    if (entry.text.empty() || (same && !translated)) return out;
+    if (!translated) {
+        out.state = review::ReviewState::Untranslated;
+        out.recordedSource.clear();
+        return out;
+    }
     const exchange::Mark stored = StoredMark(record, source);
     exchange::Mark mark = entry.hasReview ? entry.mark : stored;
     if (mark == exchange::Mark::Approved && !(same && record && record->state == review::ReviewState::Approved))
@@ -387,7 +395,7 @@ review::ItemReview ImportedReview(const review::ItemReview* record, const exchan
     if (same && mark == stored) return out;
     if (mark == exchange::Mark::ToReview) {
         out.state = review::ReviewState::NeedsReview;
-        if (out.recordedSource.empty()) out.recordedSource = source;  // else what it was translated from
+        if (!same || out.recordedSource.empty()) out.recordedSource = source;
     } else {
         out.state = mark == exchange::Mark::Approved ? review::ReviewState::Approved : review::ReviewState::Translated;
         out.recordedSource = source;
