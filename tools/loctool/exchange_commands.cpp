@@ -73,7 +73,7 @@ const char* const kImportHelp =
     "Review states and comments come back too and go into PROJECT/Translation state/\n"
     "LANGUAGE.tsv in the same all-or-none write: PO fuzzy (unless only for\n"
     "zazovi-edge-breaks) or XLIFF needs-review-* or CSV needs-review/reference-changed is\n"
-    "to review; a translated text records the source it now goes with. An approved item\n"
+    "to review; a text that comes in records the source it now goes with. An approved item\n"
     "stays approved when its text comes back unchanged and approved (zazovi-approved,\n"
     "final, approved); a changed text loses its approval, and an import gives none. A CSV\n"
     "without the state and comment columns leaves them as they are.\n"
