@@ -18,6 +18,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "tools/loctool/exchange.h"
 
@@ -367,15 +368,17 @@ Result ReadUnit(const std::string& path, xmlNodePtr tu, ReadBack& read) {
     }
     // Translators' notes, several joined a line each: their text and our placeholders.
     // A note is no game text, so markup a tool put there is passed over, not refused.
+    bool firstNote = true;
     for (xmlNodePtr n = tu->children; n; n = n->next) {
         if (!Named(n, "note") || Attribute(n, "from") != kTranslatorNote) continue;
+        if (!std::exchange(firstNote, false)) entry.comment += '\n';
         std::string note;
         for (xmlNodePtr c = n->children; c; c = c->next) {
             if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content) note += C(c->content);
             if (Named(c, "x"))
                 if (const unsigned cp = PlaceholderChar(Attribute(c, "ctype")); cp != 0) AppendCodePoint(note, cp);
         }
-        entry.comment += (entry.comment.empty() ? "" : "\n") + note;
+        entry.comment += note;
     }
     read.entries.push_back(std::move(entry));
     return {};
