@@ -111,7 +111,10 @@ TEST_F(LoctoolExchange, ExportThenImportRestoresEveryByteInEachFormat) {
 
         r = Loctool("import " + Q(stale) + " French " + Q(file));
         ASSERT_EQ(r.code, 0) << r.err;
-        EXPECT_EQ(r.out, "French: 34 items changed (menu 15, game 15, keyboard 4)\n");
+        // Each changed text is translated now, against today's English.
+        EXPECT_EQ(r.out,
+                  "French: 34 items changed (menu 15, game 15, keyboard 4)\n"
+                  "French: review states of 34 items changed (Translation state/French.tsv)\n");
         EXPECT_EQ(LocFiles(stale), LocFiles(source));
 
         // Once more: nothing changes and nothing is written.
@@ -299,11 +302,14 @@ TEST_F(LoctoolExchange, RefusedImportsChangeNothing) {
          ".csv:1: the file holds the language 'German', not 'French'"},
         // The row starts on line 2; its description holds a line break.
         {"bad quote", "csv", replace(csv, "\"Nouvelle partie\"", "\"Nouvelle \"partie\""), ".csv:3: "},
-        {"short row", "csv", replace(csv, ",\"Nouvelle partie\"", ""), ".csv:2: 5 columns where the header has 6"},
+        {"short row", "csv", replace(csv, ",\"Nouvelle partie\"", ""), ".csv:2: 7 columns where the header has 8"},
         {"NUL in id", "csv", replace(csv, plainCsv, std::string("\"menu\",\"0\",\"Pl") + '\0' + "ain\","),
          ".csv:2: unknown item 'menu:0:Pl\\x00ain': no item"},
         {"NUL byte", "csv", replace(csv, "Nouvelle partie", std::string("Nouvelle\0partie", 15)),
          ".csv:2: the text of item 'menu:0:Plain' holds a NUL byte"},
+        {"comment not UTF-8", "csv",
+         replace(csv, "\"Nouvelle partie\",\"translated\",\"\"", "\"Nouvelle partie\",\"translated\",\"\xFF\""),
+         ".csv:2: the comment of item 'menu:0:Plain' is not valid UTF-8"},
         {"too long", "csv", replace(csv, "Nouvelle partie", std::string(40000, 'x')),
          ".csv:2: the text of item 'menu:0:Plain' is 40000 bytes long"},
     };
@@ -341,7 +347,9 @@ TEST_F(LoctoolExchange, XliffSegmentMarksAreReadAsTheirText) {
     WriteBytes(file, xliff);
     const Outcome r = Loctool("import " + Q(project) + " French " + Q(file));
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "French: 1 item changed (menu 1, game 0, keyboard 0)\n");
+    EXPECT_EQ(r.out,
+              "French: 1 item changed (menu 1, game 0, keyboard 0)\n"
+              "French: review states of 1 item changed (Translation state/French.tsv)\n");
     const fs::path expected = MakeProject("expected", [](const Text& t) {
         return std::string(t.name) == "Plain" ? std::string("Nouvelle partie & plus") : t.french;
     });

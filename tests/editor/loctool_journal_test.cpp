@@ -57,13 +57,14 @@ class LoctoolJournal : public LoctoolTest {
         }
         return files;
     }
-    // Anything in the project that is not its .loc and .desc files: temporaries, a
+    // Anything in the project that is not its .loc, .desc and state files: temporaries, a
     // journal, a lock.
     static std::set<std::string> Extras(const fs::path& project) {
         std::set<std::string> extras;
         for (const auto& entry : fs::recursive_directory_iterator(project)) {
             const std::string ext = entry.path().extension().string();
-            if (!entry.is_directory() && ext != ".loc" && ext != ".desc")
+            const bool state = ext == ".tsv" && entry.path().parent_path().filename() == "Translation state";
+            if (!entry.is_directory() && ext != ".loc" && ext != ".desc" && !state)
                 extras.insert(fs::relative(entry.path(), project).string());
         }
         return extras;
@@ -134,8 +135,9 @@ TEST_F(LoctoolJournal, ImportRefusesOrWaitsWhileTheEditorOrAnotherLoctoolHoldsTh
 TEST_F(LoctoolJournal, AnImportKilledAfterAnyStepIsFinishedOrUndoneByTheNextWriter) {
     const fs::path po = FrenchPo("new"), german = dir_ / "German.po";
     const auto made = French(dir_ / "made-new");
-    // The journal, three temporaries, the end line, three renames, the journal removed.
-    const int steps = 9;
+    // The journal, four temporaries (three .loc files and the state file that records
+    // the new translations), the end line, four renames, the journal removed.
+    const int steps = 11;
     for (int step = 1; step <= steps; ++step) {
         SCOPED_TRACE("stopped after step " + std::to_string(step));
         fs::remove_all(dir_ / "p");
@@ -153,12 +155,14 @@ TEST_F(LoctoolJournal, AnImportKilledAfterAnyStepIsFinishedOrUndoneByTheNextWrit
         EXPECT_EQ(stats.err.find("did not finish") != std::string::npos, step < steps) << stats.err;
         const Outcome next = Loctool("import " + Q(project) + " German " + Q(german));
         EXPECT_EQ(next.code, 0) << next.err;
-        const bool whole = step >= 5;
+        const bool whole = step >= 6;
         if (step < steps) {
             EXPECT_NE(next.err.find(whole ? "it has now been finished" : "it has been undone"), std::string::npos)
                 << next.err;
         }
         EXPECT_EQ(French(project), whole ? made : old);
+        // The states go with the texts: the file that records them is there exactly when they are.
+        EXPECT_EQ(fs::exists(project / "Translation state" / "French.tsv"), whole);
         EXPECT_EQ(Extras(project), std::set<std::string>{});
     }
 }

@@ -3,8 +3,9 @@
 // temporary folder. The first byte picks the format by its value modulo 3 ('0' PO,
 // '1' XLIFF, '2' CSV); the rest is the file. All or nothing: a refused import names the
 // file and leaves the project's files byte for byte as they were (no stray file either);
-// an accepted one leaves files that load again, with texts a .loc can hold, and the same
-// import once more changes nothing.
+// an accepted one leaves files that load again, with texts a .loc can hold, a state file
+// that reads back (the project starts with one, holding every review state), and the
+// same import once more changes nothing.
 //
 // QK_FUZZ_IMPORT_SEEDS=FOLDER writes the project's own exports there as seed inputs.
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/review/state_file.h"
 #include "tests/support/loc_files.h"
 #include "tools/loctool/exchange_commands.h"
 #include "tools/loctool/loc_text.h"
@@ -66,6 +68,13 @@ void MakeProject(const fs::path& root) {
         locfixture::WriteFile(root / "Texts" / "English" / (file + ".loc"), locfixture::LocBytes(english[j]));
         locfixture::WriteFile(root / "Texts" / "French" / (file + ".loc"), locfixture::LocBytes(french[j]));
     }
+    // Approved, to review, translated from an older English text, and commented.
+    locfixture::WriteFile(root / "Translation state" / "French.tsv",
+                          "zazovi translation state 1\tEnglish\n"
+                          "game\t1\tneeds-review\t\\tbell\x07\tToo long?\\nAsk.\n"
+                          "menu\t0\tapproved\tNew Game\t\n"
+                          "menu\t1\ttranslated\tone\\ntwo\\n\t\n"
+                          "menu\t2\tuntranslated\t\tNote \\t tab\n");
 }
 
 void RemoveDir() {
@@ -112,6 +121,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     Check(now.size() == g_fuzz.files.size(), "an import left a stray file or lost one", report);
+    review::StateFile states;
+    review::StateFileError error;
+    Check(review::ParseStateFile(now.at("Translation state/French.tsv"), states, error),
+          "an import wrote a state file that does not read back", error.Text());
+    Check(states.sourceLanguage == "English", "the state file names another source", states.sourceLanguage);
     projtexts::LanguageTexts texts;
     const loctext::Result loaded = projtexts::LoadLanguage(g_fuzz.project, "French", texts);
     Check(loaded.ok, "an imported language does not load", loaded.message);

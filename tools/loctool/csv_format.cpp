@@ -1,7 +1,8 @@
 // csv_format.cpp - CSV (RFC 4180, UTF-8) through libcsv: a header row, then one row
-// per item with the columns file, index, name, description, reference, text. Every
-// field is quoted, rows end with CR LF. The header's last column reads
-// "text (<language>)" so that a file for another language is recognised.
+// per item with the columns file, index, name, description, reference, text, state,
+// comment. Every field is quoted, rows end with CR LF. The text column's header reads
+// "text (<language>)" so that a file for another language is recognised. A file of the
+// six columns before state and comment were added is read too: it carries no states.
 #include <csv.h>
 
 #include <algorithm>
@@ -15,7 +16,47 @@ namespace {
 using loctext::Fail;
 
 const char* const kColumns[] = {"file", "index", "name", "description"};
-constexpr size_t kColumnCount = 6;
+constexpr size_t kTextColumn = 5;
+constexpr size_t kColumnCount = 8;  // the text, then state and comment
+constexpr size_t kColumnCountWithoutStates = 6;
+
+// The state column's words: the review states of the editor, with "reference-changed"
+// for a translation whose reference text changed since (to review, as needs-review).
+const char* const kUntranslated = "untranslated";
+const char* const kTranslated = "translated";
+const char* const kNeedsReview = "needs-review";
+const char* const kReferenceChanged = "reference-changed";
+const char* const kApproved = "approved";
+
+std::string StateWord(const Unit& unit) {
+    if (!unit.translated) return kUntranslated;
+    if (unit.toReview) return unit.referenceChanged ? kReferenceChanged : kNeedsReview;
+    return unit.approved ? kApproved : kTranslated;
+}
+
+// A cell as a message quotes it: on one line (control bytes as '?') and short.
+std::string Shown(const std::string& cell) {
+    constexpr size_t kMax = 40;
+    size_t cut = std::min(cell.size(), kMax);
+    while (cut < cell.size() && cut > 0 && (static_cast<unsigned char>(cell[cut]) & 0xC0) == 0x80) --cut;
+    std::string shown = cell.substr(0, cut);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return cut < cell.size() ? shown + "..." : shown;
+}
+
+// An empty cell is translated: a spreadsheet user who fills in a text may leave it so.
+bool MarkOfWord(const std::string& word, Mark& mark) {
+    if (word == kNeedsReview || word == kReferenceChanged)
+        mark = Mark::ToReview;
+    else if (word == kApproved)
+        mark = Mark::Approved;
+    else if (word.empty() || word == kTranslated || word == kUntranslated)
+        mark = Mark::Translated;
+    else
+        return false;
+    return true;
+}
 
 std::string LanguageColumn(const std::string& language) { return "text (" + language + ")"; }
 
@@ -81,12 +122,16 @@ Result ParseRows(const std::string& path, const std::string& bytes, CsvRows& row
 }
 
 Result CheckHeader(const std::string& path, const CsvRows::Row& header, ReadBack& read) {
-    const std::string column = header.fields.size() == kColumnCount ? header.fields.back() : std::string();
+    const size_t count = header.fields.size();
+    const bool withStates = count == kColumnCount && header.fields[6] == "state" && header.fields[7] == "comment";
+    const std::string column =
+        withStates || count == kColumnCountWithoutStates ? header.fields[kTextColumn] : std::string();
     bool ok = column.rfind("text (", 0) == 0 && column.size() > 7 && column.back() == ')';
     for (size_t i = 0; ok && i < std::size(kColumns); ++i) ok = header.fields[i] == kColumns[i];
     if (!ok)
         return Fail(path + ":" + std::to_string(header.line) +
-                    ": the first row must be the header file,index,name,description,reference (...),text (...)");
+                    ": the first row must be the header file,index,name,description,reference (...),text (...),"
+                    "state,comment (state and comment may be left out)");
     read.language = column.substr(6, column.size() - 7);
     read.languageLine = header.line;
     return {};
@@ -97,10 +142,10 @@ Result CheckHeader(const std::string& path, const CsvRows::Row& header, ReadBack
 Result WriteCsv(const Catalog& catalog, std::string& out) {
     out.clear();
     AppendRow(out, {kColumns[0], kColumns[1], kColumns[2], kColumns[3], "reference (" + catalog.sourceLanguage + ")",
-                    LanguageColumn(catalog.language)});
+                    LanguageColumn(catalog.language), "state", "comment"});
     for (const Unit& unit : catalog.units)
         AppendRow(out, {unit.file, std::to_string(unit.index), unit.name, unit.desc, unit.source,
-                        unit.translated ? unit.text : std::string()});
+                        unit.translated ? unit.text : std::string(), StateWord(unit), unit.comment});
     return {};
 }
 
@@ -113,12 +158,22 @@ Result ReadCsv(const std::string& path, const std::string& bytes, ReadBack& read
     if (!r.ok) return r;
     if (rows.rows.empty()) return Fail(path + ": the file is empty (not even a header row)");
     if (!(r = CheckHeader(path, rows.rows.front(), read)).ok) return r;
+    const size_t columns = rows.rows.front().fields.size();
     for (size_t i = 1; i < rows.rows.size(); ++i) {
         const CsvRows::Row& row = rows.rows[i];
-        if (row.fields.size() != kColumnCount)
+        if (row.fields.size() != columns)
             return Fail(path + ":" + std::to_string(row.line) + ": " + std::to_string(row.fields.size()) +
-                        " columns where the header has " + std::to_string(kColumnCount));
-        read.entries.push_back({row.fields[0] + ":" + row.fields[1] + ":" + row.fields[2], row.fields[5], row.line});
+                        " columns where the header has " + std::to_string(columns));
+        Entry entry;
+        entry.id = row.fields[0] + ":" + row.fields[1] + ":" + row.fields[2];
+        entry.text = row.fields[kTextColumn];
+        entry.line = row.line;
+        entry.hasReview = columns == kColumnCount;
+        if (entry.hasReview && !MarkOfWord(row.fields[6], entry.mark))
+            return Fail(path + ":" + std::to_string(row.line) + ": unknown state '" + Shown(row.fields[6]) +
+                        "' (the states are untranslated, translated, needs-review, reference-changed and approved)");
+        if (entry.hasReview) entry.comment = row.fields[7];
+        read.entries.push_back(std::move(entry));
     }
     return {};
 }

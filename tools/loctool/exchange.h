@@ -22,6 +22,14 @@ struct Unit {
     std::string source;  // the reference language's text
     std::string text;    // this language's text, exported only when `translated`
     bool translated = false;
+    // The review state of a translated unit (Translation state/<language>.tsv): to review
+    // (marked so, or its source text changed since it was translated) or approved;
+    // neither is plainly translated. `previousSource` is the source the translation was
+    // made from when it changed and is comparable with `source` (PO's previous msgid).
+    bool toReview = false, approved = false;
+    bool referenceChanged = false;  // one reason to review, which CSV names
+    std::string previousSource;
+    std::string comment;  // the translators' note, of any unit
 
     // "file:index:name": names the item in every format; stable while the
     // .desc files stay as they are, and unique because the index is in it.
@@ -36,10 +44,18 @@ struct Catalog {
 
 // One entry as read back from an exchange file. `line` is where it starts in the
 // file (0 when the reader cannot tell), for the messages.
+// The review state an entry carries: plain (translated), to review, or approved.
+enum class Mark { Translated, ToReview, Approved };
+
 struct Entry {
     std::string id;
     std::string text;  // empty: the translator left it untranslated
     int line = 0;
+    Mark mark = Mark::Translated;
+    // False for a file that carries no states and comments (a CSV without those columns):
+    // the stored ones are then left as they are.
+    bool hasReview = true;
+    std::string comment;
 };
 
 struct ReadBack {

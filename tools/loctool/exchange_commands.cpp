@@ -1,6 +1,7 @@
 // exchange_commands.cpp - `loctool export`, `import` and `stats`: hands one language's
-// texts to translation platforms and CAT tools as PO, XLIFF or CSV, takes them back
-// all or nothing, and counts what is translated.
+// texts with their review states and comments to translation platforms and CAT tools as
+// PO, XLIFF or CSV, takes them back all or nothing (texts and state file in one journaled
+// write), and counts what is translated and what is to review.
 #include "tools/loctool/exchange_commands.h"
 
 #include <algorithm>
@@ -34,17 +35,24 @@ const char* const kExportHelp =
     "Writes the texts of the language folder LANGUAGE of the project folder PROJECT, all\n"
     "three files (menu, game, keyboard), as one file for a translation platform or CAT tool:\n"
     "  po     gettext PO: msgctxt \"file:index:name\", msgid the reference text, msgstr the\n"
-    "         text, the description as a #. comment. An entry whose line breaks at the\n"
-    "         start or end differ from the reference is marked fuzzy (msgfmt --check\n"
-    "         refuses it otherwise); import takes it as translated all the same.\n"
+    "         text, the description as a #. comment, the translators' comment as # lines.\n"
+    "         An item to review (marked so, or its source text changed since it was\n"
+    "         translated) is fuzzy, with the source it was translated from as #| msgid;\n"
+    "         an approved one has the flag zazovi-approved. An entry fuzzy only because\n"
+    "         its line breaks at the start or end differ from the reference (msgfmt --check\n"
+    "         refuses it otherwise) has the flag zazovi-edge-breaks and is translated.\n"
     "  xliff  XLIFF 1.2: a <file> per .loc file, a <trans-unit id=\"file:index:name\"> per\n"
-    "         item with <source>, <target state=\"translated|needs-translation\"> and the\n"
-    "         description as a <note>. Control characters that XML cannot hold are written\n"
-    "         as <x ctype=\"x-char-XXXX\"/>.\n"
-    "  csv    RFC 4180, UTF-8: file,index,name,description,reference (REFLANG),text (LANGUAGE)\n"
+    "         item with <source>, <target state=\"translated|needs-translation|\n"
+    "         needs-review-translation|final\"> (final: approved), the description as a\n"
+    "         <note> and the comment as a <note from=\"translator\">. Control characters\n"
+    "         that XML cannot hold are written as <x ctype=\"x-char-XXXX\"/>.\n"
+    "  csv    RFC 4180, UTF-8: file,index,name,description,reference (REFLANG),\n"
+    "         text (LANGUAGE),state,comment; state is untranslated, translated,\n"
+    "         needs-review, reference-changed or approved.\n"
     "An untranslated text (empty, or the same bytes as the reference text of another\n"
     "language) is exported empty. The reference is REFLANG, else English, else the first\n"
-    "folder. A text, name or description that is not UTF-8 or holds a NUL byte cannot be\n"
+    "folder. States and comments come from PROJECT/Translation state/LANGUAGE.tsv. A text,\n"
+    "name, description or comment that is not UTF-8 or holds a NUL byte cannot be\n"
     "exported: the export is refused and the item named (mend it with loctool dump/pack).\n"
     "Without -o the file goes to standard output.\n"
     "exit code: 0 ok, 1 a problem (said on stderr), 2 usage\n";
@@ -62,6 +70,13 @@ const char* const kImportHelp =
     "or holding a NUL byte is reported with its line. The changed .loc files are replaced\n"
     "all or none, even if loctool is killed meanwhile (through zazovi.journal in PROJECT);\n"
     "unchanged ones are not touched. The report says how many items changed.\n"
+    "Review states and comments come back too and go into PROJECT/Translation state/\n"
+    "LANGUAGE.tsv in the same all-or-none write: PO fuzzy (unless only for\n"
+    "zazovi-edge-breaks) or XLIFF needs-review-* or CSV needs-review/reference-changed is\n"
+    "to review; a text that comes in records the source it now goes with. An approved item\n"
+    "stays approved when its text comes back unchanged and approved (zazovi-approved,\n"
+    "final, approved); a changed text loses its approval, and an import gives none. A CSV\n"
+    "without the state and comment columns leaves them as they are.\n"
     "Like the editor, import holds the project's lock (zazovi.lock) while it works: while\n"
     "the editor or another loctool has the project, it refuses, naming that process, or\n"
     "with --wait waits up to SECONDS for it. A write into the project that was interrupted\n"
@@ -79,7 +94,10 @@ const char* const kStatsHelp =
     "usage: loctool stats PROJECT [--source REFLANG] [--format table|json]\n"
     "\n"
     "For every language folder and file of PROJECT: the item count, how many items are\n"
-    "translated and the percentage, as a table (default) or as JSON for a build script.\n"
+    "translated and the percentage, as a table (default) or as JSON for a build script;\n"
+    "from the review states, how many items are marked needs-review, have a reference\n"
+    "text changed since they were translated, are approved and have a comment (JSON:\n"
+    "needs_review, reference_changed, approved, commented).\n"
     "An item is untranslated when its text is empty or the same bytes as the reference\n"
     "text (REFLANG, else English, else the first folder) of another language.\n"
     "exit code: 0 ok, 1 a problem (said on stderr), 2 usage\n";
@@ -173,27 +191,45 @@ std::string Unexportable(const std::string& value) {
     return {};
 }
 
-Result CheckExportable(const exchange::Unit& unit, const std::string& language, const std::string& reference) {
+Result CheckExportable(const exchange::Unit& unit, const std::string& language, const std::string& referenceLanguage) {
     const struct {
         const char* what;
         const std::string* value;
-    } fields[] = {
-        {"name", &unit.name}, {"description", &unit.desc}, {"reference text", &unit.source}, {"text", &unit.text}};
+    } fields[] = {{"name", &unit.name}, {"description", &unit.desc}, {"reference text", &unit.source},
+                  {"text", &unit.text}, {"comment", &unit.comment},  {"recorded source text", &unit.previousSource}};
     for (const auto& field : fields) {
         const std::string why = Unexportable(*field.value);
         if (why.empty()) continue;
-        const std::string whose = field.value == &unit.source ? reference : language;
+        const bool reference = field.value == &unit.source || field.value == &unit.previousSource;
+        const std::string whose = reference ? referenceLanguage : language;
         return Fail("Cannot export " + language + ": the " + field.what + " of item " + unit.Id() + " (" + whose +
                     ") " + why + "; mend it in the editor or with loctool dump/pack");
     }
     return {};
 }
 
+// The review state and comment of a unit from the language's state file. The recorded
+// source goes along as PO's previous msgid only when it is in the exported reference's
+// language: a diff between two languages would say nothing.
+void AddReview(const Project& project, const projtexts::LanguageStates& states, const std::string& reference,
+               size_t file, size_t index, exchange::Unit& unit) {
+    const review::ItemReview* record = states.Find(project, file, index);
+    if (!record) return;
+    unit.comment = record->comment;
+    unit.toReview = states.NeedsReview(project, file, index);
+    unit.referenceChanged = states.ReferenceChanged(project, file, index);
+    unit.approved = record->state == review::ReviewState::Approved;
+    if (unit.referenceChanged && reference == states.states.sourceLanguage)
+        unit.previousSource = record->recordedSource;
+}
+
 Result BuildCatalog(const Project& project, const std::string& language, const std::string& reference,
                     Catalog& catalog) {
     LanguageTexts texts, sources;
+    projtexts::LanguageStates states;
     Result r = projtexts::LoadLanguage(project, language, texts);
     if (r.ok) r = projtexts::LoadLanguage(project, reference, sources);
+    if (r.ok) r = projtexts::LoadStates(project, language, states);
     if (!r.ok) return r;
     catalog.language = language;
     catalog.sourceLanguage = reference;
@@ -207,6 +243,7 @@ Result BuildCatalog(const Project& project, const std::string& language, const s
             unit.source = std::move(sources[j][i]);
             unit.text = std::move(texts[j][i]);
             unit.translated = !projtexts::IsUntranslated(unit.text, unit.source, reference != language);
+            AddReview(project, states, reference, j, i, unit);
             if (!(r = CheckExportable(unit, language, reference)).ok) return r;
             catalog.units.push_back(std::move(unit));
         }
@@ -251,10 +288,15 @@ std::string Line(const std::string& path, int line) {
     return line > 0 ? path + ":" + std::to_string(line) + ": " : path + ": ";
 }
 
-// Matches the entries to the items by id and fills `after`; every problem found is
-// listed in `problems`.
+// The entry read for each item, file by file, item by item.
+using MatchedEntries = std::vector<std::vector<const exchange::Entry*>>;
+
+// Matches the entries to the items by id and fills `after` and `matched`; every problem
+// found is listed in `problems`.
 void MatchEntries(const Project& project, const exchange::ReadBack& read, const std::string& path, LanguageTexts& after,
-                  std::vector<std::string>& problems) {
+                  MatchedEntries& matched, std::vector<std::string>& problems) {
+    matched.assign(after.size(), {});
+    for (size_t j = 0; j < after.size(); ++j) matched[j].assign(after[j].size(), nullptr);
     std::unordered_map<std::string, ItemRef> items;
     std::vector<std::string> order;  // the ids in file order, for the list of missing items
     for (size_t j = 0; j < project.files.size(); ++j)
@@ -283,8 +325,14 @@ void MatchEntries(const Project& project, const exchange::ReadBack& read, const 
             problems.push_back(Line(path, e.line) + "the text of item '" + Shown(e.id) + "' " + why);
             continue;
         }
+        // The comment goes into the state file, which holds UTF-8 text only.
+        if (const std::string bad = Unexportable(e.comment); !bad.empty()) {
+            problems.push_back(Line(path, e.line) + "the comment of item '" + Shown(e.id) + "' " + bad);
+            continue;
+        }
         // An empty translation is an untranslated item: it keeps its bytes.
         if (!e.text.empty()) after[item->second.file][item->second.index] = e.text;
+        matched[item->second.file][item->second.index] = &e;
     }
     for (const std::string& id : order)
         if (!seen.count(id)) problems.push_back(path + ": item '" + id + "' has no entry in the file");
@@ -310,11 +358,90 @@ std::string ChangeReport(const Project& project, const std::string& language, co
     return language + ": " + std::to_string(total) + (total == 1 ? " item" : " items") + " changed (" + perFile + ")\n";
 }
 
+// What an entry's mark asks of the item, against what is stored: a stored item without
+// a record, or a plain record, is translated.
+exchange::Mark StoredMark(const review::ItemReview* record, const std::string& source) {
+    if (!record) return exchange::Mark::Translated;
+    if (record->state == review::ReviewState::NeedsReview || review::ReferenceChanged(*record, source))
+        return exchange::Mark::ToReview;
+    return record->state == review::ReviewState::Approved ? exchange::Mark::Approved : exchange::Mark::Translated;
+}
+
+// The item's record after the import of `entry`, as the editor keeps it when a text is
+// typed. The comment is the file's. The state changes only for an entry with a text: a
+// text that comes in is translated against today's source, so that source is recorded
+// (under whatever mark the entry gives), and one that became the source's bytes is
+// untranslated. An unchanged text takes the entry's mark; its recorded source moves on
+// only when it becomes translated or approved, so a changed source stays to review until
+// someone says otherwise. Approval is given in the editor: an import keeps it for an
+// unchanged text that comes back approved, and never gives it (a text the translator
+// changed under an approved flag, imported twice, would else be approved the second time).
+review::ItemReview ImportedReview(const review::ItemReview* record, const exchange::Entry& entry,
+                                  const std::string& before, const std::string& after, const std::string& source,
+                                  bool translated, review::ItemReview fresh) {
+    review::ItemReview out = record ? *record : std::move(fresh);
+    if (entry.hasReview) out.comment = entry.comment;
+    const bool same = before == after;
+    if (entry.text.empty() || (same && !translated)) return out;
+    if (!translated) {
+        out.state = review::ReviewState::Untranslated;
+        out.recordedSource.clear();
+        return out;
+    }
+    const exchange::Mark stored = StoredMark(record, source);
+    exchange::Mark mark = entry.hasReview ? entry.mark : stored;
+    if (mark == exchange::Mark::Approved && !(same && record && record->state == review::ReviewState::Approved))
+        mark = exchange::Mark::Translated;
+    if (same && mark == stored) return out;
+    if (mark == exchange::Mark::ToReview) {
+        out.state = review::ReviewState::NeedsReview;
+        if (!same || out.recordedSource.empty()) out.recordedSource = source;
+    } else {
+        out.state = mark == exchange::Mark::Approved ? review::ReviewState::Approved : review::ReviewState::Translated;
+        out.recordedSource = source;
+    }
+    return out;
+}
+
+// The language's states after the import; the number of items whose record changed.
+size_t ImportStates(const Project& project, const std::string& language, const projtexts::LanguageStates& states,
+                    const LanguageTexts& before, const LanguageTexts& after, const MatchedEntries& matched,
+                    review::StateFile& next) {
+    next = states.states;
+    size_t changed = 0;
+    const bool sourceIsOther = language != states.states.sourceLanguage;
+    for (size_t j = 0; j < project.files.size(); ++j)
+        for (size_t i = 0; i < after[j].size(); ++i) {
+            if (!matched[j][i]) continue;
+            const std::string& source = states.sources[j][i];
+            const review::ItemReview* record = states.Find(project, j, i);
+            review::ItemReview fresh;
+            fresh.file = project.files[j];
+            fresh.index = static_cast<int32_t>(i);
+            const bool translated = !projtexts::IsUntranslated(after[j][i], source, sourceIsOther);
+            review::ItemReview updated =
+                ImportedReview(record, *matched[j][i], before[j][i], after[j][i], source, translated, fresh);
+            if (updated == (record ? *record : fresh)) continue;
+            review::SetReview(next, std::move(updated));
+            ++changed;
+        }
+    return changed;
+}
+
 // ---- stats -----------------------------------------------------------------------
 
 struct FileStats {
     std::string file;
     size_t items = 0, translated = 0;
+    // From the review states: marked needs-review, translated from a source text that has
+    // changed since (an item may be both), approved, and with a comment.
+    size_t needsReview = 0, referenceChanged = 0, approved = 0, commented = 0;
+
+    FileStats& operator+=(const FileStats& o) {
+        items += o.items, translated += o.translated, needsReview += o.needsReview;
+        referenceChanged += o.referenceChanged, approved += o.approved, commented += o.commented;
+        return *this;
+    }
 };
 
 double Percent(size_t part, size_t whole) { return whole ? 100.0 * static_cast<double>(part) / whole : 100.0; }
@@ -336,50 +463,56 @@ std::string JsonString(const std::string& value) {
     return out + "\"";
 }
 
+// The counts of one language or file as JSON members, after its name.
+std::string JsonCounts(const FileStats& f) {
+    char percent[32];
+    std::snprintf(percent, sizeof percent, "%.1f", Percent(f.translated, f.items));
+    return ", \"items\": " + std::to_string(f.items) + ", \"translated\": " + std::to_string(f.translated) +
+           ", \"percent\": " + percent + ", \"needs_review\": " + std::to_string(f.needsReview) +
+           ", \"reference_changed\": " + std::to_string(f.referenceChanged) +
+           ", \"approved\": " + std::to_string(f.approved) + ", \"commented\": " + std::to_string(f.commented);
+}
+
 std::string StatsJson(const std::string& reference,
                       const std::vector<std::pair<std::string, std::vector<FileStats>>>& all) {
     std::string out = "{\n  \"reference\": " + JsonString(reference) + ",\n  \"languages\": [";
-    char number[32];
     for (size_t l = 0; l < all.size(); ++l) {
-        size_t items = 0, translated = 0;
+        FileStats total;
         std::string files;
         for (size_t j = 0; j < all[l].second.size(); ++j) {
             const FileStats& f = all[l].second[j];
-            items += f.items;
-            translated += f.translated;
-            std::snprintf(number, sizeof number, "%.1f", Percent(f.translated, f.items));
-            files += std::string(j ? ",\n" : "\n") + "        {\"file\": " + JsonString(f.file) +
-                     ", \"items\": " + std::to_string(f.items) + ", \"translated\": " + std::to_string(f.translated) +
-                     ", \"percent\": " + number + "}";
+            total += f;
+            files += std::string(j ? ",\n" : "\n") + "        {\"file\": " + JsonString(f.file) + JsonCounts(f) + "}";
         }
-        std::snprintf(number, sizeof number, "%.1f", Percent(translated, items));
-        out += std::string(l ? "," : "") + "\n    {\"language\": " + JsonString(all[l].first) +
-               ", \"items\": " + std::to_string(items) + ", \"translated\": " + std::to_string(translated) +
-               ", \"percent\": " + number + ",\n      \"files\": [" + files + "\n      ]}";
+        out += std::string(l ? "," : "") + "\n    {\"language\": " + JsonString(all[l].first) + JsonCounts(total) +
+               ",\n      \"files\": [" + files + "\n      ]}";
     }
     return out + "\n  ]\n}\n";
+}
+
+std::string StatsRow(int width, const std::string& language, const std::string& file, const FileStats& f) {
+    char row[512];
+    std::snprintf(row, sizeof row, "%-*s  %-10s %6zu %11zu %7.1f%% %7zu %8zu %9zu %10zu\n", width, language.c_str(),
+                  file.c_str(), f.items, f.translated, Percent(f.translated, f.items), f.needsReview,
+                  f.referenceChanged, f.approved, f.commented);
+    return row;
 }
 
 std::string StatsTable(const std::vector<std::pair<std::string, std::vector<FileStats>>>& all) {
     size_t width = 8;
     for (const auto& language : all) width = std::max(width, language.first.size());
-    std::string out;
-    char row[512];
-    std::snprintf(row, sizeof row, "%-*s  %-10s %6s %11s %8s\n", static_cast<int>(width), "language", "file", "items",
-                  "translated", "percent");
-    out += row;
+    const int w = static_cast<int>(width);
+    char header[512];
+    std::snprintf(header, sizeof header, "%-*s  %-10s %6s %11s %8s %7s %8s %9s %10s\n", w, "language", "file", "items",
+                  "translated", "percent", "review", "changed", "approved", "commented");
+    std::string out = header;
     for (const auto& [language, files] : all) {
-        size_t items = 0, translated = 0;
+        FileStats total;
         for (const FileStats& f : files) {
-            items += f.items;
-            translated += f.translated;
-            std::snprintf(row, sizeof row, "%-*s  %-10s %6zu %11zu %7.1f%%\n", static_cast<int>(width),
-                          language.c_str(), f.file.c_str(), f.items, f.translated, Percent(f.translated, f.items));
-            out += row;
+            total += f;
+            out += StatsRow(w, language, f.file, f);
         }
-        std::snprintf(row, sizeof row, "%-*s  %-10s %6zu %11zu %7.1f%%\n", static_cast<int>(width), language.c_str(),
-                      "(all)", items, translated, Percent(translated, items));
-        out += row;
+        out += StatsRow(w, language, "(all)", total);
     }
     return out;
 }
@@ -401,9 +534,11 @@ Result ImportLanguage(const Project& project, const std::string& language, const
     std::string bytes;
     exchange::ReadBack read;
     LanguageTexts before;
+    projtexts::LanguageStates states;
     Result r = ReadWhole(path, bytes);
     if (r.ok) r = ReadExchange(format, path, bytes, read);
     if (r.ok) r = projtexts::LoadLanguage(project, language, before);
+    if (r.ok) r = projtexts::LoadStates(project, language, states, true);
     if (!r.ok) return r;
 
     std::vector<std::string> problems;
@@ -413,7 +548,8 @@ Result ImportLanguage(const Project& project, const std::string& language, const
                                                   : "the file holds the language '" + read.language + "'") +
                            ", not '" + language + "'");
     LanguageTexts after = before;
-    if (problems.empty()) MatchEntries(project, read, path, after, problems);
+    MatchedEntries matched;
+    if (problems.empty()) MatchEntries(project, read, path, after, matched, problems);
     if (!problems.empty()) {
         std::string message;
         for (size_t i = 0; i < problems.size() && i < kListedProblems; ++i) message += problems[i] + "\n";
@@ -421,8 +557,17 @@ Result ImportLanguage(const Project& project, const std::string& language, const
             message += "... and " + std::to_string(problems.size() - kListedProblems) + " more problems\n";
         return Fail(message + "nothing was imported: no file of " + language + " was changed");
     }
-    if (!(r = projtexts::SaveLanguage(project, language, before, after)).ok) return r;
+    review::StateFile next;
+    const size_t stateChanges = ImportStates(project, language, states, before, after, matched, next);
+    const std::string stateBytes = stateChanges ? review::WriteStateFile(next) : std::string();
+    if (!(r = projtexts::SaveLanguage(project, language, before, after, &states, stateChanges ? &stateBytes : nullptr))
+             .ok)
+        return r;
     report = ChangeReport(project, language, before, after);
+    if (stateChanges)
+        report += language + ": review states of " + std::to_string(stateChanges) +
+                  (stateChanges == 1 ? " item" : " items") + " changed (" + review::kStateFolder + "/" +
+                  review::StateFileName(language) + ")\n";
     return {};
 }
 
@@ -502,12 +647,23 @@ int StatsCommand(const std::vector<std::string>& args) {
     for (size_t l = 0; r.ok && l < project.languages.size(); ++l) {
         const std::string& language = project.languages[l];
         LanguageTexts texts;
+        projtexts::LanguageStates states;
         if (!(r = projtexts::LoadLanguage(project, language, texts)).ok) break;
+        if (!(r = projtexts::LoadStates(project, language, states)).ok) break;
         std::vector<FileStats> files;
         for (size_t j = 0; j < project.files.size(); ++j) {
-            FileStats f{project.files[j], texts[j].size(), 0};
-            for (size_t i = 0; i < texts[j].size(); ++i)
+            FileStats f;
+            f.file = project.files[j];
+            f.items = texts[j].size();
+            for (size_t i = 0; i < texts[j].size(); ++i) {
                 f.translated += !projtexts::IsUntranslated(texts[j][i], sources[j][i], language != reference);
+                const review::ItemReview* record = states.Find(project, j, i);
+                if (!record) continue;
+                f.needsReview += record->state == review::ReviewState::NeedsReview;
+                f.referenceChanged += states.ReferenceChanged(project, j, i);
+                f.approved += record->state == review::ReviewState::Approved;
+                f.commented += !record->comment.empty();
+            }
             files.push_back(f);
         }
         all.emplace_back(language, std::move(files));

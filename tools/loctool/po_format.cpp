@@ -1,6 +1,7 @@
 // po_format.cpp - gettext PO files: one entry per item, msgctxt "file:index:name",
 // msgid the reference text, msgstr the translation (empty when untranslated), the
-// description as an extracted comment. Read with GNU gettext's own library
+// description as an extracted comment, the translators' comment as translator comments,
+// the review state as flags (fuzzy with the previous msgid, zazovi-approved). Read with GNU gettext's own library
 // (libgettextpo); written directly, because the library's writer (line wrapping by
 // display width, charset conversion) is several times slower than loading the texts,
 // and the output is plain enough that msgfmt --check and the library itself vouch
@@ -117,10 +118,12 @@ std::string Header(const Catalog& catalog) {
 }
 
 // Appends `value` as a PO string: escapes as gettext writes them, control
-// characters other than these raw, and a new quoted line after every line break.
-void AppendPoString(std::string& out, std::string_view value) {
+// characters other than these raw, and a new quoted line after every line break, each
+// continuation line after `linePrefix` ("#| " in a previous-msgid comment).
+void AppendPoString(std::string& out, std::string_view value, std::string_view linePrefix = {}) {
     const size_t firstBreak = value.find('\n');
-    if (firstBreak != std::string_view::npos && firstBreak + 1 < value.size()) out += "\"\"\n";  // a line each
+    if (firstBreak != std::string_view::npos && firstBreak + 1 < value.size())
+        out.append("\"\"\n").append(linePrefix);  // a line each
     out += '"';
     for (size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
@@ -151,7 +154,7 @@ void AppendPoString(std::string& out, std::string_view value) {
                 break;
             case '\n':
                 out += "\\n";
-                if (i + 1 < value.size()) out += "\"\n\"";
+                if (i + 1 < value.size()) out.append("\"\n").append(linePrefix).append("\"");
                 break;
             default:
                 out += c;
@@ -171,14 +174,34 @@ void AppendComment(std::string& out, const char* mark, std::string_view text) {
     }
 }
 
+// The flags loctool adds to gettext's own "fuzzy", which other tools keep as they are.
+constexpr std::string_view kApprovedFlag = "zazovi-approved";
+// The entry is fuzzy only because its line breaks at the start or end differ from the
+// reference, which msgfmt --check refuses in a translated entry: it is translated.
+constexpr std::string_view kEdgeBreaksFlag = "zazovi-edge-breaks";
+// What files exported before that flag said instead, as a translator comment.
+constexpr std::string_view kOldEdgeBreaksComment =
+    "line breaks at the start or end differ from the reference on purpose";
+
+// In the order gettext writes an entry's comments: translator, extracted, flags,
+// previous msgid.
 void AppendUnit(std::string& out, const Unit& unit) {
     out += '\n';
-    const bool fuzzy = unit.translated && LineBreakEndsDiffer(unit.source, unit.text);
-    // msgfmt --check refuses such a pair unless it is fuzzy; the text is still the
-    // translation and is imported as such.
-    if (fuzzy) out += "# line breaks at the start or end differ from the reference on purpose\n";
+    if (!unit.comment.empty()) AppendComment(out, "#", unit.comment);
     if (!unit.desc.empty()) AppendComment(out, "#.", unit.desc);
-    if (fuzzy) out += "#, fuzzy\n";
+    const bool review = unit.translated && unit.toReview;
+    const bool edgeBreaks = unit.translated && LineBreakEndsDiffer(unit.source, unit.text);
+    std::string flags;
+    if (review || edgeBreaks) flags += ", fuzzy";
+    if (unit.translated && unit.approved && !review) flags.append(", ").append(kApprovedFlag);
+    if (edgeBreaks && !review) flags.append(", ").append(kEdgeBreaksFlag);
+    if (!flags.empty()) out.append("#").append(flags).append("\n");
+    if (review && !unit.previousSource.empty()) {
+        out += "#| msgctxt ";
+        AppendPoString(out, unit.Id(), "#| ");
+        out += "#| msgid ";
+        AppendPoString(out, unit.previousSource, "#| ");
+    }
     out += "msgctxt ";
     AppendPoString(out, unit.Id());
     out += "msgid ";
@@ -196,7 +219,8 @@ std::string HeaderField(const char* header, const char* field) {
 }
 
 // What loctool needs of a PO file that libgettextpo does not say: where each message
-// starts (the library keeps no positions of its own), strings that hold a NUL byte
+// starts (the library keeps no positions of its own), its flags (the library keeps only
+// those it knows, and drops loctool's own), strings that hold a NUL byte
 // (the library hands out C strings, which a NUL cuts short: "\000" would shorten a
 // text, or turn a near-miss msgctxt into a match) and `domain` lines (whose messages
 // the default domain, which loctool reads, would not hold). The bytes are walked as
@@ -206,6 +230,7 @@ struct PoScan {
     struct Message {
         int line = 0;       // of its msgctxt, else of its msgid
         int msgidLine = 0;  // where the library reports a duplicate
+        std::vector<std::string> flags;
     };
     std::vector<Message> messages;  // in file order, as the library lists them
     int nulLine = 0, domainLine = 0;
@@ -241,6 +266,20 @@ bool SkipString(std::string_view b, size_t& i) {
     return nul;
 }
 
+// The flags of a "#," line (from just after the comma) to the end of the line.
+void AddFlags(std::string_view b, size_t& i, std::vector<std::string>& flags) {
+    const size_t end = std::min(b.find('\n', i), b.size());
+    for (size_t start = i; start <= end;) {
+        const size_t comma = std::min(b.find(',', start), end);
+        std::string_view flag = b.substr(start, comma - start);
+        while (!flag.empty() && std::isspace(static_cast<unsigned char>(flag.front()))) flag.remove_prefix(1);
+        while (!flag.empty() && std::isspace(static_cast<unsigned char>(flag.back()))) flag.remove_suffix(1);
+        if (!flag.empty()) flags.emplace_back(flag);
+        start = comma + 1;
+    }
+    i = end;
+}
+
 bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '[' || c == ']'; }
 
 PoScan ScanPo(std::string_view b) {
@@ -249,6 +288,7 @@ PoScan ScanPo(std::string_view b) {
     bool obsolete = false;      // the rest of this line follows "#~"
     bool afterContext = false;  // the last keyword was a msgctxt: its msgid starts no message
     std::string_view keyword;
+    std::vector<std::string> flags;  // of the message that starts next
     for (size_t i = 0; i < b.size();) {
         const char c = b[i];
         if (c == '\n') {
@@ -257,6 +297,9 @@ PoScan ScanPo(std::string_view b) {
         } else if (c == '#' && i + 1 < b.size() && b[i + 1] == '~' && (i + 2 >= b.size() || b[i + 2] != '|')) {
             obsolete = true;
             i += 2;
+        } else if (c == '#' && i + 1 < b.size() && b[i + 1] == ',') {
+            i += 2;
+            AddFlags(b, i, flags);
         } else if (c == '#') {
             i = std::min(b.find('\n', i), b.size());
         } else if (c == '"') {
@@ -268,7 +311,10 @@ PoScan ScanPo(std::string_view b) {
             const size_t start = i;
             while (i < b.size() && IsWordChar(b[i])) ++i;
             keyword = b.substr(start, i - start);
-            if (keyword == "msgctxt" || (keyword == "msgid" && !afterContext)) scan.messages.push_back({line, 0});
+            if (keyword == "msgctxt" || (keyword == "msgid" && !afterContext)) {
+                scan.messages.push_back({line, 0, std::move(flags)});
+                flags.clear();
+            }
             if (keyword == "msgid" && !scan.messages.empty()) scan.messages.back().msgidLine = line;
             if (keyword == "domain" && !obsolete && scan.domainLine == 0) scan.domainLine = line;
             afterContext = keyword == "msgctxt";
@@ -304,6 +350,15 @@ void PlaceDuplicates(const std::string& path, po_file_t file, const PoScan& scan
                                    " (the first definition is at line " +
                                    std::to_string(lines[static_cast<size_t>(first - listed.begin())]) + ")";
     }
+}
+
+// Fuzzy is to review, unless loctool's edge-breaks flag says why it is fuzzy and no
+// previous msgid (a changed source) gives another reason.
+Mark PoMark(po_message_t m, const std::vector<std::string>& flags) {
+    const auto has = [&](std::string_view flag) { return std::find(flags.begin(), flags.end(), flag) != flags.end(); };
+    const bool edgeBreaksOnly = has(kEdgeBreaksFlag) && !po_message_prev_msgid(m) && !po_message_prev_msgctxt(m);
+    if (po_message_is_fuzzy(m) && !edgeBreaksOnly) return Mark::ToReview;
+    return has(kApprovedFlag) ? Mark::Approved : Mark::Translated;
 }
 
 }  // namespace
@@ -368,6 +423,16 @@ Result ReadPo(const std::string& path, ReadBack& read) {
             return Fail(path + ":" + std::to_string(entry.line) + ": '" + entry.id +
                         "' has plural forms, which a game text does not have");
         entry.text = po_message_msgstr(m);
+        std::vector<std::string> flags = placed ? scan.messages[k].flags : std::vector<std::string>();
+        if (const char* comments = po_message_comments(m)) {
+            entry.comment = comments;  // a line each, each ended by a line feed
+            if (!entry.comment.empty() && entry.comment.back() == '\n') entry.comment.pop_back();
+        }
+        if (entry.comment == kOldEdgeBreaksComment) {
+            entry.comment.clear();
+            flags.emplace_back(kEdgeBreaksFlag);
+        }
+        entry.mark = PoMark(m, flags);
         read.entries.push_back(std::move(entry));
     }
     return {};

@@ -152,14 +152,62 @@ bool IsUntranslated(const std::string& text, const std::string& reference, bool 
     return text.empty() || (referenceIsOther && text == reference);
 }
 
+const review::ItemReview* LanguageStates::Find(const Project& project, size_t file, size_t index) const {
+    return review::FindReview(states, project.files[file], static_cast<int32_t>(index));
+}
+
+bool LanguageStates::NeedsReview(const Project& project, size_t file, size_t index) const {
+    const review::ItemReview* r = Find(project, file, index);
+    return r && (r->state == review::ReviewState::NeedsReview || review::ReferenceChanged(*r, sources[file][index]));
+}
+
+bool LanguageStates::ReferenceChanged(const Project& project, size_t file, size_t index) const {
+    const review::ItemReview* r = Find(project, file, index);
+    return r && review::ReferenceChanged(*r, sources[file][index]);
+}
+
+Result LoadStates(const Project& project, const std::string& language, LanguageStates& loaded, bool withSources) {
+    loaded = {};
+    loaded.path = std::string(review::kStateFolder) + "\\" + review::StateFileName(language);
+    const std::string host = HostPath(loaded.path);
+    std::error_code ec;
+    loaded.present = fs::exists(fs::symlink_status(PlatFsPath(host), ec));
+    if (loaded.present) {
+        std::string bytes;
+        Result r;
+        if (!(r.ok = PlatReadFile(host, bytes, &r.message))) return r;
+        review::StateFileError error;
+        if (!review::ParseStateFile(bytes, loaded.states, error))
+            return Fail(host + " " + error.Text() + "; mend it (the file is left as it is)");
+    }
+    // The project's source, as the editor records it: English, else the first folder.
+    std::string source;
+    Result r = PickReference(project, "", source);
+    if (!r.ok) return r;
+    if (loaded.states.sourceLanguage.empty() || !HasLanguage(project, loaded.states.sourceLanguage))
+        loaded.states.sourceLanguage = source;
+    // Without a file there is no record to compare, and export and stats need not read
+    // one more language.
+    return loaded.present || withSources ? LoadLanguage(project, loaded.states.sourceLanguage, loaded.sources)
+                                         : Result{};
+}
+
 Result SaveLanguage(const Project& project, const std::string& language, const LanguageTexts& before,
-                    const LanguageTexts& after) {
+                    const LanguageTexts& after, const LanguageStates* states, const std::string* stateBytes) {
     std::vector<PlatFileWrite> files;
     for (size_t j = 0; j < project.files.size(); ++j) {
         if (before[j] == after[j]) continue;
         PlatFileWrite& file = files.emplace_back();
         const Result r = EncodeFile(language, project.files[j], after[j], file);
         if (!r.ok) return r;
+    }
+    if (states && stateBytes) {
+        // The journal replaces files in folders that are there; the state folder is made
+        // the first time a language has states to keep.
+        std::error_code ec;
+        fs::create_directories(PlatFsPath(HostPath(review::kStateFolder)), ec);
+        if (ec) return Fail(std::string("Cannot make the folder ") + review::kStateFolder + ": " + ec.message());
+        files.push_back({states->path, *stateBytes});
     }
     return FromStore(ReplaceProjectFiles(files));
 }

@@ -1,11 +1,13 @@
 // project_texts.h - a project's texts as loctool's export, import and stats see them:
 // loaded and saved through the editor's own text store (ReadTexts, ReadDescriptions,
-// SaveCurrentFile), so the tool reads and writes .loc files exactly as the editor does.
+// SaveCurrentFile), so the tool reads and writes .loc files exactly as the editor does;
+// and their review states, "Translation state/<language>.tsv" (editor/review).
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "editor/review/state_file.h"
 #include "tools/loctool/loc_text.h"
 
 namespace projtexts {
@@ -44,10 +46,34 @@ Result LoadLanguage(const Project& project, const std::string& language, Languag
 // is another language.
 bool IsUntranslated(const std::string& text, const std::string& reference, bool referenceIsOther);
 
-// Writes the files of `language` whose texts differ between `before` and `after`, all
-// or none, even if loctool is killed meanwhile (ReplaceProjectFiles); a file that has
-// not changed is not touched. The project must have been opened for writing.
+// The review states of one language, "Translation state/<language>.tsv", as read.
+struct LanguageStates {
+    std::string path;  // in the documented form, relative to the project
+    bool present = false;
+    review::StateFile states;  // without the file: none, against the project's source
+    // The texts the recorded sources are compared with, those of states.sourceLanguage
+    // (when the file names a folder the project lacks, the project's source).
+    LanguageTexts sources;
+    // The item's record, or null (the file name and index of the project's lists).
+    const review::ItemReview* Find(const Project& project, size_t file, size_t index) const;
+    // To review: marked needs-review, or its source text changed since it was translated.
+    bool NeedsReview(const Project& project, size_t file, size_t index) const;
+    bool ReferenceChanged(const Project& project, size_t file, size_t index) const;
+};
+
+// Reads the states of `language`, and the texts of their source language when there is a
+// file or `withSources` (an import records sources where there was no file). A damaged
+// file fails with its path and line; the caller then writes nothing (the file is never
+// written over).
+Result LoadStates(const Project& project, const std::string& language, LanguageStates& states,
+                  bool withSources = false);
+
+// Writes the files of `language` whose texts differ between `before` and `after`, and
+// the state file when `stateBytes` is given, all or none, even if loctool is killed
+// meanwhile (ReplaceProjectFiles, one journal for them all); a file that has not changed
+// is not touched. The project must have been opened for writing.
 Result SaveLanguage(const Project& project, const std::string& language, const LanguageTexts& before,
-                    const LanguageTexts& after);
+                    const LanguageTexts& after, const LanguageStates* states = nullptr,
+                    const std::string* stateBytes = nullptr);
 
 }  // namespace projtexts

@@ -1,6 +1,7 @@
 // qa_command.cpp - loctool qa: runs the checks of editor/qa (and Hunspell with
 // --spell) over every language and file of a project and lists the problems, one a
 // line or as JSON (nlohmann-json, which escapes every string it writes; keys in the order written).
+// With --fail-on-review, the items still to review are problems too.
 #include "tools/loctool/qa_command.h"
 
 #include <algorithm>
@@ -19,19 +20,22 @@
 namespace {
 
 const char* const kQaHelp =
-    "usage: loctool qa PROJECT [--spell] [--format text|json] [--source REFLANG]\n"
+    "usage: loctool qa PROJECT [--spell] [--fail-on-review] [--format text|json] [--source REFLANG]\n"
     "\n"
     "Checks every translated text of every language folder against the reference text\n"
     "(REFLANG, else English, else the first folder): colour tags, placeholders, line\n"
     "breaks, leading and trailing spaces, and the length limits of zazovi-project.ini.\n"
     "--spell also checks spelling with the Hunspell dictionary of each language.\n"
+    "--fail-on-review also lists every item still to review (marked needs-review in\n"
+    "PROJECT/Translation state/, or its source text changed since it was translated) as a\n"
+    "problem, so that a release stops until the review is done.\n"
     "One line per problem:  language/file.loc:item-index:item-name: what\n"
     "then a summary line; --format json prints the same as one JSON object.\n"
     "exit code: 0 no problem, 1 a problem (or an unreadable project), 2 usage\n";
 
 struct Options {
     std::string project, format = "text", source;
-    bool spell = false, help = false;
+    bool spell = false, failOnReview = false, help = false;
 };
 
 bool ParseQaOptions(const std::vector<std::string>& args, Options& o) {
@@ -41,6 +45,8 @@ bool ParseQaOptions(const std::vector<std::string>& args, Options& o) {
             o.help = true;
         } else if (a == "--spell") {
             o.spell = true;
+        } else if (a == "--fail-on-review") {
+            o.failOnReview = true;
         } else if ((a == "--format" || a == "--source") && i + 1 < args.size()) {
             (a == "--format" ? o.format : o.source) = args[++i];
         } else if (!a.empty() && a[0] != '-' && o.project.empty()) {
@@ -56,6 +62,16 @@ struct Problem {
     std::string language, file, name, message;
     size_t item = 0;
 };
+
+// Why the item is still to review, or "" when it is not.
+std::string ReviewProblem(const projtexts::Project& project, const projtexts::LanguageStates& states, size_t file,
+                          size_t index) {
+    const review::ItemReview* record = states.Find(project, file, index);
+    if (!record || !states.NeedsReview(project, file, index)) return {};
+    return record->state == review::ReviewState::NeedsReview
+               ? "Still to review: marked needs-review"
+               : "Still to review: its reference text changed since it was translated";
+}
 
 int Fail(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) std::fprintf(stderr, "loctool: %s\n", line.c_str());
@@ -90,7 +106,7 @@ std::string SpellingProblem(qa::SpellChecker& checker, const std::string& text) 
     return words.empty() ? std::string() : "Spelling: " + words;
 }
 
-void PrintText(const std::vector<Problem>& problems, size_t items) {
+void PrintText(const std::vector<Problem>& problems, size_t items, size_t toReview) {
     for (const Problem& p : problems)
         std::printf("%s/%s.loc:%zu:%s: %s\n", p.language.c_str(), p.file.c_str(), p.item, p.name.c_str(),
                     p.message.c_str());
@@ -99,9 +115,12 @@ void PrintText(const std::vector<Problem>& problems, size_t items) {
     else
         std::printf("%zu problem%s in %zu item%s\n", problems.size(), problems.size() == 1 ? "" : "s", items,
                     items == 1 ? "" : "s");
+    if (toReview)
+        std::printf("%zu item%s still to review (--fail-on-review)\n", toReview, toReview == 1 ? " is" : "s are");
 }
 
-void PrintJson(const std::vector<Problem>& problems, size_t items, const std::string& reference) {
+void PrintJson(const std::vector<Problem>& problems, size_t items, const std::string& reference,
+               const bool failOnReview, size_t toReview) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const Problem& p : problems)
         list.push_back({{"language", p.language},
@@ -109,8 +128,9 @@ void PrintJson(const std::vector<Problem>& problems, size_t items, const std::st
                         {"item", p.item},
                         {"name", p.name},
                         {"message", p.message}});
-    const nlohmann::ordered_json out = {
-        {"reference", reference}, {"problems", list}, {"summary", {{"problems", problems.size()}, {"items", items}}}};
+    nlohmann::ordered_json summary = {{"problems", problems.size()}, {"items", items}};
+    if (failOnReview) summary["to_review"] = toReview;
+    const nlohmann::ordered_json out = {{"reference", reference}, {"problems", list}, {"summary", summary}};
     // Texts that are not UTF-8 get U+FFFD rather than stopping the report.
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
 }
@@ -146,10 +166,12 @@ int QaCommand(const std::vector<std::string>& args) {
     if (o.spell) checkers = OpenCheckers(project, folder, settings);
 
     std::vector<Problem> problems;
-    size_t items = 0;
+    size_t items = 0, toReview = 0;
     for (const std::string& language : project.languages) {
         projtexts::LanguageTexts texts;
+        projtexts::LanguageStates states;  // read only when asked for: qa alone never fails on them
         if (!(r = projtexts::LoadLanguage(project, language, texts)).ok) return Fail({r.message});
+        if (o.failOnReview && !(r = projtexts::LoadStates(project, language, states)).ok) return Fail({r.message});
         const bool other = language != reference;
         const auto checker = checkers.find(language);
         for (size_t f = 0; f < project.files.size(); ++f) {
@@ -161,14 +183,19 @@ int QaCommand(const std::vector<std::string>& args) {
                 std::vector<std::string> found = qa::CheckItem(text, refTexts[f][i], other, length);
                 if (checker != checkers.end() && !qa::IsUntranslated(text, refTexts[f][i], other))
                     if (std::string s = SpellingProblem(*checker->second, text); !s.empty()) found.push_back(s);
+                if (o.failOnReview)
+                    if (std::string s = ReviewProblem(project, states, f, i); !s.empty()) {
+                        found.push_back(s);
+                        ++toReview;
+                    }
                 items += found.empty() ? 0 : 1;
                 for (std::string& m : found) problems.push_back({language, file, project.names[f][i], std::move(m), i});
             }
         }
     }
     if (o.format == "json")
-        PrintJson(problems, items, reference);
+        PrintJson(problems, items, reference, o.failOnReview, toReview);
     else
-        PrintText(problems, items);
+        PrintText(problems, items, toReview);
     return problems.empty() ? 0 : 1;
 }

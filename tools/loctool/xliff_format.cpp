@@ -1,6 +1,7 @@
 // xliff_format.cpp - XLIFF 1.2 through libxml2: one <file> per .loc file, one
 // <trans-unit> per item with its "file:index:name" id, <source>, <target state=...>
-// and the description as a <note>.
+// (the review state too: needs-review-translation, final), the description as a <note>
+// and the translators' comment as a <note from="translator">.
 //
 // XML 1.0 cannot hold most C0 control characters (nor U+FFFE, U+FFFF) even as
 // character references, yet a game text may; each such character is written as the
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "tools/loctool/exchange.h"
 
@@ -133,6 +135,25 @@ class XliffWriter {
     std::string indent_;
 };
 
+// The <note from="..."> that holds the translators' comment; a <note> without it is the
+// item's description, which the game's files own.
+const char* const kTranslatorNote = "translator";
+
+const char* TargetState(const Unit& unit) {
+    if (!unit.translated) return "needs-translation";
+    if (unit.toReview) return "needs-review-translation";
+    return unit.approved ? "final" : "translated";
+}
+
+// The review state of a target's state attribute. XLIFF 1.2 has more states than the
+// editor: whatever asks for another look is to review, signed off is approved too.
+Mark MarkOfState(const std::string& state) {
+    if (state.rfind("needs-review-", 0) == 0 || state == "needs-adaptation" || state == "needs-l10n")
+        return Mark::ToReview;
+    if (state == "final" || state == "signed-off") return Mark::Approved;
+    return Mark::Translated;
+}
+
 void WriteUnit(XliffWriter& w, const Unit& unit) {
     w.Start("trans-unit", 3);
     w.Attribute("id", unit.Id());
@@ -140,10 +161,16 @@ void WriteUnit(XliffWriter& w, const Unit& unit) {
     w.Attribute("xml:space", "preserve");  // leading and trailing blanks are part of a text
     w.Element("source", unit.source, 4);
     w.Start("target", 4);
-    w.Attribute("state", unit.translated ? "translated" : "needs-translation");
+    w.Attribute("state", TargetState(unit));
     if (unit.translated) w.Text(unit.text);
     w.End(-1);
     if (!unit.desc.empty()) w.Element("note", unit.desc, 4);
+    if (!unit.comment.empty()) {
+        w.Start("note", 4);
+        w.Attribute("from", kTranslatorNote);
+        w.Text(unit.comment);
+        w.End(-1);
+    }
     w.End(3);
 }
 
@@ -337,6 +364,21 @@ Result ReadUnit(const std::string& path, xmlNodePtr tu, ReadBack& read) {
         target = n;
         Result r = ReadContent(path, n, entry.text);
         if (!r.ok) return r;
+        entry.mark = MarkOfState(Attribute(n, "state"));
+    }
+    // Translators' notes, several joined a line each: their text and our placeholders.
+    // A note is no game text, so markup a tool put there is passed over, not refused.
+    bool firstNote = true;
+    for (xmlNodePtr n = tu->children; n; n = n->next) {
+        if (!Named(n, "note") || Attribute(n, "from") != kTranslatorNote) continue;
+        if (!std::exchange(firstNote, false)) entry.comment += '\n';
+        std::string note;
+        for (xmlNodePtr c = n->children; c; c = c->next) {
+            if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content) note += C(c->content);
+            if (Named(c, "x"))
+                if (const unsigned cp = PlaceholderChar(Attribute(c, "ctype")); cp != 0) AppendCodePoint(note, cp);
+        }
+        entry.comment += note;
     }
     read.entries.push_back(std::move(entry));
     return {};
