@@ -186,6 +186,10 @@ TEST(EditorEndToEnd, ReviewMarkIsKeptAndAChangedSourceShowsAtTheNextStart) {
     const std::string states(bytes.begin(), bytes.end());
     EXPECT_NE(states.find("\nmenu\t1\tneeds-review\t"), std::string::npos) << states;
     EXPECT_NE(states.find("\nmenu\t2\ttranslated\t"), std::string::npos) << states;
+    // loctool counts it the same way.
+    const std::string stats =
+        Shell(QK_BINARY_DIR "/tools/loctool/loctool stats '" + ed.dir.string() + "' --format json");
+    EXPECT_NE(stats.find("\"needs_review\": 1"), std::string::npos) << stats;
 
     const fs::path english = ed.dir / "Texts" / "English" / "menu.loc";
     std::vector<std::string> source = Texts(english);
