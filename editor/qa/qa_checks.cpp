@@ -242,24 +242,47 @@ bool IsUntranslated(std::string_view text, std::string_view reference, bool refe
     return text.empty() || (referenceIsOther && text == reference);
 }
 
-std::vector<std::string> CheckItem(std::string_view text, std::string_view reference, bool referenceIsOther,
-                                   const LengthLimit& limit) {
-    std::vector<std::string> problems;
-    if (IsUntranslated(text, reference, referenceIsOther)) return problems;
+const char* SeverityWord(Severity severity) { return severity == Severity::Warning ? "warning" : "error"; }
+
+std::vector<Finding> CheckItemFindings(std::string_view text, std::string_view reference, bool referenceIsOther,
+                                       const LengthLimit& limit) {
+    std::vector<Finding> findings;
+    if (IsUntranslated(text, reference, referenceIsOther)) return findings;
+    std::vector<std::string> found;
+    auto take = [&](const char* check) {
+        for (std::string& m : found) findings.push_back({check, Severity::Error, std::move(m)});
+        found.clear();
+    };
     const ColourTags tags = FindColourTags(text);
-    CheckMalformedTags(text, tags, problems);
+    CheckMalformedTags(text, tags, found);
+    take("tags");
     if (referenceIsOther) {
-        CompareColourTags(text, reference, tags, problems);
-        ComparePlaceholders(text, reference, problems);
-        CompareLayout(text, reference, problems);
+        CompareColourTags(text, reference, tags, found);
+        take("tags");
+        ComparePlaceholders(text, reference, found);
+        take("placeholders");
+        CompareLayout(text, reference, found);
+        for (std::string& m : found)
+            findings.push_back(
+                {m.rfind("Line breaks", 0) == 0 ? "line-breaks" : "spaces", Severity::Error, std::move(m)});
+        found.clear();
     }
     if (limit.maxCharacters > 0) {
         const size_t length = VisibleCharacters(text);
         if (length > limit.maxCharacters)
-            problems.push_back("Length: " + Count(length, "character", "characters") + ", the limit is " +
-                               std::to_string(limit.maxCharacters));
+            findings.push_back({"length", Severity::Error,
+                                "Length: " + Count(length, "character", "characters") + ", the limit is " +
+                                    std::to_string(limit.maxCharacters)});
     }
-    return problems;
+    return findings;
+}
+
+std::vector<std::string> CheckItem(std::string_view text, std::string_view reference, bool referenceIsOther,
+                                   const LengthLimit& limit) {
+    std::vector<std::string> messages;
+    for (Finding& f : CheckItemFindings(text, reference, referenceIsOther, limit))
+        messages.push_back(std::move(f.message));
+    return messages;
 }
 
 }  // namespace qa

@@ -49,10 +49,26 @@ size_t VisibleCharacters(std::string_view text);
 // language. Such an item is not checked.
 bool IsUntranslated(std::string_view text, std::string_view reference, bool referenceIsOther);
 
-// Every problem of `text` as a short message ("Colour tags: the reference has 2, this
-// text 1"); empty when there is none or the item is untranslated. When the reference
-// is the text's own language (referenceIsOther false), only what needs no reference
-// is checked: malformed tags and the length.
+// How much a finding weighs: an error must be mended before a release (it fails
+// `loctool qa`), a warning asks for a look (listed and shown, failing nothing unless asked).
+enum class Severity : uint8_t { Error, Warning };
+const char* SeverityWord(Severity severity);  // "error", "warning"
+
+// One problem: the rule it comes from ("tags", "placeholders", "line-breaks", "spaces",
+// "length"; other checks name theirs: "spelling", "review", "consistency", "glossary"),
+// its weight and a short message ("Colour tags: the reference has 2, this text 1").
+struct Finding {
+    std::string check;
+    Severity severity = Severity::Error;
+    std::string message;
+};
+
+// Every problem of `text`; empty when there is none or the item is untranslated. When
+// the reference is the text's own language (referenceIsOther false), only what needs no
+// reference is checked: malformed tags and the length. All of these are errors.
+std::vector<Finding> CheckItemFindings(std::string_view text, std::string_view reference, bool referenceIsOther,
+                                       const LengthLimit& limit = {});
+// The same, as the messages alone.
 std::vector<std::string> CheckItem(std::string_view text, std::string_view reference, bool referenceIsOther,
                                    const LengthLimit& limit = {});
 

@@ -86,6 +86,8 @@ TEST_F(LoctoolQa, JsonHoldsTheSameProblems) {
                                                 {"file", "menu.loc"},
                                                 {"item", 2},
                                                 {"name", "Warn"},
+                                                {"check", "tags"},
+                                                {"severity", "error"},
                                                 {"message", "Colour tags: the reference has 2, this text 1"}}));
     EXPECT_EQ(j["summary"]["problems"], 3);
 }

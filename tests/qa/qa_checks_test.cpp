@@ -190,4 +190,20 @@ TEST(QaProjectSettings, BadLinesAreNamedAndGoodOnesKept) {
     EXPECT_EQ(settings.dictionaries.at("Klingon"), "none");
 }
 
+// Each finding names the rule it comes from, which loctool qa reports for scripts to filter.
+TEST(QaFindings, NameTheirRules) {
+    auto checks = [](const char* text, const char* reference, size_t limit = 0) {
+        std::vector<std::string> names;
+        for (const qa::Finding& f : qa::CheckItemFindings(text, reference, true, {limit})) {
+            EXPECT_EQ(f.severity, qa::Severity::Error);
+            names.push_back(f.check);
+        }
+        return names;
+    };
+    EXPECT_EQ(checks("<color 1,2>Rot", "<color 255,0,0>Red<color default>"), (std::vector<std::string>{"tags"}));
+    EXPECT_EQ(checks("Leben", "%d lives"), (std::vector<std::string>{"placeholders"}));
+    EXPECT_EQ(checks("eins zwei ", "one\ntwo"), (std::vector<std::string>{"line-breaks", "spaces"}));
+    EXPECT_EQ(checks("Lange Zeile", "Long line", 4), (std::vector<std::string>{"length"}));
+}
+
 }  // namespace

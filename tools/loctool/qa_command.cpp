@@ -20,7 +20,8 @@
 namespace {
 
 const char* const kQaHelp =
-    "usage: loctool qa PROJECT [--spell] [--fail-on-review] [--format text|json] [--source REFLANG]\n"
+    "usage: loctool qa PROJECT [--spell] [--fail-on-review] [--fail-on-warnings] [--format text|json]\n"
+    "                  [--source REFLANG]\n"
     "\n"
     "Checks every translated text of every language folder against the reference text\n"
     "(REFLANG, else English, else the first folder): colour tags, placeholders, line\n"
@@ -30,12 +31,14 @@ const char* const kQaHelp =
     "PROJECT/Translation state/, or its source text changed since it was translated) as a\n"
     "problem, so that a release stops until the review is done.\n"
     "One line per problem:  language/file.loc:item-index:item-name: what\n"
-    "then a summary line; --format json prints the same as one JSON object.\n"
-    "exit code: 0 no problem, 1 a problem (or an unreadable project), 2 usage\n";
+    "(\"warning: \" before what only asks for a look), then a summary line; --format json\n"
+    "prints the same as one JSON object, each problem with its check and severity.\n"
+    "exit code: 0 no error, 1 an error (or an unreadable project; with --fail-on-warnings\n"
+    "a warning too), 2 usage\n";
 
 struct Options {
     std::string project, format = "text", source;
-    bool spell = false, failOnReview = false, help = false;
+    bool spell = false, failOnReview = false, failOnWarnings = false, help = false;
 };
 
 bool ParseQaOptions(const std::vector<std::string>& args, Options& o) {
@@ -45,6 +48,8 @@ bool ParseQaOptions(const std::vector<std::string>& args, Options& o) {
             o.help = true;
         } else if (a == "--spell") {
             o.spell = true;
+        } else if (a == "--fail-on-warnings") {
+            o.failOnWarnings = true;
         } else if (a == "--fail-on-review") {
             o.failOnReview = true;
         } else if ((a == "--format" || a == "--source") && i + 1 < args.size()) {
@@ -59,7 +64,8 @@ bool ParseQaOptions(const std::vector<std::string>& args, Options& o) {
 }
 
 struct Problem {
-    std::string language, file, name, message;
+    std::string language, file, name;
+    qa::Finding finding;
     size_t item = 0;
 };
 
@@ -108,8 +114,8 @@ std::string SpellingProblem(qa::SpellChecker& checker, const std::string& text) 
 
 void PrintText(const std::vector<Problem>& problems, size_t items, size_t toReview) {
     for (const Problem& p : problems)
-        std::printf("%s/%s.loc:%zu:%s: %s\n", p.language.c_str(), p.file.c_str(), p.item, p.name.c_str(),
-                    p.message.c_str());
+        std::printf("%s/%s.loc:%zu:%s: %s%s\n", p.language.c_str(), p.file.c_str(), p.item, p.name.c_str(),
+                    p.finding.severity == qa::Severity::Warning ? "warning: " : "", p.finding.message.c_str());
     if (problems.empty())
         std::printf("no problems\n");
     else
@@ -127,7 +133,9 @@ void PrintJson(const std::vector<Problem>& problems, size_t items, const std::st
                         {"file", p.file + ".loc"},
                         {"item", p.item},
                         {"name", p.name},
-                        {"message", p.message}});
+                        {"check", p.finding.check},
+                        {"severity", qa::SeverityWord(p.finding.severity)},
+                        {"message", p.finding.message}});
     nlohmann::ordered_json summary = {{"problems", problems.size()}, {"items", items}};
     if (failOnReview) summary["to_review"] = toReview;
     const nlohmann::ordered_json out = {{"reference", reference}, {"problems", list}, {"summary", summary}};
@@ -180,16 +188,17 @@ int QaCommand(const std::vector<std::string>& args) {
             const qa::LengthLimit length{limit == settings.lengthLimits.end() ? 0 : limit->second};
             for (size_t i = 0; i < texts[f].size(); ++i) {
                 const std::string& text = texts[f][i];
-                std::vector<std::string> found = qa::CheckItem(text, refTexts[f][i], other, length);
+                std::vector<qa::Finding> found = qa::CheckItemFindings(text, refTexts[f][i], other, length);
                 if (checker != checkers.end() && !qa::IsUntranslated(text, refTexts[f][i], other))
-                    if (std::string s = SpellingProblem(*checker->second, text); !s.empty()) found.push_back(s);
+                    if (std::string s = SpellingProblem(*checker->second, text); !s.empty())
+                        found.push_back({"spelling", qa::Severity::Error, s});
                 if (o.failOnReview)
                     if (std::string s = ReviewProblem(project, states, f, i); !s.empty()) {
-                        found.push_back(s);
+                        found.push_back({"review", qa::Severity::Error, s});
                         ++toReview;
                     }
                 items += found.empty() ? 0 : 1;
-                for (std::string& m : found) problems.push_back({language, file, project.names[f][i], std::move(m), i});
+                for (qa::Finding& m : found) problems.push_back({language, file, project.names[f][i], std::move(m), i});
             }
         }
     }
@@ -197,5 +206,9 @@ int QaCommand(const std::vector<std::string>& args) {
         PrintJson(problems, items, reference, o.failOnReview, toReview);
     else
         PrintText(problems, items, toReview);
-    return problems.empty() ? 0 : 1;
+    // Warnings are listed for a look; only errors (or, when asked, warnings) fail a build.
+    const bool fails = std::any_of(problems.begin(), problems.end(), [&](const Problem& p) {
+        return p.finding.severity == qa::Severity::Error || o.failOnWarnings;
+    });
+    return fails ? 1 : 0;
 }
