@@ -53,6 +53,23 @@ bool ValidDictionaryName(const std::string& value) {
     return true;
 }
 
+// A language tag as translation memories write them: a language of two to eight letters,
+// then subtags of one to eight letters or digits, joined by '-' (or '_', as some tools do).
+bool ValidLanguageTag(const std::string& tag) {
+    size_t i = 0, part = 0;
+    for (bool first = true;; first = false) {
+        const size_t start = i;
+        while (i < tag.size() && (std::isalpha(static_cast<unsigned char>(tag[i])) ||
+                                  (!first && std::isdigit(static_cast<unsigned char>(tag[i])))))
+            ++i;
+        part = i - start;
+        if (part > 8 || (first ? part < 2 : part < 1)) return false;
+        if (i == tag.size()) return true;
+        if (tag[i] != '-' && tag[i] != '_') return false;
+        ++i;
+    }
+}
+
 bool ParseLimit(const std::string& value, size_t& limit) {
     if (value.empty() || value.size() > 5 || value.find_first_not_of("0123456789") != std::string::npos) return false;
     limit = std::stoul(value);
@@ -67,9 +84,10 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
         state->problems.emplace_back(line, "'" + key + "' comes before any [length] or [dictionary] section");
         return 1;
     }
-    if (s != "length" && s != "dictionary" && s != "dictionaries") {
+    if (s != "length" && s != "dictionary" && s != "dictionaries" && s != "languages") {
         state->problems.emplace_back(line, "'" + key + "' is in the unknown section [" + s +
-                                               "]; the sections are [length], [dictionary] and [dictionaries]");
+                                               "]; the sections are [length], [dictionary], [dictionaries] and "
+                                               "[languages]");
         return 1;
     }
     if (s == "dictionaries" && key != "folder") {
@@ -97,6 +115,12 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
                                          "the dictionary folder must be a path, relative to the project or whole");
         else
             state->settings->dictionaryFolder = v;
+    } else if (s == "languages") {
+        if (!ValidLanguageTag(v))
+            state->problems.emplace_back(line, "the language tag of '" + key +
+                                                   "' must be a tag such as de-DE, pt-BR or zh-Hans, not '" + v + "'");
+        else
+            state->settings->languageTags[key] = v;
     } else if (s == "length") {
         size_t limit = 0;
         if (!ParseLimit(v, limit))
@@ -158,6 +182,8 @@ std::vector<std::string> UnknownSettingNames(const ProjectSettings& settings, co
     for (const auto& [file, limit] : settings.lengthLimits) check("length", file, files, "a file of the project");
     for (const auto& [folder, dictionary] : settings.dictionaries)
         check("dictionary", folder, folders, "a language folder of the project");
+    for (const auto& [folder, tag] : settings.languageTags)
+        check("languages", folder, folders, "a language folder of the project");
     std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::string> out;
     for (auto& entry : found) out.push_back(std::move(entry.second));

@@ -8,6 +8,8 @@
 //   Klingon = none
 //   [dictionaries]     ; a folder searched for dictionaries before the usual ones
 //   folder = Dictionaries
+//   [languages]        ; the language tag of a folder, as translation memories name it
+//   German = de-DE
 #pragma once
 
 #include <cstddef>
@@ -24,6 +26,7 @@ struct ProjectSettings {
     std::map<std::string, size_t> lengthLimits;       // by file name ("menu")
     std::map<std::string, std::string> dictionaries;  // by language folder; "none" = off
     std::string dictionaryFolder;                     // as written: relative to the project, or whole
+    std::map<std::string, std::string> languageTags;  // by language folder: "de-DE"
     std::map<std::string, int> lines;                 // "length/menu", "dictionary/Klingon" -> its line
 };
 

@@ -157,7 +157,13 @@ TEST(QaProjectSettings, BadLinesAreNamedAndGoodOnesKept) {
         {"unknown section",
          "[lengths]\nmenu = 40\n",
          {"zazovi-project.ini line 2: 'menu' is in the unknown section [lengths]; the sections are [length], "
-          "[dictionary] and [dictionaries]"}},
+          "[dictionary], [dictionaries] and [languages]"}},
+        {"language tags",
+         "[languages]\nGerman = de-DE\nChinese = zh_Hans_CN\nFrench = french!\nKlingon = x\n",
+         {"zazovi-project.ini line 4: the language tag of 'French' must be a tag such as de-DE, pt-BR or zh-Hans, "
+          "not 'french!'",
+          "zazovi-project.ini line 5: the language tag of 'Klingon' must be a tag such as de-DE, pt-BR or zh-Hans, "
+          "not 'x'"}},
         {"dictionaries takes a folder only",
          "[dictionaries]\nfolder =\npath = Dicts\n",
          {"zazovi-project.ini line 2: the dictionary folder must be a path, relative to the project or whole",
@@ -188,6 +194,12 @@ TEST(QaProjectSettings, BadLinesAreNamedAndGoodOnesKept) {
     qa::ParseProjectSettings("[length]\nmenu = 40\ngame = x\n[dictionary]\nKlingon = none\n", settings);
     EXPECT_EQ(settings.lengthLimits, (std::map<std::string, size_t>{{"menu", 40}}));
     EXPECT_EQ(settings.dictionaries.at("Klingon"), "none");
+    qa::ParseProjectSettings("[languages]\nGerman = de-DE\nGerman2 = de\n", settings);
+    EXPECT_EQ(settings.languageTags.at("German"), "de-DE");
+    EXPECT_EQ(
+        qa::UnknownSettingNames(settings, {"menu"}, {"German"}),
+        (std::vector<std::string>{
+            "zazovi-project.ini line 3: [languages] names 'German2', which is not a language folder of the project"}));
 }
 
 // Each finding names the rule it comes from, which loctool qa reports for scripts to filter.
