@@ -200,6 +200,7 @@ bool ReadGlossaryFile(const std::string& path, Glossary& glossary, std::vector<s
 }
 
 struct TermFinder::Impl {
+    int column = -1;
     // Patterns by their first token, each list longest first.
     std::unordered_map<std::string, std::vector<Pattern>> byFirst;
     std::vector<std::vector<Pattern>> byTerm;
@@ -208,6 +209,7 @@ struct TermFinder::Impl {
 TermFinder::TermFinder(const Glossary& glossary, int column) : impl_(std::make_unique<Impl>()) {
     impl_->byTerm.resize(glossary.terms.size());
     if (column < 0 || size_t(column) >= glossary.languages.size()) return;
+    impl_->column = column;
     for (size_t t = 0; t < glossary.terms.size(); ++t) {
         for (const std::string& variant : glossary.terms[t].variants[size_t(column)]) {
             Pattern p = MakePattern(t, variant);
@@ -222,6 +224,7 @@ TermFinder::TermFinder(const Glossary& glossary, int column) : impl_(std::make_u
 }
 
 TermFinder::~TermFinder() = default;
+int TermFinder::column() const { return impl_->column; }
 TermFinder::TermFinder(TermFinder&&) noexcept = default;
 TermFinder& TermFinder::operator=(TermFinder&&) noexcept = default;
 
@@ -255,12 +258,11 @@ bool TermFinder::Holds(std::string_view text, size_t term) const {
 }
 
 std::vector<GlossaryFinding> CheckGlossary(const Glossary& glossary, const TermFinder& sourceTerms,
-                                           const std::string& targetFolder, std::string_view source,
+                                           const TermFinder& targetTerms, std::string_view source,
                                            std::string_view translation) {
     std::vector<GlossaryFinding> out;
-    const int column = glossary.Column(targetFolder);
-    if (column < 0 || translation.empty()) return out;
-    const TermFinder targetTerms(glossary, column);
+    const int column = targetTerms.column();
+    if (column < 0 || size_t(column) >= glossary.languages.size() || translation.empty()) return out;
     std::vector<size_t> seen;
     for (const TermMatch& m : sourceTerms.Find(source)) {
         if (std::find(seen.begin(), seen.end(), m.term) != seen.end()) continue;

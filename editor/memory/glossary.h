@@ -52,6 +52,7 @@ class TermFinder {
     ~TermFinder();
     TermFinder(TermFinder&&) noexcept;
     TermFinder& operator=(TermFinder&&) noexcept;
+    int column() const;  // -1 when the glossary has no such column
     // Every occurrence, by position; a longer variant at a position wins over a shorter one.
     std::vector<TermMatch> Find(std::string_view text) const;
     // Whether `text` holds any variant of `term` in this column.
@@ -69,11 +70,11 @@ struct GlossaryFinding {
     std::string message;                // "Glossary: "Healing Potion" is "Heiltrank" or "Heiltränke" here"
 };
 
-// The terms `source` holds whose cell in `targetFolder`'s column is not empty while
-// `translation` holds none of its variants. Nothing for an empty translation or a
-// folder without a column.
+// The terms `source` holds (as `sourceTerms` finds them) whose cell in the column of
+// `targetTerms` is not empty while `translation` holds none of its variants. Nothing
+// for an empty translation or a target column the glossary lacks.
 std::vector<GlossaryFinding> CheckGlossary(const Glossary& glossary, const TermFinder& sourceTerms,
-                                           const std::string& targetFolder, std::string_view source,
+                                           const TermFinder& targetTerms, std::string_view source,
                                            std::string_view translation);
 
 // Candidates for the glossary: the item names (from Descriptions) that occur, as terms

@@ -93,25 +93,24 @@ TEST(GlossaryFind, WholeWordsInAnyCaseAndCjkThaiAnywhere) {
 
 TEST(GlossaryCheck, ATermWithoutAnyOfItsTranslationsIsAFinding) {
     const Glossary g = Parsed(kGlossary);
-    const TermFinder english(g, 0);
-    EXPECT_TRUE(CheckGlossary(g, english, "German", "Drink a Healing Potion", "Trink einen Heiltrank").empty());
-    EXPECT_TRUE(CheckGlossary(g, english, "German", "Two healing potions", "Zwei HEILTRÄNKE").empty());
+    const TermFinder english(g, 0), german(g, 1), japanese(g, 2), thai(g, 3), french(g, g.Column("French"));
+    EXPECT_TRUE(CheckGlossary(g, english, german, "Drink a Healing Potion", "Trink einen Heiltrank").empty());
+    EXPECT_TRUE(CheckGlossary(g, english, german, "Two healing potions", "Zwei HEILTRÄNKE").empty());
     // No stemming: an inflected form is not a variant unless listed.
-    std::vector<GlossaryFinding> f =
-        CheckGlossary(g, english, "German", "Use the healing potion", "Nimm den Heiltranks");
+    std::vector<GlossaryFinding> f = CheckGlossary(g, english, german, "Use the healing potion", "Nimm den Heiltranks");
     ASSERT_EQ(f.size(), 1u);
     EXPECT_EQ(f[0].sourceTerm, "Healing Potion");
     EXPECT_EQ(f[0].expected, (std::vector<std::string>{"Heiltrank", "Heiltränke"}));
     EXPECT_EQ(f[0].message, "Glossary: \"Healing Potion\" is \"Heiltrank\" or \"Heiltränke\" here");
     // A term without a cell in the target column, an empty translation, a folder the
     // glossary lacks: nothing to check.
-    EXPECT_TRUE(CheckGlossary(g, english, "Thai", "Gold", "ทอง").empty());
-    EXPECT_TRUE(CheckGlossary(g, english, "German", "Gold", "").empty());
-    EXPECT_TRUE(CheckGlossary(g, english, "French", "Gold", "Or").empty());
-    f = CheckGlossary(g, english, "Japanese", "Gold and a healing potion", "金と回復薬");
+    EXPECT_TRUE(CheckGlossary(g, english, thai, "Gold", "ทอง").empty());
+    EXPECT_TRUE(CheckGlossary(g, english, german, "Gold", "").empty());
+    EXPECT_TRUE(CheckGlossary(g, english, french, "Gold", "Or").empty());
+    f = CheckGlossary(g, english, japanese, "Gold and a healing potion", "金と回復薬");
     ASSERT_EQ(f.size(), 1u);
     EXPECT_EQ(f[0].message, "Glossary: \"Gold\" is \"ゴールド\" here");
-    EXPECT_TRUE(CheckGlossary(g, english, "Japanese", "Gold", "ゴールドを").empty());
+    EXPECT_TRUE(CheckGlossary(g, english, japanese, "Gold", "ゴールドを").empty());
 }
 
 TEST(GlossaryCandidates, NamesInSeveralTextsWithTheirAgreedTranslation) {
