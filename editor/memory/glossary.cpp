@@ -6,6 +6,7 @@
 #include <csv.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 #include "editor/memory/match.h"

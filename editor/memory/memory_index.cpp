@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_map>
 
 namespace memory {
 namespace {

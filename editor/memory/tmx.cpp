@@ -9,6 +9,7 @@
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 
 #include "platform/platform.h"
@@ -183,6 +184,12 @@ bool ParseTmx(std::string_view bytes, const std::string& name, TmxDocument& doc,
 
 bool ReadTmxFile(const std::string& path, TmxDocument& doc, std::string& error) {
     doc = {};
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(PlatFsPath(path), ec);
+    if (!ec && size > kMaxTmxBytes) {  // refused before it is read into memory
+        error = path + ": larger than " + std::to_string(kMaxTmxBytes >> 20) + " MiB, the limit for a TMX file";
+        return false;
+    }
     std::string bytes;
     if (!PlatReadFile(path, bytes, &error)) return false;
     return ParseTmx(bytes, path, doc, error);
