@@ -34,9 +34,9 @@ size_t BandedDistance(const uint32_t* a, size_t n, const uint32_t* b, size_t m, 
     for (size_t j = 0; j <= std::min(m, cap); ++j) prev[j] = j;
     for (size_t i = 1; i <= n; ++i) {
         const size_t from = i > cap ? i - cap : 1, to = std::min(m, i + cap);
-        // The cells just outside the band read as "too far"; inside, rows are whole.
+        // The cell left of the band still holds a value of an older row, and must read as
+        // "too far". Right of the band no row has written yet: those cells are still `over`.
         cur[from - 1] = from == 1 && i <= cap ? i : over;
-        if (to < m) cur[to + 1] = over;
         size_t best = cur[from - 1];
         for (size_t j = from; j <= to; ++j) {
             size_t d = prev[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
