@@ -58,6 +58,21 @@ std::string Language(xmlNodePtr tuv) {
     return lang.empty() ? Take(xmlGetNoNsProp(tuv, X("lang"))) : lang;
 }
 
+// libxml2 prints some errors that belong to no parser (a byte sequence the declared
+// encoding cannot convert) to stderr through its generic handler; the parse fails with
+// an error of its own anyway, so while it runs they go nowhere, and the handler the
+// program had is put back after.
+void Silent(void*, const char*, ...) {}
+
+struct QuietGenericErrors {
+    xmlGenericErrorFunc handler = xmlGenericError;
+    void* context = xmlGenericErrorContext;
+    QuietGenericErrors() { xmlSetGenericErrorFunc(nullptr, Silent); }
+    ~QuietGenericErrors() { xmlSetGenericErrorFunc(context, handler); }
+    QuietGenericErrors(const QuietGenericErrors&) = delete;
+    QuietGenericErrors& operator=(const QuietGenericErrors&) = delete;
+};
+
 // libxml2 counts a start tag's attributes against each other pairwise, so one tag with
 // hundreds of thousands of them takes minutes; TMX tags carry a handful.
 constexpr size_t kMaxAttributes = 1000;
@@ -132,6 +147,7 @@ bool ParseTmx(std::string_view bytes, const std::string& name, TmxDocument& doc,
         error = name + ": the file is empty";
         return false;
     }
+    const QuietGenericErrors quiet;
     std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> context(
         xmlCreateMemoryParserCtxt(bytes.data(), int(bytes.size())), xmlFreeParserCtxt);
     if (!context) {
@@ -150,6 +166,7 @@ bool ParseTmx(std::string_view bytes, const std::string& name, TmxDocument& doc,
         const xmlError* e = first.seen ? &first.error : &context->lastError;
         std::string why = e->message ? e->message : "not well-formed XML";
         while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
+        std::replace(why.begin(), why.end(), '\n', ' ');  // some messages go on with the bytes
         error = name + ":" + std::to_string(e->line) + ": not well-formed XML: " + why;
         return false;
     }

@@ -48,6 +48,25 @@ const char* const kCatToolTmx = R"(<?xml version="1.0" encoding="UTF-8"?>
 </tmx>
 )";
 
+// UTF-8 text (of the Basic Multilingual Plane) as UTF-16LE with a byte order mark,
+// the encoding some CAT tools write TMX in.
+std::string Utf16(std::string_view utf8) {
+    std::string out = "\xFF\xFE";
+    for (size_t i = 0; i < utf8.size();) {
+        const auto b = [&](size_t k) { return static_cast<unsigned char>(utf8[i + k]); };
+        unsigned c;
+        if (b(0) < 0x80)
+            c = b(0), i += 1;
+        else if (b(0) < 0xE0)
+            c = (b(0) & 0x1Fu) << 6 | (b(1) & 0x3Fu), i += 2;
+        else
+            c = (b(0) & 0x0Fu) << 12 | (b(1) & 0x3Fu) << 6 | (b(2) & 0x3Fu), i += 3;
+        out += char(c & 0xFF);
+        out += char(c >> 8);
+    }
+    return out;
+}
+
 }  // namespace
 
 TEST(TmxLanguage, MappingFirstThenNameOrPrimarySubtag) {
@@ -95,6 +114,22 @@ TEST(TmxRead, PairsOfACatToolsFileForMappedAndPrimarySubtagFolders) {
     EXPECT_EQ(de[2].target, "Alter Stil & fett");
     EXPECT_EQ(TmxPairs(doc, "en", "fr").size(), 1u);
     EXPECT_TRUE(TmxPairs(doc, "en", "en").empty());  // one variant is never both sides
+}
+
+TEST(TmxRead, Utf16FileWithByteOrderMark) {
+    std::string utf8 = kCatToolTmx;
+    utf8.replace(utf8.find("UTF-8"), 5, "UTF-16");
+    TmxDocument doc;
+    std::string error;
+    ASSERT_TRUE(ParseTmx(Utf16(utf8 + "<!-- Grüße € -->\n"), "utf16.tmx", doc, error)) << error;
+    const std::vector<TmxPair> pairs = TmxPairs(doc, "en", "de");
+    ASSERT_EQ(pairs.size(), 3u);
+    EXPECT_EQ(pairs[0].target, "Spiel speichern");
+    // Bytes the declared encoding cannot be are an error with its line, on one line.
+    EXPECT_FALSE(ParseTmx("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tmx><body>\xFF\xFE</body></tmx>", "bad.tmx",
+                          doc, error));
+    EXPECT_EQ(error.rfind("bad.tmx:2: not well-formed XML: ", 0), 0u) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos);
 }
 
 TEST(TmxRead, FromDisk) {
