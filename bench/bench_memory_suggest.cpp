@@ -85,7 +85,7 @@ struct Fixture {
             if (i < kProjectUnits)
                 u.origin = {memory::Origin::Kind::Project, files[i / 4000], int(i % 4000), "Item"};
             else
-                u.origin = {memory::Origin::Kind::Tmx, "old-game.tmx", 0, ""};
+                u.origin = {memory::Origin::Kind::Tmx, "old-game.tmx", int(i), ""};
             units.push_back(std::move(u));
         }
         index = memory::MemoryIndex(units);

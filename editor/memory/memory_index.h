@@ -20,9 +20,9 @@ struct Origin {
     enum class Kind : uint8_t { Project, Tmx };
     Kind kind = Kind::Project;
     std::string file;
-    int index = 0;     // the item's index; 0 for a TMX unit
+    int index = 0;     // the item's index; for a TMX unit the line of its <tu> (TmxPair::line)
     std::string name;  // the item's name; empty for a TMX unit
-    // One item, one TMX file: the name does not take part.
+    // The same item (or TMX unit); the name does not take part.
     bool SamePlace(const Origin& o) const { return kind == o.kind && file == o.file && index == o.index; }
 };
 

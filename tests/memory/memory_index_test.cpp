@@ -80,7 +80,7 @@ std::vector<MemoryUnit> GeneratedUnits(std::mt19937& rng, size_t count) {
         // Some empty, some repeated translations.
         const unsigned kind = rng() % 10;
         u.translation = kind == 0 ? "" : kind == 1 ? "shared" : "T" + std::to_string(i);
-        u.origin = i % 4 == 0 ? Origin{Origin::Kind::Tmx, "old.tmx", 0, ""}
+        u.origin = i % 4 == 0 ? Origin{Origin::Kind::Tmx, "old.tmx", int(i), ""}
                               : Origin{Origin::Kind::Project, "menu.loc", int(i), "Item" + std::to_string(i)};
         units.push_back(std::move(u));
     }
