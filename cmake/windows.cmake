@@ -84,6 +84,9 @@ target_link_libraries(editor_core PUBLIC editor_qa_checks)
 # Review states and the word diff, as on Linux.
 add_subdirectory(editor/review)
 target_link_libraries(editor_core PUBLIC editor_review)
+# Translation memory, consistency and the glossary, as on Linux.
+add_subdirectory(editor/memory)
+target_link_libraries(editor_core PUBLIC editor_memory)
 # The shipped dictionaries beside the programs, where they are found first, as in the
 # ZIP; so is libthai's word dictionary.
 file(COPY ${QK_WIN_LIBS}/dictionaries/ DESTINATION ${CMAKE_BINARY_DIR}/dictionaries)
