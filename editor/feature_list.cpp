@@ -5,10 +5,11 @@
 #include "editor/box_spelling.h"
 #include "editor/desk.h"
 #include "editor/features.h"
+#include "editor/memory/memory_feature.h"
 #include "editor/review/review_feature.h"
 
 const Feature* const* Features(size_t& count) {
-    static const Feature* const kList[] = {&kDeskFeature, &kBoxSpellingFeature, &kReviewFeature};
+    static const Feature* const kList[] = {&kDeskFeature, &kBoxSpellingFeature, &kReviewFeature, &kMemoryFeature};
     count = std::size(kList);
     return kList;
 }
