@@ -19,6 +19,7 @@
 #include "editor/memory/tmx.h"
 #include "editor/project.h"
 #include "editor/qa/project_settings.h"
+#include "editor/qa/qa_checks.h"
 #include "editor/review/word_diff.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
@@ -36,6 +37,7 @@ constexpr const char* kQuietColour = "<color 110,110,110>";
 constexpr const char* kRemovedColour = "<color 190,0,0>";
 constexpr const char* kAddedColour = "<color 0,130,0>";
 constexpr const char* kWarningColour = "<color 170,100,0>";
+constexpr const char* kErrorColour = "<color 190,0,0>";
 constexpr const char* kDefaultColour = "<color default>";
 constexpr const char* kMemoryFolder = "Translation memory";
 
@@ -184,6 +186,7 @@ void OnFileLoaded() {
     if (language.empty()) return;
     if (language != g_memory.language || !g_memory.index) {
         Build(language);
+        RefreshRowMarks();  // the glossary's problems, now that it is read
         return;
     }
     // Another file of the same language: what the store read is what the memory holds,
@@ -196,6 +199,7 @@ void OnFileLoaded() {
             g_memory.index->SetTranslation(g_memory.unitOf[size_t(j)][size_t(i)], ItemText(i));
         }
     Recheck();
+    RefreshRowMarks();
 }
 
 void OnItemCommitted(int32_t i) {
@@ -212,6 +216,18 @@ std::vector<memory::Suggestion> Suggest(int32_t i) {
     if (!g_memory.index || source.empty()) return {};
     memory::Origin self{memory::Origin::Kind::Project, g_memory.files[size_t(j)], int(i), {}};
     return g_memory.index->Suggest(source, 3, 70, &self);
+}
+
+// What the glossary says of item i's text: a term of its source without any of its
+// translations (an error, like the checks' findings).
+std::vector<memory::GlossaryFinding> GlossaryFindings(int32_t i) {
+    const int j = CurrentFile();
+    if (!g_memory.glossary || !g_memory.sourceTerms || !g_memory.targetTerms || g_memory.targetTerms->column() < 0)
+        return {};
+    const std::string& source = At(g_memory.sources, j, i);
+    const std::string& text = ItemText(i);
+    if (qa::IsUntranslated(text, source, g_memory.source != g_memory.language)) return {};
+    return memory::CheckGlossary(*g_memory.glossary, *g_memory.sourceTerms, *g_memory.targetTerms, source, text);
 }
 
 std::string Shown(const std::string& text, const std::string& breaker) { return TagsAsText(text, breaker); }
@@ -267,7 +283,14 @@ void Describe(int32_t i, const Font* font, DescParts& parts) {
     }
     if (!text.empty()) parts[size_t(DescSection::Suggestions)] = std::move(text);
 
-    // Consistency warnings go with the item's problems, as warnings.
+    // Glossary findings are problems; consistency warnings go with them, as warnings.
+    std::string glossaryProblems;
+    for (const memory::GlossaryFinding& f : GlossaryFindings(i))
+        glossaryProblems += (glossaryProblems.empty() ? "" : "\n") + Shown(f.message, breaker);
+    if (!glossaryProblems.empty()) {
+        std::string& problems = parts[size_t(DescSection::Problems)];
+        problems += (problems.empty() ? "" : "\n") + std::string(kErrorColour) + glossaryProblems + kDefaultColour;
+    }
     if (size_t(j) < g_memory.firstItemOf.size()) {
         const size_t k = g_memory.firstItemOf[size_t(j)] + size_t(i);
         std::string warnings;
@@ -281,6 +304,8 @@ void Describe(int32_t i, const Font* font, DescParts& parts) {
         }
     }
 }
+
+RowMark MemoryRowMark(int32_t i) { return GlossaryFindings(i).empty() ? RowMark::Translated : RowMark::Problem; }
 
 bool MemoryKey(uint8_t key) {
     const bool ctrl = IsKeyDown(KEY_ANY_CTRL), alt = IsKeyDown(KEY_ANY_ALT), shift = IsKeyDown(KEY_ANY_SHIFT);
@@ -355,4 +380,5 @@ const Feature kMemoryFeature = {
     .itemCommitted = OnItemCommitted,
     .key = MemoryKey,
     .describe = Describe,
+    .rowMark = MemoryRowMark,
 };

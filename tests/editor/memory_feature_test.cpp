@@ -91,6 +91,10 @@ TEST_F(Memory, SuggestionsComeFromTheLanguageAndTmxAndCtrl1PutsOneInWithTheItems
     const std::string panel = Prop("DeskReference");
     EXPECT_NE(panel.find("Glossary"), std::string::npos) << panel;
     EXPECT_NE(panel.find("Heiltrank | Heiltränke"), std::string::npos) << panel;
+    // Its text has another word for the term: a glossary problem, with the problem picture.
+    EXPECT_NE(panel.find("Glossary: "), std::string::npos) << panel;
+    EXPECT_EQ(g_editor.items->items[3].icon, RowMarkPicture(RowMark::Problem));
+    EXPECT_EQ(g_editor.items->items[2].icon, RowMarkPicture(RowMark::Translated));
 
     // "Coin" is translated two ways: a warning on both items, not a problem picture.
     g_editor.items->SelectItem(4);
