@@ -377,6 +377,9 @@ int32_t TextEdit::MoveCaret(int32_t at, CaretMove kind) {
 }
 
 void TextEdit::TypeChar(int32_t ch) {
+    // A character that comes with Ctrl held (SDL reports Ctrl+1 as the text "1") belongs
+    // to a shortcut, not to the text; AltGr, which Windows reports as Ctrl+Alt, types.
+    if (IsKeyDown(KEY_ANY_CTRL) && !IsKeyDown(KEY_ANY_ALT)) return;
     // WM_CHAR brings characters outside the basic plane (and some that an input method
     // composes) as two UTF-16 halves; they are joined here, and a half without its
     // partner is dropped: it is no character.

@@ -210,6 +210,35 @@ TEST(EditorEndToEnd, ReviewMarkIsKeptAndAChangedSourceShowsAtTheNextStart) {
     EXPECT_EQ(ed.WaitExit(), 0);
 }
 
+// A translation memory of the team's, mapped to the folders by [languages]: Ctrl+1 on an
+// item puts its match into the text box and Compile writes it.
+TEST(EditorEndToEnd, CtrlOnePutsTheMemorysSuggestionInAndCompileWritesIt) {
+    Editor ed("memory");
+    const std::string language = FirstFolder(ed.dir);
+    const std::string translation = "\xE2\x9C\x93 from the studio memory";  // "✓ ..."
+    fs::create_directories(ed.dir / "Translation memory");
+    std::FILE* tmx = std::fopen((ed.dir / "Translation memory" / "studio.tmx").c_str(), "wb");
+    ASSERT_NE(tmx, nullptr);
+    std::fprintf(tmx,
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tmx version=\"1.4\"><header srclang=\"en\"/><body>"
+                 "<tu><tuv xml:lang=\"en\"><seg>%s</seg></tuv><tuv xml:lang=\"xx\"><seg>%s</seg></tuv></tu>"
+                 "</body></tmx>\n",
+                 Texts(ed.dir / "Texts" / "English" / "menu.loc")[1].c_str(), translation.c_str());
+    std::fclose(tmx);
+    std::FILE* ini = std::fopen((ed.dir / "zazovi-project.ini").c_str(), "wb");
+    ASSERT_NE(ini, nullptr);
+    std::fprintf(ini, "[languages]\nEnglish = en\n%s = xx\n", language.c_str());
+    std::fclose(ini);
+    ASSERT_TRUE(ed.Start());
+    ed.Click(kRowX, RowY(1));
+    ed.Click(kTextX, kTextY);
+    ed.Key("ctrl+1");
+    ed.Click(kCompileX, kButtonsY);
+    EXPECT_EQ(Texts(MenuLoc(ed))[1], translation);
+    ed.Click(kExitX, kButtonsY);
+    EXPECT_EQ(ed.WaitExit(), 0);
+}
+
 TEST(EditorEndToEnd, ARelativeProjectFolderIsTakenFromWhereTheProgramWasStarted) {
     // "zazovi proj" typed in work/, which holds proj; another proj lies beside the program.
     Editor ed("relative");
