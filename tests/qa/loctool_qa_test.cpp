@@ -1,6 +1,7 @@
 // loctool_qa_test.cpp - loctool qa run as the program on a small project with planted
 // problems: the line format, the summary, the exit codes, JSON with the same content,
-// spelling with the German dictionary, and a settings file with a bad line.
+// spelling with the German dictionary, a settings file with a bad line, inconsistent
+// translations as warnings and the glossary's terms as errors.
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -119,6 +120,58 @@ TEST_F(LoctoolQa, BadSettingsUnknownNamesAndUsageAreRefused) {
     const Outcome o = Qa("");
     EXPECT_EQ(o.code, 1);
     EXPECT_NE(o.err.find("zazovi-project.ini: it is a folder"), std::string::npos) << o.err;
+}
+
+TEST_F(LoctoolQa, InconsistentTranslationsAreWarningsThatFailOnlyWhenAsked) {
+    WriteProject({"Start", "Save", "Save", "Load", "Load game", "Options", "Error"},
+                 {"Starten", "Speichern", "Sichern", "Laden", "Laden", "", "Fehler"});
+    const Outcome o = Qa("");
+    EXPECT_EQ(o.code, 0) << o.err;
+    EXPECT_EQ(o.out,
+              "German/menu.loc:1:Coins: warning: Translated differently elsewhere: menu.loc #2 (Warn) has \"Sichern\"\n"
+              "German/menu.loc:2:Warn: warning: Translated differently elsewhere: menu.loc #1 (Coins) has "
+              "\"Speichern\"\n"
+              "German/menu.loc:3:Lines: warning: The same translation is given to other source texts: menu.loc #4 "
+              "(Same) for \"Load game\"\n"
+              "German/menu.loc:4:Same: warning: The same translation is given to other source texts: menu.loc #3 "
+              "(Lines) for \"Load\"\n"
+              "4 problems in 4 items\n");
+    EXPECT_EQ(Qa("--fail-on-warnings").code, 1);
+    const Outcome json = Qa("--format json");
+    EXPECT_EQ(json.code, 0);
+    const nlohmann::json j = nlohmann::json::parse(json.out);
+    ASSERT_EQ(j["problems"].size(), 4u);
+    EXPECT_EQ(j["problems"][0]["check"], "consistency");
+    EXPECT_EQ(j["problems"][0]["severity"], "warning");
+}
+
+TEST_F(LoctoolQa, TranslationsMustHoldTheGlossaryTermsOfTheirSource) {
+    // Terms match in any case as whole words ("Goldfish" holds no "Gold"); a plural
+    // counts only as a listed variant ("Heiltränken" is none).
+    WriteProject(
+        {"Start", "Buy a healing potion", "HEALING POTIONS for sale", "Goldfish", "Gold coins", "Options", "Error"},
+        {"Starten", "Kaufe einen HEILTRANK", "Verkauf von Heiltränken", "Goldfisch", "Münzen", "", "Fehler"});
+    std::ofstream(dir_ / "Glossary.csv") << "English,German\nHealing Potion|Healing Potions,Heiltrank|Heiltränke\n"
+                                            "Gold,Gold\nOptions,Einstellungen\n";
+    Outcome o = Qa("");
+    EXPECT_EQ(o.code, 1) << o.err;
+    EXPECT_EQ(o.out,
+              "German/menu.loc:2:Warn: Glossary: \"Healing Potion\" is \"Heiltrank\" or \"Heiltränke\" here\n"
+              "German/menu.loc:4:Same: Glossary: \"Gold\" is \"Gold\" here\n"
+              "2 problems in 2 items\n");
+    EXPECT_EQ(nlohmann::json::parse(Qa("--format json").out)["problems"][1]["check"], "glossary");
+
+    // A language without a column is not checked against the glossary.
+    std::ofstream(dir_ / "Glossary.csv") << "English,French\nGold,Or\n";
+    o = Qa("");
+    EXPECT_EQ(o.code, 0) << o.err;
+    EXPECT_EQ(o.out, "no problems\n");
+
+    std::ofstream(dir_ / "Glossary.csv") << "English,German\nGold,Gold\n\"Gold coins,Münzen\n";
+    o = Qa("");
+    EXPECT_EQ(o.code, 1);
+    EXPECT_NE(o.err.find("loctool: Glossary.csv:3:"), std::string::npos) << o.err;
+    EXPECT_EQ(o.out, "");
 }
 
 }  // namespace

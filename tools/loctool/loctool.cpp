@@ -1,6 +1,7 @@
 // loctool.cpp - command-line companion of the editor: dumps .loc / .desc files to
 // a readable UTF-8 text form, packs that form back byte for byte, and checks a
-// project's language folders the way the editor does at start-up.
+// project's language folders the way the editor does at start-up; the other commands
+// (exchange, qa, translation memory) live in files of their own.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "tools/loctool/exchange_commands.h"
 #include "tools/loctool/font_coverage.h"
 #include "tools/loctool/loc_text.h"
+#include "tools/loctool/memory_commands.h"
 #include "tools/loctool/qa_command.h"
 
 namespace fs = std::filesystem;
@@ -35,6 +37,10 @@ const char* const kUsage =
     "  loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv] [--wait SECONDS]\n"
     "  loctool stats PROJECT [--source REFLANG] [--format table|json]\n"
     "  loctool qa PROJECT [--spell] [--format text|json] [--source REFLANG]\n"
+    "  loctool suggest PROJECT LANGUAGE FILE INDEX [--source REFLANG] [--format text|json]\n"
+    "                                               translations from the memory for one item\n"
+    "  loctool glossary-candidates PROJECT [--source REFLANG]\n"
+    "                                               item names worth a glossary entry, as CSV\n"
     "                                               (loctool COMMAND --help says more)\n"
     "  loctool --version | --help\n"
     "exit code: 0 ok, 1 a problem (check prints it, the others say it on stderr), 2 usage\n";
@@ -167,6 +173,10 @@ int main() {
         code = StatsCommand(args);
     else if (command == "qa")
         code = QaCommand(args);
+    else if (command == "suggest")
+        code = SuggestCommand(args);
+    else if (command == "glossary-candidates")
+        code = GlossaryCandidatesCommand(args);
     if (code < 0) {
         std::fputs(kUsage, stderr);
         return 2;

@@ -1,7 +1,9 @@
 // qa_command.cpp - loctool qa: runs the checks of editor/qa (and Hunspell with
 // --spell) over every language and file of a project and lists the problems, one a
 // line or as JSON (nlohmann-json, which escapes every string it writes; keys in the order written).
-// With --fail-on-review, the items still to review are problems too.
+// With --fail-on-review, the items still to review are problems too. Across a language,
+// texts translated inconsistently are warnings; a text that misses its glossary term
+// (Glossary.csv at the project root) is an error.
 #include "tools/loctool/qa_command.h"
 
 #include <algorithm>
@@ -10,7 +12,11 @@
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <system_error>
 
+#include "editor/memory/consistency.h"
+#include "editor/memory/glossary.h"
 #include "editor/qa/project_settings.h"
 #include "editor/qa/qa_checks.h"
 #include "editor/qa/spelling.h"
@@ -26,6 +32,11 @@ const char* const kQaHelp =
     "Checks every translated text of every language folder against the reference text\n"
     "(REFLANG, else English, else the first folder): colour tags, placeholders, line\n"
     "breaks, leading and trailing spaces, and the length limits of zazovi-project.ini.\n"
+    "Within each language, a source text translated in more than one way and one\n"
+    "translation given to different source texts are warnings (consistency). With\n"
+    "PROJECT/Glossary.csv, a text whose source holds a term while the text holds none of\n"
+    "the term's variants in its language's column is an error (glossary); a language\n"
+    "without a column is not checked against it, and a damaged glossary stops qa.\n"
     "--spell also checks spelling with the Hunspell dictionary of each language.\n"
     "--fail-on-review also lists every item still to review (marked needs-review in\n"
     "PROJECT/Translation state/, or its source text changed since it was translated) as a\n"
@@ -106,6 +117,35 @@ std::map<std::string, std::unique_ptr<qa::SpellChecker>> OpenCheckers(const proj
     return checkers;
 }
 
+// The glossary at the project root (entered by now), when there is one. False with the
+// problems said on stderr when it is damaged: a check against half a glossary would pass
+// texts it should not.
+bool LoadGlossary(std::optional<memory::Glossary>& glossary) {
+    std::error_code ec;
+    if (!std::filesystem::exists(PlatFsPath(memory::kGlossaryFile), ec)) return true;
+    std::vector<std::string> errors;
+    if (memory::ReadGlossaryFile(memory::kGlossaryFile, glossary.emplace(), errors)) return true;
+    Fail(errors);
+    return false;
+}
+
+// The consistency findings of one language's items, taken file by file, item by item.
+struct LanguageConsistency {
+    std::vector<memory::ConsistencyItem> items;
+    memory::ConsistencyReport report;
+};
+
+LanguageConsistency CheckLanguageConsistency(const projtexts::Project& project,
+                                             const projtexts::LanguageTexts& refTexts,
+                                             const projtexts::LanguageTexts& texts, bool other) {
+    LanguageConsistency c;
+    for (size_t f = 0; f < texts.size(); ++f)
+        for (size_t i = 0; i < texts[f].size(); ++i)
+            c.items.push_back({project.files[f] + ".loc", int(i), project.names[f][i], refTexts[f][i], texts[f][i]});
+    c.report = memory::CheckConsistency(c.items, other);
+    return c;
+}
+
 std::string SpellingProblem(qa::SpellChecker& checker, const std::string& text) {
     std::string words;
     for (const qa::Word& w : checker.Misspelled(text)) words += (words.empty() ? "" : ", ") + w.text;
@@ -169,6 +209,11 @@ int QaCommand(const std::vector<std::string>& args) {
     if (!r.ok) return Fail({r.message});
     if (const auto unknown = qa::UnknownSettingNames(settings, project.files, project.languages); !unknown.empty())
         return Fail(unknown);
+    std::optional<memory::Glossary> glossary;
+    if (!LoadGlossary(glossary)) return 1;
+    // Terms are looked up in the glossary's first column, whatever the reference.
+    std::optional<memory::TermFinder> lookup;
+    if (glossary) lookup.emplace(*glossary, 0);
 
     std::map<std::string, std::unique_ptr<qa::SpellChecker>> checkers;
     if (o.spell) checkers = OpenCheckers(project, folder, settings);
@@ -182,16 +227,28 @@ int QaCommand(const std::vector<std::string>& args) {
         if (o.failOnReview && !(r = projtexts::LoadStates(project, language, states)).ok) return Fail({r.message});
         const bool other = language != reference;
         const auto checker = checkers.find(language);
+        const LanguageConsistency consistency = CheckLanguageConsistency(project, refTexts, texts, other);
+        size_t flat = 0;  // the item's place in consistency.items
+        std::optional<memory::TermFinder> terms;
+        if (glossary && glossary->Column(language) >= 0) terms.emplace(*glossary, glossary->Column(language));
         for (size_t f = 0; f < project.files.size(); ++f) {
             const std::string& file = project.files[f];
             const auto limit = settings.lengthLimits.find(file);
             const qa::LengthLimit length{limit == settings.lengthLimits.end() ? 0 : limit->second};
-            for (size_t i = 0; i < texts[f].size(); ++i) {
+            for (size_t i = 0; i < texts[f].size(); ++i, ++flat) {
                 const std::string& text = texts[f][i];
+                const bool translated = !qa::IsUntranslated(text, refTexts[f][i], other);
                 std::vector<qa::Finding> found = qa::CheckItemFindings(text, refTexts[f][i], other, length);
-                if (checker != checkers.end() && !qa::IsUntranslated(text, refTexts[f][i], other))
+                if (checker != checkers.end() && translated)
                     if (std::string s = SpellingProblem(*checker->second, text); !s.empty())
                         found.push_back({"spelling", qa::Severity::Error, s});
+                if (terms && translated)
+                    for (memory::GlossaryFinding& g :
+                         memory::CheckGlossary(*glossary, *lookup, *terms, refTexts[f][i], text))
+                        found.push_back({"glossary", qa::Severity::Error, std::move(g.message)});
+                for (size_t g : consistency.report.byItem[flat])
+                    found.push_back({"consistency", qa::Severity::Warning,
+                                     memory::DescribeFinding(consistency.report.groups[g], consistency.items, flat)});
                 if (o.failOnReview)
                     if (std::string s = ReviewProblem(project, states, f, i); !s.empty()) {
                         found.push_back({"review", qa::Severity::Error, s});
