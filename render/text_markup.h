@@ -8,11 +8,20 @@
 
 namespace markup {
 
+// Whether s starts with `word`, read a byte at a time up to the first that differs: the
+// drawers hand over the bytes that may follow in their buffer, and a terminator ends the
+// comparison before anything past it is read.
+inline bool StartsWithWord(std::string_view s, std::string_view word) {
+    for (size_t i = 0; i < word.size(); ++i)
+        if (i >= s.size() || s[i] != word[i]) return false;
+    return true;
+}
+
 // Length of the tag at the start of s, 0 when s does not start with one.
 inline size_t ColourTagLength(std::string_view s) {
     constexpr std::string_view kPrefix = "<color ", kDefault = "<color default>";
-    if (s.substr(0, kPrefix.size()) != kPrefix) return 0;
-    if (s.substr(0, kDefault.size()) == kDefault) return kDefault.size();
+    if (!StartsWithWord(s, kPrefix)) return 0;
+    if (StartsWithWord(s, kDefault)) return kDefault.size();
     size_t i = kPrefix.size();
     for (int component = 1;; ++component) {
         size_t digits = 0;
