@@ -60,10 +60,10 @@ using desk::UpdateFindCount;
 
 namespace {
 
-constexpr const char* kHeadingColour = "<color 0,0,160>";
-constexpr const char* kQuietColour = "<color 110,110,110>";
-constexpr const char* kProblemColour = "<color 190,0,0>";
-constexpr const char* kDefaultColour = "<color default>";
+constexpr const char* kHeadingColour = panel::kHeading;
+constexpr const char* kQuietColour = panel::kQuiet;
+constexpr const char* kProblemColour = panel::kProblem;
+constexpr const char* kDefaultColour = panel::kDefault;
 
 void HideNotice() {
     if (g_desk.noticeShown) HideToolTip();

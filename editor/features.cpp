@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "editor/desk_progress.h"
+#include "editor/desk_reference.h"
+#include "editor/review/word_diff.h"
 #include "editor/text_store.h"
 #include "gui/controls/frame_label_line.h"
 #include "gui/controls/listbox.h"
@@ -217,4 +219,21 @@ void ShowDescPanel(int32_t i) {
     SetControlProperty(kPanelText, "Text", text.c_str());
     SetControlProperty(kPanelRule, "Visible", ValBool(true));
     SetControlProperty(kPanelText, "Visible", ValBool(true));
+}
+
+// ---- the panel's writing ----
+
+std::string panel::Shown(std::string_view text, const Font* font) {
+    return TagsAsText(text, FindGlyph(0x200A, font) >= 0 ? "\u200A" : " ");
+}
+
+std::string panel::Diff(std::string_view from, std::string_view to, const Font* font) {
+    std::string out;
+    for (const review::DiffPiece& piece : review::WordDiff(from, to)) {
+        if (piece.kind == review::DiffKind::Same)
+            out += Shown(piece.text, font);
+        else
+            out += (piece.kind == review::DiffKind::Removed ? kProblem : kAdded) + Shown(piece.text, font) + kDefault;
+    }
+    return out;
 }

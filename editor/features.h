@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/editor.h"
@@ -93,6 +94,21 @@ RowMark RowMarkOf(int32_t i);
 const Surface* RowMarkPicture(RowMark mark);
 
 // ---- the panel under the description, inside the Desc label ----
+// The colours of the panel's parts, as colour tags.
+namespace panel {
+inline constexpr const char* kHeading = "<color 0,0,160>";
+inline constexpr const char* kQuiet = "<color 110,110,110>";
+inline constexpr const char* kProblem = "<color 190,0,0>";
+inline constexpr const char* kWarning = "<color 170,100,0>";
+inline constexpr const char* kAdded = "<color 0,130,0>";
+inline constexpr const char* kDefault = "<color default>";
+// A text as written: its colour tags shown as letters (TagsAsText with a hair space when
+// the font has one).
+std::string Shown(std::string_view text, const Font* font);
+// What changed from `from` to `to`, word by word: removed in red, added in green.
+std::string Diff(std::string_view from, std::string_view to, const Font* font);
+}  // namespace panel
+
 // Builds the panel for item i from every feature's parts; hidden when they are all empty
 // or i is no item. Features call it when what they show changed.
 void ShowDescPanel(int32_t i);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "editor/letter_case.h"
+
 // A start-up message for the caller's message box. `ok` true means there is
 // nothing to show; otherwise `text` and `title` are the message and its title.
 struct ProjectMessage {
@@ -46,7 +48,7 @@ ProjectMessage ScanLanguageFolders();
 bool FolderNameLess(const std::string& a, const std::string& b);
 // The upper-case form of c for the letters of ASCII, Latin-1, Latin Extended-A, Greek,
 // Cyrillic and full-width Latin (the order above); any other code point as it is.
-char32_t UpperCase(char32_t c);
+using lettercase::UpperCase;
 
 int LanguageFolderCount();
 const std::string& LanguageFolder(int i);  // empty for an index out of range

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "editor/letter_case.h"
 #include "editor/qa/qa_checks.h"
 #include "editor/review/word_diff.h"
 #include "render/text_markup.h"
@@ -70,29 +71,7 @@ uint8_t DifferenceBit(TokenKind kind) {
 
 // Upper case as the editor's find folds it: the same letters, each only when its
 // upper-case form takes as many UTF-8 bytes.
-char32_t Upper(char32_t c) {
-    const auto odd = [c] { return (c & 1) != 0; };
-    if (c >= 'a' && c <= 'z') return c - 0x20;
-    if (c < 0x80) return c;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
-    if (c == 0xFF) return 0x178;
-    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c != 0x131 && odd() ? c - 1 : c;
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return odd() ? c : c - 1;
-    if (c == 0x3AC) return 0x386;
-    if (c >= 0x3AD && c <= 0x3AF) return c - 0x25;
-    if (c == 0x3C2) return 0x3A3;
-    if (c >= 0x3B1 && c <= 0x3CB) return c - 0x20;
-    if (c == 0x3CC) return 0x38C;
-    if (c == 0x3CD || c == 0x3CE) return c - 0x3F;
-    if (c >= 0x430 && c <= 0x44F) return c - 0x20;
-    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
-    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
-        return odd() ? c - 1 : c;
-    if (c >= 0x4C1 && c <= 0x4CE) return odd() ? c : c - 1;
-    if (c == 0x4CF) return 0x4C0;
-    if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;
-    return c;
-}
+char32_t Upper(char32_t c) { return lettercase::UpperCase(c); }
 
 size_t Utf8Length(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
 

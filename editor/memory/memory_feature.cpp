@@ -20,7 +20,6 @@
 #include "editor/project.h"
 #include "editor/qa/project_settings.h"
 #include "editor/qa/qa_checks.h"
-#include "editor/review/word_diff.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
 #include "formats/loc_format.h"
@@ -32,13 +31,6 @@
 
 namespace {
 
-constexpr const char* kHeadingColour = "<color 0,0,160>";
-constexpr const char* kQuietColour = "<color 110,110,110>";
-constexpr const char* kRemovedColour = "<color 190,0,0>";
-constexpr const char* kAddedColour = "<color 0,130,0>";
-constexpr const char* kWarningColour = "<color 170,100,0>";
-constexpr const char* kErrorColour = "<color 190,0,0>";
-constexpr const char* kDefaultColour = "<color default>";
 constexpr const char* kMemoryFolder = "Translation memory";
 
 struct MemoryState {
@@ -230,37 +222,28 @@ std::vector<memory::GlossaryFinding> GlossaryFindings(int32_t i) {
     return memory::CheckGlossary(*g_memory.glossary, *g_memory.sourceTerms, *g_memory.targetTerms, source, text);
 }
 
-std::string Shown(const std::string& text, const std::string& breaker) { return TagsAsText(text, breaker); }
-
 void Describe(int32_t i, const Font* font, DescParts& parts) {
     const int j = CurrentFile();
     if (!g_memory.index || j < 0) return;
-    const std::string breaker = FindGlyph(0x200A, font) >= 0 ? "\u200A" : " ";
     const std::string& source = At(g_memory.sources, j, i);
     std::string text;
     int n = 0;
     for (const memory::Suggestion& s : Suggest(i)) {
         ++n;
-        text += std::string(text.empty() ? "" : "\n") + kHeadingColour + "Ctrl+" + std::to_string(n) + "  " +
-                std::to_string(s.match.score) + "%  " + Shown(OriginText(s.data->origin), breaker) + kDefaultColour;
+        text += std::string(text.empty() ? "" : "\n") + panel::kHeading + "Ctrl+" + std::to_string(n) + "  " +
+                std::to_string(s.match.score) + "%  " + panel::Shown(OriginText(s.data->origin), font) +
+                panel::kDefault;
         if (s.match.score == 100 && s.match.differsIn)
-            text += std::string(kQuietColour) + "  (differs in " +
+            text += std::string(panel::kQuiet) + "  (differs in " +
                     ((s.match.differsIn & memory::kDiffersInTags)           ? "a tag"
                      : (s.match.differsIn & memory::kDiffersInPlaceholders) ? "a placeholder"
                      : (s.match.differsIn & memory::kDiffersInNumbers)      ? "a number"
                                                                             : "spacing") +
-                    ")" + kDefaultColour;
+                    ")" + panel::kDefault;
         text += "\n";
         // What its source has that this item's has not (red) and lacks (green).
-        for (const review::DiffPiece& piece : review::WordDiff(s.data->source, source)) {
-            const std::string shown = Shown(piece.text, breaker);
-            if (piece.kind == review::DiffKind::Same)
-                text += shown;
-            else
-                text +=
-                    (piece.kind == review::DiffKind::Removed ? kRemovedColour : kAddedColour) + shown + kDefaultColour;
-        }
-        text += "\n" + Shown(s.data->translation, breaker) + "\n";
+        text += panel::Diff(s.data->source, source, font);
+        text += "\n" + panel::Shown(s.data->translation, font) + "\n";
     }
     if (g_memory.glossary && g_memory.sourceTerms) {
         std::string terms;
@@ -274,33 +257,34 @@ void Describe(int32_t i, const Font* font, DescParts& parts) {
             if (column >= 0 && size_t(column) < term.variants.size())
                 for (const std::string& v : term.variants[size_t(column)])
                     variants += (variants.empty() ? "" : " | ") + v;
-            terms += "\n" + Shown(source.substr(m.begin, m.end - m.begin), breaker) + " \u2192 " +
-                     (variants.empty() ? std::string(kQuietColour) + "(none given)" + kDefaultColour
-                                       : Shown(variants, breaker));
+            terms += "\n" + panel::Shown(source.substr(m.begin, m.end - m.begin), font) + " \u2192 " +
+                     (variants.empty() ? std::string(panel::kQuiet) + "(none given)" + panel::kDefault
+                                       : panel::Shown(variants, font));
         }
         if (!terms.empty())
-            text += std::string(text.empty() ? "" : "\n") + kHeadingColour + "Glossary" + kDefaultColour + terms;
+            text += std::string(text.empty() ? "" : "\n") + panel::kHeading + "Glossary" + panel::kDefault + terms;
     }
     if (!text.empty()) parts[size_t(DescSection::Suggestions)] = std::move(text);
 
     // Glossary findings are problems; consistency warnings go with them, as warnings.
     std::string glossaryProblems;
     for (const memory::GlossaryFinding& f : GlossaryFindings(i))
-        glossaryProblems += (glossaryProblems.empty() ? "" : "\n") + Shown(f.message, breaker);
+        glossaryProblems += (glossaryProblems.empty() ? "" : "\n") + panel::Shown(f.message, font);
     if (!glossaryProblems.empty()) {
         std::string& problems = parts[size_t(DescSection::Problems)];
-        problems += (problems.empty() ? "" : "\n") + std::string(kErrorColour) + glossaryProblems + kDefaultColour;
+        problems += (problems.empty() ? "" : "\n") + std::string(panel::kProblem) + glossaryProblems + panel::kDefault;
     }
     if (size_t(j) < g_memory.firstItemOf.size()) {
         const size_t k = g_memory.firstItemOf[size_t(j)] + size_t(i);
         std::string warnings;
         if (k < g_memory.consistency.byItem.size())
             for (size_t g : g_memory.consistency.byItem[k])
-                warnings += (warnings.empty() ? "" : "\n") + std::string("Warning: ") +
-                            Shown(memory::DescribeFinding(g_memory.consistency.groups[g], g_memory.items, k), breaker);
+                warnings +=
+                    (warnings.empty() ? "" : "\n") + std::string("Warning: ") +
+                    panel::Shown(memory::DescribeFinding(g_memory.consistency.groups[g], g_memory.items, k), font);
         if (!warnings.empty()) {
             std::string& problems = parts[size_t(DescSection::Problems)];
-            problems += (problems.empty() ? "" : "\n") + std::string(kWarningColour) + warnings + kDefaultColour;
+            problems += (problems.empty() ? "" : "\n") + std::string(panel::kWarning) + warnings + panel::kDefault;
         }
     }
 }

@@ -13,7 +13,6 @@
 #include "editor/editor.h"
 #include "editor/project.h"
 #include "editor/qa/qa_checks.h"
-#include "editor/review/word_diff.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
 #include "gui/controls/listbox.h"
@@ -23,10 +22,8 @@
 
 namespace {
 
-constexpr const char* kHeadingColour = "<color 0,0,160>";
-constexpr const char* kRemovedColour = "<color 190,0,0>";
-constexpr const char* kAddedColour = "<color 0,130,0>";
-constexpr const char* kDefaultColour = "<color default>";
+using panel::kDefault;
+using panel::kHeading;
 
 constexpr const char* kDialog = "ReviewComment";
 constexpr const char* kDialogText = "ReviewCommentText";
@@ -209,29 +206,20 @@ RowMark ReviewRowMark(int32_t i) {
 // in the source since the item was translated.
 void Describe(int32_t i, const Font* font, DescParts& parts) {
     if (!Usable() || i < 0 || i >= ItemCount()) return;
-    const std::string breaker = FindGlyph(0x200A, font) >= 0 ? "\u200A" : " ";
     const review::ItemReview record = RecordOf(i);
     std::string text;
     if (record.state == review::ReviewState::NeedsReview)
-        text += std::string(kHeadingColour) + "Needs review" + kDefaultColour;
+        text += std::string(kHeading) + "Needs review" + kDefault;
     else if (record.state == review::ReviewState::Approved)
-        text += std::string(kHeadingColour) + "Approved" + kDefaultColour;
+        text += std::string(kHeading) + "Approved" + kDefault;
     if (!record.comment.empty()) {
         if (!text.empty()) text += "\n";
-        text += std::string(kHeadingColour) + "Comment" + kDefaultColour + "\n" + TagsAsText(record.comment, breaker);
+        text += std::string(kHeading) + "Comment" + kDefault + "\n" + panel::Shown(record.comment, font);
     }
     if (SourceChangedAt(i)) {
         if (!text.empty()) text += "\n\n";
-        text += std::string(kHeadingColour) + g_review.states.sourceLanguage + " changed since translated" +
-                kDefaultColour + "\n";
-        for (const review::DiffPiece& piece : review::WordDiff(record.recordedSource, SourceOf(i))) {
-            const std::string shown = TagsAsText(piece.text, breaker);
-            if (piece.kind == review::DiffKind::Same)
-                text += shown;
-            else
-                text +=
-                    (piece.kind == review::DiffKind::Removed ? kRemovedColour : kAddedColour) + shown + kDefaultColour;
-        }
+        text += std::string(kHeading) + g_review.states.sourceLanguage + " changed since translated" + kDefault + "\n";
+        text += panel::Diff(record.recordedSource, SourceOf(i), font);
     }
     parts[size_t(DescSection::Review)] = std::move(text);
 }
