@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench/bench_support.h"
+#include "bench/main_screen.h"
 #include "editor/editor.h"
 #include "editor/project.h"
 #include "engine/engine.h"
@@ -41,15 +42,7 @@ void Setup() {
         }
         locfixture::WriteFile(dir / "Descriptions" / (file + ".desc"), desc);
     }
-    fs::current_path(dir);
-    PlatSetPresentPacing(false);
-    InstallGui();
-    InitEngine("bench");
-    CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
-    InitGL();
-    SetFont(LoadFont(QK_FONT_PATH));
-    BuildMainScreen();
-    Begin2D();
+    benchsupport::StartMainScreen(dir);
 }
 
 void Open(const char* lang) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/main_screen.h"
 #include "editor/editor.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
@@ -34,15 +35,7 @@ void Setup() {
             locfixture::WriteFile(dir / "Texts" / lang / (std::string(file) + ".loc"), locfixture::LocBytes(texts));
         locfixture::WriteFile(dir / "Descriptions" / (std::string(file) + ".desc"), locfixture::DescBytes(descs));
     }
-    fs::current_path(dir);
-    PlatSetPresentPacing(false);
-    InstallGui();
-    InitEngine("bench");
-    CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
-    InitGL();
-    SetFont(LoadFont(QK_FONT_PATH));
-    BuildMainScreen();
-    Begin2D();
+    benchsupport::StartMainScreen(dir);
 }
 
 void BM_LoadFile4000(benchmark::State& state) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "bench/bench_support.h"
+#include "bench/main_screen.h"
 #include "editor/editor.h"
 #include "editor/memory/memory_feature.h"
 #include "editor/text_store.h"
@@ -59,15 +60,7 @@ void Setup() {
                  Sentence(i, 3) + "</seg></tuv></tu>\n";
     g_tmx += "</body></tmx>\n";
     locfixture::WriteFile(dir / "zazovi-project.ini", "[languages]\nEnglish = en\nGerman = de\n");
-    fs::current_path(dir);
-    PlatSetPresentPacing(false);
-    InstallGui();
-    InitEngine("bench");
-    CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
-    InitGL();
-    SetFont(LoadFont(QK_FONT_PATH));
-    BuildMainScreen();
-    Begin2D();
+    benchsupport::StartMainScreen(dir);
 }
 
 // English menu, then (measured) German menu: the memory of German is built anew.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "bench/bench_support.h"
+#include "bench/main_screen.h"
 #include "editor/editor.h"
 #include "editor/review/state_file.h"
 #include "editor/text_store.h"
@@ -48,15 +49,7 @@ void Setup() {
         locfixture::WriteFile(dir / "Descriptions" / (std::string(file) + ".desc"), locfixture::DescBytes(descs));
     }
     g_states = review::WriteStateFile(states);
-    fs::current_path(dir);
-    PlatSetPresentPacing(false);
-    InstallGui();
-    InitEngine("bench");
-    CreateEngineWindow(800, 600, WINDOW_MODE_FIXED);
-    InitGL();
-    SetFont(LoadFont(QK_FONT_PATH));
-    BuildMainScreen();
-    Begin2D();
+    benchsupport::StartMainScreen(dir);
 }
 
 // English menu, then (measured) German menu; the state folder as asked before each.

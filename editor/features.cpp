@@ -86,7 +86,10 @@ void FeaturesFileLoaded() {
     EachFeature([](const Feature& f) {
         if (f.fileLoaded) f.fileLoaded();
     });
-    RefreshFeatures();  // what one feature shows may count what a later one loaded
+    // Once every feature has read what it says of the rows (states, the glossary), and
+    // what one feature shows may count what a later one loaded.
+    RefreshRowMarks();
+    RefreshFeatures();
 }
 
 void FeaturesItemShown(int32_t i) {

@@ -86,7 +86,7 @@ void RefreshFeatures();
 
 // ---- the item list's pictures ----
 // Item i's picture from every feature's mark, or every row's. Features call them when what
-// they say of a row changed.
+// they say of a row changed; after a load the list refreshes every row itself.
 void RefreshRowMark(int32_t i);
 void RefreshRowMarks();
 // The mark item i's row shows, and the picture of a mark (for tests).

@@ -178,7 +178,6 @@ void OnFileLoaded() {
     if (language.empty()) return;
     if (language != g_memory.language || !g_memory.index) {
         Build(language);
-        RefreshRowMarks();  // the glossary's problems, now that it is read
         return;
     }
     // Another file of the same language: what the store read is what the memory holds,
@@ -191,7 +190,6 @@ void OnFileLoaded() {
             g_memory.index->SetTranslation(g_memory.unitOf[size_t(j)][size_t(i)], ItemText(i));
         }
     Recheck();
-    RefreshRowMarks();
 }
 
 void OnItemCommitted(int32_t i) {

@@ -159,7 +159,6 @@ void OnFileLoaded() {
     Reindex();
     if (g_review.readable) RecordExistingTranslations();
     Reindex();
-    RefreshRowMarks();
 }
 
 void OnItemCommitted(int32_t i) {
