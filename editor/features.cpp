@@ -139,6 +139,14 @@ void RefreshFeatures() {
     });
 }
 
+std::vector<qa::Finding> FeaturesCheck(int32_t i, std::string_view text) {
+    std::vector<qa::Finding> found;
+    EachFeature([&](const Feature& f) {
+        if (f.check) f.check(i, text, found);
+    });
+    return found;
+}
+
 void FeaturesShutdown() {
     EachFeature([](const Feature& f) {
         if (f.shutdown) f.shutdown();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/editor.h"
+#include "editor/qa/qa_checks.h"
 #include "platform/platform.h"
 
 struct Font;
@@ -53,6 +54,10 @@ struct Feature {
     void (*inputHandled)() = nullptr;
     // Its parts of the panel for item i (what it leaves alone stays empty).
     void (*describe)(int32_t i, const Font* font, DescParts& parts) = nullptr;
+    // Its checks of the text of item i of the loaded file, beside the desk's own: the desk
+    // lists what they find with its own findings (the problem list, the row's mark and
+    // the title's count). Untranslated texts are not checked.
+    void (*check)(int32_t i, std::string_view text, std::vector<qa::Finding>& found) = nullptr;
     // What it says of item i's row; Translated when it has nothing to say.
     RowMark (*rowMark)(int32_t i) = nullptr;
     // Files it writes together with the loaded file, all or none (the journal's write).
@@ -83,6 +88,8 @@ int FeaturesToReview();
 bool FeaturesUnsaved();
 // After a feature changed what it shows: every feature brings its part up to date.
 void RefreshFeatures();
+// What every feature's check finds in the text of item i.
+std::vector<qa::Finding> FeaturesCheck(int32_t i, std::string_view text);
 
 // ---- the item list's pictures ----
 // Item i's picture from every feature's mark, or every row's. Features call them when what
