@@ -358,6 +358,36 @@ float MeasureText(const Font* font, const char* text, int length, bool colorTags
     return std::max(widest, x);
 }
 
+float LineExtent(const Font* font, const char* line, int bytes, bool colorTags) {
+    if (!font || !line) return 0;
+    bytes = LineLength(line, bytes);
+    if (NeedsShaping(line, bytes)) {
+        Buffers& work = Work();
+        float right = 0;
+        const float pen = PlaceLine(font, line, bytes, shape::ParagraphDirection(std::string_view(line, size_t(bytes))),
+                                    colorTags, work.clusters, work.placed, nullptr, &right);
+        return std::max(pen, right);
+    }
+    // As the drawers' plain loop puts each glyph: its cell from the pen, then the pen on
+    // by its advance; a missing one is a square as high as the line.
+    const float scale = font->scale, missing = font->height * scale;
+    float pen = 0, right = 0;
+    for (int pos = 0; pos < bytes;) {
+        int32_t c;
+        const int n = DecodeUtf8N(line + pos, bytes - pos, c);
+        if (c == '<')
+            if (const int tag = ColorTagLengthIf(line + pos, bytes - pos, colorTags)) {
+                pos += tag;
+                continue;
+            }
+        const Glyph* g = c == -1 ? nullptr : GlyphAt(font, LookupGlyph(font, c));
+        right = std::max(right, pen + (g ? g->width * scale : missing));
+        pen += g ? g->advance * scale : missing;
+        pos += n;
+    }
+    return std::max(pen, right);
+}
+
 // ---- word wrap ----
 
 namespace {

@@ -161,8 +161,18 @@ Layout LayOut(const Font* font, std::string_view text, const Room& room, bool gl
     Layout out;
     text = AsDrawn(text);
     out.wrapped = room.Wraps() && font;
-    if (font) out.widest = measure::MeasureText(font, text.data(), int(text.size()), colorTags);
+    // The lines as the text has them, each as wide as the pixels it covers.
+    std::vector<Line> lines;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        const float width = font ? measure::LineExtent(font, text.data() + pos, int(end - pos), colorTags) : 0.0f;
+        out.widest = std::max(out.widest, width);
+        lines.push_back({uint32_t(pos), uint32_t(end), width, false});
+        pos = end + 1;
+    }
     if (out.wrapped) {
+        // Wrapped at the width as a text box wraps, each line as wide as its pen's travel.
         for (size_t pos = 0; pos < text.size();) {
             int count = int(text.size() - pos);
             float width = 0;
@@ -175,13 +185,7 @@ Layout LayOut(const Font* font, std::string_view text, const Room& room, bool gl
             pos = end;
         }
     } else {
-        for (size_t pos = 0; pos < text.size();) {
-            size_t end = text.find('\n', pos);
-            if (end == std::string_view::npos) end = text.size();
-            const float width = font ? measure::MeasureText(font, text.data() + pos, int(end - pos), colorTags) : 0.0f;
-            out.lines.push_back({uint32_t(pos), uint32_t(end), width, false});
-            pos = end + 1;
-        }
+        out.lines = std::move(lines);
     }
     if (glyphs && font) {
         std::vector<shape::Cluster> clusters;
@@ -264,16 +268,11 @@ std::vector<PreviewLine> PreviewLines(const Font* font, std::string_view text, c
             const float x0 = p.origin + placed[i].x;
             p.cells.push_back({x0, x0 + (g ? g->width * scale : missing), from0, to0, p.overflow, !g});
         }
-        // Past the width in its line: what MeasureText counts beyond it, from the side the
-        // line starts on. After a cut, the rest of the cut word.
-        if (!p.overflow && width > 0 && line.width > width) {
-            float sum = 0;
-            const auto mark = [&](Cell& c) { c.overflow = (sum += c.x1 - c.x0) > width; };
-            if (p.rightToLeft)
-                std::for_each(p.cells.rbegin(), p.cells.rend(), mark);
-            else
-                std::for_each(p.cells.begin(), p.cells.end(), mark);
-        }
+        // Past the width in its line: the cells out of the box (a right-to-left line runs
+        // out past its left edge). After a cut, the rest of the cut word.
+        constexpr float kEdge = 0.01f;
+        if (!p.overflow && width > 0 && line.width > width)
+            for (Cell& c : p.cells) c.overflow = c.x0 < -kEdge || c.x1 > width + kEdge;
         if (!p.overflow && afterCut) {
             const size_t blank = text.substr(line.begin, line.end - line.begin).find(' ');
             const uint32_t wordEnd = blank == std::string_view::npos ? line.end : line.begin + uint32_t(blank);

@@ -11,7 +11,8 @@
 //     (the engine cuts it) or a line wider than it (one character wider than the box) a
 //     `width` problem;
 //   - a width alone: drawn as it is, one line per line break; a line wider than the
-//     width (as MeasureText counts it) is a `width` problem;
+//     width (the pixels it covers: from its start to the end of its rightmost glyph,
+//     measure::LineExtent) is a `width` problem;
 //   - a line count alone: more lines than the count, counting line breaks, is a `lines`
 //     problem.
 // A text is cut at its first NUL byte, as the game reads it. Colour tags take no room.
@@ -51,8 +52,8 @@ std::string FontPath(const qa::ProjectSettings& settings, const std::string& pro
 // One line of the text as the game lays it out in its room.
 struct Line {
     uint32_t begin = 0, end = 0;  // its bytes in the text, without the line feed that ends it
-    // Its width: what FitLine gives it in a wrapped text (the pen's travel), what
-    // MeasureText gives it otherwise (the cells of its glyphs).
+    // Its width: what FitLine gives it in a wrapped text (the pen's travel), the pixels it
+    // covers otherwise (measure::LineExtent).
     float width = 0;
     bool cut = false;  // it ends inside a word the engine cuts
 };
@@ -66,7 +67,7 @@ struct Missing {
 
 struct Layout {
     std::vector<Line> lines;
-    float widest = 0;      // the widest line before wrapping (MeasureText of the text)
+    float widest = 0;      // the pixels of the widest line before wrapping
     bool wrapped = false;  // wrapped at the room's width
     std::vector<Missing> missing;
     int LineCount() const { return int(lines.size()); }

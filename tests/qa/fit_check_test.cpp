@@ -2,7 +2,7 @@
 // [lines] and per-item sections, bad lines refused with their line, per-item values over
 // per-file ones, and the width, lines and glyph checks in a font made in memory (cells 7
 // pixels wide, an advance of 8, lines 10 high): tags take no room, line breaks count,
-// wrapping as the engine wraps, "77/70 px, 2/1 lines" in the messages, glyphs only
+// wrapping as the engine wraps, "112/80 px, 2/1 lines" in the messages, glyphs only
 // against a game font, and the cells the preview marks.
 #include "editor/fit/fit_check.h"
 
@@ -115,32 +115,33 @@ TEST(FitSettings, BadLinesAndUnknownNamesAreRefusedWithTheirLine) {
     EXPECT_EQ(fit::UnknownItems(settings, {{"game", 41}}), Messages{});
 }
 
-// The font's cells are 7 pixels wide (MeasureText) and its pen moves 8 (the wrap).
+// The font's cells are 7 pixels wide and its pen moves 8: n characters take 8n pixels
+// (the pen's travel passes the last cell), and wrap by 8 each.
 TEST(FitCheck, WidthAndLinesAsTheEngineLaysTheTextOut) {
-    // A width alone: one line per line break, each as MeasureText counts it.
-    EXPECT_EQ(Problems("abcdefghij", {70, 0}), Messages{});
-    EXPECT_EQ(Problems("abcdefghijk", {70, 0}), Messages{"Width: 77/70 px"});
-    EXPECT_EQ(Problems("<color 255,0,0>abcdefghij<color default>", {70, 0}), Messages{}) << "tags take no room";
-    EXPECT_EQ(Problems("abcde\nabcdefghijk", {70, 0}), Messages{"Width: 77/70 px"});
-    EXPECT_EQ(Problems("abcdefghij\nabcde", {70, 0}), Messages{});
+    // A width alone: one line per line break, each as wide as the pixels it takes.
+    EXPECT_EQ(Problems("abcdefghij", {80, 0}), Messages{});
+    EXPECT_EQ(Problems("abcdefghijk", {80, 0}), Messages{"Width: 88/80 px"});
+    EXPECT_EQ(Problems("<color 255,0,0>abcdefghij<color default>", {80, 0}), Messages{}) << "tags take no room";
+    EXPECT_EQ(Problems("abcde\nabcdefghijk", {80, 0}), Messages{"Width: 88/80 px"});
+    EXPECT_EQ(Problems("abcdefghij\nabcde", {80, 0}), Messages{});
     // A line count too: wrapped at the width (ten advances), as a text box wraps.
     Messages checks;
-    EXPECT_EQ(Problems("aaaa bbbb cccc", {80, 1}, false, &checks), Messages{"Lines: 98/80 px, 2/1 lines"});
+    EXPECT_EQ(Problems("aaaa bbbb cccc", {80, 1}, false, &checks), Messages{"Lines: 112/80 px, 2/1 lines"});
     EXPECT_EQ(checks, Messages{"lines"});
     EXPECT_EQ(Problems("aaaa bbbb cccc", {80, 2}), Messages{});
     EXPECT_EQ(Problems("aaaa\nbbbb cccc", {80, 2}), Messages{});
-    EXPECT_EQ(Problems("aaaa\n\nbbbb", {80, 2}), Messages{"Lines: 28/80 px, 3/2 lines"}) << "an empty line counts";
+    EXPECT_EQ(Problems("aaaa\n\nbbbb", {80, 2}), Messages{"Lines: 32/80 px, 3/2 lines"}) << "an empty line counts";
     EXPECT_EQ(Problems("aaaa\n", {80, 1}), Messages{}) << "a line break at the end opens no line of text";
     // A word wider than the box is cut by the engine: a width problem.
     checks.clear();
     EXPECT_EQ(Problems("abcdefghijkl", {40, 3}, false, &checks),
-              Messages{"Width: 84/40 px, 3/3 lines; a word is wider than the box and is cut"});
+              Messages{"Width: 96/40 px, 3/3 lines; a word is wider than the box and is cut"});
     EXPECT_EQ(checks, Messages{"width"});
     // A line count alone: the line breaks.
     EXPECT_EQ(Problems("a\nb\nc", {0, 2}), Messages{"Lines: 3/2 lines"});
     EXPECT_EQ(Problems("a\nb", {0, 2}), Messages{});
     // The game reads a text up to its first NUL.
-    EXPECT_EQ(Problems(std::string("abc\0defghijklmn", 15), {70, 0}), Messages{});
+    EXPECT_EQ(Problems(std::string("abc\0defghijklmn", 15), {24, 0}), Messages{});
 }
 
 TEST(FitCheck, GlyphsTheGamesFontLacks) {
@@ -158,8 +159,8 @@ TEST(FitCheck, GlyphsTheGamesFontLacks) {
     EXPECT_EQ(Problems("一二三四五六七一", {}, true),
               Messages{"Glyphs: the game's font has no glyph for \u201C一\u201D (U+4E00), \u201C二\u201D (U+4E8C), "
                        "\u201C三\u201D (U+4E09), \u201C四\u201D (U+56DB), \u201C五\u201D (U+4E94) and 2 more"});
-    // A missing glyph is as wide as the line is high, as the engine draws its X.
-    EXPECT_EQ(Problems("abcdefghi\xC5\x8B", {72, 0}, true).front(), "Width: 73/72 px");
+    // A missing glyph takes a square as high as the line, as the engine draws its X.
+    EXPECT_EQ(Problems("abcdefghi\xC5\x8B", {81, 0}, true).front(), "Width: 82/81 px");
 }
 
 // What the preview marks: past the width, from the side the line starts on; the lines
@@ -168,7 +169,7 @@ TEST(FitCheck, PreviewCellsMarkWhatDoesNotFit) {
     const auto layOut = [](std::string_view text, fit::Room room) {
         return fit::PreviewLines(Face(), text, fit::LayOut(Face(), text, room, true), room);
     };
-    std::vector<fit::PreviewLine> lines = layOut("abcdefghijk", {70, 0});
+    std::vector<fit::PreviewLine> lines = layOut("abcdefghijk", {80, 0});
     ASSERT_EQ(lines.size(), 1u);
     ASSERT_EQ(lines[0].cells.size(), 11u);
     for (size_t i = 0; i < 11; ++i) EXPECT_EQ(lines[0].cells[i].overflow, i == 10) << i;

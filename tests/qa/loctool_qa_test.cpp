@@ -205,9 +205,9 @@ TEST_F(LoctoolQa, EveryProblemNamesItsRuleInJson) {
     EXPECT_EQ(checks, (std::set<std::string>{"tags", "placeholders", "line-breaks", "spaces", "length", "spelling",
                                              "width", "lines", "glyphs"}));
     const Outcome text = Qa("");
-    EXPECT_NE(text.out.find("German/game.loc:0:Only: Width: 108/70 px, 2/1 lines; a word is wider than the box and "
+    EXPECT_NE(text.out.find("German/game.loc:0:Only: Width: 122/70 px, 2/1 lines; a word is wider than the box and "
                             "is cut\n"
-                            "German/game.loc:0:Only: Lines: 108/70 px, 2/1 lines\n"
+                            "German/game.loc:0:Only: Lines: 122/70 px, 2/1 lines\n"
                             "German/game.loc:0:Only: Glyphs: the game's font has no glyph for \u201C\xC5\x8B\u201D "
                             "(U+014B)\n"),
               std::string::npos)

@@ -1,12 +1,13 @@
 // text_measure_test.cpp - the measuring unit without GL against the drawers: a font read
 // for measuring alone holds the tables the loader builds, and the lines and widths it
 // measures in the editor's font are the ones DrawTextBox draws, for Latin, CJK and
-// Arabic text; colour tags take no room, a cut word is told, and what the unit keeps of a
-// font goes with it.
+// Arabic text, and a line's extent is how far its drawn run reaches; colour tags take no
+// room, a cut word is told, and what the unit keeps of a font goes with it.
 #include "render/text_measure.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -136,6 +137,24 @@ TEST(MeasureText, LinesAndWidthsAreTheDrawnOnesInEveryScript) {
             EXPECT_FLOAT_EQ(MeasureText(line.c_str(), int(line.size()), Drawing()),
                             measure::MeasureText(Measuring(), line.c_str(), int(line.size()), true));
         }
+    }
+}
+
+// A line's extent is how far its run reaches when drawn from x = 0: the pen's travel, or
+// the end of its rightmost glyph when that is further.
+TEST(MeasureText, ALinesExtentIsHowFarItsDrawnRunReaches) {
+    for (const std::string line : {"The quick brown fox", "jump off", "<color 255,0,0>tagged<color default> text",
+                                   "吾輩は猫である。", "السلام عليكم ورحمة الله", "ok بيت ok", "\xD7\x90 missing"}) {
+        std::vector<DrawBatch> batches;
+        g_draw.trace = &batches;
+        SetFont(Drawing());
+        SetEngineSetting(SETTING_COLOR_TAGS, 1.0f);
+        const int travel = DrawTextN(0, 0, line.c_str(), ALIGN_LEFT, -1);
+        g_draw.trace = nullptr;
+        float reach = float(travel);
+        for (const DrawBatch& b : batches)
+            for (const DrawVertex& v : b.vertices) reach = std::max(reach, v.x);
+        EXPECT_FLOAT_EQ(measure::LineExtent(Measuring(), line.c_str(), int(line.size()), true), reach) << line;
     }
 }
 
