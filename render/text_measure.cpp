@@ -172,7 +172,8 @@ inline uint8_t ShapeClass(int32_t c) {
 // on its first byte, 0 for marks, tags, controls and a ligature's second letter), and
 // its Thai word breaks: what FitLine needs to wrap a paragraph that needs shaping. Kept
 // for the last paragraph: the lines of one paragraph are fitted one after another, each
-// call handing over the rest of it.
+// call handing over the rest of it. With them, what LineExtent says of the whole
+// paragraph: how far its run reaches, and its missing glyphs.
 struct ParagraphRoom {
     std::string bytes;
     const Font* font = nullptr;
@@ -180,6 +181,8 @@ struct ParagraphRoom {
     bool colorTags = false;
     std::vector<float> advance;
     std::vector<uint32_t> thaiBreaks;
+    float extent = 0;
+    std::vector<MissingGlyph> missing;
 };
 
 // Shaped paragraphs kept between walks: one keystroke walks the whole text several times
@@ -214,12 +217,15 @@ bool SameRoom(const ParagraphRoom& r, const Font* font, bool tags) {
     return r.font == font && r.scale == font->scale && r.colorTags == tags;
 }
 
-const ParagraphRoom& RoomOf(const Font* font, const char* text, int bytes, int& offset, bool tags) {
+// The shaped paragraph `text`; unless `whole`, also the rest of the last one used, from
+// `offset` on.
+const ParagraphRoom& RoomOf(const Font* font, const char* text, int bytes, int& offset, bool tags, bool whole = false) {
     RoomCache& cache = Cache();
     const std::string_view wanted(text, size_t(bytes));
     // The next line of the paragraph last used: the rest of it.
     if (const ParagraphRoom* r = cache.last;
         r && SameRoom(*r, font, tags) && r->bytes.size() >= wanted.size() &&
+        (!whole || r->bytes.size() == wanted.size()) &&
         std::string_view(r->bytes).substr(r->bytes.size() - wanted.size()) == wanted) {
         offset = int(r->bytes.size()) - bytes;
         return *r;
@@ -240,12 +246,27 @@ const ParagraphRoom& RoomOf(const Font* font, const char* text, int bytes, int& 
     std::vector<shape::Cluster>& clusters = Work().clusters;
     shape::VisualLine(wanted, shape::ParagraphDirection(wanted), clusters, tags);
     const float missing = font->height * font->scale;
+    // The pen and the cells as PlaceLine puts them: a mark with ink over a base before it
+    // has no cell of its own.
+    float pen = 0, right = 0;
+    bool base = false;
     for (const shape::Cluster& c : clusters) {
-        const Glyph* g = GlyphAt(font, c.glyph < 0 ? -1 : LookupGlyph(font, c.glyph));
+        const int32_t index = c.glyph < 0 ? -1 : LookupGlyph(font, c.glyph);
+        const Glyph* g = GlyphAt(font, index);
         room->advance[c.byteBegin] += g ? g->advance * font->scale : missing;
+        if (c.mark && g && base && FindMarkInk(font, index)) continue;
+        right = std::max(right, pen + (g ? g->width * font->scale : missing));
+        pen += g ? g->advance * font->scale : missing;
+        base = base || !c.mark || !g;
+        if (!g && (c.glyph < 0 || c.glyph >= 32))
+            room->missing.push_back({c.glyph < 0 ? 0xFFFD : c.glyph, c.byteBegin, c.byteEnd});
     }
+    room->extent = std::max(pen, right);
+    std::sort(room->missing.begin(), room->missing.end(),
+              [](const MissingGlyph& a, const MissingGlyph& b) { return a.begin < b.begin; });
     shape::ThaiBreaks(wanted, room->thaiBreaks, tags);
-    cache.bytes += wanted.size() * (1 + sizeof(float)) + room->thaiBreaks.size() * sizeof(uint32_t);
+    cache.bytes += wanted.size() * (1 + sizeof(float)) + room->thaiBreaks.size() * sizeof(uint32_t) +
+                   room->missing.size() * sizeof(MissingGlyph);
     cache.last = room.get();
     cache.rooms.emplace(hash, std::move(room));
     return *cache.last;
@@ -358,19 +379,19 @@ float MeasureText(const Font* font, const char* text, int length, bool colorTags
     return std::max(widest, x);
 }
 
-float LineExtent(const Font* font, const char* line, int bytes, bool colorTags) {
+float LineExtent(const Font* font, const char* line, int bytes, bool colorTags, std::vector<MissingGlyph>* missing) {
     if (!font || !line) return 0;
     bytes = LineLength(line, bytes);
     if (NeedsShaping(line, bytes)) {
-        Buffers& work = Work();
-        float right = 0;
-        const float pen = PlaceLine(font, line, bytes, shape::ParagraphDirection(std::string_view(line, size_t(bytes))),
-                                    colorTags, work.clusters, work.placed, nullptr, &right);
-        return std::max(pen, right);
+        // The paragraph as FitLine shapes it, kept for the lines it will be wrapped into.
+        int offset = 0;
+        const ParagraphRoom& room = RoomOf(font, line, bytes, offset, colorTags, true);
+        if (missing) missing->insert(missing->end(), room.missing.begin(), room.missing.end());
+        return room.extent;
     }
     // As the drawers' plain loop puts each glyph: its cell from the pen, then the pen on
     // by its advance; a missing one is a square as high as the line.
-    const float scale = font->scale, missing = font->height * scale;
+    const float scale = font->scale, height = font->height * scale;
     float pen = 0, right = 0;
     for (int pos = 0; pos < bytes;) {
         int32_t c;
@@ -381,8 +402,15 @@ float LineExtent(const Font* font, const char* line, int bytes, bool colorTags) 
                 continue;
             }
         const Glyph* g = c == -1 ? nullptr : GlyphAt(font, LookupGlyph(font, c));
-        right = std::max(right, pen + (g ? g->width * scale : missing));
-        pen += g ? g->advance * scale : missing;
+        if (g) {
+            right = std::max(right, pen + g->width * scale);
+            pen += g->advance * scale;
+        } else {
+            pen += height;
+            right = std::max(right, pen);
+            if (missing && (c < 0 || c >= 32))
+                missing->push_back({c < 0 ? 0xFFFD : c, uint32_t(pos), uint32_t(pos + n)});
+        }
         pos += n;
     }
     return std::max(pen, right);

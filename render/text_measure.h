@@ -62,11 +62,22 @@ void ForgetFont(const Font* font);
 
 // font.h's MeasureText: the width of the widest line, cells of the glyphs as drawn.
 float MeasureText(const Font* font, const char* text, int length, bool colorTags);
+// A character drawn as a missing glyph (an X): the code point the font lacks (for shaped
+// text the form drawn, such as a joined Arabic form; 0xFFFD for a broken UTF-8 sequence)
+// and its bytes.
+struct MissingGlyph {
+    int32_t codePoint = 0;
+    uint32_t begin = 0, end = 0;
+};
+
 // The pixels one line (up to its line feed) covers when drawn as a run from x = 0: to the
 // end of its rightmost glyph cell, or the pen's travel when that is further. What a box
 // must hold for the line's ink, where MeasureText adds up cells that may overlap (a
-// joined Arabic form's cell is a pixel wider than its advance).
-float LineExtent(const Font* font, const char* line, int bytes, bool colorTags);
+// joined Arabic form's cell is a pixel wider than its advance). `missing`, when given,
+// gets the line's missing glyphs in logical order (bytes from the line's start), controls
+// below U+0020 left out.
+float LineExtent(const Font* font, const char* line, int bytes, bool colorTags,
+                 std::vector<MissingGlyph>* missing = nullptr);
 // font.h's FitLine. `cut`, when given, is set when the line ends inside a word because
 // not even its first part fits (the engine cuts such a word) and cleared otherwise.
 int FitLine(const Font* font, const char* text, float maxWidth, int32_t* codes, int& count, float& lineWidth,

@@ -16,25 +16,6 @@ namespace {
 // The text as the game reads it: up to its first NUL byte.
 std::string_view AsDrawn(std::string_view text) { return text.substr(0, text.find('\0')); }
 
-// One UTF-8 sequence (avail >= 1); -1 for a broken one, which covers what it was meant to.
-int Decode(std::string_view s, size_t at, int32_t& c) {
-    const auto lead = uint8_t(s[at]);
-    int need = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
-    if (need < 0) {
-        c = -1;
-        return 1;
-    }
-    c = need == 0 ? lead : need == 1 ? (lead & 0x1F) : need == 2 ? (lead & 0x0F) : (lead & 0x07);
-    for (int i = 1; i <= need; ++i) {
-        if (at + size_t(i) >= s.size() || (uint8_t(s[at + size_t(i)]) & 0xC0) != 0x80) {
-            c = -1;
-            return int(std::min(size_t(need + 1), s.size() - at));
-        }
-        c = c << 6 | (uint8_t(s[at + size_t(i)]) & 0x3F);
-    }
-    return need + 1;
-}
-
 std::string Utf8(int32_t c) {
     std::string s;
     if (c < 0x80) {
@@ -51,40 +32,6 @@ std::string Utf8(int32_t c) {
 }
 
 std::string Pixels(float width) { return std::to_string(long(std::ceil(width - 0.001f))); }
-
-// The characters of one paragraph the font lacks, in the forms they are drawn in.
-void FindMissing(const Font* font, std::string_view text, size_t begin, size_t end, bool tags,
-                 std::vector<shape::Cluster>& clusters, std::vector<Missing>& out) {
-    const std::string_view paragraph = text.substr(begin, end - begin);
-    if (!measure::NeedsShaping(paragraph.data(), int(paragraph.size()))) {
-        for (size_t i = 0; i < paragraph.size();) {
-            if (tags && paragraph[i] == '<')
-                if (const size_t n = markup::ColourTagLength(paragraph.substr(i))) {
-                    i += n;
-                    continue;
-                }
-            int32_t c;
-            const int n = Decode(paragraph, i, c);
-            if (c < 0)
-                out.push_back({0xFFFD, uint32_t(begin + i), uint32_t(begin + i + size_t(n))});
-            else if (c >= 32 && measure::GlyphIndex(font, c) < 0)
-                out.push_back({c, uint32_t(begin + i), uint32_t(begin + i + size_t(n))});
-            i += size_t(n);
-        }
-        return;
-    }
-    shape::VisualLine(paragraph, shape::ParagraphDirection(paragraph), clusters, tags);
-    const size_t first = out.size();
-    for (const shape::Cluster& c : clusters) {
-        const uint32_t from = uint32_t(begin + c.byteBegin), to = uint32_t(begin + c.byteEnd);
-        if (c.glyph < 0)
-            out.push_back({0xFFFD, from, to});
-        else if (c.glyph >= 32 && measure::GlyphIndex(font, c.glyph) < 0)
-            out.push_back({c.glyph, from, to});
-    }
-    std::sort(out.begin() + ptrdiff_t(first), out.end(),
-              [](const Missing& a, const Missing& b) { return a.begin < b.begin; });
-}
 
 std::string GlyphMessage(const std::vector<Missing>& missing) {
     std::vector<int32_t> seen;
@@ -161,12 +108,18 @@ Layout LayOut(const Font* font, std::string_view text, const Room& room, bool gl
     Layout out;
     text = AsDrawn(text);
     out.wrapped = room.Wraps() && font;
-    // The lines as the text has them, each as wide as the pixels it covers.
+    // The lines as the text has them, each as wide as the pixels it covers, and the glyphs
+    // they are drawn without.
     std::vector<Line> lines;
     for (size_t pos = 0; pos < text.size();) {
         size_t end = text.find('\n', pos);
         if (end == std::string_view::npos) end = text.size();
-        const float width = font ? measure::LineExtent(font, text.data() + pos, int(end - pos), colorTags) : 0.0f;
+        const size_t before = out.missing.size();
+        const float width = font ? measure::LineExtent(font, text.data() + pos, int(end - pos), colorTags,
+                                                       glyphs ? &out.missing : nullptr)
+                                 : 0.0f;
+        for (size_t k = before; k < out.missing.size(); ++k)
+            out.missing[k].begin += uint32_t(pos), out.missing[k].end += uint32_t(pos);
         out.widest = std::max(out.widest, width);
         lines.push_back({uint32_t(pos), uint32_t(end), width, false});
         pos = end + 1;
@@ -186,15 +139,6 @@ Layout LayOut(const Font* font, std::string_view text, const Room& room, bool gl
         }
     } else {
         out.lines = std::move(lines);
-    }
-    if (glyphs && font) {
-        std::vector<shape::Cluster> clusters;
-        for (size_t pos = 0; pos <= text.size();) {
-            size_t end = text.find('\n', pos);
-            if (end == std::string_view::npos) end = text.size();
-            FindMissing(font, text, pos, end, colorTags, clusters, out.missing);
-            pos = end + 1;
-        }
     }
     return out;
 }

@@ -58,12 +58,9 @@ struct Line {
     bool cut = false;  // it ends inside a word the engine cuts
 };
 
-// A character the font has no glyph for (drawn as an X). For shaped text it is the form
-// drawn: an Arabic letter's joined form.
-struct Missing {
-    int32_t codePoint = 0;  // 0xFFFD for a broken UTF-8 sequence
-    uint32_t begin = 0, end = 0;
-};
+// A character the font has no glyph for, drawn as an X (for shaped text, the form drawn:
+// an Arabic letter's joined form; 0xFFFD for a broken UTF-8 sequence), bytes in the text.
+using Missing = measure::MissingGlyph;
 
 struct Layout {
     std::vector<Line> lines;

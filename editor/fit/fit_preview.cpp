@@ -71,9 +71,9 @@ void DrawFitPicture(const FitPicture& p, float x, float y, float w) {
     // The box on whole pixels, its outlines through their middles: crisp at any scale.
     const float left = std::round(x + kFitMargin + before), top = std::round(y + kFitMargin);
     const float width = std::round(float(p.room.width) * s), frameH = std::round(float(FrameRows(p)) * lineH);
-    const auto outline = [](float l, float t, float w, float h) {
-        DrawRect(std::round(l) + 0.5f, std::round(t) + 0.5f, std::max(std::round(w) - 1, 0.0f),
-                 std::max(std::round(h) - 1, 0.0f));
+    const auto outline = [](float l, float t, float across, float down) {
+        DrawRect(std::round(l) + 0.5f, std::round(t) + 0.5f, std::max(std::round(across) - 1, 0.0f),
+                 std::max(std::round(down) - 1, 0.0f));
     };
     PushColor();
     SetColor(Rgb(fitcolour::kInside));
