@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "platform/platform.h"
-#include "render/text_markup.h"
 #include "render/text_shape.h"
 
 namespace fit {

@@ -95,7 +95,8 @@ void Picture(int32_t i, float width, PanelPicture& out) {
     out.draw = DrawPicture;
 }
 
-std::string MissingList(const std::vector<fit::Missing>& missing, const Font* font) {
+// The code points of the missing glyphs, each once: "U+014B, U+0292".
+std::string MissingList(const std::vector<fit::Missing>& missing) {
     std::vector<int32_t> seen;
     std::string out;
     for (const fit::Missing& m : missing) {
@@ -105,7 +106,6 @@ std::string MissingList(const std::vector<fit::Missing>& missing, const Font* fo
         std::snprintf(code, sizeof code, "U+%04X", unsigned(m.codePoint));
         out += std::string(out.empty() ? "" : ", ") + code;
     }
-    (void)font;
     return out;
 }
 
@@ -127,8 +127,8 @@ void Describe(int32_t i, const Font* panelFont, DescParts& parts) {
     text += panel::kDefault;
     if (!shown.layout.missing.empty())
         text += std::string("\n") + (gameFont ? panel::kProblem : panel::kQuiet) + "No glyph in " +
-                (gameFont ? "the game's font" : "the editor's font") + " for " +
-                MissingList(shown.layout.missing, panelFont) + panel::kDefault;
+                (gameFont ? "the game's font" : "the editor's font") + " for " + MissingList(shown.layout.missing) +
+                panel::kDefault;
     parts[size_t(DescSection::Fit)] = std::move(text);
 }
 
