@@ -196,8 +196,10 @@ struct RoomCache {
 };
 constexpr size_t kRoomCacheBytes = size_t(4) << 20;
 
+// Never destroyed: a font made for measuring that outlives it (a static one) still tells
+// it to forget the font when it goes, at the program's end.
 RoomCache& Cache() {
-    static RoomCache cache;
+    static RoomCache& cache = *new RoomCache;
     return cache;
 }
 
