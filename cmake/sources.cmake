@@ -67,7 +67,9 @@ qk_layer_include_root(loc_format PUBLIC formats)
 
 add_library(engine STATIC ${QK_ENGINE_SOURCES})
 qk_layer_include_root(engine PUBLIC platform engine)
-target_link_libraries(engine PUBLIC platform OpenGL::GL OpenGL::GLU)
+# Threads: long work (reading a translation memory) runs beside the main loop.
+find_package(Threads REQUIRED)
+target_link_libraries(engine PUBLIC platform OpenGL::GL OpenGL::GLU Threads::Threads)
 
 add_library(render STATIC ${QK_RENDER_SOURCES})
 qk_layer_include_root(render PUBLIC platform engine render)

@@ -13,6 +13,7 @@
 
 #include "editor/desk.h"
 #include "editor/text_store.h"
+#include "engine/engine.h"
 #include "support/editor_screen.h"
 
 namespace fs = std::filesystem;
@@ -81,8 +82,11 @@ TEST_F(Memory, SuggestionsComeFromTheLanguageAndTmxAndCtrl1PutsOneInWithTheItems
     Ctrl('Z');  // one undo step
     EXPECT_EQ(Prop("Text"), "");
 
-    // Item 3 is found in the TMX through [languages]; the panel shows it with the glossary
-    // term of its source.
+    // Item 3 is found in the TMX through [languages], once the TMX index, built on another
+    // thread, is handed over; until then the project's items are suggested alone.
+    for (const ShownSuggestion& s : SuggestionsFor(3)) EXPECT_NE(s.origin, "studio.tmx");
+    FinishBackgroundWork();
+    // The panel shows it with the glossary term of its source.
     const std::vector<ShownSuggestion> s3 = SuggestionsFor(3);
     ASSERT_FALSE(s3.empty());
     EXPECT_EQ(s3[0].origin, "studio.tmx");
@@ -95,6 +99,7 @@ TEST_F(Memory, SuggestionsComeFromTheLanguageAndTmxAndCtrl1PutsOneInWithTheItems
     EXPECT_NE(panel.find("Glossary: "), std::string::npos) << panel;
     EXPECT_EQ(g_editor.items->items[3].icon, RowMarkPicture(RowMark::Problem));
     EXPECT_EQ(g_editor.items->items[2].icon, RowMarkPicture(RowMark::Translated));
+    EXPECT_NE(g_desk.title.find(", 1 problem"), std::string::npos) << g_desk.title;  // counted in the title
 
     // "Coin" is translated two ways: a warning on both items, not a problem picture.
     g_editor.items->SelectItem(4);
