@@ -23,7 +23,7 @@ std::vector<std::unique_ptr<Job>> g_jobs;  // started, their `done` not yet run;
 
 // Joins the finished jobs and runs their `done`, in the order they were started. With
 // `all`, first waits for every job still working.
-bool Collect(bool all) {
+bool Collect(bool all, bool runDone = true) {
     std::vector<std::unique_ptr<Job>> ready;
     for (auto it = g_jobs.begin(); it != g_jobs.end();) {
         bool finished;
@@ -41,7 +41,7 @@ bool Collect(bool all) {
     }
     // A `done` may start more work: g_jobs is consistent before any of them runs.
     for (const std::unique_ptr<Job>& job : ready)
-        if (job->done) job->done();
+        if (job->done && runDone) job->done();
     return !ready.empty();
 }
 
@@ -72,4 +72,8 @@ void FinishBackgroundWork() {
     bool ran = false;
     while (!g_jobs.empty()) ran = Collect(true) || ran;
     if (ran) RequestFrame();
+}
+
+void DropBackgroundWork() {
+    while (!g_jobs.empty()) Collect(true, false);
 }

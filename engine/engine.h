@@ -122,8 +122,10 @@ void RunInBackground(std::function<void()> work, std::function<void()> done);
 bool BackgroundWorkPending();
 // Runs `done` of the work that has ended; true when there was any (the loop calls it).
 bool RunFinishedBackgroundWork();
-// Waits for all work still out and runs its `done` (at shutdown, and in tests).
+// Waits for all work still out and runs its `done` (tests, benchmarks).
 void FinishBackgroundWork();
+// Waits for it and throws its results away (at shutdown: nothing is left to show them).
+void DropBackgroundWork();
 void SetEngineSetting(int id, float value);
 float GetEngineSetting(int id);
 
