@@ -24,7 +24,8 @@ using panel::kHeading;
 using panel::kQuiet;
 
 struct ConflictFeatureState {
-    std::string path;  // the loaded file's conflict file, in the documented form; empty: none loaded
+    std::string file;  // the loaded file's name ("menu")
+    std::string path;  // its conflict file, in the documented form; empty: none loaded
     conflict::Conflicts conflicts;
     bool present = false;     // the file was there when the loaded file was read
     bool readable = true;     // false while the file is damaged: then it is left as it is
@@ -37,7 +38,9 @@ void Reindex() {
     g_conflict.at.assign(size_t(std::max(ItemCount(), 0)), -1);
     for (size_t k = 0; k < g_conflict.conflicts.size(); ++k) {
         const int32_t index = g_conflict.conflicts[k].index;
-        if (index >= 0 && size_t(index) < g_conflict.at.size()) g_conflict.at[size_t(index)] = int32_t(k);
+        // Records of another file's name cannot be this file's items: kept, not shown.
+        if (g_conflict.conflicts[k].file == g_conflict.file && index >= 0 && size_t(index) < g_conflict.at.size())
+            g_conflict.at[size_t(index)] = int32_t(k);
     }
 }
 
@@ -49,7 +52,8 @@ void OnFileLoaded() {
     const std::string& key = CurrentKey();
     const size_t slash = key.find('\\');
     if (slash != std::string::npos) {
-        g_conflict.path = conflict::ConflictFilePath(key.substr(0, slash), key.substr(slash + 1));
+        g_conflict.file = key.substr(slash + 1);
+        g_conflict.path = conflict::ConflictFilePath(key.substr(0, slash), g_conflict.file);
         std::error_code ec;
         g_conflict.present = std::filesystem::exists(PlatFsPath(HostPath(g_conflict.path)), ec);
     }
@@ -57,7 +61,6 @@ void OnFileLoaded() {
         std::string bytes, why;
         if (PlatReadFile(HostPath(g_conflict.path), bytes, &why) &&
             conflict::ParseConflictFile(bytes, g_conflict.conflicts, why)) {
-            // Records of another file's name cannot be this file's items: kept, not shown.
         } else {
             g_conflict.readable = false;
             g_conflict.conflicts.clear();

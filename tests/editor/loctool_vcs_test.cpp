@@ -153,7 +153,7 @@ TEST_F(GitMergeTest, GitSetupTwiceChangesNothingTheSecondTime) {
                ReadBytes(repo_ / ".git" / "config");
     };
     const std::string before = snapshot();
-    EXPECT_NE(before.find("*.loc diff=zazovi-loc merge=zazovi-loc"), std::string::npos);
+    EXPECT_NE(before.find("*.loc -text diff=zazovi-loc merge=zazovi-loc"), std::string::npos);
     EXPECT_NE(before.find("zazovi.cfg"), std::string::npos);
     const Outcome again = Loctool("git-setup " + Q(project_));
     EXPECT_EQ(again.code, 0);

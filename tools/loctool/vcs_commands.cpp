@@ -317,7 +317,8 @@ int GitSetupCommand(const std::vector<std::string>& args) {
         for (const std::string& line : added) std::printf("%s: added %s\n", file.c_str(), line.c_str());
         changes += int(added.size());
     };
-    say(".gitattributes", AddLines(project / ".gitattributes", {"*.loc diff=" + driver + " merge=" + driver}, why));
+    say(".gitattributes",
+        AddLines(project / ".gitattributes", {"*.loc -text diff=" + driver + " merge=" + driver}, why));
     if (!why.empty()) return Fail(why);
     say(".gitignore", AddLines(project / ".gitignore",
                                {"zazovi.lock", "zazovi.cfg", "zazovi-reference.txt", "zazovi.journal", "/Texts Backup/",
