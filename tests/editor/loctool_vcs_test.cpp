@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "editor/conflict/conflict_file.h"
+#include "editor/project_lock.h"
+#include "platform/platform.h"
 #include "tests/support/loctool_run.h"
 
 using namespace loctoolrun;
@@ -145,6 +147,20 @@ TEST_F(GitMergeTest, DifferingItemCountsAreRefusedWithOursUnchanged) {
         MergeBranches({"Start", "Load", "Quit\r\nnow"}, {"Lancer", "Load", "Quit\r\nnow", "Options"});
     EXPECT_NE(merged.code, 0);
     EXPECT_EQ(ReadBytes(French()), LocBytes({"Start", "Load", "Quit\r\nnow"}));
+}
+
+// The editor holds the project: the conflict file cannot be written, so ours stays whole.
+TEST_F(GitMergeTest, AConflictWhileTheEditorHoldsTheProjectLeavesOursAsItWas) {
+    WriteBytes(project_ / kLockFile, LockFileText({uint32_t(getpid()), PlatHostName(), kEditorProgram}));
+    WriteBytes(dir_ / "base.loc", LocBytes(kBase));
+    WriteBytes(dir_ / "ours.loc", LocBytes({"Lancer", "Load", "Quit\r\nnow", "Options"}));
+    WriteBytes(dir_ / "theirs.loc", LocBytes({"Demarrer", "Charger", "Quit\r\nnow", "Options"}));
+    const Outcome refused = Loctool("merge " + Q(dir_ / "base.loc") + " " + Q(dir_ / "ours.loc") + " " +
+                                    Q(dir_ / "theirs.loc") + " " + Q(French()));
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("open in the editor"), std::string::npos) << refused.err;
+    EXPECT_EQ(ReadBytes(dir_ / "ours.loc"), LocBytes({"Lancer", "Load", "Quit\r\nnow", "Options"}));
+    EXPECT_FALSE(fs::exists(ConflictFile()));
 }
 
 TEST_F(GitMergeTest, GitSetupTwiceChangesNothingTheSecondTime) {

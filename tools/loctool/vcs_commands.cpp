@@ -216,7 +216,9 @@ std::string ThisProgram() {
 int TextconvCommand(const std::vector<std::string>& args) {
     std::string projectArg, path;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--project" && i + 1 < args.size())
+        if (args[i] == "--help" || args[i] == "-h")
+            return -1;
+        else if (args[i] == "--project" && i + 1 < args.size())
             projectArg = args[++i];
         else if (path.empty())
             path = args[i];
