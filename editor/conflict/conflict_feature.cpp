@@ -71,6 +71,9 @@ void OnFileLoaded() {
         }
     }
     Reindex();
+    if (const int n = ConflictCount(); n > 0)
+        Notice(std::to_string(n) + (n == 1 ? " item was" : " items were") +
+               " left in conflict by a merge: Ctrl+T takes theirs, Ctrl+K keeps yours");
 }
 
 int32_t CurrentItem() { return g_editor.items ? g_editor.items->current : -1; }
