@@ -3,13 +3,15 @@
 #include <iterator>
 
 #include "editor/box_spelling.h"
+#include "editor/conflict/conflict_feature.h"
 #include "editor/desk.h"
 #include "editor/features.h"
 #include "editor/memory/memory_feature.h"
 #include "editor/review/review_feature.h"
 
 const Feature* const* Features(size_t& count) {
-    static const Feature* const kList[] = {&kDeskFeature, &kBoxSpellingFeature, &kReviewFeature, &kMemoryFeature};
+    static const Feature* const kList[] = {&kDeskFeature, &kBoxSpellingFeature, &kReviewFeature, &kMemoryFeature,
+                                           &kConflictFeature};
     count = std::size(kList);
     return kList;
 }
