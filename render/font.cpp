@@ -291,13 +291,17 @@ Font* LoadFont(const char* path) {
 const Texture* FontPage(const Font* font, int page) {
     Texture* texture = font->pages[page];
     FontPageSource* source = font->pageSource;
-    if (!source || source->state[page] != kPageInFile || !texture) return texture;
-    source->state[page] = kPageFailed;
-    if (UploadPageFromFile(*source, page, *texture)) {
-        source->state[page] = kPageUploaded;
-        ++source->uploaded;
+    if (!source || !texture || source->state[page] == kPageUploaded) return texture;
+    if (source->state[page] == kPageInFile) {
+        source->state[page] = kPageFailed;
+        if (UploadPageFromFile(*source, page, *texture)) {
+            source->state[page] = kPageUploaded;
+            ++source->uploaded;
+            return texture;
+        }
     }
-    return texture;
+    // Bound, a texture without a name would draw its glyphs as filled boxes.
+    return nullptr;
 }
 
 int FontPagesUploaded(const Font* font) {

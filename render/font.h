@@ -77,8 +77,8 @@ Font* LoadFont(const char* path);
 Font* CreateFontFromDsf(const DsfFile& file, bool uploadPages);
 
 // The texture of page `page` (< pageCount), uploaded from the font's file first if this
-// is the first time it is asked for (needs the GL context). A page that cannot be read
-// or uploaded keeps GL name 0 and is not tried again (its glyphs draw as nothing).
+// is the first time it is asked for (needs the GL context). Null for a page of the file
+// that could not be read or uploaded (its glyphs draw as nothing; it is not tried again).
 const Texture* FontPage(const Font* font, int page);
 // How many of the font's pages have been uploaded so far (all of them for a font built
 // with uploadPages, none without).

@@ -116,8 +116,12 @@ TEST_F(FontPages, AFontFileGoneAfterLoadingDrawsNothingInsteadOfFailing) {
     fs::remove(copy);
     SetFont(font);
     ClearScreen();
+    SetColor(MakeColor(255, 255, 255));
     DrawText(10, 10, "Gone", ALIGN_LEFT);
     EXPECT_EQ(FontPagesUploaded(font), 0);
+    // Nothing drawn: neither glyphs nor the filled boxes a page without texture would give.
+    for (int y = 5; y < 35; ++y)
+        for (int x = 5; x < 60; ++x) ASSERT_EQ(ReadPixel(x, y), Rgb{}) << x << "," << y;
     const int32_t g = FindGlyph('G', font);
     ASSERT_GE(g, 0);
     EXPECT_EQ(font->pages[font->glyphs[g].page]->name, 0u);
