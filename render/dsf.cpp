@@ -67,7 +67,8 @@ void DsfPageFromStored(const DsfPageInfo& info, const uint8_t* stored, DsfPage& 
     page.texWidth = info.texWidth;
     page.texHeight = info.texHeight;
     page.alpha.assign(size_t(page.texWidth) * page.texHeight, 0);
-    for (int y = 0; y < page.height; ++y) {
+    // A page of no width stores no rows (and its bytes may be no buffer at all).
+    for (int y = 0; y < page.height && page.width > 0; ++y) {
         std::memcpy(&page.alpha[size_t(y) * page.texWidth], stored, size_t(page.width));
         stored += page.width;
     }

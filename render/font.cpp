@@ -147,6 +147,7 @@ Font* NewFont(int16_t height, float scale, uint8_t asciiDirect, const std::vecto
 
 // Reads n bytes at offset of an open file.
 bool ReadAt(FILE* file, uint64_t offset, uint8_t* out, size_t n) {
+    if (n == 0) return true;
     if (offset > uint64_t(LONG_MAX) || std::fseek(file, long(offset), SEEK_SET) != 0) return false;
     return std::fread(out, 1, n, file) == n;
 }
