@@ -180,12 +180,11 @@ TEST_F(TextStoreBadFiles, DamagedLocFailsWholeAndSaysWhere) {
         std::string bytes;
         std::vector<std::string> said;  // words the message must hold
     };
+    // One damage in the count, one in the records: the store's failure is the same for
+    // every damage, whose exact messages the format's own checks pin (loctool_test.cpp).
     const Case cases[] = {
-        {"\x05", {"menu.loc"}},                                                   // shorter than the count
-        {Int16(3) + Record("one") + Record("two"), {"item 2"}},                   // fewer records
-        {Int16(1) + Int16(100) + "only a few bytes", {"item 0"}},                 // record cut short
-        {Int16(2) + Record("ok") + Int16(-5) + "abcde", {"negative", "item 1"}},  // negative length
-        {Int16(-1) + Record("x"), {"negative"}},                                  // negative count
+        {"\x05", {"menu.loc"}},                                  // shorter than the count
+        {Int16(3) + Record("one") + Record("two"), {"item 2"}},  // fewer records
     };
     for (const Case& c : cases) {
         WriteFile(kGermanMenu, c.bytes);
