@@ -21,10 +21,10 @@ using namespace editorscreen;
 
 namespace {
 
-class Memory : public ScreenTest {
+class Memory : public DeskScreen {
   protected:
     void SetUp() override {
-        ScreenTest::SetUp();
+        DeskScreen::SetUp();
         const std::vector<std::string> english = {"Press <color 255,200,0>Space<color default> to jump",
                                                   "Press <color 0,255,0>Space<color default> to jump",
                                                   "Healing Potion",
@@ -52,19 +52,7 @@ class Memory : public ScreenTest {
                "<tuv xml:lang=\"de-DE\"><seg>Trink den Heiltrank</seg></tuv></tu>\n</body></tmx>\n";
         std::ofstream(dir_ / "zazovi-project.ini") << "[languages]\nGerman = de-DE\nEnglish = en-US\n";
         std::ofstream(dir_ / "Glossary.csv") << "English,German\nHealing Potion,Heiltrank|Heiltränke\n";
-        // Start on German menu.
-        std::ofstream(dir_ / "zazovi.cfg", std::ios::binary) << std::string("\x01\0\0\0\0\0\0\0\xFF\xFF\xFF\xFF", 12);
-    }
-    void TearDown() override {
-        FeaturesShutdown();
-        ScreenTest::TearDown();
-    }
-    static void Ctrl(uint8_t vk) {
-        TestKeyDown(VK_CONTROL, 0x1D);
-        TestKeyDown(vk, 0);
-        TestKeyUp(vk, 0);
-        TestKeyUp(VK_CONTROL, 0x1D);
-        PumpMessages();
+        StartOnGermanMenu();
     }
 };
 
@@ -77,9 +65,9 @@ TEST_F(Memory, SuggestionsComeFromTheLanguageAndTmxAndCtrl1PutsOneInWithTheItems
     EXPECT_EQ(s1[0].origin, "menu:0:Name0");
     g_editor.items->SelectItem(1);
     SetFocusTo("Text");
-    Ctrl('1');
+    Key('1', true);
     EXPECT_EQ(Prop("Text"), "Drücke <color 0,255,0>Leertaste<color default> zum Springen");
-    Ctrl('Z');  // one undo step
+    Key('Z', true);  // one undo step
     EXPECT_EQ(Prop("Text"), "");
 
     // Item 3 is found in the TMX through [languages], once the TMX index, built on another
