@@ -55,20 +55,18 @@ void LayOut(Font* font, const std::string& text) {
     TextEndPos(font, 120, text.c_str(), static_cast<int>(text.size()));
 }
 
-// LoadFont's font from the image written to a file of this process; null if refused.
+// LoadFont's font from the image written to a file of this process (removed again: the
+// font reads no page after loading unless one is drawn); null if refused.
 const Font* LoadFromFile(std::span<const uint8_t> image) {
-    // Removed when the fuzzer ends.
-    static const struct TempFile {
-        std::string path =
-            (std::filesystem::temp_directory_path() / ("fuzz_dsf_" + std::to_string(::getpid()) + ".dsf")).string();
-        ~TempFile() { std::remove(path.c_str()); }
-    } temp;
-    const std::string& path = temp.path;
+    static const std::string path =
+        (std::filesystem::temp_directory_path() / ("fuzz_dsf_" + std::to_string(::getpid()) + ".dsf")).string();
     FILE* f = std::fopen(path.c_str(), "wb");
     Check(f != nullptr, "cannot write the font file");
     if (!image.empty()) std::fwrite(image.data(), 1, image.size(), f);
     std::fclose(f);
-    return LoadFont(path.c_str());
+    const Font* font = LoadFont(path.c_str());
+    std::remove(path.c_str());
+    return font;
 }
 
 bool SameFont(const Font* a, const Font* b) {
