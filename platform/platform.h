@@ -126,6 +126,8 @@ void PlatRegisterWindowClass(PlatWndProc proc);  // the procedure every message 
 void PlatUnregisterWindowClass();
 void PlatGetDesktopSize(int* width, int* height);
 // Title as 16-bit characters, NUL-terminated. Size is the outer size, as with Win32.
+// An Overlapped (resizable) window cannot be made smaller than the client area it is
+// made with.
 bool PlatCreateWindow(const char16_t* title, int x, int y, int width, int height, PlatWindowStyle style);
 void PlatDestroyWindow();
 bool PlatHasWindow();
