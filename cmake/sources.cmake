@@ -16,6 +16,12 @@
 
 file(GLOB QK_ENGINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/engine/*.cpp)
 file(GLOB QK_RENDER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/render/*.cpp)
+# The part of the renderer that needs neither GL nor the engine (the .dsf format, the
+# shaping unit, measuring and wrapping) is a library of its own, text_measure, which the
+# renderer, the editor's checks and loctool link alike.
+set(QK_TEXT_MEASURE_SOURCES ${CMAKE_SOURCE_DIR}/render/dsf.cpp ${CMAKE_SOURCE_DIR}/render/text_shape.cpp
+    ${CMAKE_SOURCE_DIR}/render/text_measure.cpp)
+list(REMOVE_ITEM QK_RENDER_SOURCES ${QK_TEXT_MEASURE_SOURCES})
 # The framework and its controls are one layer: the framework's class table names the
 # controls' factories, and a control is built on the framework.
 file(GLOB QK_GUI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/gui/*.cpp ${CMAKE_SOURCE_DIR}/gui/controls/*.cpp)
@@ -23,13 +29,12 @@ file(GLOB QK_EDITOR_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/editor/*.cpp)
 list(FILTER QK_EDITOR_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
 set(QK_EDITOR_MAIN ${CMAKE_SOURCE_DIR}/editor/main.cpp)
 
-# loctool needs neither GL nor the engine: the .dsf reader and the editor's store,
-# project checks, lock and journal are compiled into it directly.
+# loctool needs neither GL nor the engine: the editor's store, project checks, lock and
+# journal are compiled into it directly, and it links text_measure for the fonts.
 set(QK_LOCTOOL_SOURCES
     ${CMAKE_SOURCE_DIR}/tools/loctool/loctool.cpp ${CMAKE_SOURCE_DIR}/tools/loctool/font_coverage.cpp
-    ${CMAKE_SOURCE_DIR}/render/dsf.cpp ${CMAKE_SOURCE_DIR}/editor/project.cpp ${CMAKE_SOURCE_DIR}/editor/text_store.cpp
-    ${CMAKE_SOURCE_DIR}/editor/project_lock.cpp ${CMAKE_SOURCE_DIR}/editor/project_journal.cpp
-    ${CMAKE_SOURCE_DIR}/render/text_shape.cpp)
+    ${CMAKE_SOURCE_DIR}/editor/project.cpp ${CMAKE_SOURCE_DIR}/editor/text_store.cpp
+    ${CMAKE_SOURCE_DIR}/editor/project_lock.cpp ${CMAKE_SOURCE_DIR}/editor/project_journal.cpp)
 
 # The platform sources that every backend of a system shares, compiled once into an
 # object library whose objects go into each backend's archive.
@@ -71,9 +76,6 @@ qk_layer_include_root(engine PUBLIC platform engine)
 find_package(Threads REQUIRED)
 target_link_libraries(engine PUBLIC platform OpenGL::GL OpenGL::GLU Threads::Threads)
 
-add_library(render STATIC ${QK_RENDER_SOURCES})
-qk_layer_include_root(render PUBLIC platform engine render)
-target_link_libraries(render PUBLIC engine)
 # Right-to-left text and Thai word breaks (render/text_shape.cpp): GNU FriBidi, libthai
 # and the trie library its dictionary is read with. Cache variables, so the Windows build
 # can point them at the libraries it builds; only render's own sources include them.
@@ -82,8 +84,17 @@ find_library(FRIBIDI_LIBRARY fribidi REQUIRED)
 find_path(THAI_INCLUDE_DIR thai/thbrk.h REQUIRED)
 find_library(THAI_LIBRARY thai REQUIRED)
 find_library(DATRIE_LIBRARY datrie REQUIRED)
-target_include_directories(render PRIVATE ${FRIBIDI_INCLUDE_DIR} ${THAI_INCLUDE_DIR})
-target_link_libraries(render PRIVATE ${FRIBIDI_LIBRARY} ${THAI_LIBRARY} ${DATRIE_LIBRARY})
+# Its headers are render/'s; it sees only the platform's files besides its own.
+add_library(text_measure STATIC ${QK_TEXT_MEASURE_SOURCES})
+qk_layer_include_root(text_measure PUBLIC platform render)
+target_include_directories(text_measure PRIVATE ${FRIBIDI_INCLUDE_DIR} ${THAI_INCLUDE_DIR})
+target_link_libraries(text_measure PUBLIC platform_files PRIVATE ${FRIBIDI_LIBRARY} ${THAI_LIBRARY} ${DATRIE_LIBRARY})
+
+add_library(render STATIC ${QK_RENDER_SOURCES})
+qk_layer_include_root(render PUBLIC platform engine render)
+target_link_libraries(render PUBLIC engine text_measure)
+target_include_directories(render PRIVATE ${FRIBIDI_INCLUDE_DIR})
+target_link_libraries(render PRIVATE ${FRIBIDI_LIBRARY})
 
 add_library(gui STATIC ${QK_GUI_SOURCES})
 qk_layer_include_root(gui PUBLIC platform engine render gui)

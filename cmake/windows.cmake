@@ -90,6 +90,9 @@ target_link_libraries(editor_core PUBLIC editor_memory)
 # The item-by-item merge of .loc files and its conflict file, as on Linux.
 add_subdirectory(editor/conflict)
 target_link_libraries(editor_core PUBLIC editor_conflict)
+# Whether texts fit the game, as on Linux.
+add_subdirectory(editor/fit)
+target_link_libraries(editor_core PUBLIC editor_fit)
 # The shipped dictionaries beside the programs, where they are found first, as in the
 # ZIP; so is libthai's word dictionary.
 file(COPY ${QK_WIN_LIBS}/dictionaries/ DESTINATION ${CMAKE_BINARY_DIR}/dictionaries)

@@ -81,8 +81,12 @@ qa::LengthLimit LimitOfFile() {
 
 void ComputeState(int32_t i, const qa::LengthLimit& limit) {
     const auto at = static_cast<size_t>(i);
-    g_desk.states[at] =
-        StateOfText(ItemText(i), ReferenceText(i), g_desk.referenceIsOther, limit, &g_desk.problems[at]);
+    const std::string& text = ItemText(i);
+    // The features' checks too (the room of the text in the game), of a translated text.
+    std::vector<std::string> more;
+    if (!qa::IsUntranslated(text, ReferenceText(i), g_desk.referenceIsOther))
+        for (qa::Finding& f : FeaturesCheck(i, text)) more.push_back(std::move(f.message));
+    g_desk.states[at] = StateOfText(text, ReferenceText(i), g_desk.referenceIsOther, limit, &g_desk.problems[at], more);
 }
 
 bool TextBoxEdited() {

@@ -8,10 +8,11 @@
 #include "editor/qa/qa_checks.h"
 
 ItemState StateOfText(std::string_view text, std::string_view reference, bool referenceIsOther,
-                      const qa::LengthLimit& limit, std::string* problems) {
+                      const qa::LengthLimit& limit, std::string* problems, const std::vector<std::string>& more) {
     if (problems) problems->clear();
     if (qa::IsUntranslated(text, reference, referenceIsOther)) return ItemState::Untranslated;
-    const std::vector<std::string> found = qa::CheckItem(text, reference, referenceIsOther, limit);
+    std::vector<std::string> found = qa::CheckItem(text, reference, referenceIsOther, limit);
+    found.insert(found.end(), more.begin(), more.end());
     if (found.empty()) return ItemState::Translated;
     if (problems)
         for (const std::string& line : found) *problems += (problems->empty() ? "" : "\n") + line;

@@ -18,9 +18,10 @@ enum class ItemState : uint8_t { Translated, Untranslated, Problem };
 
 // The state of one text and, for a problem, what is wrong (one line per problem).
 // Untranslated: empty, or the reference's very bytes while the reference is another
-// language. Untranslated texts are not checked.
+// language. Untranslated texts are not checked. `more` are the messages of the
+// features' own checks of a translated text, listed after the desk's.
 ItemState StateOfText(std::string_view text, std::string_view reference, bool referenceIsOther,
-                      const qa::LengthLimit& limit, std::string* problems);
+                      const qa::LengthLimit& limit, std::string* problems, const std::vector<std::string>& more = {});
 
 struct ProgressCounts {
     int items = 0, translated = 0, problems = 0;  // a text with a problem counts as translated

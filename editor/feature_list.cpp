@@ -6,12 +6,13 @@
 #include "editor/conflict/conflict_feature.h"
 #include "editor/desk.h"
 #include "editor/features.h"
+#include "editor/fit/fit_feature.h"
 #include "editor/memory/memory_feature.h"
 #include "editor/review/review_feature.h"
 
 const Feature* const* Features(size_t& count) {
     static const Feature* const kList[] = {&kDeskFeature, &kBoxSpellingFeature, &kReviewFeature, &kMemoryFeature,
-                                           &kConflictFeature};
+                                           &kConflictFeature, &kFitFeature};
     count = std::size(kList);
     return kList;
 }

@@ -3,6 +3,7 @@
 #include "editor/features.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "editor/desk_progress.h"
 #include "editor/desk_reference.h"
@@ -18,6 +19,27 @@ namespace {
 
 constexpr const char* kPanelRule = "DeskRule";
 constexpr const char* kPanelText = "DeskReference";
+constexpr const char* kPanelPicture = "DeskPicture";
+constexpr const char* kPictureClass = "PanelPicture";
+constexpr float kPanelGap = 6;  // between the panel's text and its picture
+
+// The picture the panel shows, drawn by its feature's drawer.
+PanelPicture g_picture;
+
+// A control that only hands its box to the drawer of the panel's picture.
+class PictureControl : public Control {
+  public:
+    void Draw() override {
+        if (g_picture.draw) g_picture.draw(x, y, w, h);
+    }
+};
+
+Control* NewPictureControl() { return new PictureControl; }
+
+void FillPictureClass(ControlClass* cls) {
+    std::snprintf(cls->name, sizeof cls->name, "%s", kPictureClass);
+    cls->factory = &NewPictureControl;
+}
 
 // The row pictures, made for the list's font when the screen is built.
 Surface* g_rowPictures[kRowMarkCount] = {};
@@ -66,6 +88,8 @@ void CreateDescPanel() {
     SetControlProperty(kPanelRule, "Color", ValColor(MakeColor(0, 0, 160)));
     CreateControl("Label", kPanelText, "Desc", 0, 104, 485, 186);
     SetControlProperty(kPanelText, "Text", "");
+    if (!FindControlClass(kPictureClass)) RegisterControlClass(FillPictureClass);
+    CreateControl(kPictureClass, kPanelPicture, "Desc", 4, 104, 477, 0);
     HideDescPanel();
 }
 
@@ -153,6 +177,14 @@ void RefreshFeatures() {
     });
 }
 
+std::vector<qa::Finding> FeaturesCheck(int32_t i, std::string_view text) {
+    std::vector<qa::Finding> found;
+    EachFeature([&](const Feature& f) {
+        if (f.check) f.check(i, text, found);
+    });
+    return found;
+}
+
 void FeaturesShutdown() {
     EachFeature([](const Feature& f) {
         if (f.shutdown) f.shutdown();
@@ -217,25 +249,47 @@ std::string DescPanelText(int32_t i, const Font* font) {
 void HideDescPanel() {
     SetControlProperty(kPanelRule, "Visible", ValBool(false));
     SetControlProperty(kPanelText, "Visible", ValBool(false));
+    SetControlProperty(kPanelPicture, "Visible", ValBool(false));
+    g_picture = {};
 }
 
 void ShowDescPanel(int32_t i) {
     auto* desc = dynamic_cast<Label*>(FindControl("Desc"));
     if (!desc || !FindControl(kPanelText) || i < 0 || i >= ItemCount()) return HideDescPanel();
-    const std::string text = DescPanelText(i, desc->font);
-    if (text.empty()) return HideDescPanel();
     // Under the description's own lines, so none of them is hidden, but with room for a
     // few lines of its own (it scrolls by itself when it is longer).
     const float width = desc->w - (desc->scrolling ? desc->scrollBarWidth + 1 : 0);
+    PanelPicture picture;
+    EachFeature([&](const Feature& f) {
+        if (f.picture && !picture.draw) f.picture(i, width - 8, picture);
+    });
+    if (!picture.draw || picture.height <= 0) picture = {};
+    const std::string text = DescPanelText(i, desc->font);
+    if (text.empty() && !picture.draw) return HideDescPanel();
     const float used = desc->font ? float(TextHeightFont(desc->font, width, 0, ItemDescription(i).c_str(), 0, -1)) : 0;
     const float top = std::clamp(used + 8.0f, 8.0f, desc->h - 64.0f);
     const float panelY = top + 4, panelH = desc->h - top - 4;
+    // The picture right under the text, or at the panel's foot when the text needs the
+    // room (the text then scrolls); it takes at most half the panel.
+    const float pictureH = std::min(picture.height, panelH / 2);
+    float textH = panelH;
+    if (picture.draw) {
+        const float needed =
+            text.empty() || !desc->font ? 0 : float(TextHeightFont(desc->font, width, 0, text.c_str(), 0, -1));
+        textH = std::min(needed, panelH - pictureH - kPanelGap);
+    }
+    const float pictureY = panelY + (text.empty() ? 0 : textH + kPanelGap), pictureW = width - 8;
+    g_picture = picture;
     SetControlProperty(kPanelRule, "y", &top);
     SetControlProperty(kPanelText, "y", &panelY);
-    SetControlProperty(kPanelText, "h", &panelH);
+    SetControlProperty(kPanelText, "h", &textH);
     SetControlProperty(kPanelText, "Text", text.c_str());
+    SetControlProperty(kPanelPicture, "y", &pictureY);
+    SetControlProperty(kPanelPicture, "w", &pictureW);
+    SetControlProperty(kPanelPicture, "h", &pictureH);
     SetControlProperty(kPanelRule, "Visible", ValBool(true));
-    SetControlProperty(kPanelText, "Visible", ValBool(true));
+    SetControlProperty(kPanelText, "Visible", ValBool(!text.empty()));
+    SetControlProperty(kPanelPicture, "Visible", ValBool(picture.draw != nullptr));
 }
 
 // ---- the panel's writing ----

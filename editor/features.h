@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/editor.h"
+#include "editor/qa/qa_checks.h"
 #include "platform/platform.h"
 
 struct Font;
@@ -21,6 +22,14 @@ struct Surface;
 // colour tags, empty for nothing; the panel puts a blank line between two parts.
 enum class DescSection : uint8_t { Reference, Problems, Review, Conflict, Suggestions, Fit, Count };
 using DescParts = std::array<std::string, static_cast<size_t>(DescSection::Count)>;
+
+// A drawn part of the panel, under its text: how tall it is at the panel's width, and
+// what draws it into its box (x, y, w, h: where the GUI draws the panel's controls) each
+// time the panel is drawn. Height 0 or no drawer: none.
+struct PanelPicture {
+    float height = 0;
+    void (*draw)(float x, float y, float w, float h) = nullptr;
+};
 
 // The picture on an item's row in the list: of what the features say of the item, the
 // one that asks most for the translator's attention, the later ones here first.
@@ -53,6 +62,13 @@ struct Feature {
     void (*inputHandled)() = nullptr;
     // Its parts of the panel for item i (what it leaves alone stays empty).
     void (*describe)(int32_t i, const Font* font, DescParts& parts) = nullptr;
+    // Its picture under the panel's text for item i at the panel's width; the first
+    // feature that gives one has the place.
+    void (*picture)(int32_t i, float width, PanelPicture& out) = nullptr;
+    // Its checks of the text of item i of the loaded file, beside the desk's own: the desk
+    // lists what they find with its own findings (the problem list, the row's mark and
+    // the title's count). Untranslated texts are not checked.
+    void (*check)(int32_t i, std::string_view text, std::vector<qa::Finding>& found) = nullptr;
     // What it says of item i's row; Translated when it has nothing to say.
     RowMark (*rowMark)(int32_t i) = nullptr;
     // Files it writes together with the loaded file, all or none (the journal's write).
@@ -85,6 +101,8 @@ int ItemsWithProblems();
 bool FeaturesUnsaved();
 // After a feature changed what it shows: every feature brings its part up to date.
 void RefreshFeatures();
+// What every feature's check finds in the text of item i.
+std::vector<qa::Finding> FeaturesCheck(int32_t i, std::string_view text);
 
 // ---- the item list's pictures ----
 // Item i's picture from every feature's mark, or every row's. Features call them when what
@@ -111,8 +129,8 @@ std::string Shown(std::string_view text, const Font* font);
 std::string Diff(std::string_view from, std::string_view to, const Font* font);
 }  // namespace panel
 
-// Builds the panel for item i from every feature's parts; hidden when they are all empty
-// or i is no item. Features call it when what they show changed.
+// Builds the panel for item i from every feature's parts and picture; hidden when they are
+// all empty or i is no item. Features call it when what they show changed.
 void ShowDescPanel(int32_t i);
 void HideDescPanel();
 // The panel's text for item i, as shown (for tests).

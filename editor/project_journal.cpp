@@ -37,9 +37,20 @@ std::string FinishInterruptedWrite() {
     if (report.complete)
         return std::string("A write into this project was interrupted after its new files were complete (") +
                kJournalFile + "); it has now been finished: " + files + ".";
+    // A write of new files into a folder made for them (loctool pseudo's new language)
+    // leaves that folder empty once undone; an empty language folder fails the project's
+    // check, and nothing else was ever in it.
+    std::vector<std::string> emptied;
+    for (const std::string& target : report.targets) {
+        const fs::path folder = PlatFsPath(target).parent_path();
+        std::error_code ec;
+        if (folder.empty() || !fs::is_directory(fs::symlink_status(folder, ec)) || !fs::is_empty(folder, ec)) continue;
+        if (fs::remove(folder, ec)) emptied.push_back(PlatPathString(folder));
+    }
     return std::string("A write into this project was interrupted before its new files were complete (") +
            kJournalFile + "); it has been undone and its temporary files removed, so these files are as they were " +
-           "before it: " + files + ".";
+           "before it: " + files + "." +
+           (emptied.empty() ? std::string() : " The folder made for them is gone again: " + FileList(emptied) + ".");
 }
 
 std::string InterruptedWriteWarning() {

@@ -1,20 +1,16 @@
-// text.cpp - measuring, word wrap and drawing of UTF-8 text in the current font: one
-// run at a point (pixel-snapped, aligned) or wrapped text in a scrolled box, with
-// inline colour tags and an X for every character the font lacks. Lines with
-// right-to-left letters, combining marks or direction controls go through the shaping
-// unit (render/text_shape.h) and are drawn in visual order with Arabic letters joined
-// and marks over their bases; every other line keeps the plain logical loops, whose
-// speed the editor's typing depends on.
+// text.cpp - drawing UTF-8 text in the current font: one run at a point (pixel-snapped,
+// aligned) or wrapped text in a scrolled box, with inline colour tags and an X for every
+// character the font lacks. Lines with right-to-left letters, combining marks or
+// direction controls go through the shaping unit (render/text_shape.h) and are drawn in
+// visual order with Arabic letters joined and marks over their bases; every other line
+// keeps the plain logical loops, whose speed the editor's typing depends on. What is
+// drawn is laid out by the measuring unit (render/text_measure.h); font.h's measuring and
+// wrapping calls are that unit with the engine's colour-tag switch.
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
-#include <functional>
-#include <memory>
-#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/engine.h"
@@ -22,18 +18,18 @@
 #include "render/font.h"
 #include "render/font_internal.h"
 #include "render/line_layout.h"
+#include "render/text_measure.h"
 #include "render/text_shape.h"
 #include "render/texture.h"
 
 using font_detail::ColorTagLengthN;
 using font_detail::DecodeUtf8N;
-using font_detail::FindMarkInk;
 using font_detail::GlyphAt;
-using font_detail::kShapes;
 using font_detail::LookupGlyph;
-using font_detail::LookupPlainGlyph;
-using font_detail::ShapeClassSlow;
 using font_detail::TextLength;
+using measure::LineLength;
+using measure::NeedsShaping;
+using measure::Placed;
 
 namespace {
 
@@ -60,72 +56,6 @@ class TextFrame {
     bool entered_ = false;
     GLboolean textured_ = GL_FALSE;
 };
-
-// Characters after which a line may break.
-bool IsBreakChar(int32_t c) {
-    switch (c) {
-        case ' ':
-        case ',':
-        case '.':
-        case '?':
-        case '!':
-        case ';':
-        case ':':
-        case '(':
-        case ')':
-        case '&':
-        case '%':
-        case '-':
-        case '+':
-            return true;
-        default:
-            return false;
-    }
-}
-
-// Chinese, Japanese and Korean: scripts written without spaces between words, whose
-// lines may break between any two characters.
-bool IsCjk(int32_t c) {
-    return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
-}
-
-// Marks that never start a line: closing brackets and quotes, commas and stops,
-// iteration marks, the prolonged-sound mark and the small kana, which belong to the
-// syllable before them.
-bool ClosesLine(int32_t c) {
-    static constexpr char32_t kClosing[] =
-        U"、。，．！？：；）」』】〉》〕〗〙〛］｝｠〞〟’”・ー〜゛゜ゝゞヽヾ々〻"
-        U"ぁぃぅぇぉっゃゅょゎゕゖァィゥェォッャュョヮヵヶ)]},.!?:;%";
-    if (c >= 0x31F0 && c <= 0x31FF) return true;  // small katakana for Ainu
-    for (char32_t k : kClosing)
-        if (int32_t(k) == c) return true;
-    return false;
-}
-
-// Marks that never end a line: opening brackets and quotes.
-bool OpensLine(int32_t c) {
-    static constexpr char32_t kOpening[] = U"（「『【〈《〔〖〘〚［｛｟〝‘“([{";
-    for (char32_t k : kOpening)
-        if (int32_t(k) == c) return true;
-    return false;
-}
-
-// Whether a line may break between two characters as CJK text breaks: anywhere next
-// to a CJK character, except before a closing mark or after an opening one. Text
-// without CJK characters never gets a break here.
-bool CjkBreakBetween(int32_t before, int32_t c) {
-    if (!IsCjk(before) && !IsCjk(c)) return false;
-    return !ClosesLine(c) && !OpensLine(before) && c != ' ' && before != ' ';
-}
-
-// Whether text starts with a CJK closing mark (。、」 ...).
-bool StartsWithCjkCloser(const char* text, int avail) {
-    if (uint8_t(text[0]) < 0xE2) return false;  // everything below U+2000
-    int32_t c;
-    DecodeUtf8N(text, avail, c);
-    return c >= 0x2E80 && ClosesLine(c);
-}
 
 // Binds a glyph's page only when it differs from the previous glyph's (uploading it
 // the first time any glyph of it is drawn).
@@ -189,57 +119,6 @@ float SnapToPixel(float v, int physical, int virtualSize) {
     return float(int(v * physical / virtualSize)) * virtualSize / physical;
 }
 
-// ---- what needs the shaping unit ----
-
-// The classes of U+0300 up to the direct glyph range, looked up rather than asked of
-// FriBidi for every Greek or Cyrillic letter.
-const std::array<uint8_t, kFontDirectRange - 0x300> kLowClasses = [] {
-    std::array<uint8_t, kFontDirectRange - 0x300> table{};
-    for (int32_t c = 0x300; c < kFontDirectRange; ++c) table[size_t(c - 0x300)] = ShapeClassSlow(c);
-    return table;
-}();
-
-// For c >= 0x300 only: callers test that first, one compare for Latin text.
-inline uint8_t ShapeClass(int32_t c) {
-    if (c >= 0x370 && c < 0x483) return 0;  // Greek and Cyrillic letters, without a load
-    if (c < kFontDirectRange) return kLowClasses[size_t(c - 0x300)];
-    return ShapeClassSlow(c);
-}
-
-// Whether any character of the bytes needs the shaping unit. Lead bytes below 0xCC start
-// only code points below U+0300, so most text is a byte compare each.
-bool NeedsShaping(const char* s, int n) {
-    for (int i = 0; i < n; ++i) {
-        if (uint8_t(s[i]) < 0xCC) continue;
-        int32_t c;
-        const int k = DecodeUtf8N(s + i, n - i, c);
-        if (c >= 0x300 && (ShapeClass(c) & kShapes)) return true;
-        i += k - 1;
-    }
-    return false;
-}
-
-// Bytes before the first line feed or terminator, at most n: callers hand the bytes
-// available, and the text may end before them, so nothing past a terminator is read.
-int LineLength(const char* s, int n) {
-    int i = 0;
-    while (i < n && s[i] != '\n' && s[i] != 0) ++i;
-    return i;
-}
-
-// ---- a shaped line ----
-
-// One cluster placed on its line: x from the line's start, and for a mark the rows it
-// is moved down (up when negative) to stack beyond the marks before it on its base.
-struct Placed {
-    const Glyph* glyph;  // null: missing, drawn as an X
-    float x;
-    int dy;
-    int32_t colorTag;
-    uint32_t byteBegin;
-    bool mark;  // placed over a base: no cell of its own in block mode
-};
-
 // The shaping unit's work buffers, kept between lines (the engine is single-threaded).
 struct ShapeBuffers {
     std::vector<shape::Cluster> clusters;
@@ -252,55 +131,10 @@ ShapeBuffers& Buffers() {
     return buffers;
 }
 
-// Lays out one line in visual order and returns its width. A mark goes over the last
-// cluster before it that is not a mark: centred on the base's advance, at the height its
-// ink has in its cell, moved beyond the marks already on that side of the base (1 pixel
-// apart) and kept inside the line cell where the cell has room.
-// cells, when given, gets the line as MeasureText counts it: the cell width of each
-// cluster that is not a mark, as it counts a line that needs no shaping. cellsRight gets
-// where the rightmost cell ends, which can pass the pen's travel: a joined Arabic form's
-// cell is a pixel wider than its advance.
+// A line laid out by the measuring unit, as the engine's switch reads colour tags.
 float PlaceLine(const Font* font, const char* line, int bytes, shape::Direction base, std::vector<Placed>& out,
                 float* cells = nullptr, float* cellsRight = nullptr) {
-    std::vector<shape::Cluster>& clusters = Buffers().clusters;
-    shape::VisualLine(std::string_view(line, size_t(bytes)), base, clusters, g_engine.colorTags);
-    out.clear();
-    const float scale = font->scale, missing = font->height * scale;
-    float pen = 0, cellSum = 0, right = 0;
-    // No mark yet above or below the base: far enough out that a first mark is never
-    // moved, near enough that the arithmetic below cannot overflow.
-    constexpr int kNoMark = 1 << 20;
-    int baseAt = -1, aboveTop = kNoMark, belowEnd = -kNoMark;
-    for (const shape::Cluster& c : clusters) {
-        const int32_t index = c.glyph < 0 ? -1 : LookupGlyph(font, c.glyph);
-        const Glyph* g = GlyphAt(font, index);
-        const MarkInk* ink = c.mark && g && baseAt >= 0 ? FindMarkInk(font, index) : nullptr;
-        if (!ink) {
-            out.push_back({g, pen, 0, c.colorTag, c.byteBegin, false});
-            if (!c.mark || !g) baseAt = int(out.size()) - 1, aboveTop = kNoMark, belowEnd = -kNoMark;
-            right = std::max(right, pen + (g ? g->width * scale : missing));
-            pen += g ? g->advance * scale : missing;
-            cellSum += g ? g->width * scale : missing;
-            continue;
-        }
-        const Placed& b = out[size_t(baseAt)];
-        const int baseAdvance = b.glyph ? b.glyph->advance : font->height;
-        const float x = b.x + float((baseAdvance - ink->x0 - ink->x1) / 2) * scale;
-        int dy;
-        if (ink->y0 + ink->y1 >= 2 * font->baseline) {  // under the base
-            dy = std::max(0, belowEnd + 1 - ink->y0);
-            dy = std::max(0, std::min(dy, font->height - ink->y1));
-            belowEnd = ink->y1 + dy;
-        } else {
-            dy = std::min(0, aboveTop - 1 - ink->y1);
-            dy = std::min(0, std::max(dy, -ink->y0));
-            aboveTop = ink->y0 + dy;
-        }
-        out.push_back({g, x, dy, c.colorTag, c.byteBegin, true});
-    }
-    if (cells) *cells = cellSum;
-    if (cellsRight) *cellsRight = right;
-    return pen;
+    return measure::PlaceLine(font, line, bytes, base, g_engine.colorTags, Buffers().clusters, out, cells, cellsRight);
 }
 
 // The colour a line leaves for the next: its last tag's in logical order, or the one it
@@ -374,67 +208,6 @@ void DrawPlaced(const Font* font, const char* line, int bytes, const std::vector
     EndLineColour(line, bytes, startColour, defaultColour);
 }
 
-// Room per byte of a paragraph as its shaped line would take it (each cluster's advance
-// on its first byte, 0 for marks, tags, controls and a ligature's second letter), and
-// its Thai word breaks: what FitLine needs to wrap a paragraph that needs shaping. Kept
-// for the last paragraph: the lines of one paragraph are fitted one after another, each
-// call handing over the rest of it.
-struct ParagraphRoom {
-    std::string bytes;
-    const Font* font = nullptr;
-    bool colorTags = false;
-    std::vector<float> advance;
-    std::vector<uint32_t> thaiBreaks;
-};
-
-// Shaped paragraphs kept between walks: one keystroke walks the whole text several times
-// (wrapping, the scroll range, the caret, drawing), and shaping every paragraph again on
-// each walk would cost more than all the rest. Dropped whole once they hold more than
-// kRoomCacheBytes, counting each paragraph's bytes and its table of room per byte.
-struct RoomCache {
-    std::unordered_multimap<size_t, std::unique_ptr<ParagraphRoom>> rooms;
-    const ParagraphRoom* last = nullptr;  // the one the last call used: the next line's
-    size_t bytes = 0;
-};
-constexpr size_t kRoomCacheBytes = size_t(4) << 20;
-
-const ParagraphRoom& RoomOf(const Font* font, const char* text, int bytes, int& offset) {
-    static RoomCache cache;
-    const bool tags = g_engine.colorTags;
-    const std::string_view wanted(text, size_t(bytes));
-    // The next line of the paragraph last used: the rest of it.
-    if (const ParagraphRoom* r = cache.last;
-        r && r->font == font && r->colorTags == tags && r->bytes.size() >= wanted.size() &&
-        std::string_view(r->bytes).substr(r->bytes.size() - wanted.size()) == wanted) {
-        offset = int(r->bytes.size()) - bytes;
-        return *r;
-    }
-    offset = 0;
-    const size_t hash = std::hash<std::string_view>{}(wanted);
-    for (auto [at, end] = cache.rooms.equal_range(hash); at != end; ++at) {
-        const ParagraphRoom& r = *at->second;
-        if (r.font == font && r.colorTags == tags && r.bytes == wanted) return *(cache.last = &r);
-    }
-    if (cache.bytes > kRoomCacheBytes) cache.rooms.clear(), cache.bytes = 0;
-    auto room = std::make_unique<ParagraphRoom>();
-    room->bytes.assign(wanted);
-    room->font = font;
-    room->colorTags = tags;
-    room->advance.assign(size_t(bytes) + 1, 0.0f);
-    std::vector<shape::Cluster>& clusters = Buffers().clusters;
-    shape::VisualLine(wanted, shape::ParagraphDirection(wanted), clusters, tags);
-    const float missing = font->height * font->scale;
-    for (const shape::Cluster& c : clusters) {
-        const Glyph* g = GlyphAt(font, c.glyph < 0 ? -1 : LookupGlyph(font, c.glyph));
-        room->advance[c.byteBegin] += g ? g->advance * font->scale : missing;
-    }
-    shape::ThaiBreaks(wanted, room->thaiBreaks, tags);
-    cache.bytes += wanted.size() * (1 + sizeof(float)) + room->thaiBreaks.size() * sizeof(uint32_t);
-    cache.last = room.get();
-    cache.rooms.emplace(hash, std::move(room));
-    return *cache.last;
-}
-
 }  // namespace
 
 // ---- measuring ----
@@ -447,48 +220,8 @@ float CharWidthFont(int32_t codePoint, const Font* font) {
 
 float CharWidth(int32_t codePoint) { return CharWidthFont(codePoint, g_font.current); }
 
-namespace {
-
-// The line around text[pos] as the drawer lays it out (joined forms; marks and controls
-// take no room) into x; returns where the line ends. Kept out of MeasureText's loop so
-// the loop stays as tight as before for the text that never needs it.
-[[gnu::noinline]] int MeasureShapedLine(const Font* font, const char* text, int length, int pos, float& x) {
-    int lineStart = pos;
-    while (lineStart > 0 && text[lineStart - 1] != '\n') --lineStart;
-    const char* line = text + lineStart;
-    const int bytes = LineLength(line, length - lineStart);
-    const std::string_view view(line, size_t(bytes));
-    PlaceLine(font, line, bytes, shape::ParagraphDirection(view), Buffers().placed, &x);
-    return lineStart + bytes;
-}
-
-}  // namespace
-
 float MeasureText(const char* text, int length, const Font* font) {
-    if (!font || !text) return 0;
-    length = TextLength(text, length);
-    const float scale = font->scale, missing = font->height * scale;
-    float x = 0, widest = 0;
-    for (int pos = 0; pos < length;) {
-        int32_t c;
-        int n = DecodeUtf8N(text + pos, length - pos, c);
-        if (c == '\n') {
-            widest = std::max(widest, x);
-            x = 0;
-        } else if (c == '<' && ColorTagLengthN(text + pos, length - pos)) {
-            n = ColorTagLengthN(text + pos, length - pos);
-        } else if (const Glyph* g = GlyphAt(font, LookupPlainGlyph(font, c))) {
-            x += g->width * scale;
-        } else if (c >= 0x300 && (ShapeClass(c) & kShapes)) {
-            pos = MeasureShapedLine(font, text, length, pos, x);
-            continue;
-        } else {  // missing, or Thai (which plainDirect leaves to this path too)
-            const Glyph* thai = c >= 0x300 ? GlyphAt(font, LookupGlyph(font, c)) : nullptr;
-            x += thai ? thai->width * scale : missing;
-        }
-        pos += n;
-    }
-    return std::max(widest, x);
+    return measure::MeasureText(font, text, length, g_engine.colorTags);
 }
 
 float TextWidthN(const char* text, int length) { return MeasureText(text, length, g_font.current); }
@@ -497,99 +230,8 @@ float TextWidthFont(const char* text, const Font* font) { return MeasureText(tex
 
 // ---- word wrap ----
 
-namespace {
-
-// FitLine's walk. Plain (room == null): each character takes its glyph's advance, and
-// the walk gives up, returning -1, at the first character that needs the shaping unit
-// or is Thai. Shaped: each takes the room its paragraph's shaped line gives it
-// (room->advance from byte `offset` on), and Thai text may also break at the
-// dictionary's word boundaries. Either way lines break in logical order.
-template <bool kShaped>
-int FitLineWalk(const char* text, float maxWidth, const Font* font, int32_t* codes, int avail, int& count,
-                float& lineWidth, [[maybe_unused]] const ParagraphRoom* room, [[maybe_unused]] int offset) {
-    // Count and width are kept in locals and stored once: through the references
-    // every character would be a store and a reload the compiler cannot drop.
-    [[maybe_unused]] const float scale = font->scale, missing = font->height * scale;
-    float remaining = maxWidth, width = 0, breakWidth = 0;
-    int codeCount = 0, breakPos = -1, breakCount = 0;
-    int32_t previous = -1;  // the last character, colour tags not counted
-    bool hasCharacter = false;
-    int pos = 0;
-    auto finish = [&](int consumed, int finalCount, float finalWidth) {
-        count = finalCount;
-        lineWidth = finalWidth;
-        return consumed;
-    };
-    [[maybe_unused]] size_t thai = 0;
-    while (pos < avail && text[pos] != 0) {
-        if constexpr (kShaped) {
-            const std::vector<uint32_t>& breaks = room->thaiBreaks;
-            while (thai < breaks.size() && int(breaks[thai]) < pos + offset) ++thai;
-            if (thai < breaks.size() && int(breaks[thai]) == pos + offset && hasCharacter)
-                breakPos = pos, breakCount = codeCount, breakWidth = width;
-        }
-        int32_t c;
-        const int n = DecodeUtf8N(text + pos, avail - pos, c);
-        if (c == '<') {
-            if (const int tag = ColorTagLengthN(text + pos, avail - pos)) {
-                if (codes)
-                    for (int i = 0; i < tag; ++i) codes[codeCount + i] = int8_t(text[pos + i]);
-                codeCount += tag;
-                pos += tag;
-                continue;
-            }
-        }
-        if (c == '\n') return finish(pos + 1, codeCount, width);
-
-        int32_t index = kShaped ? LookupGlyph(font, c) : LookupPlainGlyph(font, c);
-        const Glyph* g = GlyphAt(font, index);
-        if constexpr (!kShaped)
-            if (!g && c >= 0x300 && ShapeClass(c)) return -1;
-        float w;
-        if constexpr (kShaped)
-            w = room->advance[size_t(pos + offset)];
-        else
-            w = g ? g->advance * scale : missing;
-        if (!g) index = -1;
-        // CJK text breaks between characters; the test costs one compare for
-        // everything below U+2E80, so other scripts keep their speed and lines.
-        if ((c >= 0x2E80 || previous >= 0x2E80) && hasCharacter && CjkBreakBetween(previous, c))
-            breakPos = pos, breakCount = codeCount, breakWidth = width;
-        remaining -= w;
-        if (remaining < 0) {
-            if (breakPos >= 0) return finish(breakPos, breakCount, breakWidth);
-            // A line too narrow for even one character still takes it; otherwise
-            // everything that wraps line by line would never get past it.
-            if (hasCharacter) return finish(pos, codeCount, width);
-        }
-        width += w;
-        if (codes) codes[codeCount] = index;
-        ++codeCount;
-        hasCharacter = true;
-        pos += n;
-        // After a blank or a mark the line may break, unless what follows is a CJK
-        // closing mark, which must not start the next line.
-        if (IsBreakChar(c) && !(pos < avail && StartsWithCjkCloser(text + pos, avail - pos)))
-            breakPos = pos, breakCount = codeCount, breakWidth = width;
-        previous = c;
-    }
-    return finish(pos, codeCount, width);
-}
-
-}  // namespace
-
 int FitLine(const char* text, float maxWidth, const Font* font, int32_t* codes, int& count, float& lineWidth) {
-    const int avail = count;
-    count = 0;
-    lineWidth = 0;
-    if (!text || !font || avail <= 0 || text[0] == 0) return 0;
-    const int n = FitLineWalk<false>(text, maxWidth, font, codes, avail, count, lineWidth, nullptr, 0);
-    if (n >= 0) return n;
-    // The paragraph's rest, up to its line feed or the terminator within avail.
-    const int bytes = LineLength(text, avail);
-    int offset = 0;
-    const ParagraphRoom& room = RoomOf(font, text, bytes, offset);
-    return FitLineWalk<true>(text, maxWidth, font, codes, avail, count, lineWidth, &room, offset);
+    return measure::FitLine(font, text, maxWidth, codes, count, lineWidth, g_engine.colorTags);
 }
 
 int TextHeight(float maxWidth, float maxHeight, const char* text, float scrollY, int length) {

@@ -76,6 +76,58 @@ bool ParseLimit(const std::string& value, size_t& limit) {
     return limit > 0 && limit <= 32767;
 }
 
+// An item's index as a .loc file counts them: 0 to 32766, digits only, without a leading
+// zero (so that "06" and "6" cannot name one item twice).
+bool ParseItemIndex(const std::string& key, int& index) {
+    if (key.empty() || key.size() > 5 || key.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (key.size() > 1 && key[0] == '0') return false;
+    index = std::stoi(key);
+    return index < 32767;
+}
+
+constexpr const char* kSections =
+    "the sections are [length], [font], [width], [lines], [width.FILE], [lines.FILE], [dictionary], "
+    "[dictionaries] and [languages]";
+
+// "width.game" -> "width" and "game"; false for a section that is not an item's room.
+bool ItemSection(const std::string& section, std::string& kind, std::string& file) {
+    for (const char* prefix : {"width.", "lines."}) {
+        const size_t n = std::strlen(prefix);
+        if (section.size() > n && section.compare(0, n, prefix) == 0) {
+            kind = section.substr(0, n - 1);
+            file = section.substr(n);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The room of a file ([width], [lines]) or of one item ([width.FILE], [lines.FILE]).
+void TakeRoom(ParseState* state, int line, const std::string& section, const std::string& key, const std::string& v) {
+    std::string kind = section, file;
+    const bool perItem = ItemSection(section, kind, file);
+    const bool width = kind == "width";
+    size_t value = 0;
+    if (!ParseLimit(v, value)) {
+        const std::string what = perItem ? "item " + key + " of '" + file + "'" : "'" + key + "'";
+        state->problems.emplace_back(line, std::string(width ? "the width of " : "the line count of ") + what +
+                                               " must be a whole number from 1 to 32767, not '" + v + "'");
+        return;
+    }
+    ProjectSettings& settings = *state->settings;
+    if (!perItem) {
+        (width ? settings.widthLimits : settings.lineLimits)[key] = int(value);
+        return;
+    }
+    int index = 0;
+    if (!ParseItemIndex(key, index)) {
+        state->problems.emplace_back(
+            line, "[" + section + "] takes item indices (0, 1, 2 ...) of " + file + ", not '" + key + "'");
+        return;
+    }
+    (width ? settings.itemWidthLimits : settings.itemLineLimits)[file][index] = int(value);
+}
+
 int OnEntry(void* user, const char* section, const char* name, const char* value) {
     auto* state = static_cast<ParseState*>(user);
     const int line = state->line;
@@ -84,10 +136,10 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
         state->problems.emplace_back(line, "'" + key + "' comes before any [length] or [dictionary] section");
         return 1;
     }
-    if (s != "length" && s != "dictionary" && s != "dictionaries" && s != "languages") {
-        state->problems.emplace_back(line, "'" + key + "' is in the unknown section [" + s +
-                                               "]; the sections are [length], [dictionary], [dictionaries] and "
-                                               "[languages]");
+    std::string kind, itemFile;
+    const bool room = s == "width" || s == "lines" || ItemSection(s, kind, itemFile);
+    if (!room && s != "length" && s != "font" && s != "dictionary" && s != "dictionaries" && s != "languages") {
+        state->problems.emplace_back(line, "'" + key + "' is in the unknown section [" + s + "]; " + kSections);
         return 1;
     }
     if (s == "dictionaries" && key != "folder") {
@@ -109,7 +161,16 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
         return 1;
     }
     state->settings->lines[s + "/" + key] = line;
-    if (s == "dictionaries") {
+    if (room) {
+        TakeRoom(state, line, s, key, v);
+    } else if (s == "font") {
+        if (v.empty())
+            state->problems.emplace_back(line, "the font of '" + key +
+                                                   "' must be the path of a .dsf file, relative "
+                                                   "to the project or whole");
+        else
+            state->settings->fonts[key] = v;
+    } else if (s == "dictionaries") {
         if (v.empty())
             state->problems.emplace_back(line,
                                          "the dictionary folder must be a path, relative to the project or whole");
@@ -180,6 +241,24 @@ std::vector<std::string> UnknownSettingNames(const ProjectSettings& settings, co
         found.emplace_back(line, where + "[" + section + "] names '" + name + "', which is not " + what);
     };
     for (const auto& [file, limit] : settings.lengthLimits) check("length", file, files, "a file of the project");
+    for (const auto& [file, font] : settings.fonts) check("font", file, files, "a file of the project");
+    for (const auto& [file, width] : settings.widthLimits) check("width", file, files, "a file of the project");
+    for (const auto& [file, lines] : settings.lineLimits) check("lines", file, files, "a file of the project");
+    // A per-item section of an unknown file: once, at its first entry.
+    for (const char* kind : {"width", "lines"}) {
+        const auto& byFile = std::string(kind) == "width" ? settings.itemWidthLimits : settings.itemLineLimits;
+        for (const auto& [file, items] : byFile) {
+            if (std::find(files.begin(), files.end(), file) != files.end()) continue;
+            const std::string section = std::string(kind) + "." + file;
+            int first = 0;
+            for (const auto& [key, line] : settings.lines)
+                if (key.compare(0, section.size() + 1, section + "/") == 0 && (first == 0 || line < first))
+                    first = line;
+            const std::string where = first > 0 ? At(first) : std::string(kProjectSettingsFile) + ": ";
+            found.emplace_back(first,
+                               where + "[" + section + "] names '" + file + "', which is not a file of the project");
+        }
+    }
     for (const auto& [folder, dictionary] : settings.dictionaries)
         check("dictionary", folder, folders, "a language folder of the project");
     for (const auto& [folder, tag] : settings.languageTags)

@@ -1,8 +1,11 @@
 // fuzz_project_settings.cpp - zazovi-project.ini files to the settings reader: every
-// problem names a line of the file, what is taken is within its rules, names the project
-// lacks are each reported, and the file read from disk gives what its text gives.
+// problem names a line of the file, what is taken is within its rules (the rooms of files
+// and items and the fonts too), names the project lacks are each reported (a per-item
+// section of an unknown file once, an item past its file's count each), an item's room is
+// its own value or its file's, and the file read from disk gives what its text gives.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "editor/fit/fit_check.h"
 #include "editor/qa/project_settings.h"
 
 namespace fs = std::filesystem;
@@ -59,12 +63,48 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(!name.empty() && name.size() <= 64);
         Check(settings.lines.count("dictionary/" + folder) == 1);
     }
-    const std::vector<std::string> unknown =
-        qa::UnknownSettingNames(settings, {"menu", "game", "keyboard"}, {"German"});
+    for (const auto& [file, font] : settings.fonts) Check(!font.empty() && settings.lines.count("font/" + file) == 1);
+    for (const char* kind : {"width", "lines"}) {
+        const bool width = std::string(kind) == "width";
+        for (const auto& [file, value] : width ? settings.widthLimits : settings.lineLimits) {
+            Check(value >= 1 && value <= 32767);
+            Check(settings.lines.count(std::string(kind) + "/" + file) == 1);
+        }
+        for (const auto& [file, items] : width ? settings.itemWidthLimits : settings.itemLineLimits) {
+            Check(!items.empty());
+            for (const auto& [index, value] : items) {
+                Check(index >= 0 && index < 32767 && value >= 1 && value <= 32767);
+                Check(settings.lines.count(std::string(kind) + "." + file + "/" + std::to_string(index)) == 1);
+                // The item's own value wins over its file's.
+                const fit::Room room = fit::RoomOf(settings, file, index);
+                Check((width ? room.width : room.lines) == value);
+            }
+        }
+    }
+    const std::vector<std::string> files = {"menu", "game", "keyboard"};
+    const auto unknownFile = [&](const std::string& file) {
+        return std::find(files.begin(), files.end(), file) == files.end();
+    };
+    const std::vector<std::string> unknown = qa::UnknownSettingNames(settings, files, {"German"});
     size_t lacking = 0;
-    for (const auto& [file, limit] : settings.lengthLimits)
-        lacking += file != "menu" && file != "game" && file != "keyboard";
-    Check(unknown.size() == lacking + settings.dictionaries.size() - settings.dictionaries.count("German"));
+    for (const auto& [file, limit] : settings.lengthLimits) lacking += unknownFile(file);
+    for (const auto& [file, font] : settings.fonts) lacking += unknownFile(file);
+    for (const auto& [file, value] : settings.widthLimits) lacking += unknownFile(file);
+    for (const auto& [file, value] : settings.lineLimits) lacking += unknownFile(file);
+    for (const auto& [file, items] : settings.itemWidthLimits) lacking += unknownFile(file);
+    for (const auto& [file, items] : settings.itemLineLimits) lacking += unknownFile(file);
+    lacking += settings.dictionaries.size() - settings.dictionaries.count("German");
+    lacking += settings.languageTags.size() - settings.languageTags.count("German");
+    Check(unknown.size() == lacking);
+    // Every item past its known file's count is named once, with its line.
+    size_t past = 0;
+    for (const auto* byFile : {&settings.itemWidthLimits, &settings.itemLineLimits})
+        for (const auto& [file, items] : *byFile)
+            if (!unknownFile(file))
+                for (const auto& [index, value] : items) past += index >= 10;
+    const std::vector<std::string> items = fit::UnknownItems(settings, {{"menu", 10}, {"game", 10}, {"keyboard", 10}});
+    Check(items.size() == past);
+    for (const std::string& p : items) Check(p.compare(0, prefix.size(), prefix) == 0);
 
     // The same bytes on disk: the reader of the file gives the reader of the text's answer.
     {
@@ -74,5 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qa::ProjectSettings fromDisk;
     Check(qa::LoadProjectSettings(Folder().string(), fromDisk) == problems);
     Check(fromDisk.lengthLimits == settings.lengthLimits && fromDisk.dictionaries == settings.dictionaries);
+    Check(fromDisk.fonts == settings.fonts && fromDisk.widthLimits == settings.widthLimits &&
+          fromDisk.lineLimits == settings.lineLimits && fromDisk.itemWidthLimits == settings.itemWidthLimits &&
+          fromDisk.itemLineLimits == settings.itemLineLimits && fromDisk.languageTags == settings.languageTags);
     return 0;
 }

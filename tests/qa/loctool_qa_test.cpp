@@ -1,12 +1,16 @@
 // loctool_qa_test.cpp - loctool qa run as the program on a small project with planted
 // problems: the line format, the summary, the exit codes, JSON with the same content,
 // spelling with the German dictionary, a settings file with a bad line, inconsistent
-// translations as warnings and the glossary's terms as errors.
+// translations as warnings, the glossary's terms as errors, the room of the texts in the
+// game's font, and every rule named in the JSON.
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "tests/render/font_test_font.h"
 #include "tests/support/loctool_run.h"
 
 using namespace loctoolrun;
@@ -45,6 +49,12 @@ class LoctoolQa : public LoctoolTest {
         WriteFile("German", "menu", german);
     }
     Outcome Qa(const std::string& options) const { return Loctool("qa " + Q(dir_) + " " + options); }
+    // The test font (cells 7 pixels wide, an advance of 8) as the game's font of a file.
+    void WriteTestFont(const std::string& name) {
+        std::filesystem::create_directories(dir_ / "Fonts");
+        const std::vector<uint8_t> bytes = WriteDsf(TestFontFile());
+        locfixture::WriteFile(dir_ / "Fonts" / name, std::string(bytes.begin(), bytes.end()));
+    }
 };
 
 TEST_F(LoctoolQa, ListsEachPlantedProblemOnItsLineAndFails) {
@@ -172,6 +182,69 @@ TEST_F(LoctoolQa, TranslationsMustHoldTheGlossaryTermsOfTheirSource) {
     EXPECT_EQ(o.code, 1);
     EXPECT_NE(o.err.find("loctool: Glossary.csv:3:"), std::string::npos) << o.err;
     EXPECT_EQ(o.out, "");
+}
+
+// Each rule's problems are named by it in the JSON: the checks of the text against its
+// reference, the length, spelling, and the room in the game's font.
+TEST_F(LoctoolQa, EveryProblemNamesItsRuleInJson) {
+    WriteProject(kEnglish, {"Starten ", "Münzen", "<color 255,0,0>Warnung", "eins zwei", "Audio", "", "Fehlr"});
+    WriteFile("German", "game", {"abcdefgh ijkl \xC5\x8B"});
+    WriteTestFont("game.dsf");
+    std::ofstream(dir_ / "zazovi-project.ini") << "[font]\ngame = Fonts/game.dsf\n[width]\ngame = 70\n[lines]\n"
+                                                  "game = 1\n[length]\nkeyboard = 2\n";
+    WriteFile("German", "keyboard", {"Jawohl"});
+    const Outcome o = Qa("--spell --format json");
+    EXPECT_EQ(o.code, 1) << o.err;
+    const nlohmann::json j = nlohmann::json::parse(o.out);
+    std::set<std::string> checks;
+    for (const nlohmann::json& p : j["problems"]) {
+        if (p["check"] == "consistency") continue;  // the two one-item files' warnings
+        checks.insert(p["check"].get<std::string>());
+        EXPECT_EQ(p["severity"], "error") << p;
+    }
+    EXPECT_EQ(checks, (std::set<std::string>{"tags", "placeholders", "line-breaks", "spaces", "length", "spelling",
+                                             "width", "lines", "glyphs"}));
+    const Outcome text = Qa("");
+    EXPECT_NE(text.out.find("German/game.loc:0:Only: Width: 122/70 px, 2/1 lines; a word is wider than the box and "
+                            "is cut\n"
+                            "German/game.loc:0:Only: Lines: 122/70 px, 2/1 lines\n"
+                            "German/game.loc:0:Only: Glyphs: the game's font has no glyph for \u201C\xC5\x8B\u201D "
+                            "(U+014B)\n"),
+              std::string::npos)
+        << text.out;
+}
+
+// Widths are measured in the game's font of the file, else in the editor's; without
+// either, or with a font that cannot be read, or a room for an item the file lacks, qa
+// stops before checking anything.
+TEST_F(LoctoolQa, TheRoomNeedsAFontAndItemsTheFileHas) {
+    const struct {
+        const char* settings;
+        const char* err;
+    } cases[] = {
+        {"[width]\ngame = 70\n",
+         "loctool: the texts of game have a width, and no font was found to measure them: name the game's font in "
+         "[font] of zazovi-project.ini, or put the editor's zazovi_font.dsf into the project\n"},
+        {"[font]\ngame = Fonts/none.dsf\n", "loctool: zazovi-project.ini line 2: the font of 'game' cannot be used: "},
+        {"[width.game]\n1 = 70\n[font]\ngame = Fonts/game.dsf\n",
+         "loctool: zazovi-project.ini line 2: [width.game] names item 1, but game.loc has 1 items\n"},
+    };
+    WriteTestFont("game.dsf");
+    for (const auto& c : cases) {
+        std::ofstream(dir_ / "zazovi-project.ini") << c.settings;
+        const Outcome o = Qa("");
+        EXPECT_EQ(o.code, 1) << c.settings;
+        EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
+        EXPECT_EQ(o.out, "");
+    }
+    // The editor's font from the project, for the file without a font of its own; lines
+    // alone need no font.
+    std::filesystem::copy_file(QK_BINARY_DIR "/zazovi_font.dsf", dir_ / "zazovi_font.dsf");
+    WriteFile("German", "game", {"Ja\nJa"});
+    std::ofstream(dir_ / "zazovi-project.ini") << "[width]\ngame = 10\n[lines]\nkeyboard = 1\n";
+    const Outcome o = Qa("");
+    EXPECT_NE(o.out.find("German/game.loc:0:Only: Width: "), std::string::npos) << o.out << o.err;
+    EXPECT_EQ(o.out.find("keyboard.loc:0:Only: Lines"), std::string::npos) << o.out;
 }
 
 }  // namespace

@@ -157,7 +157,7 @@ TEST(QaProjectSettings, BadLinesAreNamedAndGoodOnesKept) {
         {"unknown section",
          "[lengths]\nmenu = 40\n",
          {"zazovi-project.ini line 2: 'menu' is in the unknown section [lengths]; the sections are [length], "
-          "[dictionary], [dictionaries] and [languages]"}},
+          "[font], [width], [lines], [width.FILE], [lines.FILE], [dictionary], [dictionaries] and [languages]"}},
         {"language tags",
          "[languages]\nGerman = de-DE\nChinese = zh_Hans_CN\nFrench = french!\nKlingon = x\n",
          {"zazovi-project.ini line 4: the language tag of 'French' must be a tag such as de-DE, pt-BR or zh-Hans, "

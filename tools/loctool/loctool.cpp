@@ -17,6 +17,7 @@
 #include "tools/loctool/font_coverage.h"
 #include "tools/loctool/loc_text.h"
 #include "tools/loctool/memory_commands.h"
+#include "tools/loctool/pseudo_command.h"
 #include "tools/loctool/qa_command.h"
 #include "tools/loctool/vcs_commands.h"
 
@@ -38,6 +39,8 @@ const char* const kUsage =
     "  loctool import PROJECT LANGUAGE FILE [--format po|xliff|csv] [--wait SECONDS]\n"
     "  loctool stats PROJECT [--source REFLANG] [--format table|json]\n"
     "  loctool qa PROJECT [--spell] [--format text|json] [--source REFLANG]\n"
+    "  loctool pseudo PROJECT FOLDER [--source REFLANG] [--expand PERCENT]\n"
+    "                                               a new language folder of pseudo-translations\n"
     "  loctool suggest PROJECT LANGUAGE FILE INDEX [--source REFLANG] [--format text|json]\n"
     "                                               translations from the memory for one item\n"
     "  loctool glossary-candidates PROJECT [--source REFLANG]\n"
@@ -177,6 +180,8 @@ int main() {
         code = StatsCommand(args);
     else if (command == "qa")
         code = QaCommand(args);
+    else if (command == "pseudo")
+        code = PseudoCommand(args);
     else if (command == "suggest")
         code = SuggestCommand(args);
     else if (command == "glossary-candidates")

@@ -3,7 +3,8 @@
 // line or as JSON (nlohmann-json, which escapes every string it writes; keys in the order written).
 // With --fail-on-review, the items still to review are problems too. Across a language,
 // texts translated inconsistently are warnings; a text that misses its glossary term
-// (Glossary.csv at the project root) is an error.
+// (Glossary.csv at the project root) is an error, and so is a text that does not fit its
+// room in the game's font (editor/fit) or holds a character that font lacks.
 #include "tools/loctool/qa_command.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <system_error>
 
+#include "editor/fit/fit_check.h"
 #include "editor/memory/consistency.h"
 #include "editor/memory/glossary.h"
 #include "editor/qa/project_settings.h"
@@ -32,6 +34,12 @@ const char* const kQaHelp =
     "Checks every translated text of every language folder against the reference text\n"
     "(REFLANG, else English, else the first folder): colour tags, placeholders, line\n"
     "breaks, leading and trailing spaces, and the length limits of zazovi-project.ini.\n"
+    "Every text (the reference's too) of a file with a room in zazovi-project.ini is\n"
+    "measured in the game's font ([font], else the editor's zazovi_font.dsf from the\n"
+    "project, beside loctool or in its installed data folder) as the engine lays it out:\n"
+    "a line wider than [width] (a word cut in a wrapped text), more lines than [lines]\n"
+    "after wrapping at the width, and, for a file with a [font], a character that font\n"
+    "has no glyph for are errors (width, lines, glyphs).\n"
     "Within each language, a source text translated in more than one way and one\n"
     "translation given to different source texts are warnings (consistency). With\n"
     "PROJECT/Glossary.csv, a text whose source holds a term while the text holds none of\n"
@@ -146,6 +154,81 @@ LanguageConsistency CheckLanguageConsistency(const projtexts::Project& project,
     return c;
 }
 
+// The fonts the texts are measured in, each read once: a file's [font], or the editor's.
+class Fonts {
+  public:
+    Fonts(const qa::ProjectSettings& settings, std::string folder) : settings_(settings), folder_(std::move(folder)) {}
+    // The font of `file`, null (with `problem` said) when it cannot be read or none is found.
+    const Font* Of(const std::string& file, std::string& problem) {
+        std::string path = fit::FontPath(settings_, folder_, file);
+        const bool editor = path.empty();
+        if (editor) path = EditorFont();
+        if (path.empty()) {
+            problem = std::string("the texts of ") + file +
+                      " have a width, and no font was found to measure them: " + "name the game's font in [font] of " +
+                      qa::kProjectSettingsFile + ", or put the editor's " + kEditorFontFile + " into the project";
+            return nullptr;
+        }
+        auto& font = fonts_[path];
+        if (!font) {
+            std::string why;
+            font = measure::LoadMeasureFont(path, &why);
+            if (!font) {
+                const auto line = settings_.lines.find("font/" + file);
+                problem = std::string(qa::kProjectSettingsFile) +
+                          (editor || line == settings_.lines.end() ? std::string()
+                                                                   : " line " + std::to_string(line->second)) +
+                          ": the font of '" + file + "' cannot be used: " + why;
+                fonts_.erase(path);
+                return nullptr;
+            }
+            if (editor) font->SetScale(1.0f);  // as the editor draws with it
+        }
+        return font->font();
+    }
+
+  private:
+    static constexpr const char* kEditorFontFile = "zazovi_font.dsf";
+    // The editor's font as the editor finds it: in the project, else beside the program,
+    // else in the installed data folder (<prefix>/share/zazovi beside <prefix>/bin).
+    std::string EditorFont() const {
+        const std::filesystem::path program = PlatFsPath(PlatProgramFolder());
+        for (const std::filesystem::path& folder :
+             {PlatFsPath(folder_), program, program.parent_path() / "share" / "zazovi"}) {
+            std::error_code ec;
+            const std::filesystem::path path = folder / kEditorFontFile;
+            if (std::filesystem::is_regular_file(path, ec)) return PlatPathString(path);
+        }
+        return {};
+    }
+
+    const qa::ProjectSettings& settings_;
+    std::string folder_;
+    std::map<std::string, std::unique_ptr<measure::MeasureFont>> fonts_;
+};
+
+// The font each file with a room or a [font] is measured in (null: a file without one);
+// false with the problems said when a font cannot be had.
+bool MeasuredFiles(const projtexts::Project& project, const qa::ProjectSettings& settings, Fonts& fonts,
+                   std::vector<const Font*>& byFile) {
+    byFile.assign(project.files.size(), nullptr);
+    std::vector<std::string> problems;
+    for (size_t f = 0; f < project.files.size(); ++f) {
+        const std::string& file = project.files[f];
+        if (!fit::FileIsMeasured(settings, file)) continue;
+        // A file with line counts alone needs no font: its lines are its line breaks.
+        bool needsFont =
+            settings.fonts.count(file) || settings.widthLimits.count(file) || settings.itemWidthLimits.count(file);
+        if (!needsFont) continue;
+        std::string problem;
+        byFile[f] = fonts.Of(file, problem);
+        if (!problem.empty()) problems.push_back(problem);
+    }
+    if (problems.empty()) return true;
+    Fail(problems);
+    return false;
+}
+
 std::string SpellingProblem(qa::SpellChecker& checker, const std::string& text) {
     std::string words;
     for (const qa::Word& w : checker.Misspelled(text)) words += (words.empty() ? "" : ", ") + w.text;
@@ -209,6 +292,12 @@ int QaCommand(const std::vector<std::string>& args) {
     if (!r.ok) return Fail({r.message});
     if (const auto unknown = qa::UnknownSettingNames(settings, project.files, project.languages); !unknown.empty())
         return Fail(unknown);
+    std::map<std::string, size_t> itemCounts;
+    for (size_t f = 0; f < project.files.size(); ++f) itemCounts[project.files[f]] = refTexts[f].size();
+    if (const auto unknown = fit::UnknownItems(settings, itemCounts); !unknown.empty()) return Fail(unknown);
+    Fonts fonts(settings, folder);
+    std::vector<const Font*> fontOf;
+    if (!MeasuredFiles(project, settings, fonts, fontOf)) return 1;
     std::optional<memory::Glossary> glossary;
     if (!LoadGlossary(glossary)) return 1;
     // Terms are looked up in the glossary's first column, whatever the reference.
@@ -235,10 +324,18 @@ int QaCommand(const std::vector<std::string>& args) {
             const std::string& file = project.files[f];
             const auto limit = settings.lengthLimits.find(file);
             const qa::LengthLimit length{limit == settings.lengthLimits.end() ? 0 : limit->second};
+            const bool measured = fit::FileIsMeasured(settings, file), gameFont = settings.fonts.count(file) > 0;
             for (size_t i = 0; i < texts[f].size(); ++i, ++flat) {
                 const std::string& text = texts[f][i];
                 const bool translated = !qa::IsUntranslated(text, refTexts[f][i], other);
                 std::vector<qa::Finding> found = qa::CheckItemFindings(text, refTexts[f][i], other, length);
+                if (measured && translated) {
+                    const fit::Room room = fit::RoomOf(settings, file, int(i));
+                    if (room.Any() || gameFont)
+                        for (qa::Finding& m :
+                             fit::Findings(fit::LayOut(fontOf[f], text, room, gameFont), room, gameFont))
+                            found.push_back(std::move(m));
+                }
                 if (checker != checkers.end() && translated)
                     if (std::string s = SpellingProblem(*checker->second, text); !s.empty())
                         found.push_back({"spelling", qa::Severity::Error, s});
