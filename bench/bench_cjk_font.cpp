@@ -1,9 +1,14 @@
 // bench_cjk_font.cpp - what the Chinese, Japanese and Korean glyphs cost: loading the
 // editor's font next to the same font without them, and the editor's whole start
 // (engine, window, GL, font, main screen, first file, first frame) with each, as
-// ratios from one run. Every start runs in a child process of its own, since the
+// ratios from one run; what one glyph page costs when it is first drawn; and the
+// resident memory of the real editor after its start on a Latin-only project of 3,400
+// items and on a Japanese one. Every start runs in a process of its own, since the
 // engine starts once per process. Run under xvfb-run (real GL).
+#include <GL/gl.h>
 #include <benchmark/benchmark.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +18,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "editor/editor.h"
 #include "editor/text_store.h"
@@ -22,6 +29,8 @@
 #include "render/dsf.h"
 #include "render/font.h"
 #include "tests/support/loc_files.h"
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -64,7 +73,14 @@ void MakeProject() {
 }
 
 struct StartTimes {
-    double total = 0, font = 0;  // seconds
+    double total = 0, font = 0;        // seconds
+    double pageMax = 0, pageMean = 0;  // one page uploaded when first drawn, seconds
+};
+
+// What the child reports: the font's load time, then the slowest and the mean time of
+// uploading a page when first drawn (the last pages, which the screen did not draw).
+struct ChildReport {
+    double fontSeconds = 0, pageMaxSeconds = 0, pageMeanSeconds = 0;
 };
 
 // One start of the editor's screen with the font at path, in a child process; the
@@ -91,20 +107,36 @@ StartTimes TimedStart(const std::string& fontPath) {
         Begin2D();
         GuiDraw();
         PlatSwapBuffers();
+        ChildReport report{fontSeconds, 0, 0};
+        // Pages the first frame left in the file, as a later frame meets them.
+        int timed = 0;
+        for (int page = font ? font->pageCount - 1 : -1; page >= 0 && timed < 16; --page) {
+            if (font->pages[page]->name != 0) continue;
+            const auto p0 = Clock::now();
+            FontPage(font, page);
+            glFinish();
+            const double seconds = std::chrono::duration<double>(Clock::now() - p0).count();
+            report.pageMaxSeconds = std::max(report.pageMaxSeconds, seconds);
+            report.pageMeanSeconds += seconds;
+            ++timed;
+        }
+        if (timed) report.pageMeanSeconds /= timed;
         ShutdownEngine();
-        const bool ok = font != nullptr && write(pipeFds[1], &fontSeconds, sizeof fontSeconds) == sizeof fontSeconds;
+        const bool ok = font != nullptr && write(pipeFds[1], &report, sizeof report) == sizeof report;
         _exit(ok ? 0 : 1);
     }
     close(pipeFds[1]);
     StartTimes times;
-    double fontSeconds = 0;
-    const bool got = read(pipeFds[0], &fontSeconds, sizeof fontSeconds) == sizeof fontSeconds;
+    ChildReport report;
+    const bool got = read(pipeFds[0], &report, sizeof report) == sizeof report;
     close(pipeFds[0]);
     int status = 0;
     waitpid(child, &status, 0);
     if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
     times.total = std::chrono::duration<double>(Clock::now() - t0).count();
-    times.font = fontSeconds;
+    times.font = report.fontSeconds;
+    times.pageMax = report.pageMaxSeconds;
+    times.pageMean = report.pageMeanSeconds;
     return times;
 }
 
@@ -127,6 +159,8 @@ void BM_StartWithCjkFontVsWithout(benchmark::State& state) {
         }
         without.total += a.total, without.font += a.font;
         withCjk.total += b.total, withCjk.font += b.font;
+        withCjk.pageMax = std::max(withCjk.pageMax, b.pageMax);
+        withCjk.pageMean += b.pageMean;
     }
     fs::remove_all(kDir);
     if (state.iterations() == 0 || without.total == 0) return;
@@ -137,8 +171,84 @@ void BM_StartWithCjkFontVsWithout(benchmark::State& state) {
     state.counters["startup_ms"] = withCjk.total / n * 1e3;
     state.counters["startup_no_cjk_ms"] = without.total / n * 1e3;
     state.counters["startup_ratio"] = withCjk.total / without.total;
+    state.counters["page_upload_max_ms"] = withCjk.pageMax * 1e3;
+    state.counters["page_upload_mean_ms"] = withCjk.pageMean / n * 1e3;
 }
 BENCHMARK(BM_StartWithCjkFontVsWithout)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// ---- the real editor's resident memory after its start ----------------------------
+
+// A project of two languages, English and `language`, of 1,200 + 1,200 + 1,000 items
+// whose texts are `text` and a number, in folder dir.
+void MakeSizedProject(const fs::path& dir, const char* language, const std::string& text) {
+    const std::pair<const char*, int> files[] = {{"menu", 1200}, {"game", 1200}, {"keyboard", 1000}};
+    for (const auto& [file, count] : files) {
+        std::vector<std::string> english, other;
+        std::vector<std::pair<std::string, std::string>> descs;
+        for (int i = 0; i < count; ++i) {
+            english.push_back("A typical game string, number " + std::to_string(i));
+            other.push_back(text + " " + std::to_string(i));
+            descs.emplace_back("Item" + std::to_string(i), "What the item is for, number " + std::to_string(i));
+        }
+        locfixture::WriteFile(dir / "Texts" / "English" / (std::string(file) + ".loc"), locfixture::LocBytes(english));
+        locfixture::WriteFile(dir / "Texts" / language / (std::string(file) + ".loc"), locfixture::LocBytes(other));
+        locfixture::WriteFile(dir / "Descriptions" / (std::string(file) + ".desc"), locfixture::DescBytes(descs));
+    }
+}
+
+// The resident set of a process, kB (VmRSS), 0 if it cannot be read.
+long ResidentKb(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
+}
+
+bool WindowShown(pid_t pid) {
+    const std::string cmd = "xdotool search --pid " + std::to_string(pid) + " >/dev/null 2>&1";
+    return std::system(cmd.c_str()) == 0;
+}
+
+// Starts the real editor on the language's menu file of a fresh project, lets it draw
+// its first frames, and returns its resident memory in MB; -1 when it did not start.
+double EditorResidentMb(const char* language, const std::string& text) {
+    const fs::path dir = fs::temp_directory_path() / ("qk_rss_bench_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    MakeSizedProject(dir, language, text);
+    fs::copy_file(QK_BINARY_DIR "/zazovi", dir / "zazovi");
+    fs::copy_file(QK_FONT_PATH, dir / "zazovi_font.dsf");
+    const std::string program = (dir / "zazovi").string();
+    const std::string file = (dir / "Texts" / language / "menu.loc").string();
+    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(file.c_str()), nullptr};
+    pid_t pid = -1;
+    double mb = -1;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) == 0) {
+        for (int i = 0; i < 100 && !WindowShown(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::chrono::seconds(3));  // the backup, the first frames
+        if (const long kb = ResidentKb(pid)) mb = double(kb) / 1024.0;
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    fs::remove_all(dir);
+    return mb;
+}
+
+void BM_EditorResidentMemory(benchmark::State& state) {
+    double latin = 0, japanese = 0;
+    for (auto _ : state) {
+        latin = EditorResidentMb("German", "Ein typischer Spieltext für Grüße");
+        japanese = EditorResidentMb("Japanese", "日本語の説明書を読んでください。新しいゲームを始める");
+    }
+    if (latin <= 0 || japanese <= 0) {
+        state.SkipWithError("the editor did not start (needs an X display and xdotool)");
+        return;
+    }
+    state.counters["rss_latin_mb"] = latin;
+    state.counters["rss_japanese_mb"] = japanese;
+    state.counters["rss_ratio_japanese_to_latin"] = japanese / latin;
+}
+BENCHMARK(BM_EditorResidentMemory)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -72,7 +72,9 @@ qk_layer_include_root(loc_format PUBLIC formats)
 
 add_library(engine STATIC ${QK_ENGINE_SOURCES})
 qk_layer_include_root(engine PUBLIC platform engine)
-target_link_libraries(engine PUBLIC platform OpenGL::GL OpenGL::GLU)
+# Threads: long work (reading a translation memory) runs beside the main loop.
+find_package(Threads REQUIRED)
+target_link_libraries(engine PUBLIC platform OpenGL::GL OpenGL::GLU Threads::Threads)
 
 # Right-to-left text and Thai word breaks (render/text_shape.cpp): GNU FriBidi, libthai
 # and the trie library its dictionary is read with. Cache variables, so the Windows build

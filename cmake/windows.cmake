@@ -87,6 +87,9 @@ target_link_libraries(editor_core PUBLIC editor_review)
 # Translation memory, consistency and the glossary, as on Linux.
 add_subdirectory(editor/memory)
 target_link_libraries(editor_core PUBLIC editor_memory)
+# The item-by-item merge of .loc files and its conflict file, as on Linux.
+add_subdirectory(editor/conflict)
+target_link_libraries(editor_core PUBLIC editor_conflict)
 # Whether texts fit the game, as on Linux.
 add_subdirectory(editor/fit)
 target_link_libraries(editor_core PUBLIC editor_fit)

@@ -98,6 +98,7 @@ void UpdateTitle() {
     const bool unsaved = g_desk.changedItems > 0 || TextBoxEdited() || FeaturesUnsaved();
     ProgressCounts counts = CountStates(g_desk.states);
     counts.toReview = FeaturesToReview();
+    counts.problems = ItemsWithProblems();  // the checks' and the glossary's
     const std::string title = ProgressTitle(kEditorTitle, CurrentKey(), counts, unsaved);
     if (title == g_desk.title) return;
     g_desk.title = title;

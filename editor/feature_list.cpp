@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "editor/box_spelling.h"
+#include "editor/conflict/conflict_feature.h"
 #include "editor/desk.h"
 #include "editor/features.h"
 #include "editor/fit/fit_feature.h"
@@ -11,7 +12,7 @@
 
 const Feature* const* Features(size_t& count) {
     static const Feature* const kList[] = {&kDeskFeature, &kBoxSpellingFeature, &kReviewFeature, &kMemoryFeature,
-                                           &kFitFeature};
+                                           &kConflictFeature, &kFitFeature};
     count = std::size(kList);
     return kList;
 }

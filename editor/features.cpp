@@ -127,6 +127,9 @@ void FeaturesItemCommitted(int32_t i) {
     EachFeature([&](const Feature& f) {
         if (f.itemCommitted) f.itemCommitted(i);
     });
+    // What a later feature now says of the item may change the row and the title.
+    RefreshRowMark(i);
+    RefreshFeatures();
     if (g_editor.items && i == g_editor.items->current) ShowDescPanel(i);
 }
 
@@ -148,6 +151,17 @@ std::vector<PlatFileWrite> FeaturesFilesToSave() {
 int FeaturesToReview() {
     int count = 0;
     EachFeature([&](const Feature& f) { count += f.toReview ? f.toReview() : 0; });
+    return count;
+}
+
+int ItemsWithProblems() {
+    int count = 0;
+    const int32_t items = g_editor.items ? g_editor.items->ItemCount() : 0;
+    for (int32_t i = 0; i < items; ++i) {
+        bool problem = false;
+        EachFeature([&](const Feature& f) { problem = problem || (f.rowMark && f.rowMark(i) == RowMark::Problem); });
+        count += problem;
+    }
     return count;
 }
 

@@ -96,6 +96,8 @@ LastPosition FeaturesStartPosition(const LastPosition& stored);
 std::vector<PlatFileWrite> FeaturesFilesToSave();
 // The sums of what the features say, for the window title.
 int FeaturesToReview();
+// Items of the loaded file some feature finds a problem in (its row mark says so).
+int ItemsWithProblems();
 bool FeaturesUnsaved();
 // After a feature changed what it shows: every feature brings its part up to date.
 void RefreshFeatures();

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,18 @@ void ResumeClock();
 void RequestFrame();                 // a change to show: draw the next frame (and one after it)
 void RequestFrameIn(float seconds);  // a running timer: draw a frame this much later (0: the next)
 bool FrameDue();
+// Work off the main thread: `work` runs on a thread of its own and must touch nothing
+// the main thread uses; `done` runs on the main thread in the first turn of the loop
+// after `work` ended (a frame is drawn then). While work is out, the loop looks for its
+// end every few milliseconds instead of waiting for a message.
+void RunInBackground(std::function<void()> work, std::function<void()> done);
+bool BackgroundWorkPending();
+// Runs `done` of the work that has ended; true when there was any (the loop calls it).
+bool RunFinishedBackgroundWork();
+// Waits for all work still out and runs its `done` (tests, benchmarks).
+void FinishBackgroundWork();
+// Waits for it and throws its results away (at shutdown: nothing is left to show them).
+void DropBackgroundWork();
 void SetEngineSetting(int id, float value);
 float GetEngineSetting(int id);
 

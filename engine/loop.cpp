@@ -14,6 +14,8 @@ namespace {
 // No wait lasts longer than this, so that anything noticed only by looking (a flag a
 // signal handler set, for instance) is still seen within a second.
 constexpr uint32_t kLongestWaitMs = 1000;
+// While work is out on another thread, its end is looked for this often.
+constexpr uint32_t kBackgroundPollMs = 10;
 
 // Sleeps until the next message or the earliest time a frame was asked for, then
 // handles the messages that came.
@@ -24,6 +26,7 @@ void WaitForWork() {
         const int32_t left = static_cast<int32_t>(g_engine.wakeTick - PlatGetTickCount());
         timeout = left <= 0 ? 0u : std::min(timeout, static_cast<uint32_t>(left));
     }
+    if (BackgroundWorkPending()) timeout = std::min(timeout, kBackgroundPollMs);
     if (PlatWaitMessage(timeout)) {
         // Whatever ended the wait (an exposure, a focus change) may change the picture,
         // even when the backend turns it into no message of its own.
@@ -55,8 +58,10 @@ void EngineFrame() {
     // update sees the real time since the last one. Every timer that moves the picture
     // has asked to be woken when it is due, so none of them runs past its moment by
     // more than a tick, and input that ends a rest is handled after the time slept.
+    RunFinishedBackgroundWork();
     if (g_engine.idleWait && (g_engine.minimised || !FrameDue())) {
         WaitForWork();
+        RunFinishedBackgroundWork();
         if (g_engine.minimised || !FrameDue()) return;
     }
     const float dt = ElapsedSeconds(g_engine.lastTick);

@@ -127,6 +127,8 @@ void InitGL() {
 void ShutdownEngine() {
     if (g_engine.shutdownDone || !g_engine.initialised) return;
     g_engine.shutdownDone = 1;
+    // No thread may outlive what it works for; its results have no screen to go to.
+    DropBackgroundWork();
     // Let queued drawing finish while its window still exists: a driver that is still
     // working on it when the window goes away may crash at process exit.
     if (PlatHasGLContext()) glFinish();

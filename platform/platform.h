@@ -126,6 +126,8 @@ void PlatRegisterWindowClass(PlatWndProc proc);  // the procedure every message 
 void PlatUnregisterWindowClass();
 void PlatGetDesktopSize(int* width, int* height);
 // Title as 16-bit characters, NUL-terminated. Size is the outer size, as with Win32.
+// An Overlapped (resizable) window cannot be made smaller than the client area it is
+// made with.
 bool PlatCreateWindow(const char16_t* title, int x, int y, int width, int height, PlatWindowStyle style);
 void PlatDestroyWindow();
 bool PlatHasWindow();
@@ -218,6 +220,12 @@ bool PlatConvertEncoding(const std::string& from, const std::string& to, const s
 uint32_t PlatProcessId();
 std::string PlatHostName();
 bool PlatProcessRunning(uint32_t pid);
+// Runs a program found on the PATH (argv[0]) with the arguments as they are, no shell
+// between, in `folder` when it is not empty, and waits for it: its exit code, or -1 when
+// it could not be started (`why` says so). Its standard output is caught into `output`
+// when given; its standard error goes where this process's goes.
+int PlatRunProgram(const std::vector<std::string>& argv, const std::string& folder, std::string* output,
+                   std::string* why);
 
 // ---- files (platform/files.cpp, shared by every backend and the tools) -------------
 // Paths are UTF-8 in the host's form. POSIX takes those bytes as they are; Windows'

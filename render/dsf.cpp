@@ -1,6 +1,8 @@
 // dsf.cpp - reading and writing .dsf font files: a 28-byte header, 16-byte glyph
 // records and alpha pages, all little-endian. Every size read from a file is checked
 // against the bytes that remain, so a damaged file is refused instead of half-read.
+// The index (header, glyphs, where each page lies) is read on its own, so a loader can
+// leave the pixels in the file until a page is needed; ReadDsf reads it the same way.
 #include "render/dsf.h"
 
 #include <bit>
@@ -9,15 +11,12 @@
 
 namespace {
 
-// A cursor over the file image that refuses to read past the end.
+// A cursor over bytes the caller has checked are long enough (a header, a glyph table).
 class Reader {
   public:
     explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
-    size_t Remaining() const { return bytes_.size() - pos_; }
-    bool Has(size_t n) const { return n <= Remaining(); }
     void Skip(size_t n) { pos_ += n; }
-    const uint8_t* Here() const { return bytes_.data() + pos_; }
 
     uint8_t U8() { return bytes_[pos_++]; }
     int16_t I16() {
@@ -50,32 +49,6 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v) {
 void PutF32(std::vector<uint8_t>& out, float v) { PutU32(out, std::bit_cast<uint32_t>(v)); }
 void PutZeros(std::vector<uint8_t>& out, size_t n) { out.insert(out.end(), n, 0); }
 
-bool ReadPage(Reader& in, DsfPage& page) {
-    if (!in.Has(4)) return false;
-    page.width = in.I16();
-    page.height = in.I16();
-    if (page.width < 0 || page.height < 0) return false;
-    page.texWidth = DsfTextureSize(page.width);
-    page.texHeight = DsfTextureSize(page.height);
-    const size_t texels = size_t(page.texWidth) * page.texHeight;
-    if (texels > size_t(kDsfMaxPageTexels)) return false;
-
-    const bool extraRow = page.texHeight != page.height;
-    const size_t stored = size_t(page.width) * page.height + (extraRow ? page.texWidth : 0);
-    if (!in.Has(stored)) return false;
-
-    page.alpha.assign(texels, 0);
-    for (int y = 0; y < page.height; ++y) {
-        std::memcpy(&page.alpha[size_t(y) * page.texWidth], in.Here(), size_t(page.width));
-        in.Skip(size_t(page.width));
-    }
-    if (extraRow) {
-        std::memcpy(&page.alpha[size_t(page.height) * page.texWidth], in.Here(), page.texWidth);
-        in.Skip(page.texWidth);
-    }
-    return true;
-}
-
 }  // namespace
 
 uint16_t DsfTextureSize(int n) {
@@ -83,46 +56,104 @@ uint16_t DsfTextureSize(int n) {
     return uint16_t(std::bit_ceil(unsigned(n)));
 }
 
-bool ReadDsf(std::span<const uint8_t> bytes, DsfFile& font) {
-    Reader in(bytes);
-    if (!in.Has(kDsfHeaderSize)) return false;
+size_t DsfStoredSize(const DsfPageInfo& info) {
+    const bool extraRow = info.texHeight != info.height;
+    return size_t(info.width) * size_t(info.height) + (extraRow ? info.texWidth : 0);
+}
+
+void DsfPageFromStored(const DsfPageInfo& info, const uint8_t* stored, DsfPage& page) {
+    page.width = info.width;
+    page.height = info.height;
+    page.texWidth = info.texWidth;
+    page.texHeight = info.texHeight;
+    page.alpha.assign(size_t(page.texWidth) * page.texHeight, 0);
+    // A page of no width stores no rows (and its bytes may be no buffer at all).
+    for (int y = 0; y < page.height && page.width > 0; ++y) {
+        std::memcpy(&page.alpha[size_t(y) * page.texWidth], stored, size_t(page.width));
+        stored += page.width;
+    }
+    if (page.texHeight != page.height)
+        std::memcpy(&page.alpha[size_t(page.height) * page.texWidth], stored, page.texWidth);
+}
+
+bool ReadDsfIndex(const DsfReadAt& readAt, uint64_t fileSize, DsfIndex& index) {
+    uint8_t header[kDsfHeaderSize];
+    if (fileSize < uint64_t(kDsfHeaderSize) || !readAt(0, header, sizeof header)) return false;
+    Reader in(header);
     if (in.U8() != 'd' || in.U8() != 's' || in.U8() != 'f') return false;
     in.Skip(1);
-    font.version = in.F32();
+    index.version = in.F32();
     // Written so that a NaN version is refused as well.
-    if (!(font.version <= kDsfMaxVersion)) return false;
+    if (!(index.version <= kDsfMaxVersion)) return false;
     const int pageCount = in.U8();  // only the low byte of the 32-bit field counts
     in.Skip(3);
     const int32_t glyphCount = in.I32();
-    font.height = in.I16();
+    index.height = in.I16();
     in.Skip(2);
-    font.scale = in.F32();
-    font.asciiDirect = in.U8() != 0;
+    index.scale = in.F32();
+    index.asciiDirect = in.U8() != 0;
     in.Skip(3);
 
-    if (font.height < 0 || glyphCount < 0) return false;
+    if (index.height < 0 || glyphCount < 0) return false;
     // Every measure is multiplied by the scale: an infinite or NaN one turns them into NaN.
-    if (!std::isfinite(font.scale)) return false;
+    if (!std::isfinite(index.scale)) return false;
     // The loader finds ASCII by arithmetic in such a font: the records must be there.
-    if (font.asciiDirect && glyphCount < kDsfAsciiDirectCount) return false;
-    if (size_t(glyphCount) > in.Remaining() / kDsfGlyphSize) return false;
+    if (index.asciiDirect && glyphCount < kDsfAsciiDirectCount) return false;
+    if (uint64_t(glyphCount) > (fileSize - kDsfHeaderSize) / kDsfGlyphSize) return false;
 
-    font.glyphs.resize(size_t(glyphCount));
-    for (Glyph& g : font.glyphs) {
-        g.codePoint = in.I32();
-        g.page = in.U8();
-        in.Skip(1);
-        g.u = in.I16();
-        g.v = in.I16();
-        g.advance = in.I16();
-        g.width = in.I16();
-        in.Skip(2);
+    std::vector<uint8_t> table(size_t(glyphCount) * kDsfGlyphSize);
+    if (!table.empty() && !readAt(kDsfHeaderSize, table.data(), table.size())) return false;
+    Reader records(table);
+    index.glyphs.resize(size_t(glyphCount));
+    for (Glyph& g : index.glyphs) {
+        g.codePoint = records.I32();
+        g.page = records.U8();
+        records.Skip(1);
+        g.u = records.I16();
+        g.v = records.I16();
+        g.advance = records.I16();
+        g.width = records.I16();
+        records.Skip(2);
         if (g.page >= pageCount) return false;
     }
 
-    font.pages.resize(size_t(pageCount));
-    for (DsfPage& page : font.pages)
-        if (!ReadPage(in, page)) return false;
+    uint64_t pos = kDsfHeaderSize + table.size();
+    index.pages.resize(size_t(pageCount));
+    for (DsfPageInfo& page : index.pages) {
+        uint8_t sizes[4];
+        if (fileSize - pos < sizeof sizes || !readAt(pos, sizes, sizeof sizes)) return false;
+        Reader size(sizes);
+        page.width = size.I16();
+        page.height = size.I16();
+        if (page.width < 0 || page.height < 0) return false;
+        page.texWidth = DsfTextureSize(page.width);
+        page.texHeight = DsfTextureSize(page.height);
+        if (size_t(page.texWidth) * page.texHeight > size_t(kDsfMaxPageTexels)) return false;
+        pos += sizeof sizes;
+        page.offset = pos;
+        const size_t stored = DsfStoredSize(page);
+        if (fileSize - pos < stored) return false;
+        pos += stored;
+    }
+    return true;
+}
+
+bool ReadDsf(std::span<const uint8_t> bytes, DsfFile& font) {
+    const auto readAt = [bytes](uint64_t offset, uint8_t* out, size_t n) {
+        if (offset > bytes.size() || n > bytes.size() - offset) return false;
+        if (n) std::memcpy(out, bytes.data() + offset, n);
+        return true;
+    };
+    DsfIndex index;
+    if (!ReadDsfIndex(readAt, bytes.size(), index)) return false;
+    font.version = index.version;
+    font.height = index.height;
+    font.scale = index.scale;
+    font.asciiDirect = index.asciiDirect;
+    font.glyphs = std::move(index.glyphs);
+    font.pages.resize(index.pages.size());
+    for (size_t i = 0; i < index.pages.size(); ++i)
+        DsfPageFromStored(index.pages[i], bytes.data() + index.pages[i].offset, font.pages[i]);
     return true;
 }
 

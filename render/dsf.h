@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -35,6 +36,24 @@ struct DsfFile {
     std::vector<DsfPage> pages;
 };
 
+// Where one page lies in a file: its sizes and the first byte of its stored pixels
+// (after the page's four size bytes). What the lazy loader keeps instead of the pixels.
+struct DsfPageInfo {
+    int16_t width = 0, height = 0;
+    uint16_t texWidth = 0, texHeight = 0;
+    uint64_t offset = 0;
+};
+
+// A file's header, glyph table and page table: all of a font but its pixels.
+struct DsfIndex {
+    float version = 0.9f;
+    int16_t height = 0;
+    float scale = 1.0f;
+    uint8_t asciiDirect = 0;
+    std::vector<Glyph> glyphs;
+    std::vector<DsfPageInfo> pages;
+};
+
 constexpr int kDsfHeaderSize = 28;
 constexpr int kDsfGlyphSize = 16;
 constexpr float kDsfMaxVersion = 0.9f;
@@ -51,6 +70,18 @@ uint16_t DsfTextureSize(int n);
 // than the bytes, negative page sizes, pages over 65,536 texels, or a glyph on a page
 // that does not exist. Trailing bytes are ignored.
 bool ReadDsf(std::span<const uint8_t> bytes, DsfFile& font);
+
+// Reads n bytes at offset into out; false if they are not all there.
+using DsfReadAt = std::function<bool(uint64_t offset, uint8_t* out, size_t n)>;
+
+// The index of a file of fileSize bytes, read through readAt: the header, the glyph
+// table and each page's four size bytes, never the pixels. Refuses exactly what ReadDsf
+// refuses (the pages' pixels must lie inside the file).
+bool ReadDsfIndex(const DsfReadAt& readAt, uint64_t fileSize, DsfIndex& index);
+// Bytes a page stores in the file after its sizes.
+size_t DsfStoredSize(const DsfPageInfo& info);
+// The padded page (as ReadDsf gives it) from the DsfStoredSize bytes stored for it.
+void DsfPageFromStored(const DsfPageInfo& info, const uint8_t* stored, DsfPage& page);
 
 // The file image of a font (version, height, scale, flag, glyphs and pages as given;
 // unused header and record bytes are zero). Empty if the font cannot be stored:

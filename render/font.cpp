@@ -1,15 +1,19 @@
-// font.cpp - .dsf fonts as the engine holds them: loading a checked file and uploading
-// its pages, the current font, glyph lookup, UTF-8 decoding and encoding, and the
-// inline colour tags. Measuring, wrapping and drawing live in text.cpp.
+// font.cpp - .dsf fonts as the engine holds them: loading a checked file's index and
+// uploading each page when it is first drawn, the current font, glyph lookup, UTF-8
+// decoding and encoding, and the inline colour tags. Measuring, wrapping and drawing
+// live in text.cpp.
 #include "render/font.h"
 
 #include <GL/gl.h>
 #include <fribidi.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <vector>
 
 #include "engine/engine.h"
@@ -27,18 +31,6 @@ T* EngineBlock(size_t count) {
     void* block = std::calloc(count ? count : 1, sizeof(T));
     if (block) TrackAllocation(block);
     return static_cast<T*>(block);
-}
-
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-    // Through the platform: a UTF-8 name opens on Windows too, whatever its letters.
-    FILE* file = PlatOpenFile(path, "rb");
-    if (!file) return false;
-    uint8_t chunk[16384];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
 }
 
 // The lookup as the file layout defines it: ASCII by arithmetic when the font says
@@ -71,13 +63,17 @@ Texture* PageTexture(const DsfPage& page, bool upload) {
     return texture;
 }
 
+// The pixels of a font's page while the font is made, null if they cannot be had.
+using PagePixels = std::function<const DsfPage*(int page)>;
+
 // The ink box of one glyph cell on its page (rows and columns with any coverage), the
 // cell cut to the page's stored image; false for a cell without ink.
-bool InkBox(const DsfFile& file, const Glyph& g, MarkInk& ink) {
-    if (g.page >= file.pages.size()) return false;
-    const DsfPage& page = file.pages[g.page];
+bool InkBox(const PagePixels& pixels, int16_t height, const Glyph& g, MarkInk& ink) {
+    const DsfPage* stored = pixels(g.page);
+    if (!stored) return false;
+    const DsfPage& page = *stored;
     const int left = std::max<int>(g.u, 0), right = std::min<int>(g.u + g.width, page.width);
-    const int top = std::max<int>(g.v, 0), bottom = std::min<int>(g.v + file.height, page.height);
+    const int top = std::max<int>(g.v, 0), bottom = std::min<int>(g.v + height, page.height);
     int x0 = right, x1 = left, y0 = bottom, y1 = top;
     for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x)
@@ -91,27 +87,131 @@ bool InkBox(const DsfFile& file, const Glyph& g, MarkInk& ink) {
     return true;
 }
 
+// Whether the font's marks, baseline or blank space are read from glyph g's cell.
+bool InkIsMeasured(const Font* font, int32_t index) {
+    const Glyph& g = font->glyphs[index];
+    return (g.advance == 0 && g.width > 0) || g.codePoint == 'H' || g.codePoint == ' ';
+}
+
 // The marks' ink boxes and the baseline, read once from the page pixels: the file
 // format stores neither, and scanning the pixels at every draw would cost too much.
-bool MeasureMarks(const DsfFile& file, Font* font) {
+bool MeasureMarks(const PagePixels& pixels, Font* font) {
     std::vector<MarkInk> inks;
     for (int32_t i = 0; i < font->glyphCount; ++i) {
         const Glyph& g = font->glyphs[i];
         MarkInk ink{i, 0, 0, 0, 0};
-        if (g.advance == 0 && g.width > 0 && InkBox(file, g, ink)) inks.push_back(ink);
+        if (g.advance == 0 && g.width > 0 && InkBox(pixels, font->height, g, ink)) inks.push_back(ink);
     }
     font->baseline = int16_t(font->height * 3 / 4);
     const int32_t h = SearchGlyph('H', font->glyphs, font->glyphCount, font->asciiDirect);
     MarkInk ink{};
-    if (h >= 0 && InkBox(file, font->glyphs[h], ink)) font->baseline = ink.y1;
+    if (h >= 0 && InkBox(pixels, font->height, font->glyphs[h], ink)) font->baseline = ink.y1;
     const int32_t space = SearchGlyph(' ', font->glyphs, font->glyphCount, font->asciiDirect);
-    font->blankSpace = space >= 0 && !InkBox(file, font->glyphs[space], ink) ? space : -1;
+    font->blankSpace = space >= 0 && !InkBox(pixels, font->height, font->glyphs[space], ink) ? space : -1;
     if (inks.empty()) return true;
     font->markInks = EngineBlock<MarkInk>(inks.size());
     if (!font->markInks) return false;
     std::copy(inks.begin(), inks.end(), font->markInks);
     font->markInkCount = int32_t(inks.size());
     return true;
+}
+
+// A font's record and lookup tables from its header and glyphs, with a page array of
+// pageCount empty slots; null if memory is out.
+Font* NewFont(int16_t height, float scale, uint8_t asciiDirect, const std::vector<Glyph>& glyphs, size_t pageCount) {
+    Font* font = EngineBlock<Font>(1);
+    if (!font) return nullptr;
+    font->pageCount = uint8_t(pageCount);
+    font->glyphCount = int32_t(glyphs.size());
+    font->height = height;
+    font->scale = scale;
+    font->asciiDirect = asciiDirect ? 1 : 0;
+    font->pages = EngineBlock<Texture*>(pageCount);
+    font->glyphs = EngineBlock<Glyph>(glyphs.size());
+    font->direct = EngineBlock<int32_t>(kFontDirectRange);
+    font->plainDirect = EngineBlock<int32_t>(kFontDirectRange);
+    font->formsDirect = EngineBlock<int32_t>(kFontFormsEnd - kFontFormsFirst);
+    if (!font->pages || !font->glyphs || !font->direct || !font->plainDirect || !font->formsDirect) return nullptr;
+
+    std::copy(glyphs.begin(), glyphs.end(), font->glyphs);
+    for (int32_t c = 0; c < kFontDirectRange; ++c)
+        font->direct[c] = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
+    for (int32_t c = 0; c < kFontDirectRange; ++c)
+        font->plainDirect[c] = font_detail::ShapeClassSlow(c) ? -1 : font->direct[c];
+    for (int32_t c = kFontFormsFirst; c < kFontFormsEnd; ++c)
+        font->formsDirect[c - kFontFormsFirst] = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
+    return font;
+}
+
+// ---- pages read from the file when first drawn ----
+
+// Reads n bytes at offset of an open file.
+bool ReadAt(FILE* file, uint64_t offset, uint8_t* out, size_t n) {
+    if (n == 0) return true;
+    if (offset > uint64_t(LONG_MAX) || std::fseek(file, long(offset), SEEK_SET) != 0) return false;
+    return std::fread(out, 1, n, file) == n;
+}
+
+bool FileSize(FILE* file, uint64_t& size) {
+    if (std::fseek(file, 0, SEEK_END) != 0) return false;
+    const long end = std::ftell(file);
+    if (end < 0) return false;
+    size = uint64_t(end);
+    return true;
+}
+
+// One page's pixels from an open file at the place its index gives.
+bool ReadPagePixels(FILE* file, const DsfPageInfo& info, DsfPage& page) {
+    std::vector<uint8_t> stored(DsfStoredSize(info));
+    if (!ReadAt(file, info.offset, stored.data(), stored.size())) return false;
+    DsfPageFromStored(info, stored.data(), page);
+    return true;
+}
+
+enum : uint8_t { kPageInFile = 0, kPageUploaded = 1, kPageFailed = 2 };
+
+}  // namespace
+
+// Every block on the engine's allocation list, like the font's.
+struct FontPageSource {
+    char* path;         // the file, UTF-8, opened again for each page
+    uint64_t fileSize;  // as the index was read: a file replaced since is not read
+    DsfPageInfo* pages;
+    uint8_t* state;  // per page: kPageInFile, kPageUploaded or kPageFailed
+    int32_t uploaded;
+};
+
+namespace {
+
+FontPageSource* NewPageSource(const char* path, uint64_t fileSize, const std::vector<DsfPageInfo>& pages) {
+    FontPageSource* source = EngineBlock<FontPageSource>(1);
+    if (!source) return nullptr;
+    const size_t length = std::strlen(path);
+    source->path = EngineBlock<char>(length + 1);
+    source->pages = EngineBlock<DsfPageInfo>(pages.size());
+    source->state = EngineBlock<uint8_t>(pages.size());
+    if (!source->path || !source->pages || !source->state) return nullptr;
+    std::memcpy(source->path, path, length + 1);
+    std::copy(pages.begin(), pages.end(), source->pages);
+    source->fileSize = fileSize;
+    return source;
+}
+
+// Reads and uploads one page of a font loaded from a file; false if the file is gone
+// or no longer the one indexed, or the upload failed.
+bool UploadPageFromFile(const FontPageSource& source, int page, Texture& texture) {
+    FILE* file = PlatOpenFile(source.path, "rb");
+    if (!file) return false;
+    const DsfPageInfo& info = source.pages[page];
+    uint64_t size = 0;
+    uint8_t sizes[4];
+    DsfPage pixels;
+    bool ok = FileSize(file, size) && size == source.fileSize && info.offset >= sizeof sizes &&
+              ReadAt(file, info.offset - sizeof sizes, sizes, sizeof sizes) &&
+              int16_t(sizes[0] | sizes[1] << 8) == info.width && int16_t(sizes[2] | sizes[3] << 8) == info.height &&
+              ReadPagePixels(file, info, pixels);
+    std::fclose(file);
+    return ok && UploadAlphaTexture(texture, pixels.alpha.data(), pixels.texWidth, pixels.texHeight);
 }
 
 }  // namespace
@@ -141,38 +241,76 @@ int TextLength(const char* text, int length) {
 }  // namespace font_detail
 
 Font* CreateFontFromDsf(const DsfFile& file, bool uploadPages) {
-    Font* font = EngineBlock<Font>(1);
+    Font* font = NewFont(file.height, file.scale, file.asciiDirect, file.glyphs, file.pages.size());
     if (!font) return nullptr;
-    font->pageCount = uint8_t(file.pages.size());
-    font->glyphCount = int32_t(file.glyphs.size());
-    font->height = file.height;
-    font->scale = file.scale;
-    font->asciiDirect = file.asciiDirect ? 1 : 0;
-    font->pages = EngineBlock<Texture*>(file.pages.size());
-    font->glyphs = EngineBlock<Glyph>(file.glyphs.size());
-    font->direct = EngineBlock<int32_t>(kFontDirectRange);
-    font->plainDirect = EngineBlock<int32_t>(kFontDirectRange);
-    font->formsDirect = EngineBlock<int32_t>(kFontFormsEnd - kFontFormsFirst);
-    if (!font->pages || !font->glyphs || !font->direct || !font->plainDirect || !font->formsDirect) return nullptr;
-
-    std::copy(file.glyphs.begin(), file.glyphs.end(), font->glyphs);
-    for (int32_t c = 0; c < kFontDirectRange; ++c)
-        font->direct[c] = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
-    for (int32_t c = 0; c < kFontDirectRange; ++c)
-        font->plainDirect[c] = font_detail::ShapeClassSlow(c) ? -1 : font->direct[c];
-    for (int32_t c = kFontFormsFirst; c < kFontFormsEnd; ++c)
-        font->formsDirect[c - kFontFormsFirst] = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
     for (size_t i = 0; i < file.pages.size(); ++i) font->pages[i] = PageTexture(file.pages[i], uploadPages);
-    if (!MeasureMarks(file, font)) return nullptr;
+    const PagePixels pixels = [&file](int page) {
+        return size_t(page) < file.pages.size() ? &file.pages[size_t(page)] : nullptr;
+    };
+    if (!MeasureMarks(pixels, font)) return nullptr;
     return font;
 }
 
 Font* LoadFont(const char* path) {
     if (!path) return nullptr;
-    std::vector<uint8_t> bytes;
-    DsfFile file;
-    if (!ReadWholeFile(path, bytes) || !ReadDsf(bytes, file)) return nullptr;
-    return CreateFontFromDsf(file, true);
+    FILE* file = PlatOpenFile(path, "rb");
+    if (!file) return nullptr;
+    DsfIndex index;
+    uint64_t size = 0;
+    const auto readAt = [file](uint64_t offset, uint8_t* out, size_t n) { return ReadAt(file, offset, out, n); };
+    Font* font = nullptr;
+    if (FileSize(file, size) && ReadDsfIndex(readAt, size, index))
+        font = NewFont(index.height, index.scale, index.asciiDirect, index.glyphs, index.pages.size());
+    // The marks' ink, the baseline and the blank space are read from the pixels of the
+    // few pages that hold them; those pages are read now and let go, not uploaded.
+    std::map<int, DsfPage> read;
+    bool pagesOk = font != nullptr;
+    if (font) {
+        for (int32_t i = 0; i < font->glyphCount && pagesOk; ++i) {
+            const int page = font->glyphs[i].page;
+            if (!InkIsMeasured(font, i) || read.count(page)) continue;
+            pagesOk = ReadPagePixels(file, index.pages[size_t(page)], read[page]);
+        }
+    }
+    std::fclose(file);
+    if (!pagesOk) return nullptr;
+    const PagePixels pixels = [&read](int page) {
+        const auto it = read.find(page);
+        return it == read.end() ? nullptr : &it->second;
+    };
+    if (!MeasureMarks(pixels, font)) return nullptr;
+    for (size_t i = 0; i < index.pages.size(); ++i) {
+        // Each page keeps its texture size and no name until it is first drawn.
+        font->pages[i] = EngineBlock<Texture>(1);
+        if (!font->pages[i]) return nullptr;
+        font->pages[i]->width = index.pages[i].texWidth, font->pages[i]->height = index.pages[i].texHeight;
+    }
+    font->pageSource = NewPageSource(path, size, index.pages);
+    return font->pageSource ? font : nullptr;
+}
+
+const Texture* FontPage(const Font* font, int page) {
+    Texture* texture = font->pages[page];
+    FontPageSource* source = font->pageSource;
+    if (!source || !texture || source->state[page] == kPageUploaded) return texture;
+    if (source->state[page] == kPageInFile) {
+        source->state[page] = kPageFailed;
+        if (UploadPageFromFile(*source, page, *texture)) {
+            source->state[page] = kPageUploaded;
+            ++source->uploaded;
+            return texture;
+        }
+    }
+    // Bound, a texture without a name would draw its glyphs as filled boxes.
+    return nullptr;
+}
+
+int FontPagesUploaded(const Font* font) {
+    if (!font) return 0;
+    if (font->pageSource) return font->pageSource->uploaded;
+    int count = 0;
+    for (int i = 0; i < font->pageCount; ++i) count += font->pages[i] && font->pages[i]->name ? 1 : 0;
+    return count;
 }
 
 Font* SetFont(Font* font) {

@@ -27,10 +27,16 @@ struct MarkInk {
     int16_t x0, y0, x1, y1;
 };
 
+// Where the pages of a font loaded from a file wait until they are first drawn
+// (font.cpp).
+struct FontPageSource;
+
 // A loaded font. Every block (the record, the arrays, the page Textures) is on the
 // engine's allocation list and lives until ShutdownEngine.
 struct Font {
-    Texture** pages;  // pageCount Textures (W x H, GL name)
+    // pageCount Textures (W x H, GL name). A page still in the file has its size and
+    // GL name 0: FontPage uploads it.
+    Texture** pages;
     uint8_t pageCount;
     Glyph* glyphs;  // sorted by code point
     int32_t glyphCount;
@@ -49,6 +55,9 @@ struct Font {
     MarkInk* markInks;  // the inked glyphs of advance 0, by ascending glyph index
     int32_t markInkCount;
     int16_t baseline;  // first cell row below the ink of "H" (3/4 of the height without one)
+    // LoadFont's pages, read from the file when first drawn; null when the pages were
+    // made with the font (CreateFontFromDsf).
+    FontPageSource* pageSource;
 };
 
 struct FontState {
@@ -58,12 +67,22 @@ extern FontState g_font;
 
 // ---- loading and the current font ----
 
-// Reads and checks the file, uploads its pages as textures (needs the GL context).
-// Null if the file cannot be opened or is not a sound .dsf file.
+// Reads and checks the file's header, glyph table and page sizes; each page's pixels
+// stay in the file until a glyph of that page is first drawn, then FontPage uploads it
+// (needs the GL context then, not now). Null if the file cannot be opened or is not a
+// sound .dsf file.
 Font* LoadFont(const char* path);
 // Builds a font from a parsed file. uploadPages false leaves every page a Texture
 // with GL name 0: enough for measuring and layout, for tools and tests without GL.
 Font* CreateFontFromDsf(const DsfFile& file, bool uploadPages);
+
+// The texture of page `page` (< pageCount), uploaded from the font's file first if this
+// is the first time it is asked for (needs the GL context). Null for a page of the file
+// that could not be read or uploaded (its glyphs draw as nothing; it is not tried again).
+const Texture* FontPage(const Font* font, int page);
+// How many of the font's pages have been uploaded so far (all of them for a font built
+// with uploadPages, none without).
+int FontPagesUploaded(const Font* font);
 
 // Returns the previous current font.
 Font* SetFont(Font* font);

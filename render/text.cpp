@@ -57,11 +57,12 @@ class TextFrame {
     GLboolean textured_ = GL_FALSE;
 };
 
-// Binds a glyph's page only when it differs from the previous glyph's.
+// Binds a glyph's page only when it differs from the previous glyph's (uploading it
+// the first time any glyph of it is drawn).
 struct PageBinder {
     int bound = -1;
     const Texture* Use(const Font* font, int page) {
-        const Texture* texture = font->pages[page];
+        const Texture* texture = FontPage(font, page);
         if (page != bound) {
             BindTexture(texture);
             bound = page;

@@ -199,12 +199,12 @@ uint32_t Upload(const uint8_t* pixels, int w, int h, GLenum format, bool clamp) 
 }
 
 // Copies a w x h picture of `channels` bytes per pixel into the top-left corner of a
-// power-of-two texture and uploads it. The padding repeats the last column and row,
-// so linear filtering at the picture's right and bottom edge does not fade into
-// empty texels.
-Texture* CreatePaddedTexture(const uint8_t* pixels, int w, int h, int channels, GLenum format, bool clamp) {
-    if (!pixels || !SizeFitsTexture(w, h)) return nullptr;
-    const int pw = NextPowerOfTwo(w), ph = NextPowerOfTwo(h);
+// power-of-two texture and uploads it; the name, or 0 on failure, and the padded size.
+// The padding repeats the last column and row, so linear filtering at the picture's
+// right and bottom edge does not fade into empty texels.
+uint32_t UploadPadded(const uint8_t* pixels, int w, int h, int channels, GLenum format, bool clamp, int& pw, int& ph) {
+    if (!pixels || !SizeFitsTexture(w, h)) return 0;
+    pw = NextPowerOfTwo(w), ph = NextPowerOfTwo(h);
     std::vector<uint8_t> padded;
     if (pw != w || ph != h) {
         padded.resize(size_t(pw) * ph * channels);
@@ -217,7 +217,12 @@ Texture* CreatePaddedTexture(const uint8_t* pixels, int w, int h, int channels, 
         }
         pixels = padded.data();
     }
-    const uint32_t name = Upload(pixels, pw, ph, format, clamp);
+    return Upload(pixels, pw, ph, format, clamp);
+}
+
+Texture* CreatePaddedTexture(const uint8_t* pixels, int w, int h, int channels, GLenum format, bool clamp) {
+    int pw = 0, ph = 0;
+    const uint32_t name = UploadPadded(pixels, w, h, channels, format, clamp, pw, ph);
     if (!name) return nullptr;
     // malloc rather than new: the record may go on the engine's allocation list,
     // which releases its blocks with free().
@@ -270,6 +275,15 @@ Texture* CreateTextureRGBA(const uint8_t* rgba, int w, int h, bool clamp) {
 
 Texture* CreateAlphaTexture(const uint8_t* alpha, int w, int h) {
     return CreatePaddedTexture(alpha, w, h, 1, GL_ALPHA, true);
+}
+
+bool UploadAlphaTexture(Texture& texture, const uint8_t* alpha, int w, int h) {
+    if (texture.name) return false;
+    int pw = 0, ph = 0;
+    const uint32_t name = UploadPadded(alpha, w, h, 1, GL_ALPHA, true, pw, ph);
+    if (!name) return false;
+    texture = Texture{uint16_t(pw), uint16_t(ph), name};
+    return true;
 }
 
 Surface* CreateSurfaceRGBA(const uint8_t* rgba, int w, int h) {

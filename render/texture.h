@@ -50,6 +50,10 @@ Texture* CreateTextureRGBA(const uint8_t* rgba, int w, int h, bool clamp);
 // One alpha byte per texel (GL_ALPHA: white with that coverage), clamped, linear;
 // padded up like CreateTextureRGBA. Meant for font pages.
 Texture* CreateAlphaTexture(const uint8_t* alpha, int w, int h);
+// CreateAlphaTexture into a record that has no GL name yet (a font page uploaded when
+// it is first drawn): sets its name and padded size. False, the record unchanged, on a
+// failed upload or a record that already has a name.
+bool UploadAlphaTexture(Texture& texture, const uint8_t* alpha, int w, int h);
 // Cuts w x h RGBA pixels into tiles (w, h up to 32767). Null on bad sizes, no input
 // or a failed upload. The record owns a std::vector: free it with FreeSurface (or a
 // SurfaceHandle), never through the allocation list.

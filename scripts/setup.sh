@@ -11,6 +11,7 @@ packages=(build-essential cmake ninja-build pkg-config libsdl2-dev libgl1-mesa-d
           libxtst-dev                                   # the idle benchmark presses keys through XTest
           libgettextpo-dev gettext libxml2-dev libcsv-dev python3  # loctool's PO/XLIFF/CSV and their tests
           file                                          # CPack's dependency scan of the .deb
+          git                                           # loctool's merge driver and textconv tested with real git
           fonts-wqy-zenhei                              # the CJK glyphs of the editor's font
           fonts-noto-core                               # its Hebrew and Thai, and what DejaVu lacks of Arabic
           libinih-dev libhunspell-dev hunspell-de-de nlohmann-json3-dev  # loctool qa: settings, spelling, JSON

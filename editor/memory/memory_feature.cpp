@@ -38,7 +38,11 @@ struct MemoryState {
     std::vector<std::string> files;  // "menu", "game", "keyboard" as the project lists them
     std::vector<std::vector<std::string>> sources, translations, names;  // per file, per item
     std::vector<std::vector<size_t>> unitOf;                             // the memory's unit of each item
-    std::unique_ptr<memory::MemoryIndex> index;
+    std::unique_ptr<memory::MemoryIndex> index;                          // the project's items
+    // The TMX files' units, built on another thread (a studio's memory can hold hundreds
+    // of thousands): until then the project's items are suggested alone.
+    std::unique_ptr<memory::MemoryIndex> tmx;
+    std::vector<uint8_t> glossaryProblem;  // of each item of the loaded file
     std::unique_ptr<memory::Glossary> glossary;
     std::unique_ptr<memory::TermFinder> sourceTerms, targetTerms;
     // Consistency over every item of the language, per item (flattened over the files).
@@ -47,6 +51,8 @@ struct MemoryState {
     std::vector<size_t> firstItemOf;  // where each file's items start in `items`
 };
 MemoryState g_memory;
+// Counts the languages opened, so that a TMX index built for one opened before is dropped.
+uint64_t g_generation = 0;
 
 int CurrentFile() {
     const std::string& key = CurrentKey();
@@ -80,16 +86,11 @@ std::vector<std::string> ReadNames(const std::string& file, size_t count) {
 }
 
 // The TMX files of the project, each read whole; a broken one is named and skipped.
-void AddTmxUnits(const qa::ProjectSettings& settings, std::vector<memory::MemoryUnit>& units,
-                 std::vector<std::string>& problems) {
-    std::error_code ec;
-    std::vector<std::filesystem::path> found;
-    for (const auto& entry : std::filesystem::directory_iterator(PlatFsPath(kMemoryFolder), ec)) {
-        std::string ext = PlatPathString(entry.path().extension());
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-        if (ext == ".tmx" && entry.is_regular_file(ec)) found.push_back(entry.path());
-    }
-    std::sort(found.begin(), found.end());
+// Runs on a thread of its own: it reads only what it is given and the files.
+memory::MemoryIndex ReadTmxUnits(const std::vector<std::filesystem::path>& found, const std::string& source,
+                                 const std::string& language, const std::map<std::string, std::string>& tags,
+                                 std::vector<std::string>& problems) {
+    std::vector<memory::MemoryUnit> units;
     for (const std::filesystem::path& path : found) {
         memory::TmxDocument doc;
         std::string error;
@@ -98,7 +99,7 @@ void AddTmxUnits(const qa::ProjectSettings& settings, std::vector<memory::Memory
             problems.push_back(error + " (skipped)");
             continue;
         }
-        for (memory::TmxPair& pair : memory::TmxPairs(doc, g_memory.source, g_memory.language, settings.languageTags)) {
+        for (memory::TmxPair& pair : memory::TmxPairs(doc, source, language, tags)) {
             memory::MemoryUnit unit;
             unit.source = std::move(pair.source);
             unit.translation = std::move(pair.target);
@@ -108,7 +109,56 @@ void AddTmxUnits(const qa::ProjectSettings& settings, std::vector<memory::Memory
             units.push_back(std::move(unit));
         }
     }
+    return memory::MemoryIndex(std::move(units));
 }
+
+std::vector<std::filesystem::path> TmxFiles() {
+    std::error_code ec;
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::directory_iterator(PlatFsPath(kMemoryFolder), ec)) {
+        std::string ext = PlatPathString(entry.path().extension());
+        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        if (ext == ".tmx" && entry.is_regular_file(ec)) found.push_back(std::filesystem::absolute(entry.path(), ec));
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+void ReportProblems(const std::vector<std::string>& problems) {
+    if (problems.empty()) return;
+    std::string text;
+    for (const std::string& p : problems) text += p + "\n";
+    text += "\nThe editor goes on without what these files say.";
+    if (Ask(text, "Translation memory", "Ok", 0) < 0) std::fprintf(stderr, "%s", text.c_str());
+}
+
+// Starts reading the TMX files of the language just opened; its suggestions join the
+// project's when the index is built.
+void StartTmxIndex(const qa::ProjectSettings& settings) {
+    std::vector<std::filesystem::path> found = TmxFiles();
+    if (found.empty()) return;
+    memory::PrepareTmxReading();
+    struct Result {
+        std::unique_ptr<memory::MemoryIndex> index;
+        std::vector<std::string> problems;
+    };
+    auto result = std::make_shared<Result>();
+    const uint64_t generation = g_generation;
+    RunInBackground(
+        [result, found = std::move(found), source = g_memory.source, language = g_memory.language,
+         tags = settings.languageTags] {
+            result->index =
+                std::make_unique<memory::MemoryIndex>(ReadTmxUnits(found, source, language, tags, result->problems));
+        },
+        [result, generation] {
+            if (generation != g_generation) return;  // another language was opened meanwhile
+            g_memory.tmx = std::move(result->index);
+            ReportProblems(result->problems);
+            if (g_editor.items && g_editor.items->current >= 0) ShowDescPanel(g_editor.items->current);
+        });
+}
+
+std::vector<memory::GlossaryFinding> GlossaryFindings(int32_t i);
 
 void Recheck() {
     for (size_t j = 0, k = 0; j < g_memory.files.size(); ++j)
@@ -120,6 +170,7 @@ void Recheck() {
 // Everything of the language, read once when it is opened.
 void Build(const std::string& language) {
     g_memory = MemoryState{};
+    ++g_generation;
     g_memory.language = language;
     g_memory.source = PickReference(g_project.folders, "");
     for (int j = 0; j < FileCount(); ++j) g_memory.files.push_back(FileName(j));
@@ -149,29 +200,22 @@ void Build(const std::string& language) {
     }
     qa::ProjectSettings settings;
     qa::LoadProjectSettings(".", settings);  // its problems are the desk's to say
-    std::vector<std::string> problems;
-    AddTmxUnits(settings, units, problems);
     g_memory.index = std::make_unique<memory::MemoryIndex>(std::move(units));
+    std::vector<std::string> problems;
     std::error_code ec;
     if (std::filesystem::exists(PlatFsPath(memory::kGlossaryFile), ec)) {
         auto glossary = std::make_unique<memory::Glossary>();
-        std::vector<std::string> errors;
-        memory::ReadGlossaryFile(memory::kGlossaryFile, *glossary, errors);
-        for (std::string& e : errors) problems.push_back(std::move(e));
+        memory::ReadGlossaryFile(memory::kGlossaryFile, *glossary, problems);
         g_memory.sourceTerms = std::make_unique<memory::TermFinder>(*glossary, 0);
         g_memory.targetTerms = std::make_unique<memory::TermFinder>(*glossary, glossary->Column(language));
         g_memory.glossary = std::move(glossary);
     }
     g_memory.consistency = memory::CheckConsistency(g_memory.items, g_memory.source != language);
-    if (!problems.empty()) {
-        std::string text;
-        for (const std::string& p : problems) text += p + "\n";
-        text += "\nThe editor goes on without what these files say.";
-        if (Ask(text, "Translation memory", "Ok", 0) < 0) std::fprintf(stderr, "%s", text.c_str());
-    }
+    ReportProblems(problems);
+    StartTmxIndex(settings);
 }
 
-void OnFileLoaded() {
+void LoadLanguage() {
     const std::string& key = CurrentKey();
     const size_t slash = key.find('\\');
     const std::string language = slash == std::string::npos ? std::string() : key.substr(0, slash);
@@ -192,12 +236,26 @@ void OnFileLoaded() {
     Recheck();
 }
 
+// Which items of the loaded file the glossary finds a problem in, kept so that the rows
+// and the title's count ask nothing of the glossary.
+void FindGlossaryProblems() {
+    g_memory.glossaryProblem.assign(size_t(std::max(ItemCount(), 0)), 0);
+    if (!g_memory.glossary) return;
+    for (int32_t i = 0; i < ItemCount(); ++i) g_memory.glossaryProblem[size_t(i)] = !GlossaryFindings(i).empty();
+}
+
+void OnFileLoaded() {
+    LoadLanguage();
+    FindGlossaryProblems();
+}
+
 void OnItemCommitted(int32_t i) {
     const int j = CurrentFile();
     if (!g_memory.index || j < 0 || i < 0 || size_t(i) >= g_memory.translations[size_t(j)].size()) return;
     g_memory.translations[size_t(j)][size_t(i)] = ItemText(i);
     g_memory.index->SetTranslation(g_memory.unitOf[size_t(j)][size_t(i)], ItemText(i));
     Recheck();
+    if (size_t(i) < g_memory.glossaryProblem.size()) g_memory.glossaryProblem[size_t(i)] = !GlossaryFindings(i).empty();
 }
 
 std::vector<memory::Suggestion> Suggest(int32_t i) {
@@ -205,7 +263,7 @@ std::vector<memory::Suggestion> Suggest(int32_t i) {
     const std::string& source = At(g_memory.sources, j, i);
     if (!g_memory.index || source.empty()) return {};
     memory::Origin self{memory::Origin::Kind::Project, g_memory.files[size_t(j)], int(i), {}};
-    return g_memory.index->Suggest(source, 3, 70, &self);
+    return memory::SuggestFrom({g_memory.index.get(), g_memory.tmx.get()}, source, 3, 70, &self);
 }
 
 // What the glossary says of item i's text: a term of its source without any of its
@@ -287,7 +345,10 @@ void Describe(int32_t i, const Font* font, DescParts& parts) {
     }
 }
 
-RowMark MemoryRowMark(int32_t i) { return GlossaryFindings(i).empty() ? RowMark::Translated : RowMark::Problem; }
+RowMark MemoryRowMark(int32_t i) {
+    const bool problem = i >= 0 && size_t(i) < g_memory.glossaryProblem.size() && g_memory.glossaryProblem[size_t(i)];
+    return problem ? RowMark::Problem : RowMark::Translated;
+}
 
 bool MemoryKey(uint8_t key) {
     const bool ctrl = IsKeyDown(KEY_ANY_CTRL), alt = IsKeyDown(KEY_ANY_ALT), shift = IsKeyDown(KEY_ANY_SHIFT);
@@ -357,7 +418,11 @@ bool InsertSuggestion(int n) {
 
 const Feature kMemoryFeature = {
     .name = "translation memory",
-    .install = [] { g_memory = MemoryState{}; },
+    .install =
+        [] {
+            g_memory = MemoryState{};
+            ++g_generation;
+        },
     .fileLoaded = OnFileLoaded,
     .itemCommitted = OnItemCommitted,
     .key = MemoryKey,

@@ -147,13 +147,12 @@ bool SuggestionBefore(const MatchScore& a, size_t ua, const MatchScore& b, size_
     return ua < ub;
 }
 
-std::vector<Suggestion> MemoryIndex::Suggest(std::string_view source, size_t maxResults, int minScore,
-                                             const Origin* skip) const {
+void MemoryIndex::AddMatches(std::string_view source, int minScore, const Origin* skip, size_t firstNumber,
+                             std::vector<Suggestion>& found) const {
     const Impl& x = *impl_;
-    std::vector<Suggestion> out;
     const std::vector<Token> queryTokens = SplitMatchTokens(source);
     const size_t la = queryTokens.size();
-    if (la == 0 || maxResults == 0 || x.units.empty()) return out;
+    if (la == 0 || x.units.empty()) return;
     minScore = std::clamp(minScore, 1, 100);
     std::vector<uint32_t> query(la);
     for (size_t i = 0; i < la; ++i) query[i] = x.IdOf(queryTokens[i]);
@@ -163,7 +162,7 @@ std::vector<Suggestion> MemoryIndex::Suggest(std::string_view source, size_t max
     size_t hi = la;
     while (hi + 1 - la <= MaxEdits(hi + 1, minScore)) ++hi;
     const size_t longest = x.firstOfLength.size() - 2;
-    if (lo > longest) return out;
+    if (lo > longest) return;
     const uint32_t sliceBegin = x.firstOfLength[lo], sliceEnd = x.firstOfLength[std::min(hi, longest) + 1];
 
     // The D + 1 rarest query tokens (a token no unit has is the rarest of all).
@@ -188,11 +187,6 @@ std::vector<Suggestion> MemoryIndex::Suggest(std::string_view source, size_t max
     std::sort(candidates.begin(), candidates.end());
     candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
 
-    struct Found {
-        MatchScore match;
-        uint32_t unit;
-    };
-    std::vector<Found> found;
     for (uint32_t r : candidates) {
         const uint32_t u = x.unitOf[r];
         const MemoryUnit& unit = x.units[u];
@@ -202,16 +196,34 @@ std::vector<Suggestion> MemoryIndex::Suggest(std::string_view source, size_t max
         if (d > cap) continue;
         MatchScore match{int(100 * (longer - d) / longer), 0};
         if (d == 0) match = ScoreTokens(source, queryTokens, unit.source, SplitMatchTokens(unit.source));
-        found.push_back({match, u});
+        found.push_back({match, firstNumber + u, &unit});
     }
-    std::sort(found.begin(), found.end(),
-              [](const Found& a, const Found& b) { return SuggestionBefore(a.match, a.unit, b.match, b.unit); });
-    for (const Found& f : found) {
-        const std::string& translation = x.units[f.unit].translation;
+}
+
+std::vector<Suggestion> MemoryIndex::Suggest(std::string_view source, size_t maxResults, int minScore,
+                                             const Origin* skip) const {
+    return SuggestFrom({this}, source, maxResults, minScore, skip);
+}
+
+std::vector<Suggestion> SuggestFrom(std::initializer_list<const MemoryIndex*> indexes, std::string_view source,
+                                    size_t maxResults, int minScore, const Origin* skip) {
+    std::vector<Suggestion> found, out;
+    if (maxResults == 0) return out;
+    minScore = std::clamp(minScore, 1, 100);
+    size_t first = 0;
+    for (const MemoryIndex* index : indexes) {
+        if (!index) continue;
+        index->AddMatches(source, minScore, skip, first, found);
+        first += index->size();
+    }
+    std::sort(found.begin(), found.end(), [](const Suggestion& a, const Suggestion& b) {
+        return SuggestionBefore(a.match, a.unit, b.match, b.unit);
+    });
+    for (const Suggestion& f : found) {
         if (std::any_of(out.begin(), out.end(),
-                        [&](const Suggestion& s) { return s.data->translation == translation; }))
+                        [&](const Suggestion& s) { return s.data->translation == f.data->translation; }))
             continue;
-        out.push_back({f.match, f.unit, &x.units[f.unit]});
+        out.push_back(f);
         if (out.size() == maxResults) break;
     }
     return out;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -61,11 +62,20 @@ class MemoryIndex {
     // origin is in the same place as `skip` (the item being translated), when given.
     std::vector<Suggestion> Suggest(std::string_view source, size_t maxResults = 3, int minScore = 70,
                                     const Origin* skip = nullptr) const;
+    // Every unit scoring at least minScore (1..100) against `source`, unsorted, appended
+    // to `found`, numbered from firstNumber on.
+    void AddMatches(std::string_view source, int minScore, const Origin* skip, size_t firstNumber,
+                    std::vector<Suggestion>& found) const;
 
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// What Suggest gives over the units of several indexes together, as one index of all
+// of them would (units numbered on from one index to the next; null indexes skipped).
+std::vector<Suggestion> SuggestFrom(std::initializer_list<const MemoryIndex*> indexes, std::string_view source,
+                                    size_t maxResults = 3, int minScore = 70, const Origin* skip = nullptr);
 
 // The order Suggest returns matches in, for whoever merges or checks its results: true
 // when `a` (of unit number ua) comes before `b` (of ub), given their sources and the

@@ -199,6 +199,8 @@ bool ParseTmx(std::string_view bytes, const std::string& name, TmxDocument& doc,
     return true;
 }
 
+void PrepareTmxReading() { xmlInitParser(); }
+
 bool ReadTmxFile(const std::string& path, TmxDocument& doc, std::string& error) {
     doc = {};
     std::error_code ec;

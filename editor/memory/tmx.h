@@ -38,6 +38,9 @@ constexpr size_t kMaxTmxBytes = 256u << 20;
 // entities and DTDs are never loaded, nothing is fetched from the network.
 bool ParseTmx(std::string_view bytes, const std::string& name, TmxDocument& doc, std::string& error);
 // The same for a file on disk, read through the file place.
+// Readies the XML library on the calling thread, so that files may then be read on
+// another (it sets up its tables on first use, which is not safe to race).
+void PrepareTmxReading();
 bool ReadTmxFile(const std::string& path, TmxDocument& doc, std::string& error);
 
 // [languages] of the project settings: folder name -> language tag ("German" -> "de-DE").

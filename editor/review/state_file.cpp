@@ -132,6 +132,25 @@ bool CheckLineBytes(std::string_view line, int number, StateFileError& error) {
     return true;
 }
 
+// Git leaves both sides of lines it could not merge between marker lines. Taking the file
+// as it is would keep one side by chance, or stop at a line that only looks damaged; so
+// the markers are named, for the person who settles it.
+bool CheckNoMergeConflict(std::string_view bytes, StateFileError& error) {
+    LineReader lines{bytes};
+    std::string_view line;
+    while (lines.Next(line)) {
+        for (const std::string_view marker : {"<<<<<<<", "|||||||", "=======", ">>>>>>>"}) {
+            if (line.substr(0, marker.size()) != marker) continue;
+            if (line.size() > marker.size() && line[marker.size()] != ' ') continue;
+            return Fail(error, lines.number,
+                        "a git merge conflict is left in the file (" + std::string(marker) +
+                            "): keep the right line of each item between the <<<<<<< and >>>>>>> lines, remove "
+                            "the marker lines, and open the language again");
+        }
+    }
+    return true;
+}
+
 bool ParseHeader(std::string_view line, StateFile& parsed, StateFileError& error) {
     const std::string expected = std::string(kStateFileMagic) + " " + std::to_string(kStateFileVersion);
     const std::vector<std::string_view> fields = SplitTabs(line);
@@ -288,6 +307,7 @@ bool UnescapeField(std::string_view field, std::string& text) {
 bool ParseStateFile(std::string_view bytes, StateFile& states, StateFileError& error) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";  // some Windows editors put one first
     if (bytes.substr(0, kBom.size()) == kBom) bytes.remove_prefix(kBom.size());
+    if (!CheckNoMergeConflict(bytes, error)) return false;
     LineReader lines{bytes};
     std::string_view line;
     if (!lines.Next(line)) return Fail(error, 1, "the file is empty; its first line names the format");

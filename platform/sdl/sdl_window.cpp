@@ -172,7 +172,11 @@ bool PlatCreateWindow(const char16_t* title, int x, int y, int width, int height
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     std::string utf8 = Utf16ToUtf8(title);
     g_sdl.window = SDL_CreateWindow(utf8.c_str(), x, y, std::max(1, width), std::max(1, height), flags);
-    if (g_sdl.window) SDL_StartTextInput();
+    if (!g_sdl.window) return false;
+    // A resizable window is laid out for the size it is made at: it may grow, not shrink.
+    if (style == PlatWindowStyle::Overlapped)
+        SDL_SetWindowMinimumSize(g_sdl.window, std::max(1, width), std::max(1, height));
+    SDL_StartTextInput();
     return g_sdl.window != nullptr;
 }
 

@@ -34,6 +34,9 @@ struct Win32WindowState {
     void (*emergency)() = nullptr;
     HICON icon = nullptr;  // set with WM_SETICON, destroyed after the window
     PlatRect textInputSpot;
+    // A resizable window's smallest client area: the size it was made for.
+    int minClientW = 0, minClientH = 0;
+    DWORD style = 0;
 };
 Win32WindowState g_win;
 
@@ -43,6 +46,14 @@ LRESULT CALLBACK KestrelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         void (*handler)() = g_win.emergency;
         g_win.emergency = nullptr;
         handler();
+    }
+    if (message == WM_GETMINMAXINFO && g_win.minClientW > 0) {
+        RECT frame{0, 0, g_win.minClientW, g_win.minClientH};
+        AdjustWindowRectEx(&frame, g_win.style, FALSE, 0);
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize.x = frame.right - frame.left;
+        info->ptMinTrackSize.y = frame.bottom - frame.top;
+        return 0;
     }
     if (!g_win.proc) return DefWindowProcW(hwnd, message, wParam, lParam);
     // Key codes from 230 up are the engine's own (mouse buttons, wheel, left/right
@@ -194,6 +205,9 @@ bool PlatCreateWindow(const char16_t* title, int x, int y, int width, int height
     if (style == PlatWindowStyle::Overlapped) ws = WS_OVERLAPPEDWINDOW;
     // char16_t and wchar_t are both UTF-16 code units on Windows.
     const wchar_t* wtitle = title ? reinterpret_cast<const wchar_t*>(title) : L"";
+    g_win.style = ws;
+    g_win.minClientW = style == PlatWindowStyle::Overlapped ? width : 0;
+    g_win.minClientH = style == PlatWindowStyle::Overlapped ? height : 0;
     HWND hwnd = CreateWindowExW(0, kClassName, wtitle, ws, x, y, width, height, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return false;

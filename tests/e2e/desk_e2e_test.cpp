@@ -13,18 +13,6 @@ namespace {
 constexpr int kRowX = 100, kFirstRowY = 124;
 constexpr int kTextX = 600, kTextY = 500, kExitX = 35, kButtonsY = 577;
 
-std::vector<std::string> Texts(const fs::path& file) {
-    const std::vector<uint8_t> b = ReadBytes(file);
-    std::vector<std::string> texts;
-    size_t at = 2;
-    for (int i = 0; b.size() >= 2 && i < static_cast<int16_t>(b[0] | (b[1] << 8)) && at + 2 <= b.size(); ++i) {
-        const size_t len = static_cast<size_t>(b[at] | (b[at + 1] << 8));
-        texts.emplace_back(reinterpret_cast<const char*>(&b[at + 2]), len);
-        at += 2 + len;
-    }
-    return texts;
-}
-
 // Pixels of the Desc label drawn in the reference heading's blue.
 int BluePixelsInDesc(Editor& ed) {
     const std::string pixels = ed.X("import -window " + ed.window + " -crop 480x285+312+12 txt:- 2>/dev/null");
@@ -46,7 +34,7 @@ int ConfigItem(const fs::path& dir) {
 TEST(DeskEndToEnd, OpenedWithALocFileShowsTheReferenceAndCtrlDownFindsTheUntranslated) {
     Editor ed("desk_nav");
     const fs::path german = ed.dir / "Texts" / "German" / "menu.loc";
-    const std::vector<std::string> de = Texts(german), en = Texts(ed.dir / "Texts" / "English" / "menu.loc");
+    const std::vector<std::string> de = LocTexts(german), en = LocTexts(ed.dir / "Texts" / "English" / "menu.loc");
     ASSERT_EQ(de.size(), en.size());
     int translated = 0, firstUntranslated = -1;
     for (size_t i = 0; i < de.size(); ++i) {
@@ -74,7 +62,7 @@ TEST(DeskEndToEnd, OpenedWithALocFileShowsTheReferenceAndCtrlDownFindsTheUntrans
 TEST(DeskEndToEnd, SearchJumpUndoThenCtrlSSavesAndClearsTheMarker) {
     Editor ed("desk_find");
     const fs::path german = ed.dir / "Texts" / "German" / "menu.loc";
-    const std::vector<std::string> before = Texts(german);
+    const std::vector<std::string> before = LocTexts(german);
     int target = -1;
     for (size_t i = 0; i < before.size() && target < 0; ++i)
         if (before[i].find("speichern") != std::string::npos) target = static_cast<int>(i);
@@ -93,11 +81,7 @@ TEST(DeskEndToEnd, SearchJumpUndoThenCtrlSSavesAndClearsTheMarker) {
     ed.Key("ctrl+z");  // takes back the last word only: "Sichern " stays
     EXPECT_EQ(ed.X("xdotool getwindowname " + ed.window).rfind('*', 0), 0u);
     ed.Key("ctrl+s");
-    std::vector<std::string> after = Texts(german);
-    ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(after[static_cast<size_t>(target)], "Sichern ");
-    after[static_cast<size_t>(target)] = before[static_cast<size_t>(target)];
-    EXPECT_EQ(after, before);
+    ExpectOnlyItemChanged(german, before, static_cast<size_t>(target), "Sichern ");
     EXPECT_NE(ed.X("xdotool getwindowname " + ed.window).rfind('*', 0), 0u);
     ed.Click(kExitX, kButtonsY);
     ASSERT_EQ(ed.WaitExit(), 0);

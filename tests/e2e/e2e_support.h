@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "formats/loc_format.h"
+
 extern char** environ;
 
 namespace e2e {
@@ -29,6 +31,23 @@ namespace fs = std::filesystem;
 inline std::vector<uint8_t> ReadBytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The texts of a .loc file.
+inline std::vector<std::string> LocTexts(const fs::path& file) {
+    const std::vector<uint8_t> b = ReadBytes(file);
+    std::vector<std::string> texts;
+    locformat::ParseLoc({reinterpret_cast<const char*>(b.data()), b.size()}, file.string(), locformat::Trailing::Ignore,
+                        texts);
+    return texts;
+}
+
+// `file` holds the texts `before` but for item `item`, which now holds `text`.
+inline void ExpectOnlyItemChanged(const fs::path& file, std::vector<std::string> before, size_t item,
+                                  const std::string& text) {
+    ASSERT_LT(item, before.size());
+    before[item] = text;
+    EXPECT_EQ(LocTexts(file), before);
 }
 
 // The pauses that let the real program catch up with xdotool, stretched by

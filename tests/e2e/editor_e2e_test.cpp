@@ -20,15 +20,6 @@ constexpr int kTextX = 600, kTextY = 500;
 constexpr int kCompileX = 245, kExitX = 35, kExitWithoutX = 125, kButtonsY = 577;
 constexpr int kLoadX = 257, kLoadY = 57, kFoldX = 60, kFoldY = 32;
 
-// The texts of a .loc file.
-std::vector<std::string> Texts(const fs::path& file) {
-    const std::vector<uint8_t> b = ReadBytes(file);
-    std::vector<std::string> texts;
-    locformat::ParseLoc({reinterpret_cast<const char*>(b.data()), b.size()}, file.string(), locformat::Trailing::Ignore,
-                        texts);
-    return texts;
-}
-
 // The folder the editor lists first (the project's first language by name).
 std::string FirstFolder(const fs::path& dir) {
     std::vector<std::string> names;
@@ -80,16 +71,12 @@ void TypeEachCharacter(Editor& ed, const std::string& text) {
 void TypedTextIsCompiledAsItsExactUtf8(const std::string& name, const std::string& text) {
     Editor ed(name);
     const fs::path loc = MenuLoc(ed);
-    const std::vector<std::string> before = Texts(loc);
+    const std::vector<std::string> before = LocTexts(loc);
     ASSERT_TRUE(ed.Start());
     EditItem(ed, 1, "");  // the text selected, to be typed over
     ASSERT_NO_FATAL_FAILURE(TypeEachCharacter(ed, text));
     ed.Click(kCompileX, kButtonsY);
-    std::vector<std::string> after = Texts(loc);
-    ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(after[1], text);
-    after[1] = before[1];
-    EXPECT_EQ(after, before);
+    ExpectOnlyItemChanged(loc, before, 1, text);
     ed.Click(kExitX, kButtonsY);
     EXPECT_EQ(ed.WaitExit(), 0);
 }
@@ -101,7 +88,7 @@ void TypedTextIsCompiledAsItsExactUtf8(const std::string& name, const std::strin
 TEST(EditorEndToEnd, EditSwitchAndCompileChangesExactlyThatItemEvenAfterLongRests) {
     Editor ed("compile");
     const fs::path loc = MenuLoc(ed);
-    const std::vector<std::string> before = Texts(loc);
+    const std::vector<std::string> before = LocTexts(loc);
     ASSERT_EQ(before.size(), 12u);
     ASSERT_TRUE(ed.Start());
     ed.Click(kRowX, RowY(1));
@@ -112,13 +99,9 @@ TEST(EditorEndToEnd, EditSwitchAndCompileChangesExactlyThatItemEvenAfterLongRest
     ed.Click(kRowX, RowY(2));  // leaving item 1 keeps its edit
     Sleep(4000);
     ed.Click(kCompileX, kButtonsY);  // read back 0.4 s after the click
-    std::vector<std::string> after = Texts(loc);
-    ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(after[1], "Weiter mit e2e");
-    after[1] = before[1];
-    EXPECT_EQ(after, before);
+    ExpectOnlyItemChanged(loc, before, 1, "Weiter mit e2e");
     // The backup holds the file as it was at the start.
-    EXPECT_EQ(Texts(ed.dir / "Texts Backup" / FirstFolder(ed.dir) / "menu.loc"), before);
+    EXPECT_EQ(LocTexts(ed.dir / "Texts Backup" / FirstFolder(ed.dir) / "menu.loc"), before);
     ed.Click(kExitX, kButtonsY);
     EXPECT_EQ(ed.WaitExit(), 0);
 }
@@ -131,7 +114,7 @@ TEST(EditorEndToEnd, LoadingAnotherLanguageWritesTheFirstFile) {
     ed.Click(kFoldX, kFoldY);       // open the folder list
     ed.Click(kFoldX, kFoldY + 34);  // its second row
     ed.Click(kLoadX, kLoadY);
-    EXPECT_EQ(Texts(first)[3], "edited before load");
+    EXPECT_EQ(LocTexts(first)[3], "edited before load");
     ed.Click(kExitX, kButtonsY);
     EXPECT_EQ(ed.WaitExit(), 0);
     // The configuration remembers the second folder and no item.
@@ -167,7 +150,7 @@ TEST(EditorEndToEnd, ExitRemembersTheItemForTheNextStart) {
     ASSERT_TRUE(ed.Start());
     EditItem(ed, -1, "item five again");
     ed.Click(kCompileX, kButtonsY);
-    EXPECT_EQ(Texts(loc)[5], "item five again");
+    EXPECT_EQ(LocTexts(loc)[5], "item five again");
     ed.Click(kExitX, kButtonsY);
     EXPECT_EQ(ed.WaitExit(), 0);
 }
@@ -192,7 +175,7 @@ TEST(EditorEndToEnd, ReviewMarkIsKeptAndAChangedSourceShowsAtTheNextStart) {
     EXPECT_NE(stats.find("\"needs_review\": 1"), std::string::npos) << stats;
 
     const fs::path english = ed.dir / "Texts" / "English" / "menu.loc";
-    std::vector<std::string> source = Texts(english);
+    std::vector<std::string> source = LocTexts(english);
     ASSERT_GT(source.size(), 2u);
     source[2] += " now";
     std::string encoded;
@@ -223,7 +206,7 @@ TEST(EditorEndToEnd, CtrlOnePutsTheMemorysSuggestionInAndCompileWritesIt) {
                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tmx version=\"1.4\"><header srclang=\"en\"/><body>"
                  "<tu><tuv xml:lang=\"en\"><seg>%s</seg></tuv><tuv xml:lang=\"xx\"><seg>%s</seg></tuv></tu>"
                  "</body></tmx>\n",
-                 Texts(ed.dir / "Texts" / "English" / "menu.loc")[1].c_str(), translation.c_str());
+                 LocTexts(ed.dir / "Texts" / "English" / "menu.loc")[1].c_str(), translation.c_str());
     std::fclose(tmx);
     std::FILE* ini = std::fopen((ed.dir / "zazovi-project.ini").c_str(), "wb");
     ASSERT_NE(ini, nullptr);
@@ -234,7 +217,7 @@ TEST(EditorEndToEnd, CtrlOnePutsTheMemorysSuggestionInAndCompileWritesIt) {
     ed.Click(kTextX, kTextY);
     ed.Key("ctrl+1");
     ed.Click(kCompileX, kButtonsY);
-    EXPECT_EQ(Texts(MenuLoc(ed))[1], translation);
+    EXPECT_EQ(LocTexts(MenuLoc(ed))[1], translation);
     ed.Click(kExitX, kButtonsY);
     EXPECT_EQ(ed.WaitExit(), 0);
 }
@@ -296,13 +279,13 @@ TEST(EditorEndToEnd, LosingTheDisplayStillSavesWhatWasTyped) {
     EditItem(ed, 4, "typed before the crash");  // still only in the text box
     display.Stop();
     EXPECT_EQ(ed.WaitExit(), 1);
-    EXPECT_EQ(Texts(loc)[4], "typed before the crash");
+    EXPECT_EQ(LocTexts(loc)[4], "typed before the crash");
 }
 
 TEST(EditorEndToEnd, CjkTypedAndPastedFromAnotherProgramIsCompiledAsItsExactUtf8) {
     Editor ed("cjk");
     const fs::path loc = MenuLoc(ed);
-    const std::vector<std::string> before = Texts(loc);
+    const std::vector<std::string> before = LocTexts(loc);
     ASSERT_TRUE(ed.Start());
     EditItem(ed, 1, "");                                   // the text selected, to be typed over
     const std::string typed = "日本語한\xF0\xA0\xAE\xB7";  // 𠮷 lies outside the basic plane
@@ -318,11 +301,7 @@ TEST(EditorEndToEnd, CjkTypedAndPastedFromAnotherProgramIsCompiledAsItsExactUtf8
     kill(owner, SIGTERM);
     waitpid(owner, nullptr, 0);
 
-    std::vector<std::string> after = Texts(loc);
-    ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(after[1], typed + offered);
-    after[1] = before[1];
-    EXPECT_EQ(after, before);
+    ExpectOnlyItemChanged(loc, before, 1, typed + offered);
     ed.Click(kExitX, kButtonsY);
     EXPECT_EQ(ed.WaitExit(), 0);
 }
@@ -333,8 +312,6 @@ TEST(EditorEndToEnd, CjkTypedAndPastedFromAnotherProgramIsCompiledAsItsExactUtf8
 TEST(EditorEndToEnd, ArabicTypedIsCompiledAsItsExactUtf8) {
     TypedTextIsCompiledAsItsExactUtf8("arabic", "مرحبا بالعالم لا");
 }
-
-TEST(EditorEndToEnd, HebrewTypedIsCompiledAsItsExactUtf8) { TypedTextIsCompiledAsItsExactUtf8("hebrew", "שלום עולם"); }
 
 TEST(EditorEndToEnd, ThaiTypedIsCompiledAsItsExactUtf8) { TypedTextIsCompiledAsItsExactUtf8("thai", "สวัสดีครับ"); }
 
@@ -347,7 +324,7 @@ TEST(EditorEndToEnd, SignalsEndTheEditorAsExitDoes) {
         EditItem(ed, 4, text);  // still only in the text box
         kill(ed.pid, sig);
         EXPECT_EQ(ed.WaitExit(), 0) << sig;
-        EXPECT_EQ(Texts(loc)[4], text) << sig;
+        EXPECT_EQ(LocTexts(loc)[4], text) << sig;
         EXPECT_EQ(ReadBytes(ed.dir / "zazovi.cfg").at(8), 4) << sig;
         EXPECT_FALSE(fs::exists(ed.dir / "zazovi.lock")) << sig;
     }
@@ -380,7 +357,7 @@ TEST(EditorEndToEnd, FailedSaveOnEscapeIsToldAndKeptInARecoveryFile) {
     ed.X("xdotool click 1");
     EXPECT_EQ(ed.WaitExit(), 1);
     EXPECT_EQ(ReadBytes(folder / "menu.loc"), before);
-    const std::vector<std::string> kept = Texts(recovered);
+    const std::vector<std::string> kept = LocTexts(recovered);
     ASSERT_EQ(kept.size(), 12u);
     EXPECT_EQ(kept[3], "only in memory");
 }
@@ -419,5 +396,5 @@ TEST(EditorEndToEnd, EscapeInTheNotSavedBoxGoesBackToTheEditor) {
     fs::permissions(loc, readOnly | fs::perms::owner_write, fs::perm_options::replace);
     ed.Click(kExitX, kButtonsY);
     EXPECT_EQ(ed.WaitExit(), 0);
-    EXPECT_EQ(Texts(loc)[2], "saved at last");
+    EXPECT_EQ(LocTexts(loc)[2], "saved at last");
 }

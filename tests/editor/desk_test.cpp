@@ -164,33 +164,17 @@ std::string Title() {
 
 // English (the reference) and German menu files of six items: German 1 and 4 are the
 // English bytes, German 3 is empty.
-class Desk : public ScreenTest {
+class Desk : public DeskScreen {
   protected:
     void SetUp() override {
-        ScreenTest::SetUp();
-        english_ = {"New game", "Continue", "<color 255,0,0>Quit<color default>", "Options", "Audio", "%d lives"};
-        german_ = {"Neues Spiel", "Continue", "<color 255,0,0>Beenden<color default>", "", "Audio", "%d Leben"};
-        for (const char* file : {"menu", "game", "keyboard"}) {
-            WriteLoc(dir_ / "Texts" / "English" / (std::string(file) + ".loc"), english_);
-            WriteLoc(dir_ / "Texts" / "German" / (std::string(file) + ".loc"), german_);
-            WriteDesc(dir_ / "Descriptions" / (std::string(file) + ".desc"), 6);
-        }
-        // Start on German menu.
-        std::ofstream(dir_ / "zazovi.cfg", std::ios::binary) << std::string("\x01\0\0\0\0\0\0\0\xFF\xFF\xFF\xFF", 12);
+        DeskScreen::SetUp();
+        WriteEnglishGerman(
+            {"New game", "Continue", "<color 255,0,0>Quit<color default>", "Options", "Audio", "%d lives"},
+            {"Neues Spiel", "Continue", "<color 255,0,0>Beenden<color default>", "", "Audio", "%d Leben"});
     }
     void TearDown() override {
-        FeaturesShutdown();
         g_desk.openLanguage.clear();
-        ScreenTest::TearDown();
-    }
-    static void Key(uint8_t vk, bool ctrl = false, bool shift = false, bool extended = false) {
-        if (ctrl) TestKeyDown(VK_CONTROL, 0x1D);
-        if (shift) TestKeyDown(VK_SHIFT, 0x2A);
-        TestKeyDown(vk, 0, extended);
-        TestKeyUp(vk, 0, extended);
-        if (shift) TestKeyUp(VK_SHIFT, 0x2A);
-        if (ctrl) TestKeyUp(VK_CONTROL, 0x1D);
-        PumpMessages();
+        DeskScreen::TearDown();
     }
     static void Type(const std::string& ascii) {
         for (const char c : ascii) TestChar(static_cast<uint16_t>(c));
@@ -198,7 +182,6 @@ class Desk : public ScreenTest {
     }
     int32_t Current() const { return g_editor.items->current; }
     fs::path Loc(const char* lang) const { return dir_ / "Texts" / lang / "menu.loc"; }
-    std::vector<std::string> english_, german_;
 };
 
 TEST_F(Desk, ReferencePanelShowsTheReferenceWithTagsAsTextAndF2CyclesIt) {
@@ -282,7 +265,7 @@ TEST_F(Desk, StatesIconsAndTitleFollowEveryCommit) {
     g_editor.items->SelectItem(3);
     Key('B', true);
     EXPECT_EQ(Prop("Text"), "Options");
-    Key(VK_DOWN, true, false, true);
+    Key(VK_DOWN, true);
     EXPECT_EQ(Current(), 4);
     EXPECT_EQ(ItemText(3), "Options");
     EXPECT_EQ(g_desk.states[3], S::Untranslated);
@@ -305,7 +288,7 @@ TEST_F(Desk, NavigationKeys) {
     SetFocusTo("Text");
     for (const auto& [key, expected] :
          {std::pair<uint8_t, int>{VK_DOWN, 1}, {VK_DOWN, 3}, {VK_DOWN, 4}, {VK_DOWN, 1} /* wraps */, {VK_UP, 4}}) {
-        Key(key, true, false, true);
+        Key(key, true);
         EXPECT_EQ(Current(), expected);
     }
     // Ctrl+Enter commits the edit and goes to the next item, without a line break.
@@ -319,14 +302,14 @@ TEST_F(Desk, NavigationKeys) {
         SetControlProperty("Text", "Text", "done");
     }
     g_editor.items->SelectItem(4);
-    Key(VK_DOWN, true, false, true);
+    Key(VK_DOWN, true);
     EXPECT_EQ(Current(), 4);
     EXPECT_EQ(g_gui.tip.text, "Every item of this file is translated");
     // The list's own keys (their targets are tested in DeskRules).
     SetFocusTo("Items");
-    Key(VK_HOME, false, false, true);
+    Key(VK_HOME);
     EXPECT_EQ(Current(), 0);
-    Key(VK_NEXT, false, false, true);
+    Key(VK_NEXT);
     EXPECT_EQ(Current(), 5);
 }
 

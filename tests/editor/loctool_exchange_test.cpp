@@ -400,10 +400,7 @@ TEST_F(LoctoolExchange, StatsCountTheSampleProject) {
     EXPECT_NE(r.out.find("\"reference\": \"German\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("{\"language\": \"French\", \"items\": 48, \"translated\": 46, \"percent\": 95.8,"),
               std::string::npos)
-        << r.out;
-    const fs::path json = dir_ / "stats.json";
-    WriteBytes(json, r.out);
-    EXPECT_EQ(Shell("python3 -c \"import json,sys; json.load(open(sys.argv[1]))\" " + Q(json), dir_).code, 0);
+        << r.out;  // (a JSON parser reads it back: loctool_review_test.cpp)
 }
 
 }  // namespace

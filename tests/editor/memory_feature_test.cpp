@@ -13,6 +13,7 @@
 
 #include "editor/desk.h"
 #include "editor/text_store.h"
+#include "engine/engine.h"
 #include "support/editor_screen.h"
 
 namespace fs = std::filesystem;
@@ -20,10 +21,10 @@ using namespace editorscreen;
 
 namespace {
 
-class Memory : public ScreenTest {
+class Memory : public DeskScreen {
   protected:
     void SetUp() override {
-        ScreenTest::SetUp();
+        DeskScreen::SetUp();
         const std::vector<std::string> english = {"Press <color 255,200,0>Space<color default> to jump",
                                                   "Press <color 0,255,0>Space<color default> to jump",
                                                   "Healing Potion",
@@ -51,19 +52,7 @@ class Memory : public ScreenTest {
                "<tuv xml:lang=\"de-DE\"><seg>Trink den Heiltrank</seg></tuv></tu>\n</body></tmx>\n";
         std::ofstream(dir_ / "zazovi-project.ini") << "[languages]\nGerman = de-DE\nEnglish = en-US\n";
         std::ofstream(dir_ / "Glossary.csv") << "English,German\nHealing Potion,Heiltrank|Heiltränke\n";
-        // Start on German menu.
-        std::ofstream(dir_ / "zazovi.cfg", std::ios::binary) << std::string("\x01\0\0\0\0\0\0\0\xFF\xFF\xFF\xFF", 12);
-    }
-    void TearDown() override {
-        FeaturesShutdown();
-        ScreenTest::TearDown();
-    }
-    static void Ctrl(uint8_t vk) {
-        TestKeyDown(VK_CONTROL, 0x1D);
-        TestKeyDown(vk, 0);
-        TestKeyUp(vk, 0);
-        TestKeyUp(VK_CONTROL, 0x1D);
-        PumpMessages();
+        StartOnGermanMenu();
     }
 };
 
@@ -76,13 +65,16 @@ TEST_F(Memory, SuggestionsComeFromTheLanguageAndTmxAndCtrl1PutsOneInWithTheItems
     EXPECT_EQ(s1[0].origin, "menu:0:Name0");
     g_editor.items->SelectItem(1);
     SetFocusTo("Text");
-    Ctrl('1');
+    Key('1', true);
     EXPECT_EQ(Prop("Text"), "Drücke <color 0,255,0>Leertaste<color default> zum Springen");
-    Ctrl('Z');  // one undo step
+    Key('Z', true);  // one undo step
     EXPECT_EQ(Prop("Text"), "");
 
-    // Item 3 is found in the TMX through [languages]; the panel shows it with the glossary
-    // term of its source.
+    // Item 3 is found in the TMX through [languages], once the TMX index, built on another
+    // thread, is handed over; until then the project's items are suggested alone.
+    for (const ShownSuggestion& s : SuggestionsFor(3)) EXPECT_NE(s.origin, "studio.tmx");
+    FinishBackgroundWork();
+    // The panel shows it with the glossary term of its source.
     const std::vector<ShownSuggestion> s3 = SuggestionsFor(3);
     ASSERT_FALSE(s3.empty());
     EXPECT_EQ(s3[0].origin, "studio.tmx");
@@ -95,6 +87,7 @@ TEST_F(Memory, SuggestionsComeFromTheLanguageAndTmxAndCtrl1PutsOneInWithTheItems
     EXPECT_NE(panel.find("Glossary: "), std::string::npos) << panel;
     EXPECT_EQ(g_editor.items->items[3].icon, RowMarkPicture(RowMark::Problem));
     EXPECT_EQ(g_editor.items->items[2].icon, RowMarkPicture(RowMark::Translated));
+    EXPECT_NE(g_desk.title.find(", 1 problem"), std::string::npos) << g_desk.title;  // counted in the title
 
     // "Coin" is translated two ways: a warning on both items, not a problem picture.
     g_editor.items->SelectItem(4);

@@ -25,35 +25,12 @@ namespace {
 
 // English (the source) and German menu files: German 0, 1, 2 and 5 translated, 3 empty,
 // 4 still the English bytes.
-class Review : public ScreenTest {
+class Review : public DeskScreen {
   protected:
     void SetUp() override {
-        ScreenTest::SetUp();
-        const std::vector<std::string> english = {"New game", "Continue", "Quit", "Options", "Audio", "%d lives"};
-        const std::vector<std::string> german = {"Neues Spiel", "Weiter", "Beenden", "", "Audio", "%d Leben"};
-        for (const char* file : {"menu", "game", "keyboard"}) {
-            WriteLoc(dir_ / "Texts" / "English" / (std::string(file) + ".loc"), english);
-            WriteLoc(dir_ / "Texts" / "German" / (std::string(file) + ".loc"), german);
-            WriteDesc(dir_ / "Descriptions" / (std::string(file) + ".desc"), 6);
-        }
-        // Start on German menu.
-        std::ofstream(dir_ / "zazovi.cfg", std::ios::binary) << std::string("\x01\0\0\0\0\0\0\0\xFF\xFF\xFF\xFF", 12);
-    }
-    void TearDown() override {
-        FeaturesShutdown();
-        ScreenTest::TearDown();
-    }
-    static void Key(uint8_t vk, bool ctrl = false, bool shift = false, bool alt = false) {
-        if (ctrl) TestKeyDown(VK_CONTROL, 0x1D);
-        if (shift) TestKeyDown(VK_SHIFT, 0x2A);
-        if (alt) TestKeyDown(VK_MENU, 0x38);
-        const bool arrow = vk >= VK_LEFT && vk <= VK_DOWN;
-        TestKeyDown(vk, 0, arrow);
-        TestKeyUp(vk, 0, arrow);
-        if (alt) TestKeyUp(VK_MENU, 0x38);
-        if (shift) TestKeyUp(VK_SHIFT, 0x2A);
-        if (ctrl) TestKeyUp(VK_CONTROL, 0x1D);
-        PumpMessages();
+        DeskScreen::SetUp();
+        WriteEnglishGerman({"New game", "Continue", "Quit", "Options", "Audio", "%d lives"},
+                           {"Neues Spiel", "Weiter", "Beenden", "", "Audio", "%d Leben"});
     }
     fs::path StateFile() const { return dir_ / "Translation state" / "German.tsv"; }
     void WriteStateFile(const std::string& bytes) const {

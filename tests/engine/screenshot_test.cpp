@@ -37,6 +37,15 @@ class ScreenshotTest : public ScratchFolder {
         std::ifstream in(p, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
+    // Ctrl+Alt+S, the S pressed `presses` times, then a frame, which takes the shots.
+    static void ScreenshotKey(int presses) {
+        g_screenshotHook = RequestScreenshot;
+        TestKeyDown(VK_CONTROL, 0x1D);
+        TestPostMessage(WM_SYSKEYDOWN, VK_MENU, MakeKeyLParam(0x38, false));
+        for (int press = 0; press < presses; ++press) TestPostMessage(WM_SYSKEYDOWN, 'S', MakeKeyLParam(0x1F, false));
+        PumpMessages();
+        EngineFrame();
+    }
     static std::string Run(const std::string& command) {
         std::string out;
         std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
@@ -115,12 +124,7 @@ TEST_F(ScreenshotTest, UnsupportedTypesAndEmptyPathsAreReported) {
 TEST_F(ScreenshotTest, ScreenshotKeySavesEveryPressOfAFrameUnderItsOwnFreeName) {
     std::ofstream("Screenshot001.bmp") << "x";
     std::ofstream("Screenshot003.bmp") << "x";
-    g_screenshotHook = RequestScreenshot;
-    TestKeyDown(VK_CONTROL, 0x1D);
-    TestPostMessage(WM_SYSKEYDOWN, VK_MENU, MakeKeyLParam(0x38, false));
-    for (int press = 0; press < 3; ++press) TestPostMessage(WM_SYSKEYDOWN, 'S', MakeKeyLParam(0x1F, false));
-    PumpMessages();
-    EngineFrame();
+    ScreenshotKey(3);
     // Ctrl+S alone is the editor's, not the screenshot key.
     TestPostMessage(WM_SYSKEYUP, VK_MENU, MakeKeyLParam(0x38, false));
     TestPostMessage(WM_KEYDOWN, 'S', MakeKeyLParam(0x1F, false));
@@ -135,12 +139,7 @@ TEST_F(ScreenshotTest, ScreenshotKeySavesEveryPressOfAFrameUnderItsOwnFreeName) 
 
 TEST_F(ScreenshotTest, ScreenshotKeyWithEveryNameTakenSaysSoAndOverwritesNothing) {
     for (int n = 1; n <= 999; ++n) std::ofstream(FormatText("Screenshot%.3i.bmp", n)) << "x";
-    g_screenshotHook = RequestScreenshot;
-    TestKeyDown(VK_CONTROL, 0x1D);
-    TestPostMessage(WM_SYSKEYDOWN, VK_MENU, MakeKeyLParam(0x38, false));
-    TestPostMessage(WM_SYSKEYDOWN, 'S', MakeKeyLParam(0x1F, false));
-    PumpMessages();
-    EngineFrame();
+    ScreenshotKey(1);
     for (auto& k : g_input.keys) k = 0;
     for (const auto& entry : fs::directory_iterator(dir_)) EXPECT_EQ(fs::file_size(entry.path()), 1u) << entry.path();
     EXPECT_FALSE(fs::exists("Screenshot1000.bmp"));

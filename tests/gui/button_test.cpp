@@ -1,6 +1,7 @@
 // button_test.cpp - the push button: the pressed caption offset of the classic style
 // against the colour-only press of the rounded and elliptic styles (read back as
-// pixels), the keyboard click, the hit tests per style, and the picture style.
+// pixels), the keyboard click, a press dropped when the window loses the focus, the hit
+// tests per style, and the picture style.
 #include "gui/controls/button.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,29 @@ TEST_F(ButtonTest, EnterOrSpaceReleaseClicksWithMouseOneThenRaisesKeyUp) {
     g_events.clear();
     Click(160, 120);
     EXPECT_EQ(g_events, (std::vector<std::string>{"Click(230)"}));
+}
+
+// Space, Enter or the mouse held on the button when the window loses the focus: it comes
+// back up and clicks nothing ("Exit w/out saving" must not run by itself); back again, the
+// next press and release is one click, as ever.
+TEST_F(ButtonTest, HeldDownWhenTheWindowLosesTheFocusItIsReleasedWithoutAClick) {
+    BindControlEvent("B", "Click", OnClick);
+    for (const std::string hold : {"Space", "Enter", "Mouse 1"}) {
+        SCOPED_TRACE(hold);
+        g_events.clear();
+        SetFocusTo("B");
+        if (hold == "Mouse 1")
+            Press(160, 120);
+        else
+            Key(hold == "Space" ? VK_SPACE : VK_RETURN);
+        ASSERT_TRUE(button->IsPressed());
+        TestFocusLost();
+        PumpMessages();
+        EXPECT_FALSE(button->IsPressed());
+        EXPECT_TRUE(g_events.empty());
+        Click(160, 120);
+        EXPECT_EQ(g_events, (std::vector<std::string>{"Click(230)"}));
+    }
 }
 
 TEST_F(ButtonTest, HitTestFollowsTheStyleAndOtherStylesAreNeverHit) {

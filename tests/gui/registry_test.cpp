@@ -1,5 +1,6 @@
 // registry_test.cpp - the class and control registries and the by-name API: creation
-// and its refusals, the sorted registry, properties and events by name, destruction.
+// and its refusals, the sorted registry, properties and events by name (a colour of any
+// class moving exactly its four bytes), destruction.
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -195,6 +196,36 @@ TEST_F(Registry, PropertiesByNameRoundTrip) {
     EXPECT_EQ(Box("A")->number, 0);
 }
 
+// A colour is 4 bytes wherever it is stored: the API reads no more than those from the
+// caller and writes no more than those back, so a caller's `Color` is never overrun.
+TEST_F(Registry, EveryColourPropertyOfEveryClassMovesExactlyFourBytes) {
+    CreateTopControl("Sheet", "S", nullptr, 0, 0, 800, 600);
+    std::set<std::string> checked;
+    for (int i = 0; i < ControlClassCount(); ++i) {
+        const ControlClass* cls = ControlClassAt(i);
+        if (std::strncmp(cls->name, "Test", 4) == 0) continue;
+        const std::string name = std::string("Probe") + cls->name;
+        ASSERT_NE(CreateControl(cls->name, name.c_str(), "S", 10, 10, 50, 50), nullptr) << cls->name;
+        for (const PropertyEntry& e : cls->properties) {
+            if (e.type != PROP_COLOR && e.type != PROP_BACKGROUND) continue;
+            SCOPED_TRACE(std::string(cls->name) + "." + e.name);
+            // The colour, then bytes that must not be taken for part of it.
+            const uint32_t given[2] = {MakeColor(12, 34, 56), 0xFFFFFFFFu};
+            ASSERT_TRUE(SetControlProperty(name.c_str(), e.name, given));
+            uint8_t read[16];
+            std::memset(read, 0xAB, sizeof read);
+            ASSERT_TRUE(GetControlProperty(name.c_str(), e.name, read));
+            uint32_t colour;
+            std::memcpy(&colour, read, 4);
+            EXPECT_EQ(colour, given[0]);
+            for (size_t b = 4; b < sizeof read; ++b) EXPECT_EQ(read[b], 0xAB) << "byte " << b;
+            checked.insert(std::string(cls->name) + "." + e.name);
+        }
+    }
+    for (const char* background : {"Button.Background", "Button.DownBackground", "Sheet.Background"})
+        EXPECT_EQ(checked.count(background), 1u) << background;
+}
+
 TEST_F(Registry, UnknownNamesSetTheirErrors) {
     MakeSheet();
     CreateControl("TestBox", "A", "S", 0, 0, 5, 5);
@@ -224,7 +255,9 @@ TEST_F(Registry, NullValuesAreRefusedWithError8) {
     EXPECT_EQ(Box("A")->text, "kept");
 }
 
-TEST_F(Registry, DestroyTakesChildrenLastFirstAndTheParentLast) {
+// Children go last first and the parent last, after the focus and the capture have left
+// the subtree for the sheet.
+TEST_F(Registry, DestroyTakesChildrenLastFirstAndTheParentLastMovingTheFocusOut) {
     MakeSheet();
     CreateControl("TestFrame", "F", "S", 0, 0, 100, 100);
     CreateControl("TestBox", "c1", "F", 0, 0, 5, 5);
@@ -233,12 +266,17 @@ TEST_F(Registry, DestroyTakesChildrenLastFirstAndTheParentLast) {
     CreateControl("TestPlain", "c3", "F", 0, 0, 5, 5);
     g_frameAliveAtChildDestroy = false;
     BindControlEvent("c1", "Destroy", CheckFrameAlive);
+    ASSERT_TRUE(SetFocusTo("g"));
+    SetCapture(FindControl("g"));
     Log().clear();
     EXPECT_TRUE(DestroyControl("F"));
-    EXPECT_EQ(Log(), (std::vector<std::string>{"c3.Destroy", "g.Destroy", "c2.Destroy", "c1.Destroy", "F.Destroy"}));
+    EXPECT_EQ(Log(), (std::vector<std::string>{"g.LoseFocus", "S.GetFocus", "c3.Destroy", "g.Destroy", "c2.Destroy",
+                                               "c1.Destroy", "F.Destroy"}));
     EXPECT_TRUE(g_frameAliveAtChildDestroy);
     EXPECT_EQ(ControlCount(), 1);
     EXPECT_TRUE(FindControl("S")->children.empty());
+    EXPECT_EQ(GetFocusControl(), FindControl("S"));
+    EXPECT_EQ(GetCapture(), nullptr);
 }
 
 // A Destroy handler may destroy again what is already going, or an ancestor of it: each
@@ -277,20 +315,6 @@ TEST_F(Registry, DestroyHandlersMayDestroyAncestorsAgain) {
         GuiDraw();  // nothing of the destroyed subtree is drawn or dispatched to
         Key('A');
     }
-}
-
-TEST_F(Registry, DestroyMovesTheFocusOutOfTheSubtree) {
-    MakeSheet();
-    CreateControl("TestFrame", "F", "S", 0, 0, 100, 100);
-    CreateControl("TestBox", "A", "F", 0, 0, 5, 5);
-    ASSERT_TRUE(SetFocusTo("A"));
-    SetCapture(FindControl("A"));
-    Log().clear();
-    EXPECT_TRUE(DestroyControl("F"));
-    EXPECT_EQ(GetFocusControl(), FindControl("S"));
-    EXPECT_EQ(GetCapture(), nullptr);
-    EXPECT_EQ(Log().front(), "A.LoseFocus");
-    EXPECT_EQ(Log().back(), "F.Destroy");
 }
 
 TEST_F(Registry, DestroyingTheActiveSheetLeavesNoDanglingState) {

@@ -30,6 +30,13 @@ void PutF32(std::vector<uint8_t>& b, size_t at, float v) {
     PutI32(b, at, int32_t(u));
 }
 
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
 bool Parses(const std::vector<uint8_t>& bytes) {
     DsfFile file;
     return ReadDsf(bytes, file);
@@ -88,25 +95,66 @@ TEST(DsfFile, RefusesLyingHeadersRecordsAndPages) {
         {"page over 65,536 texels", [](std::vector<uint8_t>& b, size_t p) { PutI16(b, p, 513), PutI16(b, p + 2, 70); }},
         {"page larger than the file", [](std::vector<uint8_t>& b, size_t p) { PutI16(b, p + 2, 128); }},
     };
+    // LoadFont reads a file's index a piece at a time and its pages later: it refuses
+    // them too, before anything reaches the GPU, and a missing file.
+    const auto dir = std::filesystem::temp_directory_path() / ("qk_font_test_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "bad.dsf").string();
     for (const Damage& d : damages) {
         std::vector<uint8_t> bytes = good;
         d.apply(bytes, page);
         EXPECT_FALSE(Parses(bytes)) << d.what;
+        WriteBytes(path, bytes);
+        EXPECT_EQ(LoadFont(path.c_str()), nullptr) << d.what;
     }
-
-    // LoadFont refuses them too (before anything reaches the GPU), and a missing file.
-    const auto dir = std::filesystem::temp_directory_path() / ("qk_font_test_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string path = (dir / "bad.dsf").string();
-    std::vector<uint8_t> bytes = good;
-    PutI16(bytes, page, 1024);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    EXPECT_EQ(LoadFont(path.c_str()), nullptr);
+    for (size_t n = 0; n < good.size(); n += 1 + n / 16) {
+        WriteBytes(path, std::vector<uint8_t>(good.begin(), good.begin() + ptrdiff_t(n)));
+        ASSERT_EQ(LoadFont(path.c_str()), nullptr) << n << " bytes";
+    }
     EXPECT_EQ(LoadFont((dir / "absent.dsf").string().c_str()), nullptr);
     std::filesystem::remove_all(dir);
+}
+
+// LoadFont keeps the pixels in the file, yet makes the font CreateFontFromDsf makes from
+// the whole file: the same glyphs, the marks' ink, the baseline and the blank space
+// read from the few pages that hold them. Nothing is uploaded: no GL is needed here.
+TEST(LoadFont, ReadsTheIndexAndTheMeasuredPagesOnly) {
+    std::vector<uint8_t> bytes;
+    {
+        FILE* f = std::fopen(QK_BINARY_DIR "/zazovi_font.dsf", "rb");
+        ASSERT_TRUE(f);
+        uint8_t chunk[65536];
+        size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+        std::fclose(f);
+    }
+    DsfFile file;
+    ASSERT_TRUE(ReadDsf(bytes, file));
+    const Font* whole = CreateFontFromDsf(file, false);
+    const Font* lazy = LoadFont(QK_BINARY_DIR "/zazovi_font.dsf");
+    ASSERT_NE(whole, nullptr);
+    ASSERT_NE(lazy, nullptr);
+    ASSERT_EQ(lazy->glyphCount, whole->glyphCount);
+    ASSERT_EQ(lazy->pageCount, whole->pageCount);
+    EXPECT_EQ(lazy->height, whole->height);
+    EXPECT_EQ(lazy->scale, whole->scale);
+    EXPECT_EQ(lazy->baseline, whole->baseline);
+    EXPECT_EQ(lazy->blankSpace, whole->blankSpace);
+    EXPECT_EQ(std::memcmp(lazy->glyphs, whole->glyphs, sizeof(Glyph) * size_t(whole->glyphCount)), 0);
+    ASSERT_EQ(lazy->markInkCount, whole->markInkCount);
+    EXPECT_GT(lazy->markInkCount, 100);  // the combining marks, Arabic, Hebrew and Thai
+    for (int i = 0; i < whole->markInkCount; ++i) {
+        const MarkInk &a = lazy->markInks[i], &b = whole->markInks[i];
+        EXPECT_TRUE(a.glyph == b.glyph && a.x0 == b.x0 && a.y0 == b.y0 && a.x1 == b.x1 && a.y1 == b.y1) << i;
+    }
+    for (int i = 0; i < whole->pageCount; ++i) {
+        EXPECT_EQ(lazy->pages[i]->width, whole->pages[i]->width) << i;
+        EXPECT_EQ(lazy->pages[i]->height, whole->pages[i]->height) << i;
+        EXPECT_EQ(lazy->pages[i]->name, 0u) << i;
+    }
+    EXPECT_EQ(FontPagesUploaded(lazy), 0);
+    EXPECT_NE(lazy->pageSource, nullptr);
+    EXPECT_EQ(whole->pageSource, nullptr);
 }
 
 // The loader finds ASCII in such a font by arithmetic, so a flag without the 96

@@ -125,6 +125,12 @@ TEST(StateFileDamage, EachDamageIsReportedWithItsLineAndLeavesTheStatesAsTheyWer
         {"a surrogate", kHeader + "menu\t2\tapproved\t\xED\xA0\x80\t\n", 2, "invalid UTF-8"},
         {"a sequence cut short", kHeader + "menu\t2\tapproved\tA\t\xE2\x82", 2, "invalid UTF-8"},
         {"invalid UTF-8 in the first line", "zazovi translation state 1\t\xFF\n", 1, "invalid UTF-8"},
+        {"a git merge conflict",
+         kHeader + good + "<<<<<<< HEAD\nmenu\t2\tapproved\tA\t\n=======\n" +
+             "menu\t2\tneeds-review\tA\t\n>>>>>>> theirs\n",
+         3, "a git merge conflict is left in the file (<<<<<<<)"},
+        {"a conflict's marker alone, in the first line", "=======\r\n" + kHeader, 1,
+         "a git merge conflict is left in the file (=======)"},
     };
     for (const Damage& d : cases) {
         StateFile states;

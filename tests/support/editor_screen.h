@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/editor.h"
+#include "editor/features.h"
 #include "editor/project.h"
 #include "editor/text_store.h"
 #include "gui/controls/combobox.h"
@@ -110,6 +111,41 @@ class ScreenTest : public ScratchFolder {
     static void Build() {
         BuildMainScreen();
         ASSERT_NE(g_editor.items, nullptr);
+    }
+};
+
+// English (the reference) and German with the same texts in every file; the screen starts
+// on German menu, and the desk's features end with each test.
+class DeskScreen : public ScreenTest {
+  protected:
+    void WriteEnglishGerman(const std::vector<std::string>& english, const std::vector<std::string>& german) const {
+        for (const char* file : {"menu", "game", "keyboard"}) {
+            WriteLoc(dir_ / "Texts" / "English" / (std::string(file) + ".loc"), english);
+            WriteLoc(dir_ / "Texts" / "German" / (std::string(file) + ".loc"), german);
+            WriteDesc(dir_ / "Descriptions" / (std::string(file) + ".desc"), static_cast<int>(english.size()));
+        }
+        StartOnGermanMenu();
+    }
+    void StartOnGermanMenu() const {
+        locfixture::WriteFile(dir_ / "zazovi.cfg", std::string("\x01\0\0\0\0\0\0\0\xFF\xFF\xFF\xFF", 12));
+    }
+    void TearDown() override {
+        FeaturesShutdown();
+        ScreenTest::TearDown();
+    }
+    // A key with the modifiers held; the arrows, Home, End, Page Up and Page Down as the
+    // extended keys they are.
+    static void Key(uint8_t vk, bool ctrl = false, bool shift = false, bool alt = false) {
+        if (ctrl) TestKeyDown(VK_CONTROL, 0x1D);
+        if (shift) TestKeyDown(VK_SHIFT, 0x2A);
+        if (alt) TestKeyDown(VK_MENU, 0x38);
+        const bool extended = vk >= VK_PRIOR && vk <= VK_DOWN;
+        TestKeyDown(vk, 0, extended);
+        TestKeyUp(vk, 0, extended);
+        if (alt) TestKeyUp(VK_MENU, 0x38);
+        if (shift) TestKeyUp(VK_SHIFT, 0x2A);
+        if (ctrl) TestKeyUp(VK_CONTROL, 0x1D);
+        PumpMessages();
     }
 };
 

@@ -19,6 +19,7 @@
 #include "tools/loctool/memory_commands.h"
 #include "tools/loctool/pseudo_command.h"
 #include "tools/loctool/qa_command.h"
+#include "tools/loctool/vcs_commands.h"
 
 namespace fs = std::filesystem;
 using loctext::Item;
@@ -44,6 +45,9 @@ const char* const kUsage =
     "                                               translations from the memory for one item\n"
     "  loctool glossary-candidates PROJECT [--source REFLANG]\n"
     "                                               item names worth a glossary entry, as CSV\n"
+    "  loctool textconv [--project PROJECT] FILE.loc  the file as text for git diff, item by item\n"
+    "  loctool merge BASE OURS THEIRS PATH          git's merge driver for .loc files (%O %A %B %P)\n"
+    "  loctool git-setup [PROJECT]                  git's attributes, drivers and ignored files\n"
     "                                               (loctool COMMAND --help says more)\n"
     "  loctool --version | --help\n"
     "exit code: 0 ok, 1 a problem (check prints it, the others say it on stderr), 2 usage\n";
@@ -155,7 +159,7 @@ int main() {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (argc < 3) {
+    if (argc < 3 && !(argc == 2 && argv[1] == "git-setup")) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -182,6 +186,12 @@ int main() {
         code = SuggestCommand(args);
     else if (command == "glossary-candidates")
         code = GlossaryCandidatesCommand(args);
+    else if (command == "textconv")
+        code = TextconvCommand(args);
+    else if (command == "merge")
+        code = MergeCommand(args);
+    else if (command == "git-setup")
+        code = GitSetupCommand(args);
     if (code < 0) {
         std::fputs(kUsage, stderr);
         return 2;

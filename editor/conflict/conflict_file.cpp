@@ -1,0 +1,212 @@
+// conflict_file.cpp - reads and writes the conflict file of conflict_file.h. Like the
+// review states, the reader takes all or nothing: a half-read file would drop the
+// conflicts after its damage once the editor writes it back.
+#include "editor/conflict/conflict_file.h"
+
+#include <algorithm>
+
+namespace conflict {
+namespace {
+
+constexpr int kFieldCount = 5;
+constexpr const char* kFieldNames[kFieldCount] = {"file name", "index", "base text", "ours text", "theirs text"};
+constexpr char kHex[] = "0123456789ABCDEF";
+
+// Length of the well-formed UTF-8 sequence at s[i] (shortest form, no surrogates, at most
+// U+10FFFF), 0 when there is none.
+size_t Utf8Length(std::string_view s, size_t i) {
+    const auto b = [&](size_t k) { return static_cast<uint8_t>(s[k]); };
+    const uint8_t lead = b(i);
+    if (lead < 0x80) return 1;
+    size_t n = 0;
+    uint8_t lo = 0x80, hi = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        n = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        n = 3;
+        if (lead == 0xE0) lo = 0xA0;
+        if (lead == 0xED) hi = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        n = 4;
+        if (lead == 0xF0) lo = 0x90;
+        if (lead == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (s.size() - i < n || b(i + 1) < lo || b(i + 1) > hi) return 0;
+    for (size_t k = 2; k < n; ++k)
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+bool ParseIndex(std::string_view s, int32_t& index) {
+    if (s.empty() || s.size() > 10 || (s.size() > 1 && s[0] == '0')) return false;
+    int64_t value = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value > INT32_MAX) return false;
+    index = static_cast<int32_t>(value);
+    return true;
+}
+
+std::vector<std::string_view> SplitTabs(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (size_t start = 0;;) {
+        const size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+bool Fail(std::string& error, int line, const std::string& message) {
+    error = "line " + std::to_string(line) + ": " + message;
+    return false;
+}
+
+bool ParseLine(std::string_view line, int number, ItemConflict& item, std::string& error) {
+    const std::vector<std::string_view> fields = SplitTabs(line);
+    if (fields.size() != kFieldCount)
+        return Fail(error, number,
+                    std::to_string(fields.size()) +
+                        " fields where a conflict line has 5: file, index, base, ours and theirs, separated by tabs");
+    std::string* const texts[kFieldCount] = {&item.file, nullptr, &item.base, &item.ours, &item.theirs};
+    for (int f = 0; f < kFieldCount; ++f)
+        if (texts[f] && !UnescapeText(fields[size_t(f)], *texts[f]))
+            return Fail(error, number,
+                        std::string("a bad escape in the ") + kFieldNames[f] +
+                            " (the escapes are \\t, \\n, \\r, \\\\ and \\xHH)");
+    if (item.file.empty()) return Fail(error, number, "the file name is empty");
+    if (!ParseIndex(fields[1], item.index))
+        return Fail(error, number, "bad index (a whole number from 0 to 2147483647, no leading zeros)");
+    return true;
+}
+
+bool Less(const ItemConflict& a, const ItemConflict& b) {
+    return a.file != b.file ? a.file < b.file : a.index < b.index;
+}
+
+}  // namespace
+
+std::string ConflictFilePath(std::string_view language, std::string_view file) {
+    return std::string(kConflictFolder) + "\\" + std::string(language) + "\\" + std::string(file) + ".tsv";
+}
+
+std::string EscapeText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<uint8_t>(text[i]);
+        if (c == '\t' || c == '\n' || c == '\r' || c == '\\') {
+            out += '\\';
+            out += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
+            ++i;
+            continue;
+        }
+        const size_t n = c >= 0x20 && c != 0x7F ? Utf8Length(text, i) : 0;
+        if (n == 0) {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+            ++i;
+        } else {
+            out.append(text.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
+bool UnescapeText(std::string_view field, std::string& text) {
+    text.clear();
+    text.reserve(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+        const char c = field[i];
+        if (static_cast<uint8_t>(c) < 0x20 || c == 0x7F) return false;  // written escaped
+        if (c != '\\') {
+            text += c;
+            continue;
+        }
+        if (++i == field.size()) return false;
+        switch (field[i]) {
+            case 't':
+                text += '\t';
+                break;
+            case 'n':
+                text += '\n';
+                break;
+            case 'r':
+                text += '\r';
+                break;
+            case '\\':
+                text += '\\';
+                break;
+            case 'x': {
+                const int hi = i + 1 < field.size() ? HexDigit(field[i + 1]) : -1;
+                const int lo = i + 2 < field.size() ? HexDigit(field[i + 2]) : -1;
+                if (hi < 0 || lo < 0) return false;
+                text += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                break;
+            }
+            default:
+                return false;
+        }
+    }
+    return true;
+}
+
+bool ParseConflictFile(std::string_view bytes, Conflicts& conflicts, std::string& error) {
+    Conflicts parsed;
+    int number = 0;
+    const std::string header = std::string(kConflictFileMagic) + " " + std::to_string(kConflictFileVersion);
+    for (size_t start = 0; start < bytes.size();) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos) end = bytes.size();
+        std::string_view line = bytes.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (number == 1) {
+            if (line != header) return Fail(error, 1, "the first line is not '" + header + "'");
+            continue;
+        }
+        ItemConflict item;
+        if (!ParseLine(line, number, item, error)) return false;
+        if (!parsed.empty() && !Less(parsed.back(), item))
+            return Fail(error, number, "the lines are not in the order of file and index, or an item comes twice");
+        parsed.push_back(std::move(item));
+    }
+    if (number == 0) return Fail(error, 1, "the file is empty; its first line names the format");
+    conflicts = std::move(parsed);
+    return true;
+}
+
+std::string WriteConflictFile(const Conflicts& conflicts) {
+    std::string out = std::string(kConflictFileMagic) + " " + std::to_string(kConflictFileVersion) + "\n";
+    for (const ItemConflict& c : conflicts)
+        out += EscapeText(c.file) + "\t" + std::to_string(c.index) + "\t" + EscapeText(c.base) + "\t" +
+               EscapeText(c.ours) + "\t" + EscapeText(c.theirs) + "\n";
+    return out;
+}
+
+void MergeConflicts(Conflicts& kept, const Conflicts& fresh) {
+    for (const ItemConflict& c : fresh) {
+        const auto at = std::lower_bound(kept.begin(), kept.end(), c, Less);
+        if (at != kept.end() && at->file == c.file && at->index == c.index)
+            *at = c;
+        else
+            kept.insert(at, c);
+    }
+}
+
+}  // namespace conflict
