@@ -11,8 +11,8 @@
 #include "editor/review/review_feature.h"
 
 const Feature* const* Features(size_t& count) {
-    static const Feature* const kList[] = {&kDeskFeature, &kBoxSpellingFeature, &kReviewFeature, &kMemoryFeature,
-                                           &kConflictFeature, &kFitFeature};
+    static const Feature* const kList[] = {&kDeskFeature,   &kBoxSpellingFeature, &kReviewFeature,
+                                           &kMemoryFeature, &kConflictFeature,    &kFitFeature};
     count = std::size(kList);
     return kList;
 }
