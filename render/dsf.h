@@ -15,6 +15,8 @@ struct Glyph {
     int16_t u = 0, v = 0;  // top-left corner of the glyph cell in its page, pixels
     int16_t advance = 0;   // pen advance, pixels
     int16_t width = 0;     // cell width, pixels (also the width used for measuring)
+    // Field by field: the record has padding, which a byte compare would read.
+    bool operator==(const Glyph&) const = default;
 };
 
 // One page as it goes to the GPU: the stored image padded to power-of-two sizes.

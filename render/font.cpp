@@ -87,10 +87,18 @@ bool InkBox(const PagePixels& pixels, int16_t height, const Glyph& g, MarkInk& i
     return true;
 }
 
-// Whether the font's marks, baseline or blank space are read from glyph g's cell.
-bool InkIsMeasured(const Font* font, int32_t index) {
-    const Glyph& g = font->glyphs[index];
-    return (g.advance == 0 && g.width > 0) || g.codePoint == 'H' || g.codePoint == ' ';
+// The glyphs whose cells the font's marks, baseline and blank space are read from: the
+// marks, and the ones MeasureMarks looks up for H and the space (in a font whose ASCII
+// glyphs are stored by code, found by position, whatever code they claim).
+std::vector<int32_t> InkMeasuredGlyphs(const Font* font) {
+    std::vector<int32_t> glyphs;
+    for (int32_t i = 0; i < font->glyphCount; ++i)
+        if (font->glyphs[i].advance == 0 && font->glyphs[i].width > 0) glyphs.push_back(i);
+    for (const int32_t c : {int32_t('H'), int32_t(' ')}) {
+        const int32_t g = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
+        if (g >= 0) glyphs.push_back(g);
+    }
+    return glyphs;
 }
 
 // The marks' ink boxes and the baseline, read once from the page pixels: the file
@@ -266,10 +274,11 @@ Font* LoadFont(const char* path) {
     std::map<int, DsfPage> read;
     bool pagesOk = font != nullptr;
     if (font) {
-        for (int32_t i = 0; i < font->glyphCount && pagesOk; ++i) {
+        for (const int32_t i : InkMeasuredGlyphs(font)) {
             const int page = font->glyphs[i].page;
-            if (!InkIsMeasured(font, i) || read.count(page)) continue;
+            if (read.count(page)) continue;
             pagesOk = ReadPagePixels(file, index.pages[size_t(page)], read[page]);
+            if (!pagesOk) break;
         }
     }
     std::fclose(file);

@@ -6,6 +6,7 @@
 // file image.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -73,7 +74,7 @@ bool SameFont(const Font* a, const Font* b) {
     if (a->glyphCount != b->glyphCount || a->pageCount != b->pageCount || a->height != b->height ||
         a->baseline != b->baseline || a->blankSpace != b->blankSpace || a->markInkCount != b->markInkCount)
         return false;
-    if (a->glyphCount && std::memcmp(a->glyphs, b->glyphs, sizeof(Glyph) * size_t(a->glyphCount)) != 0) return false;
+    if (!std::equal(a->glyphs, a->glyphs + a->glyphCount, b->glyphs)) return false;
     for (int i = 0; i < a->markInkCount; ++i) {
         const MarkInk &x = a->markInks[i], &y = b->markInks[i];
         if (x.glyph != y.glyph || x.x0 != y.x0 || x.y0 != y.y0 || x.x1 != y.x1 || x.y1 != y.y1) return false;
