@@ -46,6 +46,13 @@ struct EngineState {
     // display (window.cpp)
     int16_t clientWidth = 0, clientHeight = 0;
     int virtualWidth = kVirtualWidth, virtualHeight = kVirtualHeight;
+    // The screen's scale: once the client area holds 800 x 600 at least, the 2D screen
+    // is drawn at drawScale device pixels per virtual pixel (1, 1.25, 1.5, 1.75 or 2),
+    // its top-left corner at (originX, originY) of the client area and the rest of the
+    // window plain background. Below 800 x 600 the screen is stretched over the client
+    // area and drawScale stays 1. Text and lines are drawn at the device's own pixels.
+    float drawScale = 1.0f;
+    int originX = 0, originY = 0;
     double fieldOfView = 45.0;
     float nearPlane = 0.1f, farPlane = 100.0f;
     uint8_t mode2D = 0;

@@ -125,6 +125,12 @@ enum class PlatWindowStyle { Popup, Overlapped, FixedFrame };
 void PlatRegisterWindowClass(PlatWndProc proc);  // the procedure every message goes to
 void PlatUnregisterWindowClass();
 void PlatGetDesktopSize(int* width, int* height);
+// The part of the desktop windows may cover (without task bars and panels), screen
+// coordinates; the whole desktop where that cannot be told.
+void PlatGetWorkArea(PlatRect* rect);
+// The display's scale as the desktop sets it: on X11 the Xft.dpi resource / 96, on
+// Windows the window's monitor's DPI / 96 (per-monitor aware); 1 when not set.
+float PlatDisplayScale();
 // Title as 16-bit characters, NUL-terminated. Size is the outer size, as with Win32.
 // An Overlapped (resizable) window cannot be made smaller than the client area it is
 // made with.
