@@ -93,6 +93,8 @@ target_link_libraries(editor_core PUBLIC editor_conflict)
 # Whether texts fit the game, as on Linux.
 add_subdirectory(editor/fit)
 target_link_libraries(editor_core PUBLIC editor_fit)
+# The screen's scale by hand and the user's display.ini it is kept in.
+add_subdirectory(editor/scale)
 # The shipped dictionaries beside the programs, where they are found first, as in the
 # ZIP; so is libthai's word dictionary.
 file(COPY ${QK_WIN_LIBS}/dictionaries/ DESTINATION ${CMAKE_BINARY_DIR}/dictionaries)
