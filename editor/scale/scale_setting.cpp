@@ -80,18 +80,20 @@ float ParseUserScale(std::string_view text, std::string* problem) {
     const int error = ini_parse_string(copy.c_str(), OnValue, &r);
     if (!r.problem.empty() || error != 0) {
         if (problem) *problem = !r.problem.empty() ? r.problem : "line " + std::to_string(error) + " cannot be read";
-        return r.problem.empty() && r.scale > 0 ? r.scale : -1;
+        return -1;
     }
     return r.scale;
 }
 
-std::string WithUserScale(std::string_view text, float scale) {
-    // Line by line: every line but the scale's stays as the user wrote it.
+namespace {
+
+// Every line but the scale's as the user wrote it; the scale in the first [display]
+// section (inPlace), else in a section of its own at the end.
+std::string Rewritten(std::string_view text, float scale, bool inPlace) {
     std::string out;
-    bool inDisplay = false, written = false, dropping = false;
+    bool inDisplay = false, written = !inPlace || scale <= 0, dropping = false;
     const std::string scaleLine = "scale = " + ScaleText(scale) + "\n";
-    size_t at = 0;
-    while (at < text.size()) {
+    for (size_t at = 0; at < text.size();) {
         size_t end = text.find('\n', at);
         end = end == std::string_view::npos ? text.size() : end + 1;
         const std::string_view line = text.substr(at, end - at);
@@ -99,17 +101,29 @@ std::string WithUserScale(std::string_view text, float scale) {
         if (dropping && IsContinuation(line)) continue;
         dropping = false;
         if (IsSectionLine(line)) {
-            if (inDisplay && !written && scale > 0) out += scaleLine, written = true;
+            if (inDisplay && !written) out += scaleLine, written = true;
             inDisplay = IsDisplaySection(line);
         } else if (inDisplay && IsScaleLine(line)) {
-            if (!written && scale > 0) out += scaleLine, written = true;
+            if (!written) out += scaleLine, written = true;
             dropping = true;
             continue;
         }
         out += line;
         if (line.back() != '\n') out += '\n';
     }
-    if (!written && scale > 0) out += (inDisplay ? "" : "[display]\n") + scaleLine;
+    if (!inPlace && scale > 0) return out + "[display]\n" + scaleLine;
+    if (!written) out += (inDisplay ? "" : "[display]\n") + scaleLine;
+    return out;
+}
+
+}  // namespace
+
+std::string WithUserScale(std::string_view text, float scale) {
+    // A line after the new one that is indented would read as more of its value: then
+    // the scale goes into a section of its own at the end.
+    std::string out = Rewritten(text, scale, true);
+    if (scale > 0 && ParseUserScale(out, nullptr) != scale && ParseUserScale(text, nullptr) >= 0)
+        out = Rewritten(text, scale, false);
     return out;
 }
 
