@@ -129,7 +129,7 @@ void ClearScreenMargins();
 // Client pixels to screen coordinates and back.
 void ClientToScreen(float px, float py, float* x, float* y);
 void ScreenToClient(float x, float y, float* px, float* py);
-// glLineWidth in screen pixels: lines grow with the scale.
+// glLineWidth in screen pixels: lines grow with the scale (to whole device pixels).
 void ScreenLineWidth(float width);
 // The largest step a window on the work area can show whole (1 at least).
 float LargestWindowScale();

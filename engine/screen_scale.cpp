@@ -3,6 +3,7 @@
 // pointer between client pixels and the screen, and resizing the window for a scale.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/engine.h"
@@ -96,7 +97,12 @@ void ScreenToClient(float x, float y, float* px, float* py) {
     *py = g_engine.originY + y * g_engine.drawScale;
 }
 
-void ScreenLineWidth(float width) { glLineWidth(width * g_engine.drawScale); }
+void ScreenLineWidth(float width) {
+    // Whole device pixels when scaled: a line 1.25 pixels wide would be smoothed into a
+    // blur over three rows.
+    const float s = g_engine.drawScale;
+    glLineWidth(s == 1.0f ? width : std::max(1.0f, std::round(width * s)));
+}
 
 float LargestWindowScale() {
     PlatRect area;
