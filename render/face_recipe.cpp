@@ -119,6 +119,7 @@ bool ReadFaceRecipe(const std::string& text, FaceRecipe& recipe, std::string* er
     recipe = FaceRecipe{};
     int lineNumber = 0;
     auto fail = [&](const char* what) {
+        recipe = FaceRecipe{};  // nothing half read
         if (error) *error = "line " + std::to_string(lineNumber) + ": " + what;
         return false;
     };
@@ -137,7 +138,9 @@ bool ReadFaceRecipe(const std::string& text, FaceRecipe& recipe, std::string* er
             continue;
         }
         if (line.empty() || line[0] == '#') continue;
-        const std::vector<std::string> words = Split(line, line.rfind("face\t", 0) == 0 ? '\t' : ' ');
+        // A face's fields are tab-separated (paths may hold blanks), the rest by blanks.
+        const bool isFace = line.rfind("face\t", 0) == 0;
+        const std::vector<std::string> words = Split(line, isFace ? '\t' : ' ');
         long a = 0, b = 0;
         if (words[0] == "pixels") {
             if (sawPixels || words.size() != 2 || !ParseNumber(words[1], 4, 200, a)) return fail("bad pixels");
@@ -146,7 +149,7 @@ bool ReadFaceRecipe(const std::string& text, FaceRecipe& recipe, std::string* er
             if (sawLine || words.size() != 3 || !ParseNumber(words[1], 1, 1000, a) || !ParseNumber(words[2], 0, a, b))
                 return fail("bad line height and ascent");
             recipe.height = int(a), recipe.ascent = int(b), sawLine = true;
-        } else if (words[0] == "face") {
+        } else if (isFace) {
             if (words.size() != 7) return fail("a face takes 6 fields");
             if (recipe.faces.size() >= kMaxFaces) return fail("too many faces");
             FaceSpec face;
@@ -164,7 +167,7 @@ bool ReadFaceRecipe(const std::string& text, FaceRecipe& recipe, std::string* er
             return fail("unknown line");
         }
     }
-    lineNumber = 0;
+    lineNumber = 0;  // a part missing is no one line's fault
     if (!sawPixels || !sawLine || recipe.faces.empty()) return fail("pixels, line or faces missing");
     return true;
 }

@@ -43,5 +43,5 @@ struct FaceRecipe {
 // The recipe as text (see README, "Fonts at every scale"); every face's pixels resolved.
 std::string WriteFaceRecipe(const FaceRecipe& recipe);
 // Reads what WriteFaceRecipe writes. False, with the line and what is wrong in `error`,
-// for anything else: the editor then draws the font's own glyphs.
+// for anything else (the recipe then left empty): the editor draws the font's own cells.
 bool ReadFaceRecipe(const std::string& text, FaceRecipe& recipe, std::string* error);
