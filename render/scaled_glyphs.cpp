@@ -154,7 +154,8 @@ bool RenderScaled(ScaledGlyphs& sg, const Scale& sc, int32_t c, RasterCell& cell
     return cell.width > 0;
 }
 
-// A new blank page: nearest filtering, since the cells are drawn texel on pixel.
+// A new blank page: nearest filtering, since the cells are drawn texel on pixel (GL
+// 1.1's clamping is then as good as clamping to the edge).
 bool AddPage(Scale& sc) {
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -162,8 +163,8 @@ bool AddPage(Scale& sc) {
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     const std::vector<uint8_t> blank(size_t(kPageSize) * kPageSize, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, kPageSize, kPageSize, 0, GL_ALPHA, GL_UNSIGNED_BYTE, blank.data());
     sc.pages.push_back(Texture{uint16_t(kPageSize), uint16_t(kPageSize), name});
