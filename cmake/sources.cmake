@@ -20,8 +20,18 @@ file(GLOB QK_RENDER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/render/*.cpp)
 # shaping unit, measuring and wrapping) is a library of its own, text_measure, which the
 # renderer, the editor's checks and loctool link alike.
 set(QK_TEXT_MEASURE_SOURCES ${CMAKE_SOURCE_DIR}/render/dsf.cpp ${CMAKE_SOURCE_DIR}/render/text_shape.cpp
-    ${CMAKE_SOURCE_DIR}/render/text_measure.cpp)
+    ${CMAKE_SOURCE_DIR}/render/text_measure.cpp ${CMAKE_SOURCE_DIR}/render/face_recipe.cpp)
 list(REMOVE_ITEM QK_RENDER_SOURCES ${QK_TEXT_MEASURE_SOURCES})
+# Glyphs rendered again at the screen's draw scale take FreeType. Where the including
+# file has made the Freetype::Freetype target before this point, the renderer gets them;
+# elsewhere the stub, and every font draws its 1x cells at every scale.
+set(QK_SCALED_GLYPH_SOURCES ${CMAKE_SOURCE_DIR}/render/face_raster.cpp ${CMAKE_SOURCE_DIR}/render/scaled_glyphs.cpp)
+list(REMOVE_ITEM QK_RENDER_SOURCES ${QK_SCALED_GLYPH_SOURCES} ${CMAKE_SOURCE_DIR}/render/scaled_glyphs_none.cpp)
+if(TARGET Freetype::Freetype)
+  list(APPEND QK_RENDER_SOURCES ${QK_SCALED_GLYPH_SOURCES})
+else()
+  list(APPEND QK_RENDER_SOURCES ${CMAKE_SOURCE_DIR}/render/scaled_glyphs_none.cpp)
+endif()
 # The framework and its controls are one layer: the framework's class table names the
 # controls' factories, and a control is built on the framework.
 file(GLOB QK_GUI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/gui/*.cpp ${CMAKE_SOURCE_DIR}/gui/controls/*.cpp)
@@ -95,6 +105,9 @@ qk_layer_include_root(render PUBLIC platform engine render)
 target_link_libraries(render PUBLIC engine text_measure)
 target_include_directories(render PRIVATE ${FRIBIDI_INCLUDE_DIR})
 target_link_libraries(render PRIVATE ${FRIBIDI_LIBRARY})
+if(TARGET Freetype::Freetype)
+  target_link_libraries(render PRIVATE Freetype::Freetype)
+endif()
 
 add_library(gui STATIC ${QK_GUI_SOURCES})
 qk_layer_include_root(gui PUBLIC platform engine render gui)

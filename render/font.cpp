@@ -19,6 +19,7 @@
 #include "engine/engine.h"
 #include "platform/platform.h"
 #include "render/font_internal.h"
+#include "render/scaled_glyphs.h"
 #include "render/texture.h"
 
 FontState g_font;
@@ -295,7 +296,9 @@ Font* LoadFont(const char* path) {
         font->pages[i]->width = index.pages[i].texWidth, font->pages[i]->height = index.pages[i].texHeight;
     }
     font->pageSource = NewPageSource(path, size, index.pages);
-    return font->pageSource ? font : nullptr;
+    if (!font->pageSource) return nullptr;
+    font->scaled = LoadScaledGlyphs(path, *font);
+    return font;
 }
 
 const Texture* FontPage(const Font* font, int page) {

@@ -30,6 +30,8 @@ struct MarkInk {
 // Where the pages of a font loaded from a file wait until they are first drawn
 // (font.cpp).
 struct FontPageSource;
+// The font's glyphs rasterised at other draw scales (render/scaled_glyphs.h).
+struct ScaledGlyphs;
 
 // A loaded font. Every block (the record, the arrays, the page Textures) is on the
 // engine's allocation list and lives until ShutdownEngine.
@@ -58,6 +60,9 @@ struct Font {
     // LoadFont's pages, read from the file when first drawn; null when the pages were
     // made with the font (CreateFontFromDsf).
     FontPageSource* pageSource;
+    // LoadFont's font with a recipe of its faces beside it (<font>.faces): its glyphs
+    // are rendered again at the draw scale; null draws the 1x cells at every scale.
+    ScaledGlyphs* scaled;
 };
 
 struct FontState {
@@ -69,8 +74,9 @@ extern FontState g_font;
 
 // Reads and checks the file's header, glyph table and page sizes; each page's pixels
 // stay in the file until a glyph of that page is first drawn, then FontPage uploads it
-// (needs the GL context then, not now). Null if the file cannot be opened or is not a
-// sound .dsf file.
+// (needs the GL context then, not now). A recipe beside the file (made by dsfmake
+// --recipe) gives the font glyphs rendered at other draw scales. Null if the file cannot
+// be opened or is not a sound .dsf file.
 Font* LoadFont(const char* path);
 // Builds a font from a parsed file. uploadPages false leaves every page a Texture
 // with GL name 0: enough for measuring and layout, for tools and tests without GL.

@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "render/font.h"
 #include "render/font_internal.h"
 #include "render/line_layout.h"
+#include "render/scaled_glyphs.h"
 #include "render/text_measure.h"
 #include "render/text_shape.h"
 #include "render/texture.h"
@@ -69,7 +71,15 @@ struct PageBinder {
         }
         return texture;
     }
+    // A texture that is not one of the font's pages, by a key above theirs (0..254).
+    void UseOther(int key, const Texture* texture) {
+        if (key != bound) {
+            BindTexture(texture);
+            bound = key;
+        }
+    }
 };
+constexpr int kScaledPageKey = 256;  // + the scaled page's index
 
 // A glyph with no ink (the space): drawing it in a shaped line would only switch pages.
 inline bool IsBlank(const Font* font, const Glyph* g) {
@@ -113,10 +123,39 @@ float RunLineStart(const char* line, int bytesLeft, int align, float lineStart, 
 }
 
 // Snaps a virtual coordinate to the nearest physical pixel at or before it, so glyph
-// texels land on screen pixels one to one and text stays crisp.
+// texels land on screen pixels one to one and text stays crisp. At a draw scale other
+// than 1 the device pixels are 1/drawScale virtual pixels apart (the viewport starts on
+// one); the small allowance keeps a coordinate that is a whole pixel from falling to
+// the one before through rounding.
 float SnapToPixel(float v, int physical, int virtualSize) {
+    if (const float s = g_engine.drawScale; s != 1 && s > 0) return std::floor(v * s + 1e-3f) / s;
     if (physical <= 0 || virtualSize <= 0) return v;
     return float(int(v * physical / virtualSize)) * virtualSize / physical;
+}
+
+// At a draw scale other than 1, a glyph of a font with scaled glyphs is drawn from its
+// cell rendered at that scale, on a device pixel, each texel on one pixel: rows topCut ..
+// height + bottomCut of the 1x cell (font pixels; bottomCut <= 0), the glyph moved dy
+// rows (a mark), all taken at the scale. False: the caller draws the 1x cell, stretched.
+bool DrawScaled(const Font* font, const Glyph* g, float x, float y, float topCut, float bottomCut, float dy,
+                PageBinder& binder) {
+    const float s = g_engine.drawScale;
+    if (s == 1 || !font->scaled) return false;
+    const float k = s * font->scale;  // device pixels per font pixel
+    ScaledGlyphCell cell;
+    if (!GetScaledGlyph(*font, int32_t(g - font->glyphs), k, cell)) return false;
+    if (cell.uploaded) binder.bound = -1;  // the upload bound its page
+    const int shift = int(std::lround(dy * k));
+    const int r0 = std::max(0, int(std::lround(topCut * k)) - shift);
+    const int r1 = std::min(cell.height, cell.height + int(std::lround(bottomCut * k)) - shift);
+    if (r1 <= r0) return true;
+    binder.UseOther(kScaledPageKey + cell.pageIndex, cell.page);
+    x = SnapToPixel(x, g_engine.clientWidth, g_engine.virtualWidth);
+    y = SnapToPixel(y, g_engine.clientHeight, g_engine.virtualHeight);
+    const float tw = cell.page->width, th = cell.page->height;
+    GlyphQuad(x, y + float(r0 + shift) / s, x + float(cell.width) / s, y + float(r1 + shift) / s, cell.u / tw,
+              (cell.v + r0) / th, (cell.u + cell.width) / tw, (cell.v + r1) / th, cell.page->name);
+    return true;
 }
 
 // The shaping unit's work buffers, kept between lines (the engine is single-threaded).
@@ -193,6 +232,8 @@ void DrawPlaced(const Font* font, const char* line, int bytes, const std::vector
         } else if (IsBlank(font, g)) {
             // Nothing to draw, and no reason to leave the page of the line's letters: a
             // line of Arabic or Thai would switch pages at every word.
+        } else if (DrawScaled(font, g, x, y, topCut, bottomCut, float(p.dy), binder)) {
+            // Drawn from the cell rendered at the screen's scale.
         } else if (const Texture* page = binder.Use(font, g->page)) {
             // The rows of the cell that stay inside the line once the mark has moved.
             const float dy = float(p.dy);
@@ -335,7 +376,9 @@ int DrawTextN(float x, float y, const char* text, int align, int length) {
             y += lineHeight;
             n += shapedLine(pos + 1);
         } else if (c != -1 && (g = GlyphAt(font, LookupGlyph(font, c)))) {
-            if (const Texture* page = binder.Use(font, g->page)) {
+            if (DrawScaled(font, g, pen, y, 0, 0, 0, binder)) {
+                // Drawn from the cell rendered at the screen's scale.
+            } else if (const Texture* page = binder.Use(font, g->page)) {
                 const float tw = page->width, th = page->height;
                 GlyphQuad(pen, y, pen + g->width * scale, y + lineHeight, g->u / tw, g->v / th, (g->u + g->width) / tw,
                           (g->v + font->height) / th, page->name);
@@ -393,6 +436,8 @@ void DrawBoxLine(const Font* font, const BoxLine& line, bool block, float& pen, 
             BlockCell(pen, top, pen + (g ? g->width * scale : lineHeight), bottom);
         } else if (!g) {
             MissingMark(pen, line.y, lineHeight, line.topCut * scale, line.bottomCut * scale);
+        } else if (DrawScaled(font, g, pen, line.y, line.topCut, line.bottomCut, 0, binder)) {
+            // Drawn from the cell rendered at the screen's scale.
         } else if (const Texture* page = binder.Use(font, g->page)) {
             const float tw = page->width, th = page->height;
             GlyphQuad(pen, top, pen + g->width * scale, bottom, g->u / tw, (g->v + line.topCut) / th,

@@ -4,113 +4,35 @@
 // Several faces merge in priority order: a code point comes from the first face that
 // lists it and has a glyph for it, so a CJK face fills in only what a Latin face lacks.
 //
-//   dsfmake OUTPUT.dsf PIXEL_SIZE FACE:RANGE[,RANGE...] [FACE:RANGE...]...
+//   dsfmake [--recipe OUT.faces] OUTPUT.dsf PIXEL_SIZE FACE:RANGE[,RANGE...] [FACE:RANGE...]...
 //   dsfmake FONT PIXEL_SIZE OUTPUT.dsf RANGE...          (one face, every range from it)
 //   FACE: PATH[#INDEX][@PIXELS][!] - the face INDEX of a collection (.ttc), rendered at
 //   PIXELS instead of PIXEL_SIZE; the line height and baseline come from the first face.
 //   "!" keeps a fallback face's letters on the baseline (see RenderCell).
 //   RANGE: a code point or FIRST-LAST, decimal, 0x hex or U+hex; several may be
 //   joined with commas ("0x20-0x7E,0xA0-0x17F,U+20AC").
-#include <ft2build.h>
-#include FT_FREETYPE_H
-
+//   --recipe also writes the faces, their sizes and ranges as a .faces file, from which
+//   the editor rasterises the same glyphs at other display scales (render/face_recipe.h).
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <memory>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "render/dsf.h"
+#include "render/face_raster.h"
+#include "render/face_recipe.h"
 
 namespace {
 
 constexpr int kPageSize = 256;  // 256 x 256 = the 65,536-texel page limit
 constexpr int kGap = 1;         // empty texels between cells, so filtering never bleeds
 
-struct Cell {
-    int32_t codePoint = 0;
-    int advance = 0, width = 0;
-    std::vector<uint8_t> alpha;  // width x lineHeight
-};
-
-bool ParseCodePoint(const std::string& s, long& value) {
-    std::string digits = s;
-    int base = 10;
-    if (digits.rfind("U+", 0) == 0 || digits.rfind("u+", 0) == 0 || digits.rfind("0x", 0) == 0 ||
-        digits.rfind("0X", 0) == 0)
-        digits = digits.substr(2), base = 16;
-    if (digits.empty()) return false;
-    char* end = nullptr;
-    value = std::strtol(digits.c_str(), &end, base);
-    return *end == 0 && value >= 0 && value <= 0x10FFFF;
-}
-
-// Adds the code points of "A", "A-B" or several of them joined by commas.
-bool ParseRanges(const std::string& arg, std::set<int32_t>& codePoints) {
-    size_t start = 0;
-    while (start <= arg.size()) {
-        size_t comma = arg.find(',', start);
-        if (comma == std::string::npos) comma = arg.size();
-        const std::string item = arg.substr(start, comma - start);
-        start = comma + 1;
-        if (item.empty()) continue;
-        const size_t dash = item.find('-');
-        long first, last;
-        if (!ParseCodePoint(item.substr(0, dash), first)) return false;
-        last = first;
-        if (dash != std::string::npos && !ParseCodePoint(item.substr(dash + 1), last)) return false;
-        if (last < first) return false;
-        for (long c = first; c <= last; ++c) codePoints.insert(int32_t(c));
-    }
-    return true;
-}
-
-// Renders one glyph into a cell as tall as the line, its baseline `ascent` rows down.
-// The cell starts at the pen position; a glyph that reaches left of the pen is moved
-// right onto it, and one that reaches past its advance widens the cell. A glyph of a
-// fallback face (fitToLine) that would poke out above or below the line but is not
-// taller than it is moved up or down into it: its face's own baseline sits a little
-// differently, and a cut ideograph is worse than one a pixel off the Latin baseline.
-// Not so for letters that join (keepLetters): Arabic letters meet their neighbours in a
-// stroke on the baseline, and one moved a pixel breaks the word at that join, so a letter
-// of such a face stays on the baseline and loses what pokes out. Its marks (no advance)
-// join nothing and are still moved in, keeping all their ink.
-// Returns the number of bitmap rows that did not fit the line.
-int RenderCell(FT_Face face, int32_t codePoint, int lineHeight, int ascent, bool fitToLine, bool keepLetters,
-               Cell& cell) {
-    cell.codePoint = codePoint;
-    if (FT_Load_Char(face, FT_ULong(codePoint), FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) != 0) return 0;
-    const FT_GlyphSlot slot = face->glyph;
-    const FT_Bitmap& bitmap = slot->bitmap;
-    cell.advance = int((slot->advance.x + 32) >> 6);
-    const int left = std::max(0, int(slot->bitmap_left));
-    cell.width = std::max(cell.advance, left + int(bitmap.width));
-    cell.alpha.assign(size_t(cell.width) * lineHeight, 0);
-
-    int top = ascent - slot->bitmap_top;
-    const bool moveIntoLine = fitToLine && !(keepLetters && cell.advance > 0);
-    if (moveIntoLine && int(bitmap.rows) <= lineHeight) top = std::clamp(top, 0, lineHeight - int(bitmap.rows));
-    // Embedded bitmap strikes may come as 1-bit masks; outlines render to 8-bit coverage.
-    const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
-    int clipped = 0;
-    for (int row = 0; row < int(bitmap.rows); ++row) {
-        const int y = top + row;
-        if (y < 0 || y >= lineHeight) {
-            ++clipped;
-            continue;
-        }
-        const uint8_t* src = bitmap.buffer + row * bitmap.pitch;
-        uint8_t* dst = &cell.alpha[size_t(y) * cell.width + left];
-        for (int x = 0; x < int(bitmap.width); ++x)
-            dst[x] = mono ? ((src[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0) : src[x];
-    }
-    return clipped;
-}
+using Cell = RasterCell;
 
 // Packs cells row by row into pages and fills in each glyph's page and position.
 void PackPages(const std::vector<Cell>& cells, int lineHeight, DsfFile& font) {
@@ -173,28 +95,21 @@ void PrintCodePoints(const char* what, const std::vector<int32_t>& list) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: dsfmake OUTPUT.dsf PIXEL_SIZE FACE:RANGES [FACE:RANGES]...\n"
+                 "usage: dsfmake [--recipe OUT.faces] OUTPUT.dsf PIXEL_SIZE FACE:RANGES [FACE:RANGES]...\n"
                  "       dsfmake FONT PIXEL_SIZE OUTPUT.dsf RANGE...\n"
                  "  FACE: PATH[#INDEX][@PIXELS][!] (a face of a collection, its own pixel size;\n"
                  "        !: its letters stay on the baseline, cut rather than moved into the line)\n"
                  "  RANGE: CODE or FIRST-LAST (decimal, 0x.. or U+..), comma-separated lists allowed\n"
-                 "  a code point comes from the first face that lists it and has it\n");
+                 "  a code point comes from the first face that lists it and has it\n"
+                 "  --recipe: also write the faces as a recipe for rasterising at other scales\n");
     return 2;
 }
-
-// One face as the command line names it, and the code points asked of it.
-struct FaceSpec {
-    std::string path;
-    long index = 0;
-    int pixels = 0;            // 0: the font's pixel size
-    bool keepLetters = false;  // "!": letters stay on the baseline, never moved into the line
-    std::set<int32_t> ranges;
-};
 
 struct Job {
     std::string outPath;
     int pixelSize = 0;
     std::vector<FaceSpec> faces;
+    std::string recipePath;  // --recipe: where the .faces file goes, empty: none
 };
 
 bool EndsWith(const std::string& s, const char* suffix) {
@@ -304,11 +219,19 @@ FT_Face OpenFace(FreeType& ft, const FaceSpec& source, int pixelSize) {
     return face;
 }
 
-// The first face that lists c and has a glyph for it, -1 if none.
-int FaceFor(const Job& job, const std::vector<FT_Face>& faces, int32_t c) {
-    for (size_t i = 0; i < faces.size(); ++i)
-        if (job.faces[i].ranges.count(c) && FT_Get_Char_Index(faces[i], FT_ULong(c)) != 0) return int(i);
-    return -1;
+// Writes the bytes to path, saying why not on failure.
+bool WriteFile(const std::string& path, const void* bytes, size_t size) {
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) {
+        std::fprintf(stderr, "dsfmake: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    const bool written = std::fwrite(bytes, 1, size, out) == size;
+    if (std::fclose(out) != 0 || !written) {
+        std::fprintf(stderr, "dsfmake: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -318,8 +241,13 @@ int main(int argc, char** argv) {
         std::printf("dsfmake %s\n", QK_VERSION);
         return 0;
     }
-    if (argc < 4) return Usage();
     Job job;
+    if (argc >= 3 && std::string(argv[1]) == "--recipe") {
+        job.recipePath = argv[2];
+        argv[2] = argv[0];  // the rest reads as if the option were not there
+        argc -= 2, argv += 2;
+    }
+    if (argc < 4) return Usage();
     if (!ParseCommandLine(argc, argv, job)) return 2;
 
     FreeType ft;
@@ -339,7 +267,9 @@ int main(int argc, char** argv) {
     const int lineHeight = ascent + descent;
 
     std::set<int32_t> requested;
-    for (const FaceSpec& source : job.faces) requested.insert(source.ranges.begin(), source.ranges.end());
+    for (const FaceSpec& source : job.faces)
+        for (const auto& [first, last] : source.ranges.spans)
+            for (int32_t c = first; c <= last; ++c) requested.insert(c);
 
     // Control characters have no glyphs; 32..127 always come first, in order, so the
     // loader can find printable ASCII by arithmetic. A code point of that block no
@@ -361,16 +291,13 @@ int main(int argc, char** argv) {
     };
     for (int32_t c = 32; c < 128; ++c) {
         // ASCII always comes from the first face that has it, asked for or not.
-        int from = FaceFor(job, faces, c);
-        if (from < 0)
-            for (size_t i = 0; i < faces.size() && from < 0; ++i)
-                if (FT_Get_Char_Index(faces[i], FT_ULong(c)) != 0) from = int(i);
+        const int from = FaceForGlyph(job.faces, faces, c);
         if (from < 0 && requested.count(c) && c != 127) missing.push_back(c);
         addCell(c, from);
     }
     for (int32_t c : requested) {
         if (c < 128) continue;
-        const int from = FaceFor(job, faces, c);
+        const int from = FaceFor(job.faces, faces, c);
         if (from < 0)
             missing.push_back(c);
         else
@@ -389,15 +316,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "dsfmake: %zu pages do not fit a .dsf file (at most 255)\n", font.pages.size());
         return 1;
     }
-    FILE* out = std::fopen(job.outPath.c_str(), "wb");
-    if (!out) {
-        std::fprintf(stderr, "dsfmake: cannot write %s: %s\n", job.outPath.c_str(), std::strerror(errno));
-        return 1;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    if (std::fclose(out) != 0 || !written) {
-        std::fprintf(stderr, "dsfmake: cannot write %s: %s\n", job.outPath.c_str(), std::strerror(errno));
-        return 1;
+    if (!WriteFile(job.outPath, bytes.data(), bytes.size())) return 1;
+    if (!job.recipePath.empty()) {
+        FaceRecipe recipe;
+        recipe.pixels = job.pixelSize, recipe.height = lineHeight, recipe.ascent = ascent;
+        recipe.faces = job.faces;
+        for (FaceSpec& face : recipe.faces) {
+            // Where the face was found at build time, wherever the build ran from.
+            std::error_code error;
+            const std::filesystem::path absolute = std::filesystem::absolute(face.path, error);
+            if (!error) face.path = absolute.string();
+            face.fileName = std::filesystem::path(face.path).filename().string();
+        }
+        const std::string text = WriteFaceRecipe(recipe);
+        if (!WriteFile(job.recipePath, text.data(), text.size())) return 1;
     }
 
     std::printf("dsfmake: wrote %s: %zu glyphs on %zu pages, line height %d px (ascent %d), %zu bytes\n",
