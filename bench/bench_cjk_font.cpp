@@ -220,6 +220,7 @@ double EditorResidentMb(const char* language, const std::string& text, bool twic
     MakeSizedProject(dir, language, text);
     fs::copy_file(QK_BINARY_DIR "/zazovi", dir / "zazovi");
     fs::copy_file(QK_FONT_PATH, dir / "zazovi_font.dsf");
+    fs::copy_file(QK_BINARY_DIR "/zazovi_font.faces", dir / "zazovi_font.faces");
     const std::string program = (dir / "zazovi").string();
     const std::string file = (dir / "Texts" / language / "menu.loc").string();
     char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(file.c_str()), nullptr};

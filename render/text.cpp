@@ -150,8 +150,8 @@ bool DrawScaled(const Font* font, const Glyph* g, float x, float y, float topCut
     const int r1 = std::min(cell.height, cell.height + int(std::lround(bottomCut * k)) - shift);
     if (r1 <= r0) return true;
     binder.UseOther(kScaledPageKey + cell.pageIndex, cell.page);
-    x = SnapToPixel(x, g_engine.clientWidth, g_engine.virtualWidth);
-    y = SnapToPixel(y, g_engine.clientHeight, g_engine.virtualHeight);
+    x = SnapToPixel(x, ScreenDeviceWidth(), g_engine.virtualWidth);
+    y = SnapToPixel(y, ScreenDeviceHeight(), g_engine.virtualHeight);
     const float tw = cell.page->width, th = cell.page->height;
     GlyphQuad(x, y + float(r0 + shift) / s, x + float(cell.width) / s, y + float(r1 + shift) / s, cell.u / tw,
               (cell.v + r0) / th, (cell.u + cell.width) / tw, (cell.v + r1) / th, cell.page->name);
@@ -339,8 +339,8 @@ int DrawTextN(float x, float y, const char* text, int align, int length) {
     if (!font || !text) return 0;
     const int len = TextLength(text, length);
 
-    x = SnapToPixel(x, g_engine.clientWidth, g_engine.virtualWidth);
-    y = SnapToPixel(y, g_engine.clientHeight, g_engine.virtualHeight);
+    x = SnapToPixel(x, ScreenDeviceWidth(), g_engine.virtualWidth);
+    y = SnapToPixel(y, ScreenDeviceHeight(), g_engine.virtualHeight);
     const float lineStart = x;
 
     TextFrame frame;
@@ -575,8 +575,8 @@ void layout::DrawLine(float x, float y, std::string_view text, const Line& line,
     PlaceLine(font, bytes, count, base, placed);
     PageBinder binder;
     // On whole physical pixels, as DrawTextN puts a run: glyph texels one to one.
-    const float pen = SnapToPixel(x + line.origin, g_engine.clientWidth, g_engine.virtualWidth);
-    y = SnapToPixel(y, g_engine.clientHeight, g_engine.virtualHeight);
+    const float pen = SnapToPixel(x + line.origin, ScreenDeviceWidth(), g_engine.virtualWidth);
+    y = SnapToPixel(y, ScreenDeviceHeight(), g_engine.virtualHeight);
     DrawPlaced(font, bytes, count, placed, pen, y, 0, 0, false, 0, defaultColour, binder);
     PopColor();
 }

@@ -170,6 +170,8 @@ class Editor {
         else
             fs::copy_file(QK_BINARY_DIR "/zazovi", dir / "zazovi");
         fs::copy_file(QK_BINARY_DIR "/zazovi_font.dsf", dir / "zazovi_font.dsf");
+        // The faces it was made from, for the glyphs of other scales.
+        fs::copy_file(QK_BINARY_DIR "/zazovi_font.faces", dir / "zazovi_font.faces");
     }
     ~Editor() {
         if (pid > 0) {
