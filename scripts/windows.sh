@@ -44,8 +44,8 @@ fi
 # loctool.exe is compared with the Linux loctool.
 cmake --build "$host_build" -j 2 --target e2e_tests loctool
 
-# Hunspell, inih, libxml2, libcsv and libgettextpo for Windows, built once from Debian's
-# sources into the user's cache.
+# Hunspell, inih, libxml2, libcsv, libgettextpo, FriBidi, libthai and FreeType for
+# Windows, built once from Debian's sources into the user's cache.
 win_libs=$(scripts/windows_libs.sh)
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQK_HOST_BUILD="$host_build" -DQK_WIN_LIBS="$win_libs" > /dev/null
