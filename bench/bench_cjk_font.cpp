@@ -3,7 +3,7 @@
 // (engine, window, GL, font, main screen, first file, first frame) with each, as
 // ratios from one run; what one glyph page costs when it is first drawn; and the
 // resident memory of the real editor after its start on a Latin-only project of 3,400
-// items and on a Japanese one. Every start runs in a process of its own, since the
+// items and on a Japanese one, at 1x and at 2x. Every start runs in a process of its own, since the
 // engine starts once per process. Run under xvfb-run (real GL).
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -211,8 +212,9 @@ bool WindowShown(pid_t pid) {
 }
 
 // Starts the real editor on the language's menu file of a fresh project, lets it draw
-// its first frames, and returns its resident memory in MB; -1 when it did not start.
-double EditorResidentMb(const char* language, const std::string& text) {
+// its first frames (on a 1600 x 1200 window at 2x when `twice`), and returns its resident
+// memory in MB; -1 when it did not start.
+double EditorResidentMb(const char* language, const std::string& text, bool twice) {
     const fs::path dir = fs::temp_directory_path() / ("qk_rss_bench_" + std::to_string(getpid()));
     fs::remove_all(dir);
     MakeSizedProject(dir, language, text);
@@ -225,6 +227,10 @@ double EditorResidentMb(const char* language, const std::string& text) {
     double mb = -1;
     if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) == 0) {
         for (int i = 0; i < 100 && !WindowShown(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (twice) {
+            const std::string cmd = "xdotool search --pid " + std::to_string(pid) + " windowsize 1600 1200";
+            if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "cannot resize the editor's window\n");
+        }
         std::this_thread::sleep_for(std::chrono::seconds(3));  // the backup, the first frames
         if (const long kb = ResidentKb(pid)) mb = double(kb) / 1024.0;
         kill(pid, SIGKILL);
@@ -235,18 +241,24 @@ double EditorResidentMb(const char* language, const std::string& text) {
 }
 
 void BM_EditorResidentMemory(benchmark::State& state) {
-    double latin = 0, japanese = 0;
+    double latin = 0, japanese = 0, latin2 = 0, japanese2 = 0;
+    const std::string german = "Ein typischer Spieltext für Grüße";
+    const std::string nihongo = "日本語の説明書を読んでください。新しいゲームを始める";
     for (auto _ : state) {
-        latin = EditorResidentMb("German", "Ein typischer Spieltext für Grüße");
-        japanese = EditorResidentMb("Japanese", "日本語の説明書を読んでください。新しいゲームを始める");
+        latin = EditorResidentMb("German", german, false);
+        japanese = EditorResidentMb("Japanese", nihongo, false);
+        latin2 = EditorResidentMb("German", german, true);
+        japanese2 = EditorResidentMb("Japanese", nihongo, true);
     }
-    if (latin <= 0 || japanese <= 0) {
+    if (latin <= 0 || japanese <= 0 || latin2 <= 0 || japanese2 <= 0) {
         state.SkipWithError("the editor did not start (needs an X display and xdotool)");
         return;
     }
     state.counters["rss_latin_mb"] = latin;
     state.counters["rss_japanese_mb"] = japanese;
     state.counters["rss_ratio_japanese_to_latin"] = japanese / latin;
+    state.counters["rss_latin_2x_mb"] = latin2;
+    state.counters["rss_japanese_2x_mb"] = japanese2;
 }
 BENCHMARK(BM_EditorResidentMemory)->Iterations(1)->Unit(benchmark::kSecond);
 

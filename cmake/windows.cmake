@@ -93,6 +93,8 @@ target_link_libraries(editor_core PUBLIC editor_conflict)
 # Whether texts fit the game, as on Linux.
 add_subdirectory(editor/fit)
 target_link_libraries(editor_core PUBLIC editor_fit)
+# The screen's scale by hand and the user's display.ini it is kept in.
+add_subdirectory(editor/scale)
 # The shipped dictionaries beside the programs, where they are found first, as in the
 # ZIP; so is libthai's word dictionary.
 file(COPY ${QK_WIN_LIBS}/dictionaries/ DESTINATION ${CMAKE_BINARY_DIR}/dictionaries)
@@ -208,8 +210,9 @@ add_test(NAME editor_smoke
 set_tests_properties(editor_smoke PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE LABELS e2e)
 
 # The Linux build's end-to-end resize test, run against this program under Wine: the
-# window resized to 1200 x 900 shows the stretched screen and takes clicks there, and
-# 800 x 600 again gives the picture before. scripts/windows.sh builds that test program.
+# window resized to 1600 x 1200 shows the screen at 2x and takes clicks there (Compile
+# writes the file), and 800 x 600 again gives the picture before. scripts/windows.sh
+# builds that test program.
 add_test(NAME editor_resize
   COMMAND ${CMAKE_COMMAND} -E env QK_E2E_WINDOWS_PROGRAM=$<TARGET_FILE:zazovi>
           ${QK_HOST_BUILD}/tests/e2e_tests --gtest_filter=EditorResize.*)

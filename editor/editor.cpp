@@ -20,6 +20,7 @@
 #include "editor/project_journal.h"
 #include "editor/project_lock.h"
 #include "editor/recovery.h"
+#include "editor/scale/scale_feature.h"
 #include "editor/text_store.h"
 #include "engine/engine.h"
 #include "engine/format.h"
@@ -451,7 +452,7 @@ int RunEditor(const std::string& fontFallback) {
     PlatShowCursor(false);
     InstallGui();
     InitEngine(kEditorTitle);
-    CreateEngineWindow(kVirtualWidth, kVirtualHeight, WINDOW_MODE_FIXED);
+    CreateEngineWindow(kVirtualWidth, kVirtualHeight, WINDOW_MODE_SIZABLE, StartScale());
     const std::vector<uint8_t> icon = DrawAppIcon(kAppIconSize);
     PlatSetWindowIcon(icon.data(), kAppIconSize, kAppIconSize);
     InitGL();

@@ -9,10 +9,11 @@
 #include "editor/fit/fit_feature.h"
 #include "editor/memory/memory_feature.h"
 #include "editor/review/review_feature.h"
+#include "editor/scale/scale_feature.h"
 
 const Feature* const* Features(size_t& count) {
-    static const Feature* const kList[] = {&kDeskFeature,   &kBoxSpellingFeature, &kReviewFeature,
-                                           &kMemoryFeature, &kConflictFeature,    &kFitFeature};
+    static const Feature* const kList[] = {&kDeskFeature,     &kBoxSpellingFeature, &kReviewFeature, &kMemoryFeature,
+                                           &kConflictFeature, &kFitFeature,         &kScaleFeature};
     count = std::size(kList);
     return kList;
 }

@@ -53,6 +53,7 @@ struct EngineState {
     // area and drawScale stays 1. Text and lines are drawn at the device's own pixels.
     float drawScale = 1.0f;
     int originX = 0, originY = 0;
+    float marginColour[3] = {0.0f, 0.0f, 0.0f};  // the window around the screen
     double fieldOfView = 45.0;
     float nearPlane = 0.1f, farPlane = 100.0f;
     uint8_t mode2D = 0;
@@ -96,12 +97,46 @@ extern EngineState g_engine;
 void InitEngine(const char* title);
 // A new title (UTF-8, at most 127 characters kept) for the window, shown at once.
 void SetEngineWindowTitle(const char* title);
-void CreateEngineWindow(int16_t width, int16_t height, int16_t mode);
+// A window whose client area is width x height; it cannot be made smaller. A scale
+// above 1 opens it at that many times the size instead, at the largest step up to it
+// that the desktop's work area holds, centred there.
+void CreateEngineWindow(int16_t width, int16_t height, int16_t mode, float scale = 1.0f);
 void InitGL();
 void ShutdownEngine();
 void Begin2D();
 void End2D();
 void OnResize(int width, int height);
+
+// ---- the screen's scale (screen_scale.cpp) ----
+// The steps the screen is drawn at.
+constexpr float kScreenScales[] = {1.0f, 1.25f, 1.5f, 1.75f, 2.0f};
+// The largest step at most `scale` (the smallest step below it).
+float ScaleStepAtMost(float scale);
+// The largest step whose 800 x 600 x step fits width x height; 0 when none does.
+float LargestScaleFor(int width, int height);
+// Picks drawScale and the origin for a client area of width x height.
+void FitScreenToClient(int width, int height);
+// True while the client area is smaller than the screen: it is stretched over it.
+bool ScreenStretched();
+// The screen's size on the device, in pixels.
+int ScreenDeviceWidth();
+int ScreenDeviceHeight();
+// The viewport of the 2D screen (the scaled, centred rectangle).
+void ApplyScreenViewport();
+// Whether the window shows margins around the screen, and clearing them (each frame).
+bool ScreenLeavesMargins();
+void ClearScreenMargins();
+// Client pixels to screen coordinates and back.
+void ClientToScreen(float px, float py, float* x, float* y);
+void ScreenToClient(float x, float y, float* px, float* py);
+// glLineWidth in screen pixels: lines grow with the scale (to whole device pixels).
+void ScreenLineWidth(float width);
+// The largest step a window on the work area can show whole (1 at least).
+float LargestWindowScale();
+// Resizes the window so that its client area is the screen at `scale`, centred on the
+// work area; false (and nothing changed) when the work area has no room for it. The
+// new scale takes effect with the resize the window then reports.
+bool ResizeWindowForScale(float scale);
 void SetLoadingText(const char* text);
 void SetLoadingProgress(float value);
 void PaintLoadingScreen();

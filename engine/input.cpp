@@ -40,14 +40,15 @@ void SetMousePos(float x, float y) {
 }
 
 void SetTextInputSpot(float x, float y, float height) {
-    // Virtual coordinates stretch over the client area; the platform wants pixels.
-    const float sx = g_engine.virtualWidth > 0 ? float(g_engine.clientWidth) / g_engine.virtualWidth : 1.0f;
-    const float sy = g_engine.virtualHeight > 0 ? float(g_engine.clientHeight) / g_engine.virtualHeight : 1.0f;
+    // The platform wants client pixels.
+    float left = 0, top = 0, right = 0, bottom = 0;
+    ScreenToClient(x, y, &left, &top);
+    ScreenToClient(x, y + height, &right, &bottom);
     PlatRect spot;
-    spot.left = int(x * sx);
-    spot.top = int(y * sy);
+    spot.left = int(left);
+    spot.top = int(top);
     spot.right = spot.left + 1;
-    spot.bottom = int((y + height) * sy + 0.5f);
+    spot.bottom = int(bottom + 0.5f);
     const PlatRect last = PlatTextInputSpot();
     if (spot.left != last.left || spot.top != last.top || spot.bottom != last.bottom) PlatSetTextInputSpot(spot);
 }
@@ -188,13 +189,12 @@ void FocusLost() {
 }
 
 void MouseMoved() {
-    const float sx = float(kVirtualWidth) / (g_engine.clientWidth > 0 ? g_engine.clientWidth : 1);
-    const float sy = float(kVirtualHeight) / (g_engine.clientHeight > 0 ? g_engine.clientHeight : 1);
     int px = 0, py = 0;
     PlatGetCursorClientPos(&px, &py);
-    g_input.mouseX = px * sx;
-    g_input.mouseY = py * sy;
-    Gui().mouseMove((px - g_input.lastMouseX) * sx, (py - g_input.lastMouseY) * sy);
+    float lastX = 0, lastY = 0;
+    ClientToScreen(float(px), float(py), &g_input.mouseX, &g_input.mouseY);
+    ClientToScreen(float(g_input.lastMouseX), float(g_input.lastMouseY), &lastX, &lastY);
+    Gui().mouseMove(g_input.mouseX - lastX, g_input.mouseY - lastY);
     g_input.lastMouseX = px;
     g_input.lastMouseY = py;
 }

@@ -77,6 +77,7 @@ void EngineFrame() {
     g_engine.settleFrame = g_engine.frameChanged;
     g_engine.frameChanged = 0;
     g_engine.wakePending = 0;
+    ClearScreenMargins();
     Gui().draw();
     Gui().update(dt);
     // The finished picture is in the back buffer only until the swap.

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -71,7 +72,7 @@ void InitEngine(const char* title) {
     Gui().init();
 }
 
-void CreateEngineWindow(int16_t width, int16_t height, int16_t mode) {
+void CreateEngineWindow(int16_t width, int16_t height, int16_t mode, float scale) {
     int desktopW = 0, desktopH = 0;
     PlatGetDesktopSize(&desktopW, &desktopH);
     g_engine.clientWidth = width;
@@ -89,7 +90,15 @@ void CreateEngineWindow(int16_t width, int16_t height, int16_t mode) {
         const int newW = 2 * (outer.right - outer.left) - (client.right - client.left);
         const int newH = 2 * (outer.bottom - outer.top) - (client.bottom - client.top);
         PlatMoveWindow((desktopW - newW) / 2, (desktopH - newH) / 2, newW, newH);
+        // Made at the layout's size first, so that it may never shrink below it.
+        if (scale > 1.0f && ResizeWindowForScale(std::min(ScaleStepAtMost(scale), LargestWindowScale()))) {
+            PlatRect scaled;
+            PlatGetClientRect(&scaled);
+            g_engine.clientWidth = int16_t(scaled.right);
+            g_engine.clientHeight = int16_t(scaled.bottom);
+        }
     }
+    FitScreenToClient(g_engine.clientWidth, g_engine.clientHeight);
     PlatShowWindow();
     PlatUpdateWindow();
     PlatSetTextColor(0, 255, 0);
@@ -147,6 +156,7 @@ void ShutdownEngine() {
 void Begin2D() {
     if (g_engine.mode2D) return;
     g_engine.mode2D = 1;
+    ApplyScreenViewport();
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -169,17 +179,21 @@ void End2D() {
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopAttrib();
+    glViewport(0, 0, g_engine.clientWidth, g_engine.clientHeight);
 }
 
 void OnResize(int width, int height) {
+    FitScreenToClient(width, height);
     if (!PlatHasGLContext()) return;  // sizes that arrive before GL is up need no projection
-    glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    if (g_engine.mode2D)
+    if (g_engine.mode2D) {
+        ApplyScreenViewport();
         ApplyScreenProjection();
-    else
+    } else {
+        glViewport(0, 0, width, height);
         ApplyPerspective(width, height);
+    }
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

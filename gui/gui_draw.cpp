@@ -42,9 +42,9 @@ static void DrawArrowPointer(float x, float y) {
     glBegin(GL_TRIANGLES);
     for (const Vec2& p : tri) glVertex2f(p.x, p.y);
     glEnd();
-    glLineWidth(1.2f);
+    ScreenLineWidth(1.2f);
     OutlineLoop(tri, 3);
-    glLineWidth(1.0f);
+    ScreenLineWidth(1.0f);
 }
 
 static void DrawIBeamPointer(float x, float y) {
@@ -193,7 +193,7 @@ static void DrawTree(Control* c, float ox, float oy, const ClipRect* outer) {
     glTranslatef(ox, oy, 0);
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_TEXTURE_2D);
-    glLineWidth(1);
+    ScreenLineWidth(1);
     glColor4ub(255, 255, 255, 255);
     // Controls make their own font current to draw; the current font is the GUI's
     // default (new controls and the tooltip take it), so it is put back after each.
@@ -231,14 +231,14 @@ void GuiDraw() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_LINE_SMOOTH);
-    glLineWidth(1);
+    ScreenLineWidth(1);
     if (g_gui.activeSheet) {
         DrawTree(g_gui.activeSheet, 0, 0, nullptr);
         DrawToolTip();
     }
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_TEXTURE_2D);
-    glLineWidth(1);
+    ScreenLineWidth(1);
     glColor4ub(255, 255, 255, 255);
     DisableClipPlanes();
     if (g_gui.overlay) g_gui.overlay();

@@ -141,6 +141,12 @@ void PlatUseUtf8Console() {
     if (SetConsoleOutputCP(CP_UTF8)) std::atexit(RestoreConsoleCodePage);
 }
 
+// The user's settings sit with the program's other files of the user's (%APPDATA%\zazovi).
+std::string PlatUserConfigFolder() {
+    const std::string appData = KnownFolder(CSIDL_APPDATA);
+    return appData.empty() ? appData : appData + "\\zazovi";
+}
+
 std::string PlatProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -218,6 +224,14 @@ std::string PlatProgramFolder() {
     char path[PATH_MAX + 1] = {};
     const ssize_t n = readlink("/proc/self/exe", path, PATH_MAX);
     return n > 0 ? ParentFolder(std::string(path, static_cast<size_t>(n))) : std::string();
+}
+
+std::string PlatUserConfigFolder() {
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (configHome && *configHome == '/') return std::string(configHome) + "/zazovi";
+    if (home && *home) return std::string(home) + "/.config/zazovi";
+    return {};
 }
 
 std::vector<std::string> PlatDictionaryFolders() {

@@ -210,6 +210,9 @@ void PlatAttachParentConsole();
 void PlatUseUtf8Console();
 // The folder that holds the running program; empty when it cannot be told.
 std::string PlatProgramFolder();
+// The folder of the user's own settings for this program ($XDG_CONFIG_HOME/zazovi or
+// ~/.config/zazovi; %APPDATA%\zazovi), not made here; empty when there is none.
+std::string PlatUserConfigFolder();
 // Where spelling dictionaries are looked for, in order: "dictionaries" beside the
 // program, "dictionaries" in the user's folder for this program (~/.local/share/zazovi,
 // %APPDATA%\zazovi), then the system's: /usr/share/hunspell and /usr/share/myspell, or

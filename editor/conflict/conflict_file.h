@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/review/state_file.h"
+
 namespace conflict {
 
 inline constexpr const char* kConflictFolder = "Translation state\\conflicts";
@@ -43,7 +45,8 @@ std::string WriteConflictFile(const Conflicts& conflicts);
 // Puts `fresh` into `kept`: an item in both takes fresh's record.
 void MergeConflicts(Conflicts& kept, const Conflicts& fresh);
 
-std::string EscapeText(std::string_view text);
-bool UnescapeText(std::string_view field, std::string& text);
+// A text as a field of the file, and back: the review file's escapes with \xHH.
+inline std::string EscapeText(std::string_view text) { return review::EscapeField(text, true); }
+inline bool UnescapeText(std::string_view field, std::string& text) { return review::UnescapeField(field, text, true); }
 
 }  // namespace conflict

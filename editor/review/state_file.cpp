@@ -10,6 +10,42 @@
 namespace review {
 namespace {
 
+constexpr char kHex[] = "0123456789ABCDEF";
+
+// Length of the well-formed UTF-8 sequence at s[i] (shortest form, no surrogates, at most
+// U+10FFFF), 0 when there is none.
+size_t Utf8Length(std::string_view s, size_t i) {
+    const auto b = [&](size_t k) { return static_cast<uint8_t>(s[k]); };
+    const uint8_t lead = b(i);
+    if (lead < 0x80) return 1;
+    size_t n = 0;
+    uint8_t lo = 0x80, hi = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        n = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        n = 3;
+        if (lead == 0xE0) lo = 0xA0;
+        if (lead == 0xED) hi = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        n = 4;
+        if (lead == 0xF0) lo = 0x90;
+        if (lead == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (s.size() - i < n || b(i + 1) < lo || b(i + 1) > hi) return 0;
+    for (size_t k = 2; k < n; ++k)
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
 constexpr std::array<std::string_view, 4> kStateWords = {"untranslated", "translated", "needs-review", "approved"};
 constexpr int kFieldCount = 5;
 constexpr const char* kFieldNames[kFieldCount] = {"file name", "index", "state", "recorded source", "comment"};
@@ -251,36 +287,39 @@ bool EraseReview(StateFile& states, std::string_view file, int32_t index) {
 
 std::string StateFileError::Text() const { return "line " + std::to_string(line) + ": " + message; }
 
-std::string EscapeField(std::string_view text) {
+std::string EscapeField(std::string_view text, bool hexBytes) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            default:
-                out += c;
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<uint8_t>(text[i]);
+        if (c == '\t' || c == '\n' || c == '\r' || c == '\\') {
+            out += '\\';
+            out += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
+            ++i;
+            continue;
+        }
+        const size_t n = !hexBytes ? 1 : c >= 0x20 && c != 0x7F ? Utf8Length(text, i) : 0;
+        if (n == 0) {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+            ++i;
+        } else {
+            out.append(text.substr(i, n));
+            i += n;
         }
     }
     return out;
 }
 
-bool UnescapeField(std::string_view field, std::string& text) {
+bool UnescapeField(std::string_view field, std::string& text, bool hexBytes) {
     text.clear();
     text.reserve(field.size());
     for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] != '\\') {
-            text += field[i];
+        const char c = field[i];
+        if (hexBytes && (static_cast<uint8_t>(c) < 0x20 || c == 0x7F)) return false;  // written escaped
+        if (c != '\\') {
+            text += c;
             continue;
         }
         if (++i == field.size()) return false;
@@ -297,6 +336,14 @@ bool UnescapeField(std::string_view field, std::string& text) {
             case '\\':
                 text += '\\';
                 break;
+            case 'x': {
+                const int hi = hexBytes && i + 1 < field.size() ? HexDigit(field[i + 1]) : -1;
+                const int lo = hexBytes && i + 2 < field.size() ? HexDigit(field[i + 2]) : -1;
+                if (hi < 0 || lo < 0) return false;
+                text += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                break;
+            }
             default:
                 return false;
         }

@@ -82,8 +82,10 @@ bool ParseStateFile(std::string_view bytes, StateFile& states, StateFileError& e
 std::string WriteStateFile(const StateFile& states);
 
 // The field escapes of the file: tab, line feed, carriage return and backslash as
-// \t, \n, \r and \\. Unescape returns false on any other backslash sequence.
-std::string EscapeField(std::string_view text);
-bool UnescapeField(std::string_view field, std::string& text);
+// \t, \n, \r and \\. Unescape returns false on any other backslash sequence. With
+// hexBytes (the merge conflict file, whose texts may be any bytes) also \xHH for control
+// bytes and bytes that are not UTF-8, and a raw control byte in a field is refused.
+std::string EscapeField(std::string_view text, bool hexBytes = false);
+bool UnescapeField(std::string_view field, std::string& text, bool hexBytes = false);
 
 }  // namespace review

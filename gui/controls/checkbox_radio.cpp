@@ -76,7 +76,7 @@ void CheckBox::OnKeyUp(int32_t key) {
 }
 
 void CheckBox::Draw() {
-    glLineWidth(2);
+    ScreenLineWidth(2);
     SetColor(backgroundColor);
     FillRect(x, y, w, h);
     const Color box = BoxColor(this, color, onTexture != nullptr);
@@ -98,14 +98,14 @@ void CheckBox::Draw() {
             DrawTexture(x, t, s, s, onTexture, nullptr);
         } else {
             SetColor(black);
-            glLineWidth(2);
+            ScreenLineWidth(2);
             DrawLine(x + 0.2f * s, t + 0.5f * s, x + 0.35f * s, t + 0.8f * s);
             DrawLine(x + 0.35f * s, t + 0.8f * s, x + 0.8f * s, t + 0.2f * s);
         }
     }
     const float lineH = font ? font->height * font->scale : 0;
     DrawCaption(this, font, text, textColor, x + 15, y + h * 0.5f - lineH * 0.5f);
-    glLineWidth(1);
+    ScreenLineWidth(1);
     DrawFocusFrame(this);
 }
 
@@ -171,7 +171,7 @@ void RadioButton::Draw() {
     } else {
         SetColor(circle);
         FillCircle(cx, cy, 5.0f, 16);
-        glLineWidth(2.0f);
+        ScreenLineWidth(2.0f);
         SetColor(black);
         DrawCircle(cx, cy, 5.0f, 16);
     }
@@ -186,7 +186,7 @@ void RadioButton::Draw() {
     }
     const float lineH = font ? font->height * font->scale : 0;
     DrawCaption(this, font, text, textColor, x + 15, cy - lineH / 2);
-    glLineWidth(1.0f);
+    ScreenLineWidth(1.0f);
     DrawFocusFrame(this);
 }
 

@@ -88,7 +88,7 @@ void Dialog::DrawBuiltIn() {
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT);
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_LINE_SMOOTH);
-    glLineWidth(2);
+    ScreenLineWidth(2);
     const bool entered = !g_engine.mode2D;
     if (entered) Begin2D();
 
@@ -120,7 +120,7 @@ void Dialog::DrawBuiltIn() {
         SetColor(pressed ? backgroundColor : borderColor);
         DrawLine(x + w - fh, y + 6, x + w - 8, y + fh - 1);
         DrawLine(x + w - fh, y + fh - 1, x + w - 8, y + 6);
-        glLineWidth(1);
+        ScreenLineWidth(1);
         DrawRect(x + w - fh - 4, y + 3, fh + 1, fh - 1);
     }
     SetColor(textColor);

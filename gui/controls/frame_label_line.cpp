@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "engine/engine.h"
 #include "gui/controls/control_support.h"
 #include "render/font.h"
 
@@ -131,7 +132,7 @@ int Label::ListProperties(PropertyEntry* table) {
 
 void Line::Draw() {
     SetColor(color);
-    glLineWidth(lineWidth);  // left as is for whatever is drawn next
+    ScreenLineWidth(lineWidth);  // left as is for whatever is drawn next
     if (invert)
         DrawLine(x + w, y, x, y + h);
     else

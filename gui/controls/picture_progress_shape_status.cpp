@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "engine/engine.h"
 #include "render/font.h"
 #include "render/texture.h"
 
@@ -38,7 +39,7 @@ void PictureBox::Draw() {
         }
     }
     // The framework puts the line width back after the tree, so it is not reset here.
-    glLineWidth(2.0f);
+    ScreenLineWidth(2.0f);
     SetColor(borderColor);
     DrawRect(x, y, w, h);
 }

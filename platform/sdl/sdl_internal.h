@@ -29,3 +29,8 @@ struct SdlKeyInfo {
     bool extended = false;
 };
 SdlKeyInfo SdlTranslateKey(int sdlScancode, int sdlKeycode, bool numLock);
+// The Xft.dpi resource of the X server's resource database / 96 (what the desktop sets
+// its scale with); 1 when it is not set or there is no X server.
+float SdlXftScale();
+// The usable part of the first display (the whole display where SDL cannot tell).
+void SdlWorkArea(PlatRect* rect);

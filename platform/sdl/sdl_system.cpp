@@ -52,6 +52,10 @@ void PlatGetDesktopSize(int* width, int* height) {
     }
 }
 
+void PlatGetWorkArea(PlatRect* rect) { SdlWorkArea(rect); }
+
+float PlatDisplayScale() { return SdlXftScale(); }
+
 bool PlatPeekMessage(PlatMsg* msg) {
     CatchHangup();
     if (g_hangup) {

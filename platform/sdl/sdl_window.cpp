@@ -145,6 +145,35 @@ void PresentPaint() {
 
 }  // namespace
 
+float SdlXftScale() {
+    // Read from a connection of our own: SDL keeps its display to itself, and the scale
+    // is wanted before the window exists.
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return 1.0f;
+    float dpi = 0;
+    if (const char* resources = XResourceManagerString(display)) {
+        // Lines of "name:\tvalue"; the desktop sets "Xft.dpi:\t144" for 150 %.
+        for (const char* line = resources; *line;) {
+            const char* end = std::strchr(line, '\n');
+            const size_t n = end ? size_t(end - line) : std::strlen(line);
+            if (n > 8 && std::strncmp(line, "Xft.dpi:", 8) == 0)
+                dpi = float(std::atof(std::string(line + 8, n - 8).c_str()));
+            line += n + (end ? 1 : 0);
+        }
+    }
+    XCloseDisplay(display);
+    return dpi >= 48 && dpi <= 960 ? dpi / 96.0f : 1.0f;
+}
+
+void SdlWorkArea(PlatRect* rect) {
+    SDL_Rect usable{0, 0, 800, 600};
+    if (!SDL_WasInit(SDL_INIT_VIDEO) || SDL_GetDisplayUsableBounds(0, &usable) != 0) {
+        SDL_DisplayMode mode{};
+        if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDesktopDisplayMode(0, &mode) == 0) usable = {0, 0, mode.w, mode.h};
+    }
+    *rect = {usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
+}
+
 void PlatRegisterWindowClass(PlatWndProc proc) {
     EnsureVideo();
     g_sdl.proc = proc;

@@ -20,7 +20,8 @@ uint32_t TestSleptMilliseconds();  // total of all PlatSleep calls
 void TestPostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 void TestClearMessages();
 void TestSetCursorClientPos(int x, int y);
-void TestSetDesktopSize(int width, int height);  // 0, 0: the real screen's
+void TestSetDesktopSize(int width, int height);  // 0, 0: the real screen's (also the work area)
+void TestSetDisplayScale(float scale);           // what PlatDisplayScale says (1 until set)
 void TestSetModuleFileName(const std::string& path);
 void TestSetUserDataFolder(const std::string& path);  // empty: none
 void TestSetClipboard(const std::string& text);

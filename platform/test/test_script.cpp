@@ -91,6 +91,8 @@ std::string PlatUserDataFolder() { return g_script.userDataFolder; }
 
 // ---- controls for tests ----
 
+void TestSetDisplayScale(float scale) { g_script.displayScale = scale; }
+
 void TestSetUserDataFolder(const std::string& path) { g_script.userDataFolder = path; }
 void TestSetTicks(uint32_t ticks) { g_script.ticks = ticks; }
 void TestAdvanceTicks(uint32_t milliseconds) { g_script.ticks += milliseconds; }

@@ -25,6 +25,7 @@ struct TestScript {
     bool waitsRun = false;  // waits move the clock, up to waitLimit
     uint32_t waitLimit = 0;
     bool glFails = false;
+    float displayScale = 1.0f;
 };
 extern TestScript g_script;
 

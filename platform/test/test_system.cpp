@@ -18,6 +18,16 @@ void PlatGetDesktopSize(int* width, int* height) {
     }
 }
 
+void PlatGetWorkArea(PlatRect* rect) {
+    int w = 0, h = 0;
+    if (ScriptedDesktopSize(&w, &h))
+        *rect = {0, 0, w, h};
+    else
+        SdlWorkArea(rect);
+}
+
+float PlatDisplayScale() { return g_script.displayScale; }
+
 bool PlatPeekMessage(PlatMsg* msg) {
     if (SDL_WasInit(SDL_INIT_VIDEO)) SdlDrainEvents(nullptr);
     if (TakeScriptedMessage(msg)) return true;

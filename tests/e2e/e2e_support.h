@@ -192,8 +192,12 @@ class Editor {
         argv.push_back(nullptr);
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e)
-            if (display.empty() || std::strncmp(*e, "DISPLAY=", 8) != 0) env.emplace_back(*e);
+            if ((display.empty() || std::strncmp(*e, "DISPLAY=", 8) != 0) &&
+                std::strncmp(*e, "XDG_CONFIG_HOME=", 16) != 0)
+                env.emplace_back(*e);
         if (!display.empty()) env.push_back("DISPLAY=" + display);
+        // The user's own settings (a hand-set scale) are the test's, not the machine's.
+        env.push_back("XDG_CONFIG_HOME=" + (dir / ".config").string());
         std::vector<char*> envp;
         for (std::string& e : env) envp.push_back(e.data());
         envp.push_back(nullptr);
