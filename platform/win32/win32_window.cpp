@@ -274,11 +274,15 @@ bool PlatCreateWindow(const char16_t* title, int x, int y, int width, int height
     // char16_t and wchar_t are both UTF-16 code units on Windows.
     const wchar_t* wtitle = title ? reinterpret_cast<const wchar_t*>(title) : L"";
     g_win.style = ws;
-    g_win.minClientW = style == PlatWindowStyle::Overlapped ? width : 0;
-    g_win.minClientH = style == PlatWindowStyle::Overlapped ? height : 0;
+    // The smallest client area applies from after the creation on: Windows holds the
+    // size a window is created with to its minimum too, and the outer size given here
+    // has a smaller client area than the one the caller grows it to next.
+    g_win.minClientW = g_win.minClientH = 0;
     HWND hwnd = CreateWindowExW(0, kClassName, wtitle, ws, x, y, width, height, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return false;
+    g_win.minClientW = style == PlatWindowStyle::Overlapped ? width : 0;
+    g_win.minClientH = style == PlatWindowStyle::Overlapped ? height : 0;
     g_win.hwnd = hwnd;
     g_win.dc = GetDC(hwnd);
     // The loading screen's text: transparent background, black behind it, green.
