@@ -25,9 +25,11 @@ fi
 
 # Everything below runs on a display: a virtual one when there is none. Wine takes the
 # screen's size from the display its first program starts on and keeps windows within
-# it, so it must hold the resize test's 1200 x 900 window.
+# it, so it must hold the resize test's window whole: a 1600 x 1200 client area with
+# its frame (on a screen of just 1600 x 1200 the client would lose the caption's height
+# and the editor pick 1.5x).
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1600x1200x24 -noreset" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1920x1440x24 -noreset" "$0" "$@"
 fi
 
 host_build=${QK_HOST_BUILD:-$PWD/build}
