@@ -28,6 +28,19 @@ function(qk_install_docs destination)
   endforeach()
 endfunction()
 
+# The face files zazovi_font.dsf is made from, as tools/dsfmake lists them in
+# zazovi_font_faces.txt beside the font, go to fonts/ beside the font: glyphs at display
+# scales other than 1 are rasterised from them at run time. A change of the list
+# reconfigures, so the packages carry exactly the faces the font was made from.
+function(qk_install_font_faces list destination)
+  if(NOT EXISTS ${list})
+    message(FATAL_ERROR "${list} is missing: build the font (target zazovi_font) of that build first")
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${list})
+  file(STRINGS ${list} faces)
+  install(FILES ${faces} DESTINATION ${destination})
+endfunction()
+
 set(CPACK_PACKAGE_NAME zazovi)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Quarnel Localization Kit")
@@ -44,6 +57,7 @@ if(WIN32)
   set(QK_HOST_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "Linux build folder holding sample/ and zazovi_font.dsf")
   install(TARGETS zazovi loctool RUNTIME DESTINATION .)
   install(FILES ${QK_HOST_BUILD}/zazovi_font.dsf DESTINATION .)
+  qk_install_font_faces(${QK_HOST_BUILD}/zazovi_font_faces.txt fonts)
   install(DIRECTORY ${QK_HOST_BUILD}/sample/Texts ${QK_HOST_BUILD}/sample/Descriptions DESTINATION .)
   qk_install_docs(.)
   # The libraries linked into the programs and the dictionaries come with their licences,
@@ -91,6 +105,7 @@ if(WIN32)
 else()
   install(TARGETS zazovi loctool RUNTIME DESTINATION bin)
   install(FILES ${CMAKE_BINARY_DIR}/zazovi_font.dsf DESTINATION share/zazovi)
+  qk_install_font_faces(${CMAKE_BINARY_DIR}/zazovi_font_faces.txt share/zazovi/fonts)
   install(DIRECTORY ${CMAKE_BINARY_DIR}/sample/Texts ${CMAKE_BINARY_DIR}/sample/Descriptions
           DESTINATION share/zazovi/sample)
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/zazovi.desktop DESTINATION share/applications)

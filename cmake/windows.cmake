@@ -8,7 +8,7 @@ enable_language(RC)
 find_package(OpenGL REQUIRED)
 
 # --- the libraries the Linux build takes from Debian (Hunspell, inih, libxml2, libcsv,
-# libgettextpo, nlohmann-json), cross-built as static libraries from Debian's own
+# libgettextpo, FriBidi, libthai, FreeType, nlohmann-json), cross-built as static libraries from Debian's own
 # sources by scripts/windows_libs.sh into a cache of the user's, which QK_WIN_LIBS names ---
 set(QK_WIN_LIBS "" CACHE PATH "Folder of the cross-built libraries (printed by scripts/windows_libs.sh)")
 if(NOT IS_DIRECTORY "${QK_WIN_LIBS}/lib")

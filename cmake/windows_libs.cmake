@@ -28,6 +28,20 @@ set(THAI_LIBRARY "${_lib}/libthai.a" CACHE FILEPATH "" FORCE)
 set(DATRIE_LIBRARY "${_lib}/libdatrie.a" CACHE FILEPATH "" FORCE)
 add_compile_definitions(FRIBIDI_LIB_STATIC)
 
+# FreeType: the glyphs the render layer rasterises at display scales other than 1. The
+# target the Linux build gets from find_package(Freetype), and the cache variables that
+# CMake's FindFreetype keeps, so a find_package(Freetype) here finds this one too.
+if(NOT TARGET Freetype::Freetype)
+  add_library(Freetype::Freetype STATIC IMPORTED GLOBAL)
+  set_target_properties(Freetype::Freetype PROPERTIES
+    IMPORTED_LOCATION "${_lib}/libfreetype.a"
+    INTERFACE_INCLUDE_DIRECTORIES "${_inc}/freetype2")
+endif()
+set(FREETYPE_INCLUDE_DIR_ft2build "${_inc}/freetype2" CACHE PATH "" FORCE)
+set(FREETYPE_INCLUDE_DIR_freetype2 "${_inc}/freetype2" CACHE PATH "" FORCE)
+set(FREETYPE_LIBRARY_RELEASE "${_lib}/libfreetype.a" CACHE FILEPATH "" FORCE)
+set(FREETYPE_LIBRARY "${_lib}/libfreetype.a" CACHE FILEPATH "" FORCE)
+
 # Without HUNSPELL_STATIC, hunvisapi.h marks Hunspell's symbols __declspec(dllimport)
 # and the static library's symbols are not found. libgettextpo, inih and libcsv need
 # no define for static linking.

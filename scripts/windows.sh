@@ -25,9 +25,11 @@ fi
 
 # Everything below runs on a display: a virtual one when there is none. Wine takes the
 # screen's size from the display its first program starts on and keeps windows within
-# it, so it must hold the resize test's 1200 x 900 window.
+# it, so it must hold the resize test's window whole: a 1600 x 1200 client area with
+# its frame (on a screen of just 1600 x 1200 the client would lose the caption's height
+# and the editor pick 1.5x).
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1600x1200x24 -noreset" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1920x1440x24 -noreset" "$0" "$@"
 fi
 
 host_build=${QK_HOST_BUILD:-$PWD/build}
@@ -44,8 +46,8 @@ fi
 # loctool.exe is compared with the Linux loctool.
 cmake --build "$host_build" -j 2 --target e2e_tests loctool
 
-# Hunspell, inih, libxml2, libcsv and libgettextpo for Windows, built once from Debian's
-# sources into the user's cache.
+# Hunspell, inih, libxml2, libcsv, libgettextpo, FriBidi, libthai and FreeType for
+# Windows, built once from Debian's sources into the user's cache.
 win_libs=$(scripts/windows_libs.sh)
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQK_HOST_BUILD="$host_build" -DQK_WIN_LIBS="$win_libs" > /dev/null

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libraries the Windows program links (Hunspell, inih, libxml2, libcsv,
-# gettext's libgettextpo, FriBidi, libthai with libdatrie) as static mingw-w64 libraries, from Debian's own source
+# gettext's libgettextpo, FriBidi, libthai with libdatrie, FreeType) as static mingw-w64 libraries, from Debian's own source
 # packages, so that Windows gets the same code, with Debian's patches, as the Linux
 # build. Adds the headers of nlohmann-json, the spelling dictionaries from Debian's
 # binary packages, the licences and the exact sources (the ZIP must carry the sources
@@ -26,11 +26,11 @@ jobs=2
 
 # The source packages, and the Debian dictionary packages with the names the program
 # gives their files.
-sources=(hunspell libinih libxml2 libcsv gettext fribidi libdatrie libthai)
+sources=(hunspell libinih libxml2 libcsv gettext fribidi libdatrie libthai freetype)
 declare -A dictionaries=([hunspell-en-us]=en_US [hunspell-de-de]=de_DE [hunspell-fr-classical]=fr_FR
                          [hunspell-es]=es_ES [hunspell-ru]=ru_RU [hunspell-pt-pt]=pt_PT)
 tools=(dpkg-dev debian-archive-keyring xz-utils bzip2 make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-       mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 wine wine64 nlohmann-json3-dev)
+       mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 wine wine64 nlohmann-json3-dev fonts-dejavu-core)
 sources_file=/etc/apt/sources.list.d/zazovi-sources.sources
 
 say() { echo "windows_libs.sh: $*" >&2; }
@@ -373,15 +373,29 @@ build_thai() {
 }
 step thai build_thai
 
+# --- 6d. FreeType (glyphs rasterised at display scales other than 1): only its
+# library, with none of its optional companions; compressed and colour fonts are not
+# what the editor draws. Its own copy of zlib's inflate still reads .gz fonts. ---
+build_freetype() {
+  cd "$work/freetype"
+  ./configure "${autoconf_args[@]}" --without-zlib --without-bzip2 --without-png --without-harfbuzz \
+              --without-brotli --without-librsvg
+  make -j$jobs
+  make install
+  # The library must stand alone: a static program gets no hint of any other.
+  grep -qx 'Libs.private: *' "$prefix/lib/pkgconfig/freetype2.pc"
+}
+step freetype build_freetype
+
 # --- 7. the cache's include/ and lib/ ---
 collect() {
   cp -r "$prefix/include/hunspell" "$prefix/include/libxml2/libxml" "$prefix/include/ini.h" \
         "$prefix/include/csv.h" "$prefix/include/gettext-po.h" "$prefix/include/fribidi" \
-        "$prefix/include/datrie" "$prefix/include/thai" "$out/include/"
+        "$prefix/include/datrie" "$prefix/include/thai" "$prefix/include/freetype2" "$out/include/"
   cp -r /usr/include/nlohmann "$out/include/"
   cp "$prefix"/lib/libhunspell*.a "$prefix/lib/libinih.a" "$prefix/lib/libxml2.a" "$prefix/lib/libcsv.a" \
      "$prefix/lib/libgettextpo.a" "$prefix/lib/libfribidi.a" "$prefix/lib/libdatrie.a" "$prefix/lib/libthai.a" \
-     "$out/lib/"
+     "$prefix/lib/libfreetype.a" "$out/lib/"
   cp "$work/libxml2-system-libs" "$out/lib/libxml2-system-libs.txt"
 }
 step collect collect
@@ -392,7 +406,10 @@ licenses() {
   for p in "${sources[@]}"; do
     mkdir -p "$out/licenses/$p"
     [ ! -f "$work/$p/debian/copyright" ] || cp "$work/$p/debian/copyright" "$out/licenses/$p/copyright"
-    for f in COPYING COPYING.LESSER COPYING.MPL COPYING.LIB LICENSE LICENSE.txt Copyright license.hunspell license.myspell; do
+    # FreeType is taken under the FreeType License (docs/FTL.TXT), one of the two its
+    # LICENSE.TXT offers.
+    for f in COPYING COPYING.LESSER COPYING.MPL COPYING.LIB LICENSE LICENSE.txt LICENSE.TXT docs/FTL.TXT Copyright \
+             license.hunspell license.myspell; do
       [ ! -f "$work/$p/$f" ] || cp "$work/$p/$f" "$out/licenses/$p/"
     done
   done
@@ -490,6 +507,7 @@ dict_license() {
   echo "fribidi ${used[fribidi]} LGPL-2.1+"
   echo "libdatrie ${used[libdatrie]} LGPL-2.1+"
   echo "libthai ${used[libthai]} LGPL-2.1+"
+  echo "freetype ${used[freetype]} FTL (FreeType License)"
   echo "libthai-data $(dpkg-deb -f "$work/debs/"libthai-data_*.deb Version) LGPL-2.1+ (thbrk.tri)"
   echo "nlohmann-json3 $(dpkg-query -W -f='${Version}' nlohmann-json3-dev) MIT"
   for p in $(printf '%s\n' "${!dictionaries[@]}" | sort); do
@@ -502,9 +520,10 @@ dict_license() {
   done
 } > "$out/versions.txt"
 
-# --- 11. the check: a Windows program calling into all five, run under Wine, which
+# --- 11. the check: a Windows program calling into all of them, run under Wine, which
 # must show the expected answers and import nothing but Windows' own DLLs ---
 check() {
+  local check_font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf   # for FreeType
   mkdir -p "$work/check"
   cd "$work/check"
   cat > check.cpp << 'EOF'
@@ -516,6 +535,8 @@ check() {
 #include <fribidi.h>
 #include <thai/thbrk.h>
 #include <thai/thwbrk.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include <cstdio>
 #include <string>
 
@@ -525,7 +546,7 @@ static int on_ini(void* user, const char* section, const char* name, const char*
 }
 
 int main(int argc, char** argv) {
-  if (argc < 2) return 2;
+  if (argc < 3) return 2;
   std::string dir = argv[1];
   Hunspell speller((dir + "/en_US.aff").c_str(), (dir + "/en_US.dic").c_str());
   std::printf("hunspell %d %d\n", speller.spell(std::string("house")) ? 1 : 0,
@@ -553,13 +574,25 @@ int main(int argc, char** argv) {
   const int n = brk ? th_brk_wc_find_breaks(brk, thai, breaks, 8) : -1;
   std::printf("libthai %d %d\n", n, breaks[0]);
   if (brk) th_brk_delete(brk);
+  // A glyph of a TrueType face rendered as anti-aliased pixels.
+  FT_Library ft = nullptr;
+  FT_Face face = nullptr;
+  int ft_error = FT_Init_FreeType(&ft);
+  if (!ft_error) ft_error = FT_New_Face(ft, argv[2], 0, &face);
+  if (!ft_error) ft_error = FT_Set_Pixel_Sizes(face, 0, 24);
+  if (!ft_error) ft_error = FT_Load_Char(face, 'A', FT_LOAD_RENDER);
+  std::printf("freetype %d %d\n", ft_error, !ft_error && face->glyph->bitmap.rows > 10 &&
+                                                face->glyph->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY);
+  if (face) FT_Done_Face(face);
+  if (ft) FT_Done_FreeType(ft);
   return 0;
 }
 EOF
   # shellcheck disable=SC2046
   "$cxx" -O2 -DHUNSPELL_STATIC -DLIBXML_STATIC -DFRIBIDI_LIB_STATIC -I"$out/include" -I"$out/include/fribidi" \
+      -I"$out/include/freetype2" \
       check.cpp -o check.exe -static -static-libgcc -static-libstdc++ -L"$out/lib" -lhunspell-1.7 -linih -lxml2 \
-      -lcsv -lgettextpo -lfribidi -lthai -ldatrie \
+      -lcsv -lgettextpo -lfribidi -lthai -ldatrie -lfreetype \
       $(cat "$out/lib/libxml2-system-libs.txt")
   local dlls
   dlls=$("$host-objdump" -p check.exe | sed -n 's/^\s*DLL Name: //p' | tr '[:upper:]' '[:lower:]' | sort -u)
@@ -575,9 +608,9 @@ EOF
   mkdir -p "$WINEPREFIX"
   wineboot -i < /dev/null
   local got expected
-  got=$(wine check.exe "Z:$out/dictionaries" < /dev/null | tr -d '\r')
+  got=$(wine check.exe "Z:$out/dictionaries" "Z:$check_font" < /dev/null | tr -d '\r')
   wineserver -k || true
-  expected=$'hunspell 1 0\ninih 4 s.key=first|s.key=second|s.x=1|\nlibxml2 xliff\nlibcsv 0\ngettextpo 1\nfribidi 1\nlibthai 1 6'
+  expected=$'hunspell 1 0\ninih 4 s.key=first|s.key=second|s.x=1|\nlibxml2 xliff\nlibcsv 0\ngettextpo 1\nfribidi 1\nlibthai 1 6\nfreetype 0 1'
   echo "$got"
   [ "$got" = "$expected" ] || { echo "expected:"; echo "$expected"; return 1; }
 }

@@ -114,6 +114,11 @@ intptr_t Win32DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam
 bool Win32ReadPaintedPixel(int x, int y, uint8_t rgb[3]);
 int Win32CursorShowCount();
 
+// The work area of the monitor the window is on (of the primary one before there is a
+// window), and that monitor's DPI / 96; the test backend may script both instead.
+void Win32WorkArea(PlatRect* rect);
+float Win32DisplayScale();
+
 // The program keeps text as UTF-8; Windows' wide calls take UTF-16.
 std::wstring Win32Widen(const std::string& utf8);
 std::string Win32Narrow(const wchar_t* utf16, int length = -1);

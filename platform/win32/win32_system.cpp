@@ -69,6 +69,10 @@ void PlatGetDesktopSize(int* width, int* height) {
     *height = GetSystemMetrics(SM_CYSCREEN);
 }
 
+void PlatGetWorkArea(PlatRect* rect) { Win32WorkArea(rect); }
+
+float PlatDisplayScale() { return Win32DisplayScale(); }
+
 bool PlatPeekMessage(PlatMsg* msg) {
     MSG m;
     if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) return false;

@@ -36,6 +36,18 @@ void PlatGetDesktopSize(int* width, int* height) {
     *height = GetSystemMetrics(SM_CYSCREEN);
 }
 
+// A scripted desktop is all work area, as on the SDL test backend.
+void PlatGetWorkArea(PlatRect* rect) {
+    int w = 0, h = 0;
+    if (ScriptedDesktopSize(&w, &h))
+        *rect = {0, 0, w, h};
+    else
+        Win32WorkArea(rect);
+}
+
+// What the test set (1 until then), whatever the machine's setting.
+float PlatDisplayScale() { return g_script.displayScale; }
+
 bool PlatPeekMessage(PlatMsg* msg) {
     PumpRealMessages();
     if (TakeScriptedMessage(msg)) return true;

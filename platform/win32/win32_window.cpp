@@ -40,6 +40,36 @@ struct Win32WindowState {
 };
 Win32WindowState g_win;
 
+// A function of user32 that older Windows lacks (the per-monitor DPI calls came with
+// Windows 10 1607), looked up at run time so that the program still starts there.
+template <typename Fn>
+Fn User32Function(const char* name) {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    FARPROC proc = user32 ? GetProcAddress(user32, name) : nullptr;
+    // Through void (*)(), the one cast between function types GCC does not question.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
+}
+
+// The DPI of the monitor the window is on; the system's when there is no window.
+UINT DisplayDpi(HWND window) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    using DpiForSystem = UINT(WINAPI*)();
+    static const DpiForWindow forWindow = User32Function<DpiForWindow>("GetDpiForWindow");
+    static const DpiForSystem forSystem = User32Function<DpiForSystem>("GetDpiForSystem");
+    UINT dpi = 0;
+    if (window && forWindow) dpi = forWindow(window);
+    if (dpi == 0 && forSystem) dpi = forSystem();
+    if (dpi == 0) {
+        // The system's DPI as every version of Windows tells it.
+        HDC screen = GetDC(nullptr);
+        if (screen) {
+            dpi = static_cast<UINT>(std::max(0, GetDeviceCaps(screen, LOGPIXELSX)));
+            ReleaseDC(nullptr, screen);
+        }
+    }
+    return dpi;
+}
+
 LRESULT CALLBACK KestrelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     // The session is ending: Windows ends the process after this message returns.
     if (message == WM_ENDSESSION && wParam && g_win.emergency) {
@@ -49,10 +79,25 @@ LRESULT CALLBACK KestrelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     }
     if (message == WM_GETMINMAXINFO && g_win.minClientW > 0) {
         RECT frame{0, 0, g_win.minClientW, g_win.minClientH};
-        AdjustWindowRectEx(&frame, g_win.style, FALSE, 0);
+        // The frame as thick as it is drawn on the window's monitor, which may differ
+        // from the system's DPI that AdjustWindowRectEx measures with.
+        using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+        static const AdjustForDpi adjustForDpi = User32Function<AdjustForDpi>("AdjustWindowRectExForDpi");
+        if (!adjustForDpi || !adjustForDpi(&frame, g_win.style, FALSE, 0, DisplayDpi(hwnd)))
+            AdjustWindowRectEx(&frame, g_win.style, FALSE, 0);
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize.x = frame.right - frame.left;
         info->ptMinTrackSize.y = frame.bottom - frame.top;
+        return 0;
+    }
+    // Moved onto a monitor of another scale, or the scale was changed: Windows suggests
+    // the rectangle that keeps the window's content the same size to the eye there.
+    // Taking it sends the usual WM_SIZE, from whose client size the engine picks its
+    // scale.
+    if (message == WM_DPICHANGED) {
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
     if (!g_win.proc) return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -159,6 +204,29 @@ std::string Win32Narrow(const wchar_t* utf16, int length) {
     return out;
 }
 
+// ---- the desktop's work area and scale ----
+
+void Win32WorkArea(PlatRect* rect) {
+    // The monitor the window is on (most of it), or the primary one before there is a
+    // window: where the window is, or will be, placed.
+    const HMONITOR monitor = g_win.hwnd ? MonitorFromWindow(g_win.hwnd, MONITOR_DEFAULTTONEAREST)
+                                        : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (monitor && GetMonitorInfoW(monitor, &info) && info.rcWork.right > info.rcWork.left &&
+        info.rcWork.bottom > info.rcWork.top) {
+        *rect = {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+        return;
+    }
+    *rect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+float Win32DisplayScale() {
+    const UINT dpi = DisplayDpi(g_win.hwnd);
+    // 96 DPI is Windows' 100 %; anything outside what its settings offer is no scale.
+    return dpi >= 48 && dpi <= 960 ? static_cast<float>(dpi) / 96.0f : 1.0f;
+}
+
 // ---- window class and window ----
 
 PlatEmergencyHandler PlatSetEmergencyHandler(PlatEmergencyHandler handler) {
@@ -206,11 +274,15 @@ bool PlatCreateWindow(const char16_t* title, int x, int y, int width, int height
     // char16_t and wchar_t are both UTF-16 code units on Windows.
     const wchar_t* wtitle = title ? reinterpret_cast<const wchar_t*>(title) : L"";
     g_win.style = ws;
-    g_win.minClientW = style == PlatWindowStyle::Overlapped ? width : 0;
-    g_win.minClientH = style == PlatWindowStyle::Overlapped ? height : 0;
+    // The smallest client area applies from after the creation on: Windows holds the
+    // size a window is created with to its minimum too, and the outer size given here
+    // has a smaller client area than the one the caller grows it to next.
+    g_win.minClientW = g_win.minClientH = 0;
     HWND hwnd = CreateWindowExW(0, kClassName, wtitle, ws, x, y, width, height, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return false;
+    g_win.minClientW = style == PlatWindowStyle::Overlapped ? width : 0;
+    g_win.minClientH = style == PlatWindowStyle::Overlapped ? height : 0;
     g_win.hwnd = hwnd;
     g_win.dc = GetDC(hwnd);
     // The loading screen's text: transparent background, black behind it, green.

@@ -3,12 +3,15 @@
 # installed program used on a copy of the installed sample project given as its
 # argument (its font found in share/), started without an argument (it then works in
 # the user's own copy of the sample), share/ left untouched, and dpkg -r removing every
-# file again. Refuses to run when a zazovi package is already installed.
-# Usage: deb_test.sh PACKAGE.deb VERSION   (root or sudo; needs DISPLAY and xdotool)
+# file again. The font's face files (listed in FACES, the build's zazovi_font_faces.txt)
+# are installed in share/zazovi/fonts/. Refuses to run when a zazovi package is already
+# installed.
+# Usage: deb_test.sh PACKAGE.deb VERSION FACES   (root or sudo; needs DISPLAY and xdotool)
 set -euo pipefail
 
 deb=$(realpath "$1")
 version=$2
+faces=$(realpath "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -62,6 +65,10 @@ for f in /usr/bin/zazovi /usr/bin/loctool "$share/zazovi_font.dsf" "$share/sampl
          /usr/share/doc/zazovi/README.md /usr/share/doc/zazovi/copyright /usr/share/doc/zazovi/font-licence-DejaVu.txt; do
     [ -f "$f" ] || fail "the package installed no $f"
 done
+[ -s "$faces" ] || fail "no face files listed in $faces"
+while read -r face; do
+    cmp -s "$face" "$share/fonts/$(basename "$face")" || fail "the package installed no copy of $face in $share/fonts"
+done < "$faces"
 [ "$(identify -format '%wx%h' /usr/share/icons/hicolor/48x48/apps/zazovi.png 2>/dev/null)" = 48x48 ] ||
     fail "the desktop icon is not a 48x48 picture"
 [ "$(zazovi --version)" = "zazovi $version" ] || fail "zazovi --version does not print zazovi $version"

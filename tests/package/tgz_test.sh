@@ -2,12 +2,15 @@
 # tgz_test.sh - the .tar.gz as a user of another Linux meets it: the install layout
 # under one top folder, libthai's word dictionary (thbrk.tri) beside the programs with
 # its licence among the others, and the unpacked editor, shown a Thai text, breaking it
-# with that dictionary and not with one the system may or may not have.
-# Usage: tgz_test.sh PACKAGE.tar.gz VERSION   (needs DISPLAY, xdotool and strace)
+# with that dictionary and not with one the system may or may not have. The font's face
+# files (listed in FACES, the build's zazovi_font_faces.txt) are in share/zazovi/fonts/
+# as they are on the build machine, the font and its faces within 40 MB.
+# Usage: tgz_test.sh PACKAGE.tar.gz VERSION FACES   (needs DISPLAY, xdotool and strace)
 set -euo pipefail
 
 tgz=$(realpath "$1")
 top=zazovi-$2-linux-x86_64
+faces=$(realpath "$3")
 root=$(mktemp -d /tmp/qk_tgz.XXXXXX)
 pid=""
 cleanup() {
@@ -31,6 +34,13 @@ done
 
 command -v strace > /dev/null || { echo "FAIL: strace is needed to see which dictionary the editor opens"; exit 1; }
 tar xzf "$tgz" -C "$root"
+fonts="$root/$top/share/zazovi/fonts"
+[ -s "$faces" ] || fail "no face files listed in $faces"
+while read -r face; do
+    cmp -s "$face" "$fonts/$(basename "$face")" || fail "share/zazovi/fonts/ holds no copy of $face"
+done < "$faces"
+total=$(cat "$root/$top/share/zazovi/zazovi_font.dsf" "$fonts"/* | wc -c)
+[ "$total" -lt $((40 * 1024 * 1024)) ] || fail "the font and its faces take $total bytes, more than 40 MB"
 bin="$root/$top/bin"
 project="$root/project"
 mkdir -p "$project"

@@ -149,6 +149,35 @@ TEST_F(Win32Test, FixedFrameWindowHasExactly800By600ClientAreaCentredWithItsFram
     EXPECT_EQ(std::wstring(cls), L"CopperKestrel");
 }
 
+TEST_F(Win32Test, DesktopScaleWorkAreaAndTheMoveToAMonitorOfAnotherScale) {
+    // Wine's default of 96 DPI is Windows' 100 %.
+    EXPECT_EQ(PlatDisplayScale(), 1.0f);
+    PlatRect work;
+    PlatGetWorkArea(&work);
+    EXPECT_GT(work.right - work.left, 0);
+    EXPECT_GT(work.bottom - work.top, 0);
+    EXPECT_LE(work.right - work.left, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_LE(work.bottom - work.top, GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    // Windows' rectangle for a monitor at 150 % is taken as it comes, and the engine
+    // hears of the new client size.
+    g_seen.clear();
+    RECT suggested{20, 10, 20 + 1220, 10 + 940};
+    SendMessageW(Win32Window(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    Pump(50);
+    RECT outer, client;
+    ASSERT_TRUE(GetWindowRect(Win32Window(), &outer));
+    ASSERT_TRUE(GetClientRect(Win32Window(), &client));
+    EXPECT_EQ(outer.left, suggested.left);
+    EXPECT_EQ(outer.top, suggested.top);
+    EXPECT_EQ(outer.right, suggested.right);
+    EXPECT_EQ(outer.bottom, suggested.bottom);
+    bool sized = false;
+    for (const PlatMsg& m : g_seen)
+        sized |= m.message == WM_SIZE && LOWORD(m.lParam) == client.right && HIWORD(m.lParam) == client.bottom;
+    EXPECT_TRUE(sized) << "no WM_SIZE with the new client size reached the engine";
+    EXPECT_GT(client.right, 800);
+}
+
 TEST_F(Win32Test, WindowIconIsTheEditorsPictureAsWindowsReadsItBack) {
     const std::vector<uint8_t> rgba = DrawAppIcon(kAppIconSize);
     PlatSetWindowIcon(rgba.data(), kAppIconSize, kAppIconSize);
