@@ -60,7 +60,7 @@ done
 ours=1
 dpkg_retrying -i "$deb" > /dev/null || { echo "FAIL: dpkg -i $deb"; exit 1; }
 share=/usr/share/zazovi
-for f in /usr/bin/zazovi /usr/bin/loctool "$share/zazovi_font.dsf" "$share/sample/Texts/English/menu.loc" \
+for f in /usr/bin/zazovi /usr/bin/loctool "$share/zazovi_font.dsf" "$share/zazovi_font.faces" "$share/sample/Texts/English/menu.loc" \
          /usr/share/applications/zazovi.desktop /usr/share/icons/hicolor/48x48/apps/zazovi.png \
          /usr/share/doc/zazovi/README.md /usr/share/doc/zazovi/copyright /usr/share/doc/zazovi/font-licence-DejaVu.txt; do
     [ -f "$f" ] || fail "the package installed no $f"

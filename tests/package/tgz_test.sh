@@ -26,7 +26,7 @@ fail() {
 }
 
 listing=$(tar tzf "$tgz")
-for f in bin/zazovi bin/loctool bin/thbrk.tri share/zazovi/zazovi_font.dsf share/zazovi/sample/Texts/English/menu.loc \
+for f in bin/zazovi bin/loctool bin/thbrk.tri share/zazovi/zazovi_font.dsf share/zazovi/zazovi_font.faces share/zazovi/sample/Texts/English/menu.loc \
          share/applications/zazovi.desktop share/icons/hicolor/48x48/apps/zazovi.png share/doc/zazovi/README.md \
          share/doc/zazovi/LICENSE share/doc/zazovi/licence-libthai-data.txt; do
     grep -qx "$top/$f" <<< "$listing" || fail "the .tar.gz holds no $f"

@@ -29,7 +29,7 @@ fail() {
 
 (cd "$dest" && cmake -E tar xf "$zip")
 folder="$dest/zazovi-$version-windows-x64"
-for f in zazovi.exe loctool.exe zazovi_font.dsf Texts/English/menu.loc Descriptions/menu.desc README.md \
+for f in zazovi.exe loctool.exe zazovi_font.dsf zazovi_font.faces Texts/English/menu.loc Descriptions/menu.desc README.md \
          font-licence-DejaVu.txt LICENSE dictionaries/de_DE.dic dictionaries/licenses/hunspell-de-de.copyright \
          licenses/versions.txt licenses/hunspell/copyright licenses/gettext/copyright licenses/freetype/FTL.TXT; do
     [ -f "$folder/$f" ] || fail "the ZIP holds no $f"
