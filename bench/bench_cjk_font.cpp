@@ -229,7 +229,8 @@ double EditorResidentMb(const char* language, const std::string& text, bool twic
     if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) == 0) {
         for (int i = 0; i < 100 && !WindowShown(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         if (twice) {
-            const std::string cmd = "xdotool search --pid " + std::to_string(pid) + " windowsize 1600 1200";
+            const std::string cmd =
+                "xdotool windowsize $(xdotool search --pid " + std::to_string(pid) + " | head -n 1) 1600 1200";
             if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "cannot resize the editor's window\n");
         }
         std::this_thread::sleep_for(std::chrono::seconds(3));  // the backup, the first frames
