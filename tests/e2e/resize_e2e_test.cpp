@@ -71,9 +71,10 @@ TEST(EditorResize, At1600x1200TheScreenIsTwiceAsLargeAndTakesClicksWhereItShowsT
     ASSERT_EQ(original.width, 800);
     // The window manager is told it may grow, never shrink below the layout's size (Wine
     // keeps a resizable window's minimum to itself).
-    if (!WindowsProgram())
+    if (!WindowsProgram()) {
         EXPECT_NE(ed.X("xprop -id " + ed.window + " WM_NORMAL_HINTS").find("minimum size: 800 by 600"),
                   std::string::npos);
+    }
     ASSERT_EQ(original.At(kProbeX, RowY(2)), kSelectedRow);
 
     // Item 5 is chosen before the resize, item 1 again through the scaled picture.
