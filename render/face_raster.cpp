@@ -44,14 +44,14 @@ int RenderCell(FT_Face face, int32_t codePoint, int lineHeight, int ascent, bool
     return clipped;
 }
 
-int FaceFor(const std::vector<FaceSpec>& specs, const std::vector<FT_Face>& faces, int32_t c) {
-    for (size_t i = 0; i < faces.size() && i < specs.size(); ++i)
-        if (specs[i].ranges.Has(c) && FT_Get_Char_Index(faces[i], FT_ULong(c)) != 0) return int(i);
+int FaceFor(const std::vector<FaceSource>& sources, const std::vector<FT_Face>& faces, int32_t c) {
+    for (size_t i = 0; i < faces.size() && i < sources.size(); ++i)
+        if (sources[i].ranges.Has(c) && FT_Get_Char_Index(faces[i], FT_ULong(c)) != 0) return int(i);
     return -1;
 }
 
-int FaceForGlyph(const std::vector<FaceSpec>& specs, const std::vector<FT_Face>& faces, int32_t c) {
-    int from = FaceFor(specs, faces, c);
+int FaceForGlyph(const std::vector<FaceSource>& sources, const std::vector<FT_Face>& faces, int32_t c) {
+    int from = FaceFor(sources, faces, c);
     if (from < 0 && c >= 32 && c < 128)
         for (size_t i = 0; i < faces.size() && from < 0; ++i)
             if (FT_Get_Char_Index(faces[i], FT_ULong(c)) != 0) from = int(i);

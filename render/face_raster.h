@@ -25,7 +25,7 @@ int RenderCell(FT_Face face, int32_t codePoint, int lineHeight, int ascent, bool
                RasterCell& cell);
 
 // The first face that lists c and has a glyph for it, -1 if none.
-int FaceFor(const std::vector<FaceSpec>& specs, const std::vector<FT_Face>& faces, int32_t c);
+int FaceFor(const std::vector<FaceSource>& sources, const std::vector<FT_Face>& faces, int32_t c);
 // FaceFor, except that printable ASCII (32..127) always comes from the first face that
 // has it, listed or not: the font's first 96 glyphs are that block.
-int FaceForGlyph(const std::vector<FaceSpec>& specs, const std::vector<FT_Face>& faces, int32_t c);
+int FaceForGlyph(const std::vector<FaceSource>& sources, const std::vector<FT_Face>& faces, int32_t c);

@@ -107,7 +107,7 @@ std::string WriteFaceRecipe(const FaceRecipe& recipe) {
     std::string out = std::string(kMagic) + "\n";
     out += "pixels " + std::to_string(recipe.pixels) + "\n";
     out += "line " + std::to_string(recipe.height) + " " + std::to_string(recipe.ascent) + "\n";
-    for (const FaceSpec& face : recipe.faces) {
+    for (const FaceSource& face : recipe.faces) {
         out += "face\t" + face.fileName + "\t" + std::to_string(face.index) + "\t" +
                std::to_string(face.pixels ? face.pixels : recipe.pixels) + "\t" + (face.keepLetters ? "1" : "0") +
                "\t" + face.ranges.Format() + "\t" + face.path + "\n";
@@ -152,7 +152,7 @@ bool ReadFaceRecipe(const std::string& text, FaceRecipe& recipe, std::string* er
         } else if (isFace) {
             if (words.size() != 7) return fail("a face takes 6 fields");
             if (recipe.faces.size() >= kMaxFaces) return fail("too many faces");
-            FaceSpec face;
+            FaceSource face;
             long index = 0, pixels = 0, keep = 0;
             if (!PlainFileName(words[1])) return fail("bad face file name");
             if (!ParseNumber(words[2], 0, 0xFFFF, index)) return fail("bad face index");

@@ -24,7 +24,7 @@ struct CodeRanges {
 bool ParseRanges(const std::string& text, CodeRanges& ranges);
 
 // One face of a merged font, in priority order.
-struct FaceSpec {
+struct FaceSource {
     std::string path;          // as given (dsfmake) or as recorded at build time (recipe)
     std::string fileName;      // the file's own name: where a package ships it
     long index = 0;            // the face of a collection (.ttc)
@@ -37,7 +37,7 @@ struct FaceSpec {
 struct FaceRecipe {
     int pixels = 0;
     int height = 0, ascent = 0;  // the line the faces were rendered into, pixels
-    std::vector<FaceSpec> faces;
+    std::vector<FaceSource> faces;
 };
 
 // The recipe as text (see README, "Fonts at every scale"); every face's pixels resolved.

@@ -5,7 +5,6 @@
 #include "render/font.h"
 
 #include <GL/gl.h>
-#include <fribidi.h>
 
 #include <algorithm>
 #include <climits>
@@ -20,6 +19,7 @@
 #include "platform/platform.h"
 #include "render/font_internal.h"
 #include "render/scaled_glyphs.h"
+#include "render/text_measure.h"
 #include "render/texture.h"
 
 FontState g_font;
@@ -32,22 +32,6 @@ T* EngineBlock(size_t count) {
     void* block = std::calloc(count ? count : 1, sizeof(T));
     if (block) TrackAllocation(block);
     return static_cast<T*>(block);
-}
-
-// The lookup as the file layout defines it: ASCII by arithmetic when the font says
-// records 0..95 are code points 32..127, a binary search over the rest.
-int32_t SearchGlyph(int32_t c, const Glyph* glyphs, int32_t count, bool asciiDirect) {
-    if (asciiDirect && c >= 32 && c < 128) return c - 32;
-    int32_t lo = asciiDirect ? kDsfAsciiDirectCount : 0, hi = count - 1;
-    while (lo <= hi) {
-        const int32_t mid = lo + (hi - lo) / 2;
-        if (glyphs[mid].codePoint == c) return mid;
-        if (c < glyphs[mid].codePoint)
-            hi = mid - 1;
-        else
-            lo = mid + 1;
-    }
-    return -1;
 }
 
 Texture* PageTexture(const DsfPage& page, bool upload) {
@@ -96,7 +80,7 @@ std::vector<int32_t> InkMeasuredGlyphs(const Font* font) {
     for (int32_t i = 0; i < font->glyphCount; ++i)
         if (font->glyphs[i].advance == 0 && font->glyphs[i].width > 0) glyphs.push_back(i);
     for (const int32_t c : {int32_t('H'), int32_t(' ')}) {
-        const int32_t g = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
+        const int32_t g = measure::SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
         if (g >= 0) glyphs.push_back(g);
     }
     return glyphs;
@@ -112,10 +96,10 @@ bool MeasureMarks(const PagePixels& pixels, Font* font) {
         if (g.advance == 0 && g.width > 0 && InkBox(pixels, font->height, g, ink)) inks.push_back(ink);
     }
     font->baseline = int16_t(font->height * 3 / 4);
-    const int32_t h = SearchGlyph('H', font->glyphs, font->glyphCount, font->asciiDirect);
+    const int32_t h = measure::SearchGlyph('H', font->glyphs, font->glyphCount, font->asciiDirect);
     MarkInk ink{};
     if (h >= 0 && InkBox(pixels, font->height, font->glyphs[h], ink)) font->baseline = ink.y1;
-    const int32_t space = SearchGlyph(' ', font->glyphs, font->glyphCount, font->asciiDirect);
+    const int32_t space = measure::SearchGlyph(' ', font->glyphs, font->glyphCount, font->asciiDirect);
     font->blankSpace = space >= 0 && !InkBox(pixels, font->height, font->glyphs[space], ink) ? space : -1;
     if (inks.empty()) return true;
     font->markInks = EngineBlock<MarkInk>(inks.size());
@@ -144,11 +128,12 @@ Font* NewFont(int16_t height, float scale, uint8_t asciiDirect, const std::vecto
 
     std::copy(glyphs.begin(), glyphs.end(), font->glyphs);
     for (int32_t c = 0; c < kFontDirectRange; ++c)
-        font->direct[c] = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
+        font->direct[c] = measure::SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
     for (int32_t c = 0; c < kFontDirectRange; ++c)
-        font->plainDirect[c] = font_detail::ShapeClassSlow(c) ? -1 : font->direct[c];
+        font->plainDirect[c] = measure::ShapeClassOf(c) ? -1 : font->direct[c];
     for (int32_t c = kFontFormsFirst; c < kFontFormsEnd; ++c)
-        font->formsDirect[c - kFontFormsFirst] = SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
+        font->formsDirect[c - kFontFormsFirst] =
+            measure::SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
     return font;
 }
 
@@ -226,21 +211,6 @@ bool UploadPageFromFile(const FontPageSource& source, int page, Texture& texture
 }  // namespace
 
 namespace font_detail {
-
-uint8_t ShapeClassSlow(int32_t c) {
-    if (c < 0x300 || c > 0x10FFFF) return 0;
-    if ((c >= 0x3100 && c < 0xA000) || (c >= 0xAC00 && c < 0xD7A4)) return 0;  // CJK and Hangul
-    if (c >= 0x0E01 && c <= 0x0E5B) {
-        const bool mark = fribidi_get_bidi_type(FriBidiChar(c)) == FRIBIDI_TYPE_NSM;
-        return uint8_t(kThai | (mark ? kShapes : 0));
-    }
-    if ((c >= 0x200C && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x061C)
-        return kShapes;
-    const FriBidiCharType t = fribidi_get_bidi_type(FriBidiChar(c));
-    const bool shapes = t == FRIBIDI_TYPE_NSM || FRIBIDI_IS_RTL(t) || FRIBIDI_IS_ARABIC(t) || FRIBIDI_IS_EXPLICIT(t) ||
-                        FRIBIDI_IS_ISOLATE(t) || t == FRIBIDI_TYPE_PDF || t == FRIBIDI_TYPE_PDI;
-    return shapes ? kShapes : 0;
-}
 
 int TextLength(const char* text, int length) {
     if (!text) return 0;
@@ -338,7 +308,7 @@ int32_t FindGlyph(int32_t c, const Font* font) {
     if (uint32_t(c) < uint32_t(kFontDirectRange) && font->direct) return font->direct[c];
     if (uint32_t(c - kFontFormsFirst) < uint32_t(kFontFormsEnd - kFontFormsFirst) && font->formsDirect)
         return font->formsDirect[c - kFontFormsFirst];
-    return SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
+    return measure::SearchGlyph(c, font->glyphs, font->glyphCount, font->asciiDirect);
 }
 
 // ---- UTF-8 ----

@@ -15,10 +15,6 @@ namespace font_detail {
 // ColorTagLength over at most avail bytes (tags switched by engine setting 8).
 inline int ColorTagLengthN(const char* s, int avail) { return ColorTagLengthIf(s, avail, g_engine.colorTags); }
 
-// The class (kShapes, kThai) of a code point, asked of FriBidi; the loops use the
-// measuring unit's tables or Font::plainDirect.
-uint8_t ShapeClassSlow(int32_t c);
-
 // Glyph index of c without the search for the common scripts.
 inline int32_t LookupGlyph(const Font* font, int32_t c) {
     if (uint32_t(c) < uint32_t(kFontDirectRange)) return font->direct[c];

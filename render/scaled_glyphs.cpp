@@ -88,7 +88,7 @@ std::vector<std::unique_ptr<ScaledGlyphs>>& AllRecipes() {
 
 // The face file: the packaged copy in the "fonts" folder beside the font, else where
 // the build found it.
-FILE* OpenFaceFile(const ScaledGlyphs& sg, const FaceSpec& face) {
+FILE* OpenFaceFile(const ScaledGlyphs& sg, const FaceSource& face) {
     if (FILE* file = PlatOpenFile((sg.folder + "fonts/" + face.fileName).c_str(), "rb")) return file;
     return PlatOpenFile(face.path.c_str(), "rb");
 }
@@ -98,8 +98,8 @@ bool OpenFaces(ScaledGlyphs& sg) {
         sg.library = nullptr;
         return false;
     }
-    for (const FaceSpec& spec : sg.recipe.faces) {
-        FILE* file = OpenFaceFile(sg, spec);
+    for (const FaceSource& source : sg.recipe.faces) {
+        FILE* file = OpenFaceFile(sg, source);
         if (!file) return false;
         long size = -1;
         if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
@@ -118,7 +118,7 @@ bool OpenFaces(ScaledGlyphs& sg) {
         args.stream = stream.get();
         FT_Face face = nullptr;
         // On failure FreeType closes the stream itself.
-        const FT_Error error = FT_Open_Face(sg.library, &args, FT_Long(spec.index), &face);
+        const FT_Error error = FT_Open_Face(sg.library, &args, FT_Long(source.index), &face);
         sg.streams.push_back(std::move(stream));
         if (error != 0) return false;
         sg.faces.push_back(face);
@@ -134,7 +134,7 @@ Scale& ScaleFor(ScaledGlyphs& sg, const Font& font, float factor) {
     sc.factor = factor;
     sc.lineHeight = Round(sg.recipe.height * factor);
     sc.ascent = Round(sg.recipe.ascent * factor);
-    for (const FaceSpec& face : sg.recipe.faces) sc.facePixels.push_back(Round(face.pixels * factor));
+    for (const FaceSource& face : sg.recipe.faces) sc.facePixels.push_back(Round(face.pixels * factor));
     sc.cellOf.assign(size_t(font.glyphCount), kUntried);
     sg.scales.push_back(std::move(sc));
     return sg.scales.back();

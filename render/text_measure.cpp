@@ -25,12 +25,6 @@ using font_detail::GlyphAt;
 using font_detail::kShapes;
 using font_detail::kThai;
 
-namespace {
-
-// ---- glyph lookup, as font.cpp builds and searches its tables ----
-
-// The lookup as the file layout defines it: ASCII by arithmetic when the font says
-// records 0..95 are code points 32..127, a binary search over the rest.
 int32_t SearchGlyph(int32_t c, const Glyph* glyphs, int32_t count, bool asciiDirect) {
     if (asciiDirect && c >= 32 && c < 128) return c - 32;
     int32_t lo = asciiDirect ? kDsfAsciiDirectCount : 0, hi = count - 1;
@@ -45,8 +39,21 @@ int32_t SearchGlyph(int32_t c, const Glyph* glyphs, int32_t count, bool asciiDir
     return -1;
 }
 
-// What a code point asks of the layout (text_walk.h: kShapes, kThai), asked of FriBidi:
-// the rule font.cpp builds Font::plainDirect with (a test holds the two together).
+std::string Utf8Of(int32_t c) {
+    std::string s;
+    if (c < 0x80) {
+        s += char(c);
+    } else if (c < 0x800) {
+        s += char(0xC0 | c >> 6), s += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        s += char(0xE0 | c >> 12), s += char(0x80 | (c >> 6 & 0x3F)), s += char(0x80 | (c & 0x3F));
+    } else {
+        s += char(0xF0 | c >> 18), s += char(0x80 | (c >> 12 & 0x3F)), s += char(0x80 | (c >> 6 & 0x3F));
+        s += char(0x80 | (c & 0x3F));
+    }
+    return s;
+}
+
 uint8_t ShapeClassOf(int32_t c) {
     if (c < 0x300 || c > 0x10FFFF) return 0;
     if ((c >= 0x3100 && c < 0xA000) || (c >= 0xAC00 && c < 0xD7A4)) return 0;  // CJK and Hangul
@@ -61,6 +68,8 @@ uint8_t ShapeClassOf(int32_t c) {
                         FRIBIDI_IS_ISOLATE(t) || t == FRIBIDI_TYPE_PDF || t == FRIBIDI_TYPE_PDI;
     return shapes ? kShapes : 0;
 }
+
+namespace {
 
 // Glyph index of c without the search for the common scripts.
 inline int32_t LookupGlyph(const Font* font, int32_t c) {

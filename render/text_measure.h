@@ -26,6 +26,16 @@ namespace measure {
 
 // ---- fonts ----
 
+// The lookup as the file layout defines it: ASCII by arithmetic when the font says
+// records 0..95 are code points 32..127, a binary search over the rest. The loaded
+// font's tables are built with it.
+int32_t SearchGlyph(int32_t c, const Glyph* glyphs, int32_t count, bool asciiDirect);
+// What a code point asks of the layout (text_walk.h: kShapes, kThai), asked of FriBidi:
+// the rule both the loaded font's plainDirect and the measuring tables follow.
+uint8_t ShapeClassOf(int32_t c);
+// A code point (at most U+10FFFF) as its UTF-8 bytes, for messages that name it.
+std::string Utf8Of(int32_t c);
+
 // Index of the glyph for c, -1 if none (also for a null font or c == -1): font.h's
 // FindGlyph, for any font, without the engine.
 int32_t GlyphIndex(const Font* font, int32_t c);

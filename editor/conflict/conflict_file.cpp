@@ -8,29 +8,11 @@
 namespace conflict {
 namespace {
 
+using review::ParseIndex;
+using review::SplitTabs;
+
 constexpr int kFieldCount = 5;
 constexpr const char* kFieldNames[kFieldCount] = {"file name", "index", "base text", "ours text", "theirs text"};
-bool ParseIndex(std::string_view s, int32_t& index) {
-    if (s.empty() || s.size() > 10 || (s.size() > 1 && s[0] == '0')) return false;
-    int64_t value = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    if (value > INT32_MAX) return false;
-    index = static_cast<int32_t>(value);
-    return true;
-}
-
-std::vector<std::string_view> SplitTabs(std::string_view line) {
-    std::vector<std::string_view> fields;
-    for (size_t start = 0;;) {
-        const size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-        if (tab == std::string_view::npos) return fields;
-        start = tab + 1;
-    }
-}
 
 bool Fail(std::string& error, int line, const std::string& message) {
     error = "line " + std::to_string(line) + ": " + message;

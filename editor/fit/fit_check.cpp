@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
+#include "render/text_measure.h"
 #include "render/text_shape.h"
 
 namespace fit {
@@ -14,21 +15,6 @@ namespace {
 
 // The text as the game reads it: up to its first NUL byte.
 std::string_view AsDrawn(std::string_view text) { return text.substr(0, text.find('\0')); }
-
-std::string Utf8(int32_t c) {
-    std::string s;
-    if (c < 0x80) {
-        s += char(c);
-    } else if (c < 0x800) {
-        s += char(0xC0 | c >> 6), s += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        s += char(0xE0 | c >> 12), s += char(0x80 | (c >> 6 & 0x3F)), s += char(0x80 | (c & 0x3F));
-    } else {
-        s += char(0xF0 | c >> 18), s += char(0x80 | (c >> 12 & 0x3F)), s += char(0x80 | (c >> 6 & 0x3F));
-        s += char(0x80 | (c & 0x3F));
-    }
-    return s;
-}
 
 std::string Pixels(float width) { return std::to_string(long(std::ceil(width - 0.001f))); }
 
@@ -44,7 +30,7 @@ std::string GlyphMessage(const std::vector<Missing>& missing) {
         list += std::string(k == 0                                                            ? ""
                             : k + 1 == std::min(seen.size(), kShown) && seen.size() <= kShown ? " and "
                                                                                               : ", ") +
-                "\u201C" + Utf8(seen[k]) + "\u201D (" + code + ")";
+                "\u201C" + measure::Utf8Of(seen[k]) + "\u201D (" + code + ")";
     }
     if (seen.size() > kShown) list += " and " + std::to_string(seen.size() - kShown) + " more";
     return "Glyphs: the game's font has no glyph for " + list;

@@ -12,33 +12,6 @@ namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
 
-// Length of the well-formed UTF-8 sequence at s[i] (shortest form, no surrogates, at most
-// U+10FFFF), 0 when there is none.
-size_t Utf8Length(std::string_view s, size_t i) {
-    const auto b = [&](size_t k) { return static_cast<uint8_t>(s[k]); };
-    const uint8_t lead = b(i);
-    if (lead < 0x80) return 1;
-    size_t n = 0;
-    uint8_t lo = 0x80, hi = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        n = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        n = 3;
-        if (lead == 0xE0) lo = 0xA0;
-        if (lead == 0xED) hi = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        n = 4;
-        if (lead == 0xF0) lo = 0x90;
-        if (lead == 0xF4) hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (s.size() - i < n || b(i + 1) < lo || b(i + 1) > hi) return 0;
-    for (size_t k = 2; k < n; ++k)
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
-    return n;
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -103,29 +76,6 @@ size_t FirstInvalidUtf8(std::string_view s) {
         i += n;
     }
     return std::string_view::npos;
-}
-
-std::vector<std::string_view> SplitTabs(std::string_view line) {
-    std::vector<std::string_view> fields;
-    for (size_t start = 0;;) {
-        const size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-        if (tab == std::string_view::npos) return fields;
-        start = tab + 1;
-    }
-}
-
-// A decimal index as the writer spells it: no sign, no leading zeros, within int32_t.
-bool ParseIndex(std::string_view s, int32_t& index) {
-    if (s.empty() || s.size() > 10 || (s.size() > 1 && s[0] == '0')) return false;
-    int64_t value = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    if (value > INT32_MAX) return false;
-    index = static_cast<int32_t>(value);
-    return true;
 }
 
 std::string Quoted(std::string_view s) {
@@ -236,6 +186,28 @@ bool ParseItem(std::string_view line, int number, ItemReview& item, StateFileErr
 
 }  // namespace
 
+std::vector<std::string_view> SplitTabs(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (size_t start = 0;;) {
+        const size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+bool ParseIndex(std::string_view s, int32_t& index) {
+    if (s.empty() || s.size() > 10 || (s.size() > 1 && s[0] == '0')) return false;
+    int64_t value = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value > INT32_MAX) return false;
+    index = static_cast<int32_t>(value);
+    return true;
+}
+
 std::string_view ReviewStateWord(ReviewState state) {
     const size_t i = static_cast<size_t>(state);
     return i < kStateWords.size() ? kStateWords[i] : kStateWords[0];
@@ -298,7 +270,7 @@ std::string EscapeField(std::string_view text, bool hexBytes) {
             ++i;
             continue;
         }
-        const size_t n = !hexBytes ? 1 : c >= 0x20 && c != 0x7F ? Utf8Length(text, i) : 0;
+        const size_t n = !hexBytes ? 1 : c >= 0x20 && c != 0x7F ? Utf8SequenceLength(text.substr(i)) : 0;
         if (n == 0) {
             out += "\\x";
             out += kHex[c >> 4];

@@ -85,6 +85,11 @@ std::string WriteStateFile(const StateFile& states);
 // \t, \n, \r and \\. Unescape returns false on any other backslash sequence. With
 // hexBytes (the merge conflict file, whose texts may be any bytes) also \xHH for control
 // bytes and bytes that are not UTF-8, and a raw control byte in a field is refused.
+// The tab-separated fields of a line (one more than it has tabs), and an index field as
+// the writers spell it: no sign, no leading zeros, within int32_t. Also the merge
+// conflict file's.
+std::vector<std::string_view> SplitTabs(std::string_view line);
+bool ParseIndex(std::string_view s, int32_t& index);
 std::string EscapeField(std::string_view text, bool hexBytes = false);
 bool UnescapeField(std::string_view field, std::string& text, bool hexBytes = false);
 

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Check(recipe.pixels >= 4 && recipe.pixels <= 200 && recipe.ascent >= 0 && recipe.ascent <= recipe.height);
     Check(!recipe.faces.empty() && recipe.faces.size() <= 64);
-    for (const FaceSpec& face : recipe.faces) {
+    for (const FaceSource& face : recipe.faces) {
         Check(face.pixels >= 4 && face.pixels <= 200 && face.index >= 0 && !face.path.empty());
         Check(!face.fileName.empty() && face.fileName != "." && face.fileName != ".." &&
               face.fileName.find_first_of("/\\:") == std::string::npos);

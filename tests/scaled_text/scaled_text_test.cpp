@@ -71,15 +71,15 @@ std::vector<int> FreeTypeText(const std::u32string& text, float x, float y, floa
     for (const char32_t c : text) {
         const Glyph& g = font->glyphs[FindGlyph(int32_t(c), font)];
         for (size_t i = 0; i < recipe.faces.size() && c != ' '; ++i) {
-            const FaceSpec& spec = recipe.faces[i];
-            if (!spec.ranges.Has(int32_t(c))) continue;
+            const FaceSource& source = recipe.faces[i];
+            if (!source.ranges.Has(int32_t(c))) continue;
             FT_Face face;
-            if (FT_New_Face(library, spec.path.c_str(), spec.index, &face) != 0) break;
+            if (FT_New_Face(library, source.path.c_str(), source.index, &face) != 0) break;
             if (FT_Get_Char_Index(face, c) == 0) {  // listed, but not in this face
                 FT_Done_Face(face);
                 continue;
             }
-            FT_Set_Pixel_Sizes(face, 0, FT_UInt(std::lround(spec.pixels * s)));
+            FT_Set_Pixel_Sizes(face, 0, FT_UInt(std::lround(source.pixels * s)));
             EXPECT_EQ(FT_Load_Char(face, c, FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL), 0);
             const FT_Bitmap& bm = face->glyph->bitmap;
             const int left = int(std::floor(pen * s + 1e-3f)) + std::max(0, face->glyph->bitmap_left);
@@ -192,7 +192,7 @@ TEST(ScaledText, AMissingFaceDrawsTheFontsOwnCellsStretched) {
 TEST(FaceRecipe, ReadsWhatItWritesAndRefusesBadLines) {
     FaceRecipe recipe;
     recipe.pixels = 12, recipe.height = 15, recipe.ascent = 12;
-    FaceSpec face;
+    FaceSource face;
     face.fileName = "A B.ttc", face.path = "/fonts dir/A B.ttc", face.index = 2, face.keepLetters = true;
     ASSERT_TRUE(ParseRanges("U+20-0x7e,,0x41,0x80-0x90,0x91,48", face.ranges));
     EXPECT_EQ(face.ranges.Format(), "0x20-0x7E,0x80-0x91");

@@ -108,7 +108,7 @@ int Usage() {
 struct Job {
     std::string outPath;
     int pixelSize = 0;
-    std::vector<FaceSpec> faces;
+    std::vector<FaceSource> faces;
     std::string recipePath;  // --recipe: where the .faces file goes, empty: none
 };
 
@@ -119,7 +119,7 @@ bool EndsWith(const std::string& s, const char* suffix) {
 
 // Reads "PATH[#INDEX][@PIXELS][!]:RANGES". The ranges follow the last colon, so a
 // Windows drive letter in the path stays part of it.
-bool ParseFaceSpec(const std::string& arg, FaceSpec& face) {
+bool ParseFaceSource(const std::string& arg, FaceSource& face) {
     const size_t colon = arg.rfind(':');
     if (colon == std::string::npos || colon == 0) return false;
     if (!ParseRanges(arg.substr(colon + 1), face.ranges)) return false;
@@ -152,8 +152,8 @@ bool ParseCommandLine(int argc, char** argv, Job& job) {
     if (merging) {
         job.outPath = argv[1];
         for (int i = 3; i < argc; ++i) {
-            FaceSpec face;
-            if (!ParseFaceSpec(argv[i], face)) {
+            FaceSource face;
+            if (!ParseFaceSource(argv[i], face)) {
                 std::fprintf(stderr, "dsfmake: cannot read the face \"%s\" (PATH[#INDEX][@PIXELS][!]:RANGES)\n",
                              argv[i]);
                 return false;
@@ -163,7 +163,7 @@ bool ParseCommandLine(int argc, char** argv, Job& job) {
         return true;
     }
     job.outPath = argv[3];
-    FaceSpec face;
+    FaceSource face;
     face.path = argv[1];
     for (int i = 4; i < argc; ++i) {
         if (!ParseRanges(argv[i], face.ranges)) {
@@ -192,7 +192,7 @@ std::string FreeTypeError(FT_Error error) {
 }
 
 // Opens a face at its pixel size; on failure says which file and why.
-FT_Face OpenFace(FreeType& ft, const FaceSpec& source, int pixelSize) {
+FT_Face OpenFace(FreeType& ft, const FaceSource& source, int pixelSize) {
     // FreeType reports a file it cannot open only as "cannot open resource":
     // the system's own reason (no such file, no permission) tells the user more.
     if (FILE* probe = std::fopen(source.path.c_str(), "rb"))
@@ -256,7 +256,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::vector<FT_Face> faces;
-    for (const FaceSpec& source : job.faces) {
+    for (const FaceSource& source : job.faces) {
         FT_Face face = OpenFace(ft, source, job.pixelSize);
         if (!face) return 1;
         faces.push_back(face);
@@ -267,7 +267,7 @@ int main(int argc, char** argv) {
     const int lineHeight = ascent + descent;
 
     std::set<int32_t> requested;
-    for (const FaceSpec& source : job.faces)
+    for (const FaceSource& source : job.faces)
         for (const auto& [first, last] : source.ranges.spans)
             for (int32_t c = first; c <= last; ++c) requested.insert(c);
 
@@ -321,7 +321,7 @@ int main(int argc, char** argv) {
         FaceRecipe recipe;
         recipe.pixels = job.pixelSize, recipe.height = lineHeight, recipe.ascent = ascent;
         recipe.faces = job.faces;
-        for (FaceSpec& face : recipe.faces) {
+        for (FaceSource& face : recipe.faces) {
             // Where the face was found at build time, wherever the build ran from.
             std::error_code error;
             const std::filesystem::path absolute = std::filesystem::absolute(face.path, error);

@@ -15,6 +15,7 @@
 #include "editor/project.h"
 #include "platform/platform.h"
 #include "render/dsf.h"
+#include "render/text_measure.h"
 #include "render/text_shape.h"
 #include "tools/loctool/loc_text.h"
 
@@ -70,21 +71,6 @@ std::set<int32_t> FolderCodePoints(const std::string& folder) {
     return used;
 }
 
-std::string Utf8(int32_t c) {
-    std::string s;
-    if (c < 0x80) {
-        s += char(c);
-    } else if (c < 0x800) {
-        s += char(0xC0 | c >> 6), s += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        s += char(0xE0 | c >> 12), s += char(0x80 | (c >> 6 & 0x3F)), s += char(0x80 | (c & 0x3F));
-    } else {
-        s += char(0xF0 | c >> 18), s += char(0x80 | (c >> 12 & 0x3F)), s += char(0x80 | (c >> 6 & 0x3F));
-        s += char(0x80 | (c & 0x3F));
-    }
-    return s;
-}
-
 }  // namespace
 
 int CheckFontCoverage(const std::string& fontPath) {
@@ -112,7 +98,7 @@ int CheckFontCoverage(const std::string& fontPath) {
         std::printf("Folder '%s': %zu character%s the font lacks:", folder.c_str(), missing.size(),
                     missing.size() == 1 ? "" : "s");
         for (size_t k = 0; k < missing.size() && k < kShown; ++k)
-            std::printf(" U+%04X %s", unsigned(missing[k]), Utf8(missing[k]).c_str());
+            std::printf(" U+%04X %s", unsigned(missing[k]), measure::Utf8Of(missing[k]).c_str());
         std::printf("%s\n", missing.size() > kShown ? " ..." : "");
     }
     return anyMissing ? 1 : 0;
